@@ -1,0 +1,141 @@
+#include "app/prompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+TWidgetPrompts DefaultPrompts;
+TPrompts *Current = &DefaultPrompts;
+
+QWidget *DialogParent() { return QApplication::activeWindow(); }
+
+QString TitleOr(const QString &title)
+{
+    return title.isEmpty() ? QApplication::applicationName() : title;
+}
+} // namespace
+
+TPrompts &Prompts() { return *Current; }
+
+void SetPrompts(TPrompts *prompts) { Current = prompts ? prompts : &DefaultPrompts; }
+
+void TWidgetPrompts::Message(const QString &text, Kind kind, const QString &title)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (kind) {
+    case Kind::Plain: icon = QMessageBox::NoIcon; break;
+    case Kind::Information: icon = QMessageBox::Information; break;
+    case Kind::Warning: icon = QMessageBox::Warning; break;
+    case Kind::Error: icon = QMessageBox::Critical; break;
+    }
+    QMessageBox box(icon, TitleOr(title), text, QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+bool TWidgetPrompts::Confirm(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+                    DialogParent());
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString TWidgetPrompts::OpenFileName(const QString &title, const QString &directory, const QString &filter,
+                                     QString *selectedFilter)
+{
+    return QFileDialog::getOpenFileName(DialogParent(), title, directory, filter, selectedFilter);
+}
+
+QString TWidgetPrompts::SaveFileName(const QString &title, const QString &directory, const QString &filter,
+                                     QString *selectedFilter)
+{
+    return QFileDialog::getSaveFileName(DialogParent(), title, directory, filter, selectedFilter);
+}
+
+bool TWidgetPrompts::PrinterSetup(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, DialogParent());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int TWidgetPrompts::Exec(QDialog &dialog) { return dialog.exec(); }
+
+void TScriptedPrompts::Message(const QString &text, Kind kind, const QString &)
+{
+    History.push_back({Shown::Message, text, kind});
+}
+
+bool TScriptedPrompts::Confirm(const QString &text, const QString &)
+{
+    History.push_back({Shown::Confirm, text, Kind::Plain});
+    if (ConfirmAnswers.empty())
+        return false;
+    const bool answer = ConfirmAnswers.front();
+    ConfirmAnswers.pop_front();
+    return answer;
+}
+
+QString TScriptedPrompts::OpenFileName(const QString &title, const QString &, const QString &, QString *)
+{
+    History.push_back({Shown::OpenFile, title, Kind::Plain});
+    if (FileAnswers.empty())
+        return {};
+    QString answer = FileAnswers.front();
+    FileAnswers.pop_front();
+    return answer;
+}
+
+QString TScriptedPrompts::SaveFileName(const QString &title, const QString &, const QString &, QString *)
+{
+    History.push_back({Shown::SaveFile, title, Kind::Plain});
+    if (FileAnswers.empty())
+        return {};
+    QString answer = FileAnswers.front();
+    FileAnswers.pop_front();
+    return answer;
+}
+
+bool TScriptedPrompts::PrinterSetup(QPrinter &)
+{
+    History.push_back({Shown::Printer, QString(), Kind::Plain});
+    if (PrinterAnswers.empty())
+        return false;
+    const bool answer = PrinterAnswers.front();
+    PrinterAnswers.pop_front();
+    return answer;
+}
+
+int TScriptedPrompts::Exec(QDialog &dialog)
+{
+    History.push_back({Shown::Dialog, dialog.windowTitle(), Kind::Plain});
+    if (DialogAnswers.empty())
+        return QDialog::Rejected;
+    auto answer = std::move(DialogAnswers.front());
+    DialogAnswers.pop_front();
+    return answer(dialog);
+}
+
+QStringList TScriptedPrompts::Messages() const
+{
+    QStringList texts;
+    for (const Shown &shown : History)
+        if (shown.type == Shown::Message)
+            texts << shown.text;
+    return texts;
+}
+
+QStringList TScriptedPrompts::Questions() const
+{
+    QStringList texts;
+    for (const Shown &shown : History)
+        if (shown.type == Shown::Confirm)
+            texts << shown.text;
+    return texts;
+}
+
+TScopedPrompts::TScopedPrompts(TPrompts *prompts) : Previous(&Prompts()) { SetPrompts(prompts); }
+
+TScopedPrompts::~TScopedPrompts() { SetPrompts(Previous); }

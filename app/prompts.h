@@ -1,0 +1,102 @@
+#pragma once
+// The one door through which the program talks to the user modally: message
+// boxes, questions, file and printer dialogs, and its own modal dialogs.
+// The running program uses TWidgetPrompts; tests install TScriptedPrompts,
+// which answers from a script and records every text it was shown.
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+class TPrompts {
+public:
+    enum class Kind { Plain, Information, Warning, Error };
+
+    virtual ~TPrompts() = default;
+
+    // A message with an OK button.
+    virtual void Message(const QString &text, Kind kind = Kind::Plain, const QString &title = {}) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool Confirm(const QString &text, const QString &title = {}) = 0;
+    // File dialogs; an empty result means the user cancelled. The filter uses
+    // Qt's form "Name (*.ext);;Other (*.x)". selectedFilter, when given, holds
+    // the filter to preselect on entry and the one chosen on return.
+    virtual QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
+                                 QString *selectedFilter = nullptr) = 0;
+    virtual QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
+                                 QString *selectedFilter = nullptr) = 0;
+    // The printer set-up dialog; true when the user chose to print.
+    virtual bool PrinterSetup(QPrinter &printer) = 0;
+    // Runs one of the program's own dialogs modally; returns QDialog's result.
+    virtual int Exec(QDialog &dialog) = 0;
+};
+
+// The prompts in force. Never null: a TWidgetPrompts until someone installs
+// another. Installing does not take ownership.
+TPrompts &Prompts();
+void SetPrompts(TPrompts *prompts);
+
+// Real modal dialogs on screen.
+class TWidgetPrompts : public TPrompts {
+public:
+    void Message(const QString &text, Kind kind, const QString &title) override;
+    bool Confirm(const QString &text, const QString &title) override;
+    QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
+                         QString *selectedFilter) override;
+    QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
+                         QString *selectedFilter) override;
+    bool PrinterSetup(QPrinter &printer) override;
+    int Exec(QDialog &dialog) override;
+};
+
+// Scripted answers for tests. Every text shown is appended to Shown (messages
+// and questions) so tests assert on exact wording. Queues that run empty give
+// the "cancel" answer: No, an empty file name, no printing, QDialog::Rejected.
+class TScriptedPrompts : public TPrompts {
+public:
+    struct Shown {
+        enum Type { Message, Confirm, OpenFile, SaveFile, Printer, Dialog } type;
+        QString text;   // message text, question, dialog title or window title
+        Kind kind = Kind::Plain;
+    };
+
+    std::vector<Shown> History;
+    std::deque<bool> ConfirmAnswers;
+    std::deque<QString> FileAnswers;
+    std::deque<bool> PrinterAnswers;
+    // Each entry gets the dialog (already created, not yet shown) and returns
+    // the result to report; it may set the dialog's controls first.
+    std::deque<std::function<int(QDialog &)>> DialogAnswers;
+
+    void Message(const QString &text, Kind kind, const QString &title) override;
+    bool Confirm(const QString &text, const QString &title) override;
+    QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
+                         QString *selectedFilter) override;
+    QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
+                         QString *selectedFilter) override;
+    bool PrinterSetup(QPrinter &printer) override;
+    int Exec(QDialog &dialog) override;
+
+    // The texts of all messages shown so far, oldest first.
+    QStringList Messages() const;
+    // The texts of all questions asked so far.
+    QStringList Questions() const;
+    void Clear() { History.clear(); }
+};
+
+// Installs a TScriptedPrompts for the lifetime of the guard (tests).
+class TScopedPrompts {
+public:
+    explicit TScopedPrompts(TPrompts *prompts);
+    ~TScopedPrompts();
+    TScopedPrompts(const TScopedPrompts &) = delete;
+    TScopedPrompts &operator=(const TScopedPrompts &) = delete;
+
+private:
+    TPrompts *Previous;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// The only way the program reaches the instrument's serial line: a small
+// abstract link with four operations and three events. The main window holds
+// exactly one at a time.
+
+#include <QString>
+#include <functional>
+
+class TIOIface {
+public:
+    // Received bytes as Latin-1 text (one byte, one character; any value,
+    // STX/ETX/DLE/CR/LF included, not split into lines).
+    std::function<void(const QString &text)> OnReceive;
+    // Raised after Open / Close have run.
+    std::function<void(TIOIface *transport)> OnOpen;
+    std::function<void(TIOIface *transport)> OnClose;
+    // A failure of the line (cannot open, port lost, write error), in words
+    // for the user. The owner shows it through the prompts seam.
+    std::function<void(const QString &message)> OnError;
+
+    TIOIface() = default;
+    virtual ~TIOIface() = default;
+    TIOIface(const TIOIface &) = delete;
+    TIOIface &operator=(const TIOIface &) = delete;
+
+    virtual bool IsOpen() const = 0;
+    virtual void Open() = 0;
+    virtual void Close() = 0;
+    virtual void Send(const QString &text) = 0;
+};

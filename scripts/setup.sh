@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the viewer and the
+# tests need and this machine lacks. Does nothing when all is there.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ccache pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  libqcustomplot-dev libqcustomplot2.1-qt6
+  fonts-liberation fonts-dejavu-core
+  xvfb xauth
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=()
+if [[ $(id -u) -ne 0 ]]; then
+  SUDO=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

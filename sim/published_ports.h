@@ -1,0 +1,24 @@
+#pragma once
+// Where running simulated instruments announce their ports, so the viewer's
+// connection dialog can offer them beside the real serial devices.
+//
+// Each simulator writes one file named after its process id into
+// PublishedPortsDir(); the file holds the device path of its pseudo-terminal
+// on its first line. The file is removed when the simulator stops; files of
+// simulators that died are skipped because their device no longer exists.
+
+#include <QString>
+#include <QStringList>
+
+// The folder: $XDG_RUNTIME_DIR/kd4620-sim, or the system's temporary folder
+// with the user's id when there is no runtime folder.
+QString PublishedPortsDir();
+
+// Announces a port (creates the folder as needed). Returns the file written,
+// or an empty text when it could not be written.
+QString PublishPort(const QString &devicePath);
+// Removes the announcement written by PublishPort.
+void WithdrawPort(const QString &announcementFile);
+
+// Device paths of every announced port that still exists, sorted as text.
+QStringList PublishedPorts();
