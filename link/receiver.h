@@ -1,0 +1,53 @@
+#pragma once
+// Assembles the bytes that arrive from the instrument into text replies and
+// DLE-framed binary weight records. Bytes come as Latin-1 text in pieces of
+// any size; nothing assumes one piece holds one line.
+//
+// Text replies end at CR, LF or ETX; STX throws away what was gathered; empty
+// lines are dropped. A record is DLE STX, payload with every DLE doubled,
+// DLE ETX. Long text without a line end is also handed out for the traffic
+// view in pieces of 101 characters, so the user sees it while it is open.
+
+#include <QString>
+#include <functional>
+
+class TReplyReceiver {
+public:
+    static constexpr QChar STX = QChar(0x02);
+    static constexpr QChar ETX = QChar(0x03);
+    static constexpr QChar DLE = QChar(0x10);
+    static constexpr int RecordPayload = 9;
+    // A record longer than this is not one: the receiver gives it up.
+    static constexpr int MaxRecordCount = 10;
+    static constexpr int TrafficPiece = 100; // shown once longer than this
+
+    std::function<void(const QString &reply)> OnReply;
+    std::function<void(const QString &record)> OnRecord; // exactly 9 payload bytes
+    std::function<void(const QString &piece)> OnTrafficPiece;
+
+    void Feed(const QString &text);
+
+    // State, readable for tests.
+    QString ReplyBuffer;
+    QString RawBuffer;
+    bool BinaryMode = false;
+    bool DlePending = false;
+    int BinaryCount = 0;
+
+private:
+    void TextByte(QChar b);
+    void RecordControl(QChar b);
+    void EndRecord();
+    void ClearBuffers();
+};
+
+// The decoded payload of a binary weight record.
+struct TWeightRecord {
+    quint8 StatusByte = 0;
+    qint32 StatusWord = 0;
+    qint32 Weight = 0;
+};
+
+// Decodes 9 payload bytes (status byte, status word and weight, most
+// significant byte first). False when the record does not hold 9 bytes.
+bool DecodeWeightRecord(const QString &record, TWeightRecord &out);
