@@ -1,0 +1,8 @@
+# Helpers shared by tests of several folders. Not a test itself.
+add_library(qv_testsupport STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/pty_peer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pty_peer.h)
+target_include_directories(qv_testsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(qv_testsupport PUBLIC Qt6::Core)
+
+qv_add_test(test_pty_peer SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_pty_peer.cpp LIBS qv_testsupport)
