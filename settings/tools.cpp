@@ -1,0 +1,105 @@
+#include "settings/tools.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+constexpr int MaxDecimals = 5;
+
+qint64 PowerOfTen(int exponent)
+{
+    qint64 result = 1;
+    while (exponent-- > 0)
+        result *= 10;
+    return result;
+}
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+} // namespace
+
+QString FormatCounts(qint32 counts, int decimals)
+{
+    if (decimals < 0 || decimals > MaxDecimals)
+        return QString();
+    if (decimals == 0)
+        return QString::number(counts);
+    // Whole-number arithmetic, so no value is ever shown rounded.
+    const qint64 magnitude = std::abs(qint64(counts));
+    const qint64 scale = PowerOfTen(decimals);
+    QString text = counts < 0 ? QStringLiteral("-") : QString();
+    text += QString::number(magnitude / scale);
+    text += u'.';
+    text += QString::number(magnitude % scale).rightJustified(decimals, u'0');
+    return text;
+}
+
+qint32 ParseCounts(const QString &text)
+{
+    constexpr qint64 limit = qint64(std::numeric_limits<qint32>::max()) + 1;
+    qint64 magnitude = 0;
+    bool negative = false;
+    for (const QChar c : text) {
+        if (IsDigit(c))
+            magnitude = std::min(magnitude * 10 + (c.unicode() - u'0'), limit);
+        else if (c == u'-')
+            negative = true;
+    }
+    if (negative)
+        return static_cast<qint32>(-magnitude);
+    return static_cast<qint32>(std::min(magnitude, limit - 1));
+}
+
+QString FixDecimals(const QString &text, int decimals)
+{
+    const qsizetype point = text.indexOf(u'.');
+    QString result = point < 0 ? text : text.left(point);
+    if (result.isEmpty())
+        result = QStringLiteral("0");
+    if (decimals <= 0)
+        return result;
+    result += u'.';
+    for (int i = 1; i <= decimals; ++i) {
+        const qsizetype at = point < 0 ? text.size() : point + i;
+        result += at < text.size() ? text.at(at) : QChar(u'0');
+    }
+    return result;
+}
+
+double ParseDecimal(const QString &text)
+{
+    double value = 0;
+    int decimals = 0;
+    bool afterPoint = false;
+    bool negative = false;
+    for (const QChar c : text) {
+        if (IsDigit(c)) {
+            value = value * 10 + (c.unicode() - u'0');
+            if (afterPoint)
+                ++decimals;
+        } else if (c == u'.') {
+            afterPoint = true;
+        } else if (c == u'-') {
+            negative = true;
+        }
+    }
+    value /= std::pow(10.0, decimals);
+    return negative ? -value : value;
+}
+
+void RemoveCommon(QStringList &first, const QStringList &second)
+{
+    QSet<QString> common;
+    common.reserve(second.size());
+    for (const QString &line : second)
+        common.insert(line.toCaseFolded());
+    first.removeIf([&common](const QString &line) { return common.contains(line.toCaseFolded()); });
+}

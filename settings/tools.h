@@ -1,0 +1,33 @@
+#pragma once
+// Small helpers shared by the settings pages, calibration and logging: turning
+// display counts into text and back, and trimming command lists. Numbers
+// always use "." whatever the user's locale, because they go onto the wire
+// and into files.
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// counts with the given number of decimals (0 to 5): FormatCounts(1250, 2) is
+// "12.50", FormatCounts(-5, 1) is "-0.5". Any other decimals give "".
+QString FormatCounts(qint32 counts, int decimals);
+
+// Counts from a typed number: digits accumulate, a "-" anywhere negates,
+// everything else is skipped ("12.50" gives 1250). The caller brings the text
+// to the right number of decimals first (FixDecimals). A number too large for
+// 32 bits saturates instead of wrapping into a plausible value.
+qint32 ParseCounts(const QString &text);
+
+// Rewrites a typed number to exactly the given decimals, truncating and
+// filling with zeros, never rounding: with 2 decimals "1.567" gives "1.56"
+// and ".5" gives "0.50".
+QString FixDecimals(const QString &text, int decimals);
+
+// Value of a text of digits with an optional "." and "-" ("-0.5" gives -0.5).
+// Other characters are skipped; digits after a second "." still count as
+// decimals of the first.
+double ParseDecimal(const QString &text);
+
+// Removes from first every line that also stands in second, ignoring letter
+// case, keeping the order of the rest.
+void RemoveCommon(QStringList &first, const QStringList &second);
