@@ -35,9 +35,14 @@ public:
     int BinaryCount = 0;
 
 private:
+    void Byte(QChar b);
     void TextByte(QChar b);
+    void AppendText(const QChar *chars, qsizetype count);
     void RecordControl(QChar b);
+    void StartRecord();
+    void AppendRecordByte(QChar b);
     void EndRecord();
+    void AbandonRecord();
     void ClearBuffers();
 };
 

@@ -153,6 +153,7 @@ private:
     void EndWaitWithFailure();
     void Busy(bool on);
     void RouteByActivity(const QString &reply);
+    void Poll();
 
     // Counts the calls into this session that may be on the stack (waits,
     // receive events, transport calls); a replaced transport is freed only

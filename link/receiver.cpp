@@ -1,0 +1,167 @@
+#include "link/receiver.h"
+
+namespace {
+
+constexpr QChar CR = QChar(0x0D);
+constexpr QChar LF = QChar(0x0A);
+
+// Characters that change the text state; everything else is plain reply text.
+bool IsTextControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == 0x02 || u == 0x03 || u == 0x0A || u == 0x0D || u == 0x10;
+}
+
+} // namespace
+
+void TReplyReceiver::Feed(const QString &text)
+{
+    const QChar *p = text.constData();
+    const QChar *const end = p + text.size();
+    while (p < end) {
+        if (!BinaryMode && !DlePending) {
+            // Runs of plain text are the common case (weight lines): take
+            // them in one piece instead of byte by byte.
+            const QChar *run = p;
+            while (run < end && !IsTextControl(*run))
+                ++run;
+            if (run > p) {
+                AppendText(p, run - p);
+                p = run;
+                continue;
+            }
+        }
+        Byte(*p++);
+    }
+}
+
+void TReplyReceiver::Byte(QChar b)
+{
+    if (BinaryMode && BinaryCount > MaxRecordCount)
+        AbandonRecord();
+    if (!BinaryMode) {
+        if (DlePending) {
+            // A DLE in text mode opens a record only when STX follows it;
+            // otherwise it is dropped and this byte is ordinary text.
+            DlePending = false;
+            if (b == STX) {
+                StartRecord();
+                return;
+            }
+        }
+        TextByte(b);
+        return;
+    }
+    if (DlePending) {
+        RecordControl(b);
+        return;
+    }
+    if (b == DLE) {
+        DlePending = true;
+        return;
+    }
+    AppendRecordByte(b);
+}
+
+void TReplyReceiver::TextByte(QChar b)
+{
+    if (b == DLE) {
+        DlePending = true;
+    } else if (b == STX) {
+        ClearBuffers();
+    } else if (b == ETX || b == LF || b == CR) {
+        if (!ReplyBuffer.isEmpty() && OnReply)
+            OnReply(ReplyBuffer);
+        ClearBuffers();
+    } else {
+        AppendText(&b, 1);
+    }
+}
+
+void TReplyReceiver::AppendText(const QChar *chars, qsizetype count)
+{
+    ReplyBuffer.append(chars, count);
+    // The traffic view shows long text without a line end in pieces of
+    // TrafficPiece + 1 characters while it is still open.
+    while (count > 0) {
+        const qsizetype room = TrafficPiece + 1 - RawBuffer.size();
+        const qsizetype take = count < room ? count : room;
+        RawBuffer.append(chars, take);
+        chars += take;
+        count -= take;
+        if (RawBuffer.size() > TrafficPiece) {
+            if (OnTrafficPiece)
+                OnTrafficPiece(RawBuffer);
+            RawBuffer.resize(0);
+        }
+    }
+}
+
+void TReplyReceiver::RecordControl(QChar b)
+{
+    DlePending = false;
+    if (b == STX) {
+        StartRecord();
+    } else if (b == ETX) {
+        EndRecord();
+    } else if (b == DLE) {
+        AppendRecordByte(DLE);
+    }
+    // Anything else after a DLE is not part of the protocol: dropped.
+}
+
+void TReplyReceiver::StartRecord()
+{
+    ClearBuffers();
+    BinaryMode = true;
+    BinaryCount = 0;
+}
+
+void TReplyReceiver::AppendRecordByte(QChar b)
+{
+    ReplyBuffer.append(b);
+    RawBuffer.append(b);
+    ++BinaryCount;
+}
+
+void TReplyReceiver::EndRecord()
+{
+    BinaryMode = false;
+    // Only a whole payload is a record; a short one would be decoded from
+    // bytes that are not there.
+    if (RawBuffer.size() == RecordPayload && OnRecord)
+        OnRecord(RawBuffer);
+    ClearBuffers();
+    BinaryCount = 0;
+}
+
+void TReplyReceiver::AbandonRecord()
+{
+    // Too long for a record: give it up and start counting afresh, so the
+    // next DLE STX is recognised again. Its bytes never reach the text path.
+    BinaryMode = false;
+    DlePending = false;
+    BinaryCount = 0;
+    ClearBuffers();
+}
+
+void TReplyReceiver::ClearBuffers()
+{
+    // resize(0) keeps the allocation for the next reply.
+    ReplyBuffer.resize(0);
+    RawBuffer.resize(0);
+}
+
+bool DecodeWeightRecord(const QString &record, TWeightRecord &out)
+{
+    if (record.size() != TReplyReceiver::RecordPayload)
+        return false;
+    auto byteAt = [&record](int i) { return quint32(record.at(i).unicode() & 0xFF); };
+    auto wordAt = [&byteAt](int i) {
+        return qint32(byteAt(i) << 24 | byteAt(i + 1) << 16 | byteAt(i + 2) << 8 | byteAt(i + 3));
+    };
+    out.StatusByte = quint8(byteAt(0));
+    out.StatusWord = wordAt(1);
+    out.Weight = wordAt(5);
+    return true;
+}

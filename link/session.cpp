@@ -1,0 +1,406 @@
+#include "link/session.h"
+
+#include "app/prompts.h"
+#include "link/comms.h"
+#include "link/ioiface_null.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+namespace {
+
+const QString InstrumentNotResponding = QStringLiteral("Instrument not responding");
+const QString InvalidSetting = QStringLiteral("Invalid Setting");
+
+} // namespace
+
+// Marks a call into the session that may run the event loop or a transport's
+// code. While one is on the stack a replaced transport is only retired.
+class TSession::TNesting {
+public:
+    explicit TNesting(TSession &session) : Session(session) { ++Session.Nesting; }
+    ~TNesting()
+    {
+        if (--Session.Nesting == 0)
+            Session.ReleaseRetired();
+    }
+    TNesting(const TNesting &) = delete;
+    TNesting &operator=(const TNesting &) = delete;
+
+private:
+    TSession &Session;
+};
+
+TSession::TSession(QObject *parent)
+    : QObject(parent), Comms(std::make_unique<Tcommsobj>())
+{
+    ReplyHandler = Default();
+
+    Receiver.OnReply = [this](const QString &reply) { DispatchReply(reply); };
+    Receiver.OnRecord = [this](const QString &record) { DispatchBinaryRecord(record); };
+    Receiver.OnTrafficPiece = [this](const QString &piece) { LogTraffic(piece); };
+
+    // The null transport only delivers (no) received bytes; its open and
+    // close events are left unset.
+    CurrentTransport = std::make_unique<TIOIfaceNull>();
+    CurrentTransport->OnReceive = [this](const QString &text) { ReceiveText(text); };
+
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer1.setInterval(10);
+    connect(&Timer1, &QTimer::timeout, this, &TSession::Timer1Timer);
+    Timer1.start();
+}
+
+TSession::~TSession()
+{
+    Timer1.stop();
+    // The transport may still raise events while it goes; nobody listens.
+    CurrentTransport->OnReceive = nullptr;
+    CurrentTransport->OnOpen = nullptr;
+    CurrentTransport->OnClose = nullptr;
+    CurrentTransport->OnError = nullptr;
+}
+
+// ---------------------------------------------------------------- transport
+
+void TSession::WireTransport(TIOIface &transport)
+{
+    transport.OnReceive = [this](const QString &text) { ReceiveText(text); };
+    transport.OnOpen = [this](TIOIface *) { TransportOpened(); };
+    transport.OnClose = [this](TIOIface *) { TransportClosed(); };
+    transport.OnError = [this](const QString &message) { TransportFailed(message); };
+}
+
+void TSession::SetTransport(std::unique_ptr<TIOIface> transport)
+{
+    if (!transport)
+        transport = std::make_unique<TIOIfaceNull>();
+    TNesting nesting(*this);
+    std::unique_ptr<TIOIface> old = std::move(CurrentTransport);
+    // An open link is closed the ordinary way first, so the window gets its
+    // disconnected look and any wait ends.
+    if (old->IsOpen())
+        old->Close();
+    old->OnReceive = nullptr;
+    old->OnOpen = nullptr;
+    old->OnClose = nullptr;
+    old->OnError = nullptr;
+    Retired.push_back(std::move(old));
+    CurrentTransport = std::move(transport);
+    WireTransport(*CurrentTransport);
+}
+
+void TSession::InstallAndOpen(std::unique_ptr<TIOIface> transport)
+{
+    TNesting nesting(*this);
+    SetTransport(std::move(transport));
+    CurrentTransport->Open();
+}
+
+void TSession::ReleaseRetired()
+{
+    Retired.clear();
+}
+
+void TSession::TransportOpened()
+{
+    if (Connected)
+        Connected();
+}
+
+void TSession::TransportClosed()
+{
+    // The reply cannot come over a closed line: the wait ends now, without
+    // a message of its own (the transport reports why it closed, if it was
+    // not the user).
+    EndWaitWithFailure();
+    if (Disconnected)
+        Disconnected();
+}
+
+void TSession::TransportFailed(const QString &message)
+{
+    EndWaitWithFailure();
+    Prompts().Message(message, TPrompts::Kind::Error);
+}
+
+void TSession::EndWaitWithFailure()
+{
+    if (!AwaitingReply)
+        return;
+    ReplyTimeout = 0;
+    AwaitingReply = false;
+}
+
+// ---------------------------------------------------------------- exchange
+
+void TSession::SendCommand(const QString &text, bool framed)
+{
+    if (!IsOpen() || text.isEmpty())
+        return;
+    TNesting nesting(*this);
+    if (ShowCommand)
+        ShowCommand(text);
+    QString wire = text;
+    if (framed) {
+        wire = TReplyReceiver::STX + text + TReplyReceiver::ETX;
+    } else if (!wire.endsWith(QLatin1Char(';'))) {
+        wire += QLatin1Char(';');
+    }
+    // The echo goes first so that a transport answering at once (in-process)
+    // still shows command before reply.
+    LogTraffic(QStringLiteral(">>>") + (framed ? text : wire));
+    CurrentTransport->Send(wire);
+}
+
+bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
+{
+    // One wait at a time: the waiting state is a single set of variables.
+    if (WaitInProgress || !IsOpen())
+        return false;
+    TNesting nesting(*this);
+    WaitInProgress = true;
+    ReplyPrefix = prefix;
+    ReplyTimeout = ReplyWaitTicks;
+    AwaitingReply = true;
+    ReplyHandler = handler;
+    SendCommand(text, framed);
+    while (AwaitingReply) {
+        if (!IsOpen()) {
+            EndWaitWithFailure();
+            break;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    const bool accepted = ReplyTimeout > 0;
+    ReplyHandler = nullptr;
+    WaitInProgress = false;
+    return accepted;
+}
+
+void TSession::LogTraffic(const QString &line)
+{
+    if (AppendTraffic && IsTrafficShown && IsTrafficShown())
+        AppendTraffic(line);
+}
+
+void TSession::ReceiveText(const QString &text)
+{
+    if (ReceiveDisabled)
+        return;
+    TNesting nesting(*this);
+    Receiver.Feed(text);
+}
+
+void TSession::DispatchReply(const QString &reply)
+{
+    RouteByActivity(reply);
+    PollDelay = 0;
+    DisplayStaleCountdown = DisplayStaleTicks;
+    if (ShowReply)
+        ShowReply(reply);
+    LogTraffic(reply);
+    // Only a waiting exchange takes replies: once its outcome is decided, a
+    // late second reply in the same burst must not overturn it.
+    if (ReplyHandler && AwaitingReply) {
+        const THandler handler = ReplyHandler; // the handler may replace the slot
+        handler(reply);
+    }
+}
+
+void TSession::RouteByActivity(const QString &reply)
+{
+    switch (Activity) {
+    case actDisplay:
+    case actCalibration:
+        // The status request's answer is hexadecimal; it is the one awaited
+        // while the countdown stands at its reload value.
+        Comms->Parse(reply, StatusPollCountdown == StatusPollEvery, false);
+        if (!AwaitingReply && DisplayReply)
+            DisplayReply(Activity == actCalibration);
+        break;
+    case actLog: {
+        Comms->Parse(reply, false, false);
+        qint32 weight = 0, unit = 0, status = 0, places = 0;
+        if (Comms->GetInt(0, weight, -999999, 999999, places) && Comms->GetInt(1, unit, 0, 32, places)
+            && Comms->GetInt(2, status, 0, 999, places) && LogReply)
+            LogReply(weight, unit, status);
+        break;
+    }
+    case actReadSettings:
+    case actWriteSettings:
+        if (SettingsReply)
+            SettingsReply(reply);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSession::DispatchBinaryRecord(const QString &record)
+{
+    TWeightRecord decoded;
+    if (!DecodeWeightRecord(record, decoded))
+        return;
+    LogTraffic(QString::asprintf("%d,%d,%d", int(decoded.StatusByte), int(decoded.StatusWord),
+                                 int(decoded.Weight)));
+    if (Activity == actLog) {
+        if (ShowReply)
+            ShowReply(record);
+        if (LogRecord)
+            LogRecord(decoded.StatusByte, decoded.StatusWord, decoded.Weight);
+    }
+    PollDelay = 0;
+    DisplayStaleCountdown = DisplayStaleTicks;
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TSession::AcknowledgeReply(const QString &reply)
+{
+    if (reply == QLatin1String("0")) {
+        AwaitingReply = false;
+    } else if (reply == QLatin1String("?")) {
+        ReplyTimeout = 0;
+        AwaitingReply = false;
+        Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
+    }
+}
+
+void TSession::NumericReply(const QString &reply)
+{
+    Comms->Parse(ReplyPrefix + reply, false, true);
+    qint32 value = 0, places = 0;
+    if (Comms->GetInt(0, value, -99999, 999999, places)) {
+        ReplyValue = value;
+        AwaitingReply = false;
+    }
+}
+
+void TSession::TextReply(const QString &reply)
+{
+    if (reply == QLatin1String("?")) {
+        ReplyTimeout = 0;
+        AwaitingReply = false;
+        Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
+        return;
+    }
+    ReplyPrefix = reply;
+    AwaitingReply = false;
+}
+
+void TSession::DefaultHandler(const QString &)
+{
+    AwaitingReply = false;
+}
+
+// ---------------------------------------------------------------- session
+
+QString TSession::UnitPrefix(int unit)
+{
+    return QString::asprintf("S%.2d;", unit);
+}
+
+void TSession::Busy(bool on)
+{
+    if (SetBusy) {
+        SetBusy(on);
+        return;
+    }
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (on)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TSession::StartupSequence()
+{
+    // Nothing to do without a line; and an exchange already waiting (the
+    // user switched pages during it) cannot be interleaved with this one.
+    if (!IsOpen() || WaitInProgress)
+        return;
+    struct TBusyGuard {
+        TSession &Session;
+        explicit TBusyGuard(TSession &s) : Session(s) { Session.Busy(true); }
+        ~TBusyGuard() { Session.Busy(false); }
+    } busy(*this);
+
+    SendCommand(QStringLiteral("S98;STP;"), false);
+    if (!SendAndWait(UnitPrefix(UnitAddress) + QStringLiteral("COF11;"), false, QString(), Acknowledge()))
+        return;
+    if (SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), Numeric()))
+        DisplayUnits = ReplyValue;
+}
+
+void TSession::WaitTicks(int n)
+{
+    TNesting nesting(*this);
+    PauseCounter = n;
+    // Only the timer counts the pause down; with it stopped the wait would
+    // never end.
+    while (PauseCounter > 0 && Timer1.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TSession::Timer1Timer()
+{
+    TNesting nesting(*this);
+    if (PauseCounter > 0)
+        --PauseCounter;
+    if (++TickCycle >= 10)
+        TickCycle = 0;
+    if (DisplayStaleCountdown > 0 && --DisplayStaleCountdown == 0 && DisplayStale)
+        DisplayStale();
+
+    if (!IsOpen())
+        return;
+
+    if (PollDelay == 0)
+        Poll();
+    if (PollDelay > 0)
+        --PollDelay;
+
+    if (ReplyTimeout > 0 && --ReplyTimeout == 0 && AwaitingReply) {
+        AwaitingReply = false;
+        Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
+    }
+}
+
+void TSession::Poll()
+{
+    switch (Activity) {
+    case actDisplay:
+    case actCalibration:
+        if (DisplayPollPaused || AwaitingReply || PollingSuspended)
+            return;
+        if (StatusPollCountdown > 0)
+            --StatusPollCountdown;
+        if (StatusPollCountdown == 0) {
+            SendCommand(UnitPrefix(UnitAddress) + QStringLiteral("ESR?;"), false);
+            StatusPollCountdown = StatusPollEvery;
+        } else {
+            SendCommand(QStringLiteral("MSV?;"), false);
+        }
+        PollDelay = PollRepeatTicks;
+        break;
+    case actLog: {
+        const int count = std::min(LoggedUnitCount, MaxLoggedUnits);
+        // With no unit to poll there is nothing to send.
+        if (LoggingState != 1 || PollingSuspended || count <= 0)
+            return;
+        if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
+            LoggedUnitIndex = 0;
+        SendCommand(UnitPrefix(LoggedUnits[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
+        PollDelay = PollRepeatTicks;
+        break;
+    }
+    default:
+        break;
+    }
+}
