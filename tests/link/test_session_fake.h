@@ -1,0 +1,71 @@
+#pragma once
+// A scripted transport for session tests: records every write, answers from
+// a script through the event loop (as a real line would, a little later),
+// and can be closed or fail on demand.
+
+#include "link/ioiface.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+class TFakeTransport : public TIOIface {
+public:
+    QStringList Sent;
+    // The bytes to answer a write with (empty: no answer). Delivered from
+    // the event loop, not inside Send.
+    std::function<QString(const QString &written)> Answer;
+    // Set to true by the destructor, to check when the owner frees it.
+    bool *Destroyed = nullptr;
+
+    ~TFakeTransport() override
+    {
+        if (Destroyed)
+            *Destroyed = true;
+    }
+
+    bool IsOpen() const override { return Opened; }
+    void Open() override
+    {
+        Opened = true;
+        if (OnOpen)
+            OnOpen(this);
+    }
+    void Close() override
+    {
+        Opened = false;
+        if (OnClose)
+            OnClose(this);
+    }
+    void Send(const QString &text) override
+    {
+        Sent << text;
+        if (!Answer)
+            return;
+        const QString reply = Answer(text);
+        if (!reply.isEmpty())
+            Later([this, reply] { Deliver(reply); });
+    }
+
+    void Deliver(const QString &text)
+    {
+        if (OnReceive)
+            OnReceive(text);
+    }
+    // Runs f from the event loop, unless this transport is gone by then.
+    void Later(std::function<void()> f) { QTimer::singleShot(0, &Context, std::move(f)); }
+    // The line is lost: closed at once, then the failure is reported.
+    void Lose(const QString &message)
+    {
+        Opened = false;
+        if (OnClose)
+            OnClose(this);
+        if (OnError)
+            OnError(message);
+    }
+
+private:
+    bool Opened = false;
+    QObject Context;
+};
