@@ -1,0 +1,13 @@
+#pragma once
+// Entry points of the fuzz targets. libFuzzer calls them through
+// LLVMFuzzerTestOneInput (built with -DQV_LIBFUZZER); the regression test of
+// the normal build calls them directly on a handful of nasty inputs, so the
+// invariants they check run in CI without clang. A broken invariant aborts.
+
+#include <cstddef>
+#include <cstdint>
+
+// First byte: bit 0 hex, bit 1 skip prefix. The rest: one Latin-1 text.
+int FuzzParseOne(const std::uint8_t *data, std::size_t size);
+// Latin-1 text, one settings line per "\n".
+int FuzzApplyOne(const std::uint8_t *data, std::size_t size);

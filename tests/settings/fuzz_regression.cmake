@@ -1,0 +1,9 @@
+# Runs the fuzz targets' entry functions (with their invariants) over the seed
+# inputs and a set of nasty lines, so the normal build and CI exercise them
+# without clang or libFuzzer.
+qv_add_test(test_fuzz_regression
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_fuzz_regression.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/parse_target.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/apply_target.cpp
+  LIBS qv_settings)
+target_compile_definitions(test_fuzz_regression PRIVATE QV_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/seeds")
