@@ -1,0 +1,130 @@
+#include "terminal/testpage.h"
+
+#include "link/session.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
+
+void TSelectAllEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    selectAll();
+    // A click that brought the focus would otherwise place the cursor and
+    // lose the selection just made.
+    SelectOnClick = event->reason() == Qt::MouseFocusReason;
+}
+
+void TSelectAllEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (SelectOnClick) {
+        SelectOnClick = false;
+        selectAll();
+    }
+}
+
+TTestPage::TTestPage(TSession &session, QWidget *parent) : QWidget(parent), Session(session)
+{
+    setObjectName(QStringLiteral("TSTest"));
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(41);
+
+    BtnClear = new QPushButton(QStringLiteral("Clear"), Panel1);
+    BtnClear->setObjectName(QStringLiteral("BtnClear"));
+    EdtSendStr = new TSelectAllEdit(Panel1);
+    EdtSendStr->setObjectName(QStringLiteral("EdtSendStr"));
+    BtnSend = new QPushButton(QStringLiteral("Send"), Panel1);
+    BtnSend->setObjectName(QStringLiteral("BtnSend"));
+    CbStxEtx = new QCheckBox(QStringLiteral("Use STX, ETX"), Panel1);
+    CbStxEtx->setObjectName(QStringLiteral("CbStxEtx"));
+
+    auto *row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->addWidget(BtnClear);
+    row->addWidget(EdtSendStr, 1);
+    row->addWidget(BtnSend);
+    row->addWidget(CbStxEtx);
+
+    MemoRx = new QPlainTextEdit(this);
+    MemoRx->setObjectName(QStringLiteral("MemoRx"));
+    MemoRx->setReadOnly(true);
+    MemoRx->setUndoRedoEnabled(false);
+    MemoRx->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoRx->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoRx->setFocusPolicy(Qt::ClickFocus); // not reachable with Tab
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+    page->addWidget(Panel1);
+    page->addWidget(MemoRx, 1);
+
+    connect(EdtSendStr, &QLineEdit::returnPressed, this, &TTestPage::EdtSendStrKeyPress);
+    connect(BtnSend, &QPushButton::clicked, this, &TTestPage::BtnSendClick);
+    connect(BtnClear, &QPushButton::clicked, this, &TTestPage::BtnClearClick);
+    connect(CbStxEtx, &QCheckBox::clicked, this, &TTestPage::CbStxEtxClick);
+}
+
+void TTestPage::AppendLine(const QString &line)
+{
+    if (MemoRx->blockCount() > MaxLines) {
+        QTextCursor cursor(MemoRx->document());
+        cursor.movePosition(QTextCursor::Start);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, TrimLines);
+        cursor.removeSelectedText();
+    }
+    MemoRx->appendPlainText(line);
+}
+
+void TTestPage::PageSelected()
+{
+    FocusSendStr();
+}
+
+void TTestPage::SendTyped()
+{
+    Session.SendCommand(EdtSendStr->text(), CbStxEtx->isChecked());
+}
+
+void TTestPage::EdtSendStrKeyPress()
+{
+    SendTyped();
+    // Through the Send button and back, so the text comes back selected:
+    // Enter sends it again, typing replaces it.
+    BtnSend->setFocus(Qt::OtherFocusReason);
+    FocusSendStr();
+}
+
+void TTestPage::BtnSendClick()
+{
+    SendTyped();
+    FocusSendStr();
+}
+
+void TTestPage::BtnClearClick()
+{
+    MemoRx->clear();
+    FocusSendStr();
+}
+
+void TTestPage::CbStxEtxClick()
+{
+    FocusSendStr();
+}
+
+void TTestPage::FocusSendStr()
+{
+    EdtSendStr->setFocus(Qt::OtherFocusReason);
+    // setFocus delivers no focus event while the window is inactive; the
+    // selection is wanted either way.
+    EdtSendStr->selectAll();
+}
