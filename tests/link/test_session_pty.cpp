@@ -1,0 +1,146 @@
+// The whole conversation over a real pseudo-terminal: the serial transport,
+// the session's timer and nested waits, and a scripted instrument.
+
+#include "app/prompts.h"
+#include "link/comms.h"
+#include "link/ioiface_serial.h"
+#include "link/session.h"
+#include "link/test_session_instrument.h"
+
+#include <QtTest>
+
+namespace {
+
+struct TLine {
+    TScriptedPrompts Script;
+    TScopedPrompts Guard{&Script};
+    TScriptedInstrument Instrument;
+    TSession Session;
+    QList<qint32> Weights;
+
+    TLine()
+    {
+        Session.Connected = [this] {
+            Session.Activity = actDisplay; // connected while the Display page is shown
+            Session.StartupSequence();
+        };
+        Session.DisplayReply = [this](bool) {
+            qint32 v = 0, places = 0;
+            if (Session.StatusPollCountdown != 10 && Session.Parser().GetInt(0, v, -999999, 999999, places))
+                Weights << v;
+        };
+    }
+    bool Connect()
+    {
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(Instrument.Peer().SlavePath());
+        serial->SetBaudRate(9600);
+        Session.InstallAndOpen(std::move(serial));
+        return Session.IsOpen();
+    }
+    void Run(int ms) { QTest::qWait(ms); }
+};
+
+} // namespace
+
+class TestSessionPty : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        TPtyPeer probe;
+        if (!probe.IsValid())
+            QSKIP(qPrintable("no pseudo-terminal: " + probe.ErrorString()));
+    }
+
+    void connectBringsTheInstrumentUpAndPollsByActivity()
+    {
+        TLine line;
+        line.Instrument.AnswerDelayMs = 60; // the "0" comes late: ENU? must wait for it
+        QVERIFY(line.Connect());
+        QCOMPARE(line.Session.DisplayUnits, 2);
+        QVERIFY(line.Script.Messages().isEmpty());
+        const QStringList start = line.Instrument.Events.mid(0, 7);
+        QCOMPARE(start, (QStringList{">S98", ">STP", ">S99", ">COF11", "<0", ">ENU?", "<2"}));
+
+        line.Instrument.AnswerDelayMs = 0;
+        line.Instrument.Forget();
+        line.Run(600);
+        const QStringList polls = line.Instrument.Commands();
+        QVERIFY2(polls.size() >= 30, qPrintable(QString::number(polls.size())));
+        // Nine weight polls, then the unit's status request, over and over.
+        int weightPolls = 0;
+        for (const QString &c : polls) {
+            if (c == "MSV?") {
+                ++weightPolls;
+                continue;
+            }
+            if (c == "S99") {
+                QCOMPARE(weightPolls % 9, 0);
+                continue;
+            }
+            QCOMPARE(c, QString("ESR?"));
+        }
+        QVERIFY(polls.contains("ESR?"));
+        QVERIFY(line.Weights.size() >= 20);
+        QCOMPARE(line.Weights.last(), 1250);
+
+        // The Test page: nothing is polled.
+        line.Session.Activity = actTest;
+        line.Run(50);
+        line.Instrument.Forget();
+        line.Run(300);
+        QVERIFY(line.Instrument.Commands().isEmpty());
+
+        // Display page, then the Settings page, which leaves Activity as it
+        // was: the polls go on.
+        line.Session.Activity = actDisplay;
+        line.Run(100);
+        line.Instrument.Forget();
+        line.Run(300);
+        QVERIFY(line.Instrument.Commands().count("MSV?") >= 10);
+        QVERIFY(line.Script.Messages().isEmpty());
+    }
+
+    void silentInstrumentTimesOutAndTheDisplayGoesBlank()
+    {
+        TLine line;
+        line.Instrument.Answers.clear();
+        int blanked = 0;
+        line.Session.DisplayStale = [&] { ++blanked; };
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(line.Connect());
+        // 40 ticks of 10 ms before "Instrument not responding"
+        QVERIFY(clock.elapsed() >= 380);
+        QCOMPARE(line.Script.Messages(), QStringList{"Instrument not responding"});
+        QVERIFY(!line.Instrument.Commands().contains("ENU?"));
+        line.Run(300);
+        QCOMPARE(blanked, 1);
+        QVERIFY(line.Instrument.Commands().count("MSV?") >= 2); // repeated every 100 ms
+    }
+
+    void aPortThatVanishesDuringAWaitEndsIt()
+    {
+        TLine line;
+        line.Session.Connected = {};
+        QVERIFY(line.Connect());
+        line.Instrument.Answers.clear();
+        bool disconnected = false;
+        line.Session.Disconnected = [&] { disconnected = true; };
+        QTimer::singleShot(50, [&] { line.Instrument.Peer().CloseMaster(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!line.Session.SendAndWait("COF11", false, {}, line.Session.Acknowledge()));
+        QVERIFY(clock.elapsed() < 1000);
+        line.Run(600);
+        QVERIFY(disconnected);
+        QVERIFY(!line.Session.IsOpen());
+        // The transport's own report, and nothing else.
+        QCOMPARE(line.Script.Messages().size(), 1);
+        QVERIFY(!line.Script.Messages().contains("Instrument not responding"));
+    }
+};
+
+QTEST_MAIN(TestSessionPty)
+#include "test_session_pty.moc"
