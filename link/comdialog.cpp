@@ -1,0 +1,185 @@
+#include "link/comdialog.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TRadioGroup::TRadioGroup(const QString &name, const QString &caption, const QStringList &items, int columns,
+                         QWidget *parent)
+    : QGroupBox(caption, parent), Group(new QButtonGroup(this))
+{
+    setObjectName(name);
+    columns = qMax(1, columns);
+    const int rows = (int(items.size()) + columns - 1) / columns;
+    auto *grid = new QGridLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *button = new QRadioButton(items.at(i), this);
+        button->setObjectName(name + QString::number(i));
+        Group->addButton(button, i);
+        grid->addWidget(button, i % rows, i / rows);
+        Buttons << button;
+    }
+}
+
+QString TRadioGroup::ItemText(int index) const
+{
+    const QRadioButton *button = Button(index);
+    return button ? button->text() : QString();
+}
+
+int TRadioGroup::IndexOf(const QString &text) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Buttons.at(i)->text() == text)
+            return i;
+    return -1;
+}
+
+int TRadioGroup::ItemIndex() const { return Group->checkedId(); }
+
+void TRadioGroup::SetItemIndex(int index)
+{
+    if (index >= 0 && index < Count()) {
+        Buttons.at(index)->setChecked(true);
+        return;
+    }
+    // An exclusive group will not let its checked button go; lift that briefly.
+    Group->setExclusive(false);
+    for (QRadioButton *button : std::as_const(Buttons))
+        button->setChecked(false);
+    Group->setExclusive(true);
+}
+
+TFrmComDialog::TFrmComDialog(const QStringList &portNames, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmComDialog"));
+    setWindowTitle(QStringLiteral("Connection Settings"));
+    // A fixed border with only the system menu: no resizing, no help button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    CreateControls(portNames);
+    FormCreate();
+}
+
+void TFrmComDialog::CreateControls(const QStringList &portNames)
+{
+    GBSerial = new QGroupBox(QStringLiteral("Serial Settings"), this);
+    GBSerial->setObjectName(QStringLiteral("GBSerial"));
+    CBPort = new QComboBox(GBSerial);
+    CBPort->setObjectName(QStringLiteral("CBPort"));
+    CBPort->addItems(portNames);
+    CBPort->setMinimumContentsLength(12);
+    CBPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    RGBaud = new TRadioGroup(QStringLiteral("RGBaud"), QStringLiteral("Baud"),
+                             {"1200", "2400", "4800", "9600", "19200", "57600"}, 2, GBSerial);
+    RGParity = new TRadioGroup(QStringLiteral("RGParity"), QStringLiteral("Parity"), {"None", "Odd", "Even"}, 1,
+                               GBSerial);
+    RGData = new TRadioGroup(QStringLiteral("RGData"), QStringLiteral("Data Bits"), {"7", "8"}, 2, GBSerial);
+    RGStop = new TRadioGroup(QStringLiteral("RGStop"), QStringLiteral("Stop Bits"), {"1", "2"}, 2, GBSerial);
+
+    auto *portLabel = new QLabel(QStringLiteral("Port"), GBSerial);
+    portLabel->setBuddy(CBPort);
+    auto *serialGrid = new QGridLayout(GBSerial);
+    serialGrid->addWidget(portLabel, 0, 0);
+    serialGrid->addWidget(CBPort, 0, 1);
+    serialGrid->addWidget(RGBaud, 1, 0);
+    serialGrid->addWidget(RGParity, 1, 1);
+    serialGrid->addWidget(RGData, 2, 0);
+    serialGrid->addWidget(RGStop, 2, 1);
+
+    GBUnitAddress = new QGroupBox(QStringLiteral("Unit Address"), this);
+    GBUnitAddress->setObjectName(QStringLiteral("GBUnitAddress"));
+    CBAddress = new QComboBox(GBUnitAddress);
+    CBAddress->setObjectName(QStringLiteral("CBAddress"));
+    CBAddress->addItem(QStringLiteral("Any"));
+    for (int address = 1; address <= MaxAddress; ++address)
+        CBAddress->addItem(QString::number(address));
+    auto *addressRow = new QHBoxLayout(GBUnitAddress);
+    addressRow->addWidget(CBAddress);
+    addressRow->addStretch();
+
+    BtnOk = new QPushButton(QStringLiteral("Ok"), this);
+    BtnOk->setObjectName(QStringLiteral("BtnOk"));
+    BtnOk->setDefault(true);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject); // Esc cancels too
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BtnOk);
+    buttons->addWidget(BtnCancel);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(GBSerial);
+    column->addWidget(GBUnitAddress);
+    column->addLayout(buttons);
+}
+
+void TFrmComDialog::FormCreate()
+{
+    SelectPort(QStringLiteral("COM1"));
+    SelectBaudRate(9600);
+    SelectDataBits(8);
+    SelectStopBits(1);
+    SelectParity(0);
+    SelectUnitAddress(AnyAddress);
+
+    // GBSerial sits Margin pixels from the left edge; the dialog is as wide as
+    // GBSerial plus twice that offset plus another Margin.
+    layout()->setContentsMargins(Margin, Margin, 2 * Margin, Margin);
+    layout()->activate();
+    const int width = GBSerial->sizeHint().width() + 3 * Margin;
+    setFixedSize(qMax(width, sizeHint().width()), sizeHint().height());
+    if (const QScreen *where = screen())
+        move(where->availableGeometry().center() - rect().center());
+}
+
+void TFrmComDialog::SelectPort(const QString &name)
+{
+    CBPort->setCurrentIndex(CBPort->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void TFrmComDialog::SelectBaudRate(int baud) { RGBaud->SetItemIndex(RGBaud->IndexOf(QString::number(baud))); }
+void TFrmComDialog::SelectDataBits(int bits) { RGData->SetItemIndex(RGData->IndexOf(QString::number(bits))); }
+void TFrmComDialog::SelectStopBits(int bits) { RGStop->SetItemIndex(RGStop->IndexOf(QString::number(bits))); }
+
+void TFrmComDialog::SelectParity(int parity) { RGParity->SetItemIndex(parity == 1 || parity == 2 ? parity : 0); }
+
+void TFrmComDialog::SelectUnitAddress(int address)
+{
+    if (address == AnyAddress)
+        address = 0;
+    CBAddress->setCurrentIndex(address >= 0 && address <= MaxAddress ? address : -1);
+}
+
+QString TFrmComDialog::PortName() const { return CBPort->currentIndex() < 0 ? QString() : CBPort->currentText(); }
+
+int TFrmComDialog::NumberOf(const TRadioGroup *group)
+{
+    return group->ItemIndex() < 0 ? 0 : group->ItemText(group->ItemIndex()).toInt();
+}
+
+int TFrmComDialog::BaudRate() const { return NumberOf(RGBaud); }
+int TFrmComDialog::DataBits() const { return NumberOf(RGData); }
+int TFrmComDialog::StopBits() const { return NumberOf(RGStop); }
+
+int TFrmComDialog::Parity() const
+{
+    const int index = RGParity->ItemIndex();
+    return index == 1 || index == 2 ? index : 0;
+}
+
+int TFrmComDialog::UnitAddress() const
+{
+    const int index = CBAddress->currentIndex();
+    if (index < 0)
+        return 0;
+    return index == 0 ? AnyAddress : index;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The connection settings, kept in the initialisation file beside the program
+// (section "Connection"). Created once at start-up and destroyed at exit.
+//
+// The file is used only when it exists at start-up: it is then held in
+// memory and written back when the store is destroyed (if anything changed).
+// Without it, reads give the defaults and changes last only for this run;
+// no file is created. A file that exists but cannot be read is never written
+// over, so a passing fault cannot wipe what the user kept in it.
+
+#include "link/inifile.h"
+
+#include <QString>
+
+class TdatViewer {
+public:
+    static constexpr const char *Section = "Connection";
+    static constexpr int DefaultBaudRate = 9600;
+    static constexpr int DefaultDataBits = 8;
+    static constexpr int DefaultStopBits = 1;
+    static constexpr int DefaultParityBits = 0;
+    static constexpr int DefaultSerialAddress = 0; // read as "Any", like 99
+    static QString DefaultSerialPort() { return QStringLiteral("COM1"); }
+
+    // The ".ini" beside the program.
+    TdatViewer();
+    // A given file (tests, other locations).
+    explicit TdatViewer(const QString &fileName);
+    // Writes the settings back (see Save); a failure is only logged, since
+    // the windows are gone by then.
+    ~TdatViewer();
+    TdatViewer(const TdatViewer &) = delete;
+    TdatViewer &operator=(const TdatViewer &) = delete;
+
+    QString FileName() const { return Ini.FileName(); }
+    // True when the file existed at start-up and was read: only then are
+    // the settings written back.
+    bool IsPersistent() const { return Persistent; }
+
+    // Writes the in-memory file back if it is persistent and changed. False
+    // (reason in ErrorString()) only when writing was due and failed.
+    bool Save();
+    QString ErrorString() const { return Ini.ErrorString(); }
+
+    QString SerialPort() const;
+    void SetSerialPort(const QString &name);
+    int BaudRate() const;
+    void SetBaudRate(int baud);
+    int DataBits() const;
+    void SetDataBits(int bits);
+    int StopBits() const;
+    void SetStopBits(int bits);
+    int ParityBits() const;
+    void SetParityBits(int parity);
+    int SerialAddress() const;
+    void SetSerialAddress(int address);
+
+private:
+    int ReadInteger(const char *key, int defaultValue) const;
+    void WriteInteger(const char *key, int value);
+
+    TIniFile Ini;
+    bool Persistent = false;
+};

@@ -1,0 +1,279 @@
+#include "link/inifile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+bool SameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// Line breaks inside a value would split it into lines of their own.
+QString OneLine(QString value)
+{
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+bool IsComment(const QString &trimmed)
+{
+    return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+}
+} // namespace
+
+QByteArray TIniFile::DefaultLineEnd()
+{
+#ifdef Q_OS_WIN
+    return QByteArrayLiteral("\r\n");
+#else
+    return QByteArrayLiteral("\n");
+#endif
+}
+
+bool TIniFile::Load()
+{
+    Content.clear();
+    Modified = false;
+    QFile file(Name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Error = file.errorString();
+        return false;
+    }
+    Parse(bytes);
+    Error.clear();
+    return true;
+}
+
+bool TIniFile::Save()
+{
+    QSaveFile file(Name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = ToBytes();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        Error = file.errorString();
+        return false;
+    }
+    Error.clear();
+    Modified = false;
+    return true;
+}
+
+void TIniFile::Parse(const QByteArray &bytes)
+{
+    Content.clear();
+    Modified = false;
+    QByteArray text = bytes;
+    if (text.startsWith("\xEF\xBB\xBF")) // byte order mark of an editor that saved as UTF-8
+        text.remove(0, 3);
+    const qsizetype firstBreak = text.indexOf('\n');
+    if (firstBreak >= 0)
+        LineEnd = firstBreak > 0 && text.at(firstBreak - 1) == '\r' ? QByteArrayLiteral("\r\n")
+                                                                     : QByteArrayLiteral("\n");
+    const QList<QByteArray> lines = text.split('\n');
+    size_t current = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines.at(i);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        // split() leaves an empty piece after a final line break.
+        if (i == lines.size() - 1 && line.isEmpty())
+            break;
+        ParseLine(QString::fromLatin1(line), current);
+    }
+}
+
+void TIniFile::ParseLine(const QString &line, size_t &current)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            close = trimmed.size();
+        const QString name = trimmed.mid(1, close - 1).trimmed();
+        // Lines of a section given twice join the first one.
+        if (const TSection *found = FindSection(name)) {
+            current = size_t(found - Content.data());
+        } else {
+            Content.push_back({name, true, {}});
+            current = Content.size() - 1;
+        }
+        return;
+    }
+    if (Content.empty())
+        Content.push_back({QString(), false, {}});
+    TSection &section = Content[current];
+    const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
+    if (!section.HasHeader || trimmed.isEmpty() || IsComment(trimmed) || equals <= 0) {
+        section.Lines.push_back({false, {}, {}, line});
+        return;
+    }
+    const QString key = trimmed.left(equals).trimmed();
+    const QString value = trimmed.mid(equals + 1).trimmed();
+    for (TLine &existing : section.Lines) {
+        if (existing.IsEntry && SameName(existing.Key, key)) {
+            existing.Value = value;
+            return;
+        }
+    }
+    section.Lines.push_back({true, key, value, {}});
+}
+
+QByteArray TIniFile::ToBytes() const
+{
+    QByteArray bytes;
+    for (const TSection &section : Content) {
+        if (section.HasHeader)
+            bytes += '[' + section.Name.toLatin1() + ']' + LineEnd;
+        for (const TLine &line : section.Lines) {
+            if (line.IsEntry)
+                bytes += line.Key.toLatin1() + '=' + line.Value.toLatin1() + LineEnd;
+            else
+                bytes += line.Text.toLatin1() + LineEnd;
+        }
+    }
+    return bytes;
+}
+
+const TIniFile::TSection *TIniFile::FindSection(const QString &name) const
+{
+    for (const TSection &section : Content)
+        if (section.HasHeader && SameName(section.Name, name))
+            return &section;
+    return nullptr;
+}
+
+TIniFile::TSection *TIniFile::FindSection(const QString &name)
+{
+    return const_cast<TSection *>(std::as_const(*this).FindSection(name));
+}
+
+const TIniFile::TLine *TIniFile::FindEntry(const TSection &section, const QString &key)
+{
+    for (const TLine &line : section.Lines)
+        if (line.IsEntry && SameName(line.Key, key))
+            return &line;
+    return nullptr;
+}
+
+QStringList TIniFile::Sections() const
+{
+    QStringList names;
+    for (const TSection &section : Content)
+        if (section.HasHeader)
+            names << section.Name;
+    return names;
+}
+
+QStringList TIniFile::Keys(const QString &section) const
+{
+    QStringList keys;
+    if (const TSection *found = FindSection(section))
+        for (const TLine &line : found->Lines)
+            if (line.IsEntry)
+                keys << line.Key;
+    return keys;
+}
+
+bool TIniFile::SectionExists(const QString &section) const { return FindSection(section) != nullptr; }
+
+bool TIniFile::ValueExists(const QString &section, const QString &key) const
+{
+    const TSection *found = FindSection(section);
+    return found && FindEntry(*found, key);
+}
+
+QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    const TSection *found = FindSection(section);
+    const TLine *entry = found ? FindEntry(*found, key) : nullptr;
+    return entry ? entry->Value : defaultValue;
+}
+
+int TIniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
+{
+    QString text = ReadString(section, key, QString()).trimmed();
+    bool ok = false;
+    int value = 0;
+    if (text.startsWith(QLatin1Char('$')))
+        value = text.mid(1).toInt(&ok, 16);
+    else if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        value = text.mid(2).toInt(&ok, 16);
+    else
+        value = text.toInt(&ok, 10);
+    return ok ? value : defaultValue;
+}
+
+TIniFile::TSection &TIniFile::SectionForWriting(const QString &name)
+{
+    if (TSection *found = FindSection(name))
+        return *found;
+    // Keep a blank line between the previous section and the new one.
+    if (!Content.empty()) {
+        const auto &lines = Content.back().Lines;
+        const bool endsBlank = !lines.empty() && !lines.back().IsEntry && lines.back().Text.trimmed().isEmpty();
+        if (!endsBlank && (Content.back().HasHeader || !lines.empty()))
+            Content.back().Lines.push_back({false, {}, {}, QString()});
+    }
+    Content.push_back({name, true, {}});
+    return Content.back();
+}
+
+void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
+{
+    const QString stored = OneLine(value).trimmed();
+    TSection &target = SectionForWriting(section);
+    for (TLine &line : target.Lines) {
+        if (line.IsEntry && SameName(line.Key, key)) {
+            if (line.Value != stored) {
+                line.Value = stored;
+                Modified = true;
+            }
+            return;
+        }
+    }
+    // After the section's last key; in a section without keys, before its
+    // trailing blank lines. Either way the blank line and any comments that
+    // lead to the next section stay where they are.
+    auto at = target.Lines.end();
+    const auto lastEntry = std::find_if(target.Lines.rbegin(), target.Lines.rend(),
+                                        [](const TLine &l) { return l.IsEntry; });
+    if (lastEntry != target.Lines.rend())
+        at = lastEntry.base();
+    else
+        while (at != target.Lines.begin() && (at - 1)->Text.trimmed().isEmpty())
+            --at;
+    target.Lines.insert(at, {true, key.trimmed(), stored, {}});
+    Modified = true;
+}
+
+void TIniFile::WriteInteger(const QString &section, const QString &key, int value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TIniFile::DeleteKey(const QString &section, const QString &key)
+{
+    TSection *found = FindSection(section);
+    if (!found)
+        return;
+    const auto before = found->Lines.size();
+    std::erase_if(found->Lines, [&](const TLine &line) { return line.IsEntry && SameName(line.Key, key); });
+    Modified = Modified || found->Lines.size() != before;
+}
+
+void TIniFile::EraseSection(const QString &section)
+{
+    const auto before = Content.size();
+    std::erase_if(Content, [&](const TSection &s) { return s.HasHeader && SameName(s.Name, section); });
+    Modified = Modified || Content.size() != before;
+}

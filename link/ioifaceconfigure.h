@@ -1,0 +1,25 @@
+#pragma once
+// Connecting, first half: the user confirms the connection settings, they
+// are kept, and a configured (not yet opened) serial transport is made.
+
+#include "link/ioiface_serial.h"
+
+#include <memory>
+
+class TdatViewer;
+class TFrmComDialog;
+
+// Shows "Connection Settings" loaded from `store` (through Prompts().Exec).
+// On OK: stores all six settings, sets `unitAddress` and returns a serial
+// transport set to the chosen line. On Cancel: returns nullptr and changes
+// neither the store nor `unitAddress`.
+//
+// A setting the dialog could not show (a stored value that matches no item,
+// so its group has no selection) is confirmed as its default: 9600 baud,
+// 8 data bits, 1 stop bit, unit address "Any" (99). Confirming without a
+// port selected (the stored port is not present now) keeps the stored name.
+std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress);
+
+// The two halves, for callers that bring their own dialog.
+void LoadComDialog(TFrmComDialog &dialog, const TdatViewer &store);
+void SaveComDialog(const TFrmComDialog &dialog, TdatViewer &store);

@@ -1,0 +1,160 @@
+#include "link/inifile.h"
+#include "link/programfiles.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+private slots:
+    void handEditedFileIsReadTolerantly()
+    {
+        TIniFile ini;
+        ini.Parse("\xEF\xBB\xBF"
+                  "stray line before any section\r\n"
+                  "; the viewer's settings\r\n"
+                  "[ Connection ]\r\n"
+                  "  SerialPort  =  /dev/ttyUSB0  \r\n"
+                  "\r\n"
+                  "# baud rate of the indicator\r\n"
+                  "baudrate=19200\r\n"
+                  "BaudRate = 9600\r\n"
+                  "Note=a;b=c # not a comment\r\n"
+                  "just some words\r\n"
+                  "Empty=\r\n"
+                  "[Other]\r\n"
+                  "Key=1\r\n"
+                  "[CONNECTION]\r\n"
+                  "DataBits=7");
+        QCOMPARE(ini.Sections(), (QStringList{"Connection", "Other"}));
+        QCOMPARE(ini.ReadString("connection", "SERIALPORT", "x"), QString("/dev/ttyUSB0"));
+        QCOMPARE(ini.ReadInteger("Connection", "BaudRate", 0), 9600); // last wins
+        QCOMPARE(ini.ReadString("Connection", "Note", {}), QString("a;b=c # not a comment"));
+        QCOMPARE(ini.ReadString("Connection", "Empty", "x"), QString());
+        QVERIFY(ini.ValueExists("Connection", "Empty"));
+        QCOMPARE(ini.ReadInteger("Connection", "DataBits", 8), 7); // section given twice
+        QCOMPARE(ini.ReadString("Connection", "Missing", "dflt"), QString("dflt"));
+        QCOMPARE(ini.ReadString("Nowhere", "SerialPort", "dflt"), QString("dflt"));
+        QCOMPARE(ini.Keys("Connection"), (QStringList{"SerialPort", "baudrate", "Note", "Empty", "DataBits"}));
+        QVERIFY(!ini.IsModified());
+    }
+
+    void integersAreReadStrictly_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << QByteArray("42") << 42;
+        QTest::newRow("negative") << QByteArray("-7") << -7;
+        QTest::newRow("hex 0x") << QByteArray("0x1F") << 31;
+        QTest::newRow("hex $") << QByteArray("$10") << 16;
+        QTest::newRow("words") << QByteArray("fast") << -1;
+        QTest::newRow("trailing text") << QByteArray("9600 baud") << -1;
+        QTest::newRow("too large") << QByteArray("99999999999") << -1;
+        QTest::newRow("empty") << QByteArray("") << -1;
+    }
+
+    void integersAreReadStrictly()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, value);
+        TIniFile ini;
+        ini.Parse("[S]\nK=" + text + "\n");
+        QCOMPARE(ini.ReadInteger("S", "K", -1), value);
+    }
+
+    void valuesAreStoredUnchangedInLatin1()
+    {
+        const QString odd = QString::fromLatin1("\"quoted\" C:\\path\\x; a=b \xB5V/V \xB0");
+        TIniFile ini;
+        ini.WriteString("Calibration", "Data", odd);
+        ini.WriteString("Calibration", "Multi", "one\r\ntwo");
+        QVERIFY(ini.IsModified());
+        const QByteArray bytes = ini.ToBytes();
+        QVERIFY(bytes.contains("Data=\"quoted\" C:\\path\\x; a=b \xB5V/V \xB0\n"));
+        QVERIFY(bytes.contains("Multi=one  two\n")); // a line break cannot split the file
+        TIniFile again;
+        again.Parse(bytes);
+        QCOMPARE(again.ReadString("calibration", "data", {}), odd);
+    }
+
+    void savingKeepsLayoutOrderAndComments()
+    {
+        TIniFile ini;
+        ini.Parse("; kept\r\n[Connection]\r\nSerialPort = COM3\r\nBaudRate=9600\r\n\r\n"
+                  "; next part\r\n[Other]\r\nA=1\r\n");
+        ini.WriteInteger("connection", "baudrate", 19200);
+        ini.WriteString("Connection", "SerialAddress", "99");
+        ini.WriteString("Empty", "X", "y");
+        QCOMPARE(ini.ToBytes(), QByteArray("; kept\r\n[Connection]\r\nSerialPort=COM3\r\nBaudRate=19200\r\n"
+                                           "SerialAddress=99\r\n\r\n; next part\r\n[Other]\r\nA=1\r\n\r\n"
+                                           "[Empty]\r\nX=y\r\n"));
+        ini.DeleteKey("Connection", "SERIALPORT");
+        ini.EraseSection("other");
+        QCOMPARE(ini.Sections(), (QStringList{"Connection", "Empty"}));
+        QVERIFY(!ini.ValueExists("Connection", "SerialPort"));
+    }
+
+    void writingTheSameValueIsNoChange()
+    {
+        TIniFile ini;
+        ini.Parse("[S]\nK=5\n");
+        ini.WriteInteger("S", "k", 5);
+        QVERIFY(!ini.IsModified());
+        ini.WriteInteger("S", "k", 6);
+        QVERIFY(ini.IsModified());
+    }
+
+    void loadsAndSavesFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("viewer.ini");
+        TIniFile ini(path);
+        QVERIFY(!ini.Load());
+        QVERIFY(!ini.ErrorString().isEmpty());
+        ini.WriteString("Connection", "SerialPort", "/dev/pts/4");
+        QVERIFY(ini.Save());
+        QVERIFY(!ini.IsModified());
+        QStringList leftovers = QDir(dir.path()).entryList(QDir::Files);
+        QCOMPARE(leftovers, QStringList{"viewer.ini"}); // nothing half-written beside it
+
+        TIniFile reread(path);
+        QVERIFY(reread.Load());
+        QCOMPARE(reread.ReadString("Connection", "SerialPort", {}), QString("/dev/pts/4"));
+
+        TIniFile nowhere(dir.filePath("missing-folder/viewer.ini"));
+        nowhere.WriteString("A", "B", "C");
+        QVERIFY(!nowhere.Save());
+        QVERIFY(!nowhere.ErrorString().isEmpty());
+    }
+
+    void sideFilesReplaceOrAppendTheExtension_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("side");
+        QTest::newRow("linux") << "/opt/qv/quenvale7400" << ".ini" << "/opt/qv/quenvale7400.ini";
+        QTest::newRow("windows") << "C:/qv/viewer.exe" << ".bmp" << "C:/qv/viewer.bmp";
+        QTest::newRow("backslashes") << "C:\\qv.1\\viewer" << ".html" << "C:\\qv.1\\viewer.html";
+        QTest::newRow("dotted folder") << "/opt/qv-1.2/viewer" << ".ini" << "/opt/qv-1.2/viewer.ini";
+        QTest::newRow("no dot given") << "/opt/viewer" << "ini" << "/opt/viewer.ini";
+        QTest::newRow("hidden") << "/opt/.viewer" << ".ini" << "/opt/.viewer.ini";
+    }
+
+    void sideFilesReplaceOrAppendTheExtension()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, extension);
+        QFETCH(QString, side);
+        QCOMPARE(SideFileOf(program, extension), side);
+    }
+
+    void programSideFileIsBesideTheRunningProgram()
+    {
+        const QString side = ProgramSideFile(".ini");
+        QCOMPARE(QFileInfo(side).absolutePath(), QCoreApplication::applicationDirPath());
+        QVERIFY(side.endsWith(QLatin1String("test_inifile.ini")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "test_inifile.moc"
