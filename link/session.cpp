@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "link/comms.h"
 #include "link/ioiface_null.h"
+#include "link/ioifaceconfigure.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -99,6 +100,20 @@ void TSession::InstallAndOpen(std::unique_ptr<TIOIface> transport)
     TNesting nesting(*this);
     SetTransport(std::move(transport));
     CurrentTransport->Open();
+}
+
+void TSession::Connect2Click(TdatViewer &store)
+{
+    TNesting nesting(*this);
+    if (IsOpen()) {
+        // Its close event applies the disconnected look.
+        CurrentTransport->Close();
+        return;
+    }
+    std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(store, UnitAddress);
+    if (!serial)
+        return; // cancelled: nothing changes
+    InstallAndOpen(std::move(serial));
 }
 
 void TSession::ReleaseRetired()

@@ -3,10 +3,13 @@
 
 #include "app/prompts.h"
 #include "link/comms.h"
+#include "link/dmviewer.h"
 #include "link/ioiface_serial.h"
 #include "link/session.h"
 #include "link/test_session_instrument.h"
 
+#include <QDialog>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -99,6 +102,38 @@ private slots:
         line.Instrument.Forget();
         line.Run(300);
         QVERIFY(line.Instrument.Commands().count("MSV?") >= 10);
+        QVERIFY(line.Script.Messages().isEmpty());
+    }
+
+    void connectCommandUsesTheConfirmedSettingsAndTogglesTheLine()
+    {
+        TLine line;
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("viewer.ini");
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Connection]\r\nSerialPort=" + line.Instrument.Peer().SlavePath().toLocal8Bit()
+                   + "\r\nSerialAddress=7\r\n");
+        file.close();
+        TdatViewer store(ini);
+        int disconnected = 0;
+        line.Session.Disconnected = [&] { ++disconnected; };
+
+        line.Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Rejected); });
+        line.Session.Connect2Click(store);
+        QVERIFY(!line.Session.IsOpen());
+        QCOMPARE(line.Session.UnitAddress, 99);
+
+        line.Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
+        line.Session.Connect2Click(store);
+        QVERIFY(line.Session.IsOpen());
+        QCOMPARE(line.Session.UnitAddress, 7);
+        QCOMPARE(line.Instrument.Commands().mid(0, 5), (QStringList{"S98", "STP", "S07", "COF11", "ENU?"}));
+        QCOMPARE(line.Session.DisplayUnits, 2);
+
+        line.Session.Connect2Click(store); // connected: this disconnects
+        QVERIFY(!line.Session.IsOpen());
+        QCOMPARE(disconnected, 1);
         QVERIFY(line.Script.Messages().isEmpty());
     }
 
