@@ -30,8 +30,10 @@ const QImage &TBackgroundPicture::Stretched(const QString &fileName, QSize size)
         Scaled = QImage();
         return Scaled;
     }
+    // An opaque picture is kept opaque: painting it is then a plain copy.
     if (Scaled.size() != size)
         Scaled = Original.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                     .convertToFormat(Original.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                 : QImage::Format_RGB32);
     return Scaled;
 }

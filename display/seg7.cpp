@@ -15,23 +15,46 @@ void TLCDSegment::SelectColors(QPainter &canvas, bool lit) const
     canvas.setPen(QPen(lit ? Colors.OnLine : Colors.OffLine, 0));
 }
 
-// Rectangles exclude their right and bottom edge (left + width is the first
-// pixel outside), as on the canvas the layout was designed for; a stroked
-// QRect is one pixel larger than its size, hence the -1.
-void TLCDSegment::Draw(QPainter &canvas, bool lit) const
-{
-    if (Width <= 0 || Height <= 0)
-        return;
-    SelectColors(canvas, lit);
-    canvas.drawRect(QRectF(Left + 0.5, Top + 0.5, Width - 1, Height - 1));
-}
-
 QRect TLCDSegment::Bounds() const
 {
     return QRect(Left, Top, Width, Height);
 }
 
-void TPolygonSegment::Draw(QPainter &canvas, bool lit) const
+const QImage &TLCDSegment::Sprite(bool lit) const
+{
+    QImage &sprite = Sprites[lit ? 1 : 0];
+    if (!sprite.isNull())
+        return sprite;
+    const QRect area = Bounds();
+    sprite = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    QPainter painter(&sprite);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(-area.topLeft());
+    DrawShape(painter, lit);
+    return sprite;
+}
+
+void TLCDSegment::Draw(QPainter &canvas, bool lit) const
+{
+    const QRect area = Bounds();
+    if (area.isEmpty())
+        return;
+    canvas.drawImage(area.topLeft(), Sprite(lit));
+}
+
+// Rectangles exclude their right and bottom edge (left + width is the first
+// pixel outside), as on the canvas the layout was designed for; a stroked
+// rectangle is one pixel larger than its size, hence the -1.
+void TLCDSegment::DrawShape(QPainter &canvas, bool lit) const
+{
+    SelectColors(canvas, lit);
+    canvas.drawRect(QRectF(Left + 0.5, Top + 0.5, Width - 1, Height - 1));
+}
+
+// Vertices name pixels; a pixel's centre is half a unit in.
+void TPolygonSegment::DrawShape(QPainter &canvas, bool lit) const
 {
     SelectColors(canvas, lit);
     std::array<QPointF, 6> points;
@@ -45,10 +68,8 @@ QRect TPolygonSegment::Bounds() const
     return QPolygon(QList<QPoint>(Vertices.begin(), Vertices.end())).boundingRect();
 }
 
-void TRoundRectSegment::Draw(QPainter &canvas, bool lit) const
+void TRoundRectSegment::DrawShape(QPainter &canvas, bool lit) const
 {
-    if (Width <= 0 || Height <= 0)
-        return;
     SelectColors(canvas, lit);
     // The corner ellipse is three fifths of the box each way, so a small
     // square box becomes the round dot of a lamp.
@@ -75,17 +96,14 @@ QFont TStringSegment::LabelFont(int pixelHeight)
     return font;
 }
 
-const QImage &TStringSegment::RenderedText(bool lit) const
+// The text at its natural size on the unlit fill: an unlit label vanishes
+// into the glass.
+QImage TStringSegment::RenderText(bool lit) const
 {
-    QImage &image = Rendered[lit ? 1 : 0];
-    if (!image.isNull())
-        return image;
     const QFont font = LabelFont(Height);
     const QFontMetrics metrics(font);
-    const QSize size(qMax(1, metrics.horizontalAdvance(Text)), qMax(1, metrics.height()));
-    image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    // The box keeps the unlit fill behind the text, so an unlit label
-    // vanishes into the glass.
+    QImage image(QSize(qMax(1, metrics.horizontalAdvance(Text)), qMax(1, metrics.height())),
+                 QImage::Format_ARGB32_Premultiplied);
     image.fill(Colors.Off);
     QPainter painter(&image);
     painter.setFont(font);
@@ -94,9 +112,13 @@ const QImage &TStringSegment::RenderedText(bool lit) const
     return image;
 }
 
+void TStringSegment::DrawShape(QPainter &canvas, bool lit) const
+{
+    canvas.drawImage(QRect(Left, Top, Width, Height), RenderText(lit));
+}
+
 void TStringSegment::Draw(QPainter &canvas, bool lit) const
 {
-    if (Text.isEmpty() || Width <= 0 || Height <= 0)
-        return;
-    canvas.drawImage(QRect(Left, Top, Width, Height), RenderedText(lit));
+    if (!Text.isEmpty())
+        TLCDSegment::Draw(canvas, lit);
 }

@@ -23,6 +23,12 @@ struct TSegmentColors {
 };
 
 // The root: a plain rectangle.
+//
+// Drawing goes through a sprite per state, rendered (smoothed) the first
+// time that state is drawn: a new weight repaints the display up to a
+// hundred times a second, and copying finished sprites costs a fraction of
+// filling smoothed polygons each time. Position and shape are fixed once a
+// segment has been drawn; the control builds new segments instead.
 class TLCDSegment {
 public:
     int32_t Width = 0;
@@ -41,8 +47,14 @@ public:
     virtual QRect Bounds() const;
 
 protected:
+    // Paints the shape itself in control coordinates.
+    virtual void DrawShape(QPainter &canvas, bool lit) const;
     // Chooses brush and pen for the state; shared by every drawn shape.
     void SelectColors(QPainter &canvas, bool lit) const;
+
+private:
+    mutable std::array<QImage, 2> Sprites;
+    const QImage &Sprite(bool lit) const;
 };
 
 // A filled six-point polygon: the bars of a digit.
@@ -51,15 +63,19 @@ public:
     std::array<QPoint, 6> Vertices{};
 
     using TLCDSegment::TLCDSegment;
-    void Draw(QPainter &canvas, bool lit) const override;
     QRect Bounds() const override;
+
+protected:
+    void DrawShape(QPainter &canvas, bool lit) const override;
 };
 
 // A rounded rectangle: decimal points and lamps.
 class TRoundRectSegment : public TLCDSegment {
 public:
     using TLCDSegment::TLCDSegment;
-    void Draw(QPainter &canvas, bool lit) const override;
+
+protected:
+    void DrawShape(QPainter &canvas, bool lit) const override;
 };
 
 // A text stretched into the segment's rectangle: the unit labels.
@@ -75,10 +91,9 @@ public:
     // for machines that lack the instrument's own face.
     static QFont LabelFont(int pixelHeight);
 
+protected:
+    void DrawShape(QPainter &canvas, bool lit) const override;
+
 private:
-    // The text rendered once per state: the display repaints up to a hundred
-    // times a second and the text, font and colours never change for the
-    // life of a segment.
-    mutable std::array<QImage, 2> Rendered;
-    const QImage &RenderedText(bool lit) const;
+    QImage RenderText(bool lit) const;
 };

@@ -162,13 +162,9 @@ void TT7400LED::PaintSegments()
 
 void TT7400LED::PaintSegments(QPainter &canvas) const
 {
-    canvas.save();
-    canvas.setRenderHint(QPainter::Antialiasing, true);
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (int row = 0; row < GridRows; ++row)
         for (int column = 0; column < GridColumns; ++column)
             Segments[row][column]->Draw(canvas, Lit[row][column]);
-    canvas.restore();
 }
 
 void TT7400LED::PaintControl(QPainter &canvas)

@@ -120,6 +120,8 @@ public:
     // Layout in pixels, for the owner's and the tests' use.
     QRect GlassRect() const;
     QRect SegmentBounds(int row, int column) const;
+    // What PaintSegments() repaints: the glass and every segment.
+    QRect SegmentsArea() const { return SegmentArea; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,0 +1,5 @@
+qv_add_test(test_segmentfont SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_segmentfont.cpp LIBS qv_display)
+qv_add_test(test_displaytext SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_displaytext.cpp LIBS qv_display)
+qv_add_test(test_clickregion SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_clickregion.cpp LIBS qv_display)
+qv_add_test(test_displaylayout SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_displaylayout.cpp LIBS qv_display)
+qv_add_test(test_displaypaint SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_displaypaint.cpp LIBS qv_display)
