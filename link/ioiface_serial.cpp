@@ -192,8 +192,9 @@ void TIOIfaceSerial::ApplyLineSettings()
 void TIOIfaceSerial::ReceiveAvailable()
 {
     // A handler that runs a nested event loop must not get later bytes before
-    // it has finished with the earlier ones; they wait in the port's buffer
-    // and are handed over, in order, when it returns.
+    // it has finished with the earlier ones; they wait in the port's buffer.
+    // QSerialPort does not signal them again once the handler returns, so
+    // they are collected here, in order.
     if (Receiving)
         return;
     Receiving = true;

@@ -181,6 +181,31 @@ private slots:
         QCOMPARE(events.Opened, 2);
     }
 
+    void bytesArrivingDuringANestedWaitInAHandlerFollowInOrder()
+    {
+        TPtyPeer peer;
+        auto serial = SerialOn(peer.SlavePath());
+        QByteArray received;
+        int depth = 0;
+        int deepest = 0;
+        serial->OnReceive = [&](const QString &text) {
+            deepest = qMax(deepest, ++depth);
+            received += text.toLatin1();
+            if (received == "first") {
+                // A handler that waits (as a reply handler may): more bytes
+                // come meanwhile.
+                QTimer::singleShot(0, [&] { peer.Write("second"); });
+                RunEventLoopFor(100);
+            }
+            --depth;
+        };
+        serial->Open();
+        QVERIFY(peer.Write("first"));
+        QVERIFY(peer.WaitUntil([&] { return received.size() >= 11; }));
+        QCOMPARE(received, QByteArray("firstsecond"));
+        QCOMPARE(deepest, 1);
+    }
+
     void missingDeviceFailsToOpenWithItsReason()
     {
         auto serial = SerialOn(QStringLiteral("/dev/qv-no-such-port"));
