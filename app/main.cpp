@@ -1,13 +1,37 @@
+// Program entry: the application, then the main window, then the dialogs
+// and modules that live for the whole run, then the message loop.
+
+#include "app/about.h"
+#include "app/frmmain.h"
+#include "app/imagelist.h"
+#include "app/termination.h"
+#include "link/dmviewer.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenvale 7400 Viewer"));
-    QMainWindow window;
-    window.setWindowTitle(QApplication::applicationName());
-    window.resize(800, 600);
-    window.show();
+    QApplication::setWindowIcon(BuildImageList().value(imgApplication));
+
+    // The window's creation runs before the connection settings store exists
+    // and does not use it.
+    TFrmMain FrmMain;
+
+    // The long-lived dialogs, in this order: TFrmLogDialog (logging),
+    // TFrmTraffic (settings transfer), TfrmAbout, TFrmAbsCal (mV/V
+    // calibration), TFrmChartSetup and TFrmPasscode. Those of subsystems
+    // still to come are made here as they join.
+    TfrmAbout frmAbout;
+    FrmMain.frmAbout = &frmAbout;
+
+    // Last, the connection settings store. It writes the ini file back when
+    // it is destroyed at exit, before the window goes.
+    TdatViewer datViewer;
+    FrmMain.SetConnectionStore(&datViewer);
+
+    CloseOnTerminationSignals(&FrmMain);
+    FrmMain.show();
     return app.exec();
 }

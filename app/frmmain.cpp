@@ -1,0 +1,570 @@
+#include "app/frmmain.h"
+
+#include "app/about.h"
+#include "app/imagelist.h"
+#include "app/ownerdrawnpanel.h"
+#include "app/prompts.h"
+#include "display/frontpanel/frontpanelpicture.h"
+#include "display/u7400led.h"
+#include "link/programfiles.h"
+#include "settings/tools.h"
+#include "terminal/testpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+const QString CalibrationQuestion = QStringLiteral("Current Settings not sent to instrument.  Send now?");
+
+template <typename T> T *Named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+// Lit segments bright green on a dark green glass, like the instrument's
+// display.
+void SetDisplayColours(TT7400LED *display)
+{
+    display->SetOnColor(QColor(0, 255, 0));
+    display->SetOnLineColor(QColor(0, 255, 0));
+    display->SetOffColor(QColor(0, 64, 0));
+    display->SetOffLineColor(QColor(0, 64, 0));
+}
+
+QWidget *NewPage(QTabWidget *pages, const char *name, const QString &caption)
+{
+    auto *page = Named(new QWidget, name);
+    pages->addTab(page, caption);
+    return page;
+}
+} // namespace
+
+TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+    ImageList = BuildImageList();
+
+    BuildMenus();
+    BuildToolBar();
+    BuildPages();
+    BuildStatusBar();
+    resize(800, 600);
+    setMinimumWidth(MinimumWidth);
+    CentreOnScreen();
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain() { FormDestroy(); }
+
+// ---------------------------------------------------------------- building
+
+void TFrmMain::BuildMenus()
+{
+    MainMenu = Named(menuBar(), "MainMenu");
+    auto item = [this](QMenu *menu, const char *name, const QString &caption, const QString &hint, int image,
+                       void (TFrmMain::*handler)()) {
+        auto *action = Named(menu->addAction(caption), name);
+        action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')).trimmed() : hint);
+        if (image >= 0)
+            action->setIcon(ImageList.value(image));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    auto menu = [this](const char *name, const QString &caption) {
+        QMenu *m = Named(MainMenu->addMenu(caption), name);
+        m->setToolTipsVisible(true);   // the items' hints
+        return m;
+    };
+
+    QMenu *file = menu("File1", QStringLiteral("&File"));
+    Open1 = item(file, "Open1", QStringLiteral("&Open"), QStringLiteral("Load settings from file"), imgOpen,
+                 &TFrmMain::Open1Click);
+    Open1->setShortcut(Qt::Key_F3);
+    Save1 = item(file, "Save1", QStringLiteral("&Save"), QStringLiteral("Save Settings to File"), imgSave,
+                 &TFrmMain::Save1Click);
+    Save1->setShortcut(Qt::CTRL | Qt::Key_S);
+    file->addSeparator();
+    Print1 = item(file, "Print1", QStringLiteral("&Print Settings"), {}, imgPrint, &TFrmMain::Print1Click);
+    file->addSeparator();
+    Connect2 = item(file, "Connect2", QStringLiteral("&Connect"), QStringLiteral("Connect to instrument"),
+                    imgConnect, &TFrmMain::Connect2Click);
+    file->addSeparator();
+    Exit1 = item(file, "Exit1", QStringLiteral("&Exit"), {}, imgExit, &TFrmMain::Exit1Click);
+    Exit1->setShortcut(Qt::ALT | Qt::Key_X);
+
+    QMenu *edit = menu("Edit1", QStringLiteral("&Edit"));
+    ChartSetup = item(edit, "ChartSetup", QStringLiteral("&Setup Chart"), {}, imgChart, &TFrmMain::ChartSetupClick);
+
+    QMenu *instrument = menu("Instrument1", QStringLiteral("&Instrument"));
+    ReadSettings1 = item(instrument, "ReadSettings1", QStringLiteral("&Read Settings "),
+                         QStringLiteral("Read Settings from Instrument"), imgRead, &TFrmMain::ReadSettings1Click);
+    WriteSettings1 = item(instrument, "WriteSettings1", QStringLiteral("&Write Settings"),
+                          QStringLiteral("Write Settings to Instrument"), imgWrite, &TFrmMain::WriteSettings1Click);
+
+    QMenu *help = menu("Help1", QStringLiteral("&Help"));
+    Index1 = item(help, "Index1", QStringLiteral("&Index"), {}, imgIndex, &TFrmMain::Index1Click);
+    Contents1 = item(help, "Contents1", QStringLiteral("&Contents"), {}, imgContents, &TFrmMain::Contents1Click);
+    help->addSeparator();
+    About1 = item(help, "About1", QStringLiteral("&About"), {}, imgAbout, &TFrmMain::About1Click);
+}
+
+void TFrmMain::BuildToolBar()
+{
+    ToolBar = Named(new QToolBar(QStringLiteral("ToolBar"), this), "ToolBar");
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar->setIconSize(QSize(18, 18));
+    ToolBar->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, ToolBar);
+
+    auto button = [this](const char *name, const QString &caption, const QString &hint, int image,
+                         void (TFrmMain::*handler)()) {
+        auto *b = Named(new QToolButton(ToolBar), name);
+        b->setText(caption);
+        b->setToolTip(hint);
+        b->setIcon(ImageList.value(image));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setFixedSize(84, 37);
+        connect(b, &QToolButton::clicked, this, handler);
+        ToolBar->addWidget(b);
+        return b;
+    };
+    auto separator = [this](const char *name) {
+        QAction *action = Named(ToolBar->addSeparator(), name);
+        return Named(ToolBar->widgetForAction(action), name);
+    };
+
+    ToolButton1 = button("ToolButton1", QStringLiteral("&Open"), QStringLiteral("Load settings from file"), imgOpen,
+                         &TFrmMain::Open1Click);
+    ToolButton2 = button("ToolButton2", QStringLiteral("&Save"), QStringLiteral("Save Settings to File"), imgSave,
+                         &TFrmMain::Save1Click);
+    ToolButton3 = separator("ToolButton3");
+    ToolButton4 = button("ToolButton4", QStringLiteral("&Connect"), QStringLiteral("Connect to instrument"),
+                         imgConnect, &TFrmMain::Connect2Click);
+    ToolButton5 = separator("ToolButton5");
+    ToolButton6 = button("ToolButton6", QStringLiteral("&Read Settings "),
+                         QStringLiteral("Read Settings from Instrument"), imgRead, &TFrmMain::ReadSettings1Click);
+    ToolButton7 = button("ToolButton7", QStringLiteral("&Write Settings"),
+                         QStringLiteral("Write Settings to Instrument"), imgWrite, &TFrmMain::WriteSettings1Click);
+}
+
+void TFrmMain::BuildPages()
+{
+    PgCMain = Named(new QTabWidget(this), "PgCMain");
+    setCentralWidget(PgCMain);
+    TSDisplay = NewPage(PgCMain, "TSDisplay", QStringLiteral("Display"));
+    TSSettings = NewPage(PgCMain, "TSSettings", QStringLiteral("Settings"));
+    TSCal = NewPage(PgCMain, "TSCal", QStringLiteral("Calibration"));
+    TSLog = NewPage(PgCMain, "TSLog", QStringLiteral("Log"));
+    TSTest = NewPage(PgCMain, "TSTest", QStringLiteral("Test"));
+    BuildDisplayPage();
+    BuildSettingsPage();
+    BuildCalibrationPage();
+    BuildTestPage();
+    // The Log page's chart joins here with the logging subsystem.
+    PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
+    connect(PgCMain, &QTabWidget::currentChanged, this, [this] {
+        if (!ApplyingLook)
+            PgCMainChange();
+    });
+}
+
+void TFrmMain::BuildDisplayPage()
+{
+    auto *layout = new QVBoxLayout(TSDisplay);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    LCDMain = Named(new TT7400LED(TSDisplay), "LCDMain");
+    // The glass sits in the window of the front-panel picture beside the
+    // program, which is drawn to these same factors.
+    const TFrontPanelGlass glass;
+    LCDMain->SetLCDXOffsetFactor(glass.XOffset);
+    LCDMain->SetLCDYOffsetFactor(glass.YOffset);
+    LCDMain->SetLCDWidthFactor(glass.Width);
+    LCDMain->SetLCDHeightFactor(glass.Height);
+    SetDisplayColours(LCDMain);
+    pnlDispFill = Named(new QWidget(TSDisplay), "pnlDispFill");
+    pnlDispFill->setFixedHeight(0);
+    layout->addWidget(LCDMain, 1);
+    layout->addWidget(pnlDispFill, 0);
+}
+
+void TFrmMain::BuildSettingsPage()
+{
+    auto *layout = new QVBoxLayout(TSSettings);
+    layout->setContentsMargins(0, 0, 0, 0);
+    PgCSettings = Named(new QTabWidget(TSSettings), "PgCSettings");
+    layout->addWidget(PgCSettings);
+    TSBuild = NewPage(PgCSettings, "TSBuild", QStringLiteral("Build"));
+    TSOption = NewPage(PgCSettings, "TSOption", QStringLiteral("Option"));
+    TSSpecial = NewPage(PgCSettings, "TSSpecial", QStringLiteral("Special"));
+    TSSerial = NewPage(PgCSettings, "TSSerial", QStringLiteral("Serial"));
+    TSSetpoint = NewPage(PgCSettings, "TSSetpoint", QStringLiteral("Setpoint"));
+}
+
+void TFrmMain::BuildCalibrationPage()
+{
+    // The calibration controls gather round these two when calibration joins.
+    auto *layout = new QHBoxLayout(TSCal);
+    LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
+    SetDisplayColours(LCDCal);
+    LBxLCal = Named(new QListWidget(TSCal), "LBxLCal");
+    for (int point = 1; point <= 5; ++point)
+        LBxLCal->addItem(QStringLiteral("%1:").arg(point));
+    LBxLCal->setFixedWidth(160);
+    layout->addWidget(LCDCal, 1);
+    layout->addWidget(LBxLCal, 0, Qt::AlignTop);
+}
+
+void TFrmMain::BuildTestPage()
+{
+    auto *layout = new QVBoxLayout(TSTest);
+    layout->setContentsMargins(0, 0, 0, 0);
+    TestPage = Named(new TTestPage(Session, TSTest), "TestPage");
+    layout->addWidget(TestPage);
+}
+
+void TFrmMain::BuildStatusBar()
+{
+    StatusBar = Named(new QStatusBar(this), "StatusBar");
+    setStatusBar(StatusBar);
+    auto fixedPanel = [this](const char *name) {
+        auto *label = Named(new QLabel(StatusBar), name);
+        label->setFixedWidth(StatusPanelWidth);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        StatusBar->addWidget(label);
+        return label;
+    };
+    StatusPanel0 = fixedPanel("StatusPanel0");
+    StatusPanel1 = fixedPanel("StatusPanel1");
+    StatusPanel2 = Named(new TOwnerDrawnPanel(StatusBar), "StatusPanel2");
+    StatusPanel2->OnDrawPanel = [this](QPainter &painter, const QRect &rect) { StatusBarDrawPanel(painter, rect); };
+    StatusBar->addWidget(StatusPanel2, 1);
+}
+
+void TFrmMain::CentreOnScreen()
+{
+    if (const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+// ------------------------------------------------------- creation and end
+
+void TFrmMain::FormCreate()
+{
+    setWindowTitle(QApplication::applicationName());
+    // The session starts as the window needs it: a null transport whose
+    // received text goes to the exchange, receiving enabled, no polling
+    // suspended, no reply awaited, Activity idle, all counters at their
+    // start values and its own reply parser.
+    WireSession();
+    HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
+    LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
+    SetRegionRects();
+    LCDMain->UpdateLayout();
+    LCDCal->UpdateLayout();
+
+    SettingsShown = false;
+    SetpointShown = false;
+    PgCMain->setCurrentWidget(TSDisplay);
+    PgCSettings->setCurrentWidget(TSBuild);
+    LBxLCal->setCurrentRow(0);
+    SettingsSent = false;
+
+    LCDMain->AllSegmentsOn();
+    LCDMain->PaintSegments();
+    DisconnectedLook();
+}
+
+void TFrmMain::SetRegionRects()
+{
+    // The four front-panel keys under the digits, then the small key at the
+    // lower right, in the picture's 600 x 400 design units.
+    for (int i = 1; i <= 4; ++i)
+        LCDMain->SetRegionRect(i, {100 + 98 * (i - 1), 260, 92 + 98 * i, 350});
+    LCDMain->SetRegionRect(5, {520, 320, 560, 370});
+}
+
+void TFrmMain::FormDestroy()
+{
+    qApp->removeEventFilter(this);
+    // The session outlives nothing it reports to: closing its transport
+    // during destruction must not reach half-destroyed controls.
+    Session.ShowCommand = nullptr;
+    Session.ShowReply = nullptr;
+    Session.IsTrafficShown = nullptr;
+    Session.AppendTraffic = nullptr;
+    Session.DisplayReply = nullptr;
+    Session.DisplayStale = nullptr;
+    Session.Connected = nullptr;
+    Session.Disconnected = nullptr;
+}
+
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    // Bytes still arriving while the window goes away are ignored.
+    Session.ReceiveDisabled = true;
+    event->accept();
+}
+
+void TFrmMain::WireSession()
+{
+    Session.ShowCommand = [this](const QString &command) { SetPanelText(0, command); };
+    Session.ShowReply = [this](const QString &reply) { SetPanelText(1, reply); };
+    Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
+    Session.AppendTraffic = [this](const QString &line) { TestPage->AppendLine(line); };
+    Session.DisplayStale = [this] {
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    };
+    Session.Connected = [this] { ConnectedLook(); };
+    Session.Disconnected = [this] { DisconnectedLook(); };
+}
+
+// ------------------------------------------------------------- status bar
+
+QString TFrmMain::PanelText(int panel) const
+{
+    switch (panel) {
+    case 0: return StatusPanel0->text();
+    case 1: return StatusPanel1->text();
+    case 2: return StatusPanel2->Text();
+    default: return {};
+    }
+}
+
+void TFrmMain::SetPanelText(int panel, const QString &text)
+{
+    switch (panel) {
+    case 0: StatusPanel0->setText(text); break;
+    case 1: StatusPanel1->setText(text); break;
+    case 2: StatusPanel2->SetText(text); break;
+    default: break;
+    }
+}
+
+void TFrmMain::StatusBarDrawPanel(QPainter &painter, const QRect &rect)
+{
+    const QString text = StatusPanel2->Text();
+    const bool calm = text.isEmpty() || SettingsSent;
+    painter.fillRect(rect, calm ? palette().color(QPalette::Button) : QColor(Qt::red));
+    painter.setPen(calm ? QColor(Qt::black) : QColor(Qt::yellow));
+    painter.setFont(font());
+    painter.drawText(rect.adjusted(IdentityTextLeft, IdentityTextTop, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+QString TFrmMain::IdentityText(const Tdata7410 &model)
+{
+    if (model.SerialNumber.isEmpty())
+        return {};
+    // One pass over the pattern: a "%1" inside an instrument's text stays as it is.
+    return QStringLiteral("Unit %1  SN: %2, Version %3, ID: %4")
+        .arg(QString::number(model.Address), model.SerialNumber, model.Version, model.SerialID);
+}
+
+void TFrmMain::UpdateIdentity()
+{
+    SetPanelText(2, IdentityText(EditModel));
+    StatusPanel2->update();
+}
+
+// ------------------------------------------------------------------ looks
+
+void TFrmMain::ConnectedLook() { ApplyLook(true); }
+
+void TFrmMain::DisconnectedLook() { ApplyLook(false); }
+
+void TFrmMain::ApplyLook(bool connected)
+{
+    // Hiding the page in front makes the tab control show another one; that
+    // is then handled as a page change once the look is complete.
+    QWidget *before = PgCMain->currentWidget();
+    ApplyingLook = true;
+    PgCMain->setTabVisible(PgCMain->indexOf(TSTest), connected);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
+    ApplyingLook = false;
+    for (QAction *action : {ReadSettings1, WriteSettings1})
+        action->setEnabled(connected);
+    for (QToolButton *button : {ToolButton6, ToolButton7})
+        button->setEnabled(connected);
+    SetConnectCaption(connected);
+    EditModel.SerialNumber.clear();
+    UpdateIdentity();
+
+    const bool pageMoved = PgCMain->currentWidget() != before;
+    if (pageMoved)
+        PgCMainChange();
+    // A move onto the Display page has already started the instrument.
+    if (connected && !(pageMoved && PgCMain->currentWidget() == TSDisplay)) {
+        if (PgCMain->currentWidget() == TSDisplay)
+            Session.Activity = actDisplay;
+        Session.StartupSequence();
+    }
+}
+
+void TFrmMain::SetConnectCaption(bool connected)
+{
+    ToolButton4->setText(connected ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
+    ToolButton4->setToolTip(connected ? QStringLiteral("Disconnect from instrument")
+                                      : QStringLiteral("Connect to instrument"));
+    ToolButton4->setIcon(ImageList.value(connected ? imgDisconnect : imgConnect));
+    Connect2->setText(ToolButton4->text());
+    Connect2->setToolTip(ToolButton4->toolTip());
+    Connect2->setIcon(ToolButton4->icon());
+}
+
+// ---------------------------------------------------------- page changing
+
+void TFrmMain::PgCMainChange()
+{
+    QWidget *page = PgCMain->currentWidget();
+    if (page != TSSettings) {
+        if (SettingsShown && PageWork.TakeSettingsPages)
+            PageWork.TakeSettingsPages();
+        CompareWithInstrument();
+    }
+    if (page == TSDisplay) {
+        Session.Activity = actDisplay;
+        Session.StartupSequence();
+    } else if (page == TSCal) {
+        Session.Activity = actCalibration;
+        AskToSendSettings();
+    } else if (page == TSTest) {
+        TestPage->PageSelected();
+        Session.Activity = actTest;
+    } else if (page == TSSettings) {
+        // Whatever was polled before goes on being polled.
+        if (PageWork.FillSettingsPages)
+            PageWork.FillSettingsPages();
+        PgCSettings->setCurrentWidget(TSBuild);
+    } else if (page == TSLog) {
+        if (PageWork.PrepareChart)
+            PageWork.PrepareChart();
+        Session.Activity = actLog;
+        if (PageWork.FocusChart)
+            PageWork.FocusChart();
+    }
+}
+
+void TFrmMain::CompareWithInstrument()
+{
+    QStringList edited;
+    QStringList held;
+    EditModel.BuildWriteCommands(edited);
+    InstrumentModel.BuildWriteCommands(held);
+    RemoveCommon(edited, held);
+    if (!edited.isEmpty())
+        SettingsSent = false;
+    UpdateIdentity();
+}
+
+void TFrmMain::AskToSendSettings()
+{
+    if (PanelText(2).isEmpty() || SettingsSent)
+        return;
+    if (Prompts().Confirm(CalibrationQuestion))
+        WriteSettings1Click();
+}
+
+// ----------------------------------------------------------------- resize
+
+QSize TFrmMain::DisplayPageSize() const
+{
+    // Only the page in front is laid out; all pages share its area.
+    const QWidget *front = PgCMain->currentWidget();
+    return front ? front->size() : QSize();
+}
+
+void TFrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFrmMain::FormResize()
+{
+    if (width() < MinimumWidth)
+        resize(MinimumWidth, height());
+    const QSize page = DisplayPageSize();
+    const int needed = page.width() * DisplayRatioHeight / DisplayRatioWidth;
+    if (page.height() < needed) {
+        pnlDispFill->setFixedHeight(0);
+        resize(width(), height() + needed - page.height());
+    } else {
+        pnlDispFill->setFixedHeight(page.height() - needed);
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+void TFrmMain::Connect2Click()
+{
+    if (!datViewer)
+        return;   // only before the program entry has made the store
+    Session.Connect2Click(*datViewer);
+}
+
+void TFrmMain::Exit1Click() { close(); }
+
+void TFrmMain::About1Click()
+{
+    if (frmAbout) {
+        Prompts().Exec(*frmAbout);
+        return;
+    }
+    TfrmAbout about(this);
+    Prompts().Exec(about);
+}
+
+void TFrmMain::Index1Click() { HelpFile.Show(QStringLiteral("index")); }
+
+void TFrmMain::Contents1Click() { HelpFile.Show(QStringLiteral("contents")); }
+
+// The commands below belong to subsystems that have not joined the window
+// yet; until they do, choosing them does nothing.
+void TFrmMain::Open1Click() {}
+void TFrmMain::Save1Click() {}
+void TFrmMain::Print1Click() {}
+void TFrmMain::ChartSetupClick() {}
+void TFrmMain::ReadSettings1Click() {}
+void TFrmMain::WriteSettings1Click() {}
+
+// -------------------------------------------------------------- key preview
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && FormKeyDown) {
+        // A key press travels from the focused control up through its
+        // parents; only its first stop counts, so each press is seen once.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        QWidget *focus = QApplication::focusWidget();
+        const bool firstStop = widget && (widget == focus || (!focus && widget == this));
+        if (firstStop && widget->window() == this && FormKeyDown(static_cast<QKeyEvent *>(event)))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,181 @@
+#pragma once
+// The main window: toolbar, menus, the five pages, the status bar, page
+// switching and the connected and disconnected looks. The conversation with
+// the instrument lives in TSession (headless); this window fills its hooks
+// and stays a thin shell around it.
+
+#include "app/helpfile.h"
+#include "link/session.h"
+#include "settings/database.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenuBar;
+class QMenu;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TOwnerDrawnPanel;
+class TT7400LED;
+class TTestPage;
+class TdatViewer;
+class TfrmAbout;
+
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int MinimumWidth = 400;
+    // The display keeps this width : height ratio; the filler takes the rest.
+    static constexpr int DisplayRatioWidth = 140;
+    static constexpr int DisplayRatioHeight = 65;
+    static constexpr int StatusPanelWidth = 150;
+    // Where panel 2 draws its text, from the panel's top-left corner.
+    static constexpr int IdentityTextLeft = 30;
+    static constexpr int IdentityTextTop = 2;
+
+    explicit TFrmMain(QWidget *parent = nullptr);
+    ~TFrmMain() override;
+
+    // Handed over by the program entry once they exist (they are made after
+    // the window). Without a store, connecting is not offered.
+    void SetConnectionStore(TdatViewer *store) { datViewer = store; }
+    TfrmAbout *frmAbout = nullptr;
+
+    // ---- Long-lived objects and state ----
+    TSession Session;
+    Tdata7410 EditModel;        // what the Settings pages edit
+    Tdata7410 InstrumentModel;  // what the instrument is known to hold
+    bool SettingsSent = false;  // EditModel is known to equal the instrument
+    bool SettingsShown = false;
+    bool SetpointShown = false;
+
+    // Work of the settings editor and of the chart that page switching calls.
+    // Each joins when its subsystem does; an empty one does nothing.
+    struct TPageWork {
+        std::function<void()> TakeSettingsPages;       // Settings pages -> EditModel
+        std::function<void()> FillSettingsPages;       // EditModel -> Settings pages
+        std::function<void()> PrepareChart;
+        std::function<void()> FocusChart;
+    } PageWork;
+    // Key preview: sees every key press meant for a control of this window
+    // first; returns true to consume it.
+    std::function<bool(QKeyEvent *event)> FormKeyDown;
+    // How help is shown; tests replace the opener.
+    THelpFile HelpFile;
+
+    // ---- Controls ----
+    QToolBar *ToolBar = nullptr;
+    QToolButton *ToolButton1 = nullptr;
+    QToolButton *ToolButton2 = nullptr;
+    QWidget *ToolButton3 = nullptr;   // separator
+    QToolButton *ToolButton4 = nullptr;
+    QWidget *ToolButton5 = nullptr;   // separator
+    QToolButton *ToolButton6 = nullptr;
+    QToolButton *ToolButton7 = nullptr;
+
+    QMenuBar *MainMenu = nullptr;
+    QAction *Open1 = nullptr;
+    QAction *Save1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *Connect2 = nullptr;
+    QAction *Exit1 = nullptr;
+    QAction *ChartSetup = nullptr;
+    QAction *ReadSettings1 = nullptr;
+    QAction *WriteSettings1 = nullptr;
+    QAction *Index1 = nullptr;
+    QAction *Contents1 = nullptr;
+    QAction *About1 = nullptr;
+
+    QTabWidget *PgCMain = nullptr;
+    QWidget *TSDisplay = nullptr;
+    TT7400LED *LCDMain = nullptr;
+    QWidget *pnlDispFill = nullptr;
+    QWidget *TSSettings = nullptr;
+    QTabWidget *PgCSettings = nullptr;
+    QWidget *TSBuild = nullptr;
+    QWidget *TSOption = nullptr;
+    QWidget *TSSpecial = nullptr;
+    QWidget *TSSerial = nullptr;
+    QWidget *TSSetpoint = nullptr;
+    QWidget *TSCal = nullptr;
+    TT7400LED *LCDCal = nullptr;
+    QListWidget *LBxLCal = nullptr;
+    QWidget *TSLog = nullptr;
+    QWidget *TSTest = nullptr;
+    TTestPage *TestPage = nullptr;
+
+    QStatusBar *StatusBar = nullptr;
+
+    // The picture list shared by toolbar and menus (see imagelist.h).
+    QList<QIcon> ImageList;
+
+    // ---- Status bar ----
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString &text);
+    // Paints panel 2: button face and black text when it is empty or the
+    // settings are sent, else red with yellow text.
+    void StatusBarDrawPanel(QPainter &painter, const QRect &rect);
+
+    // ---- Behaviour ----
+    // Status panel 2 from EditModel; empty until an identity is known.
+    void UpdateIdentity();
+    static QString IdentityText(const Tdata7410 &model);
+    void ConnectedLook();
+    void DisconnectedLook();
+    void FormResize();
+    // The page area of PgCMain: every page gets this size when shown.
+    QSize DisplayPageSize() const;
+
+public slots:
+    void PgCMainChange();
+    void Open1Click();
+    void Save1Click();
+    void Print1Click();
+    void Connect2Click();
+    void Exit1Click();
+    void ChartSetupClick();
+    void ReadSettings1Click();
+    void WriteSettings1Click();
+    void Index1Click();
+    void Contents1Click();
+    void About1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;   // FormCloseQuery
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    TdatViewer *datViewer = nullptr;
+    QLabel *StatusPanel0 = nullptr;
+    QLabel *StatusPanel1 = nullptr;
+    TOwnerDrawnPanel *StatusPanel2 = nullptr;
+    bool ApplyingLook = false;
+
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPages();
+    void BuildDisplayPage();
+    void BuildSettingsPage();
+    void BuildCalibrationPage();
+    void BuildTestPage();
+    void BuildStatusBar();
+    void FormCreate();
+    void FormDestroy();
+    void WireSession();
+    void SetRegionRects();
+    void ApplyLook(bool connected);
+    void SetConnectCaption(bool connected);
+    void AskToSendSettings();
+    // Clears SettingsSent when the edited settings would write anything the
+    // instrument does not hold; refreshes the identity panel.
+    void CompareWithInstrument();
+    void CentreOnScreen();
+};

@@ -1,0 +1,379 @@
+// The main window: start-up state, page switching and Activity, the two
+// looks, the resize rule, the identity panel and its colours, and the
+// Calibration page's question.
+
+#include "app/frmmain.h"
+#include "app/prompts.h"
+#include "display/u7400led.h"
+#include "link/ioiface_null.h"
+#include "link/test_session_fake.h"
+#include "terminal/testpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+QStringList VisibleTabs(QTabWidget *tabs)
+{
+    QStringList names;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->isTabVisible(i))
+            names << tabs->widget(i)->objectName();
+    return names;
+}
+
+void ShowTab(TFrmMain &w, QWidget *page) { w.PgCMain->setTabVisible(w.PgCMain->indexOf(page), true); }
+
+// An identity as a settings read would leave it, with both models equal.
+void GiveIdentity(TFrmMain &w)
+{
+    w.EditModel.Address = 7;
+    w.EditModel.SerialNumber = QStringLiteral("123456");
+    w.EditModel.Version = QStringLiteral("5.02");
+    w.EditModel.SerialID = QStringLiteral("KD4620");
+    w.InstrumentModel = w.EditModel;
+    w.UpdateIdentity();
+}
+
+// Waits for the window's layout and any resize it asked for to settle.
+void Settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Quenvale 7400 Viewer")); }
+
+    void startsDisconnectedOnTheDisplayPage()
+    {
+        TFrmMain w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quenvale 7400 Viewer"));
+        QCOMPARE(w.size(), QSize(800, 600));
+        QCOMPARE(w.font().family(), QStringLiteral("Arial"));
+        QCOMPARE(w.font().pixelSize(), 12);
+
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog"}));
+        QCOMPARE(w.PgCMain->currentWidget(), w.TSDisplay);
+        QCOMPARE(w.PgCSettings->currentWidget(), w.TSBuild);
+        QCOMPARE(w.LBxLCal->count(), 5);
+        QCOMPARE(w.LBxLCal->currentRow(), 0);
+        QCOMPARE(w.Session.Activity, quint8(actIdle));
+        QVERIFY(!w.SettingsSent);
+        QVERIFY(w.LCDMain->SegmentLit(1, 1) && w.LCDMain->SegmentLit(6, 8));
+
+        for (QAction *a : {w.ReadSettings1, w.WriteSettings1})
+            QVERIFY(!a->isEnabled());
+        for (QToolButton *b : {w.ToolButton6, w.ToolButton7})
+            QVERIFY(!b->isEnabled());
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
+        QCOMPARE(w.ToolButton4->toolTip(), QStringLiteral("Connect to instrument"));
+        QCOMPARE(w.Connect2->text(), QStringLiteral("&Connect"));
+        for (int panel = 0; panel < 3; ++panel)
+            QVERIFY(w.PanelText(panel).isEmpty());
+    }
+
+    void menusAndToolbarCarryTheirNamesCaptionsAndShortcuts()
+    {
+        TFrmMain w;
+        QStringList menus;
+        for (QAction *a : w.MainMenu->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Instrument", "&Help"}));
+        QCOMPARE(w.Open1->shortcut(), QKeySequence(Qt::Key_F3));
+        QCOMPARE(w.Save1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(w.Exit1->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+        QCOMPARE(w.ReadSettings1->text(), QStringLiteral("&Read Settings "));
+        QCOMPARE(w.Open1->toolTip(), QStringLiteral("Load settings from file"));
+
+        QStringList bar;
+        for (QAction *a : w.ToolBar->actions())
+            bar << (a->isSeparator() ? QStringLiteral("|") : w.ToolBar->widgetForAction(a)->objectName());
+        QCOMPARE(bar, (QStringList{"ToolButton1", "ToolButton2", "|", "ToolButton4", "|", "ToolButton6",
+                                   "ToolButton7"}));
+        QCOMPARE(w.ToolButton3->objectName(), QStringLiteral("ToolButton3"));
+        for (QToolButton *b : {w.ToolButton1, w.ToolButton2, w.ToolButton4, w.ToolButton6, w.ToolButton7}) {
+            QCOMPARE(b->size(), QSize(84, 37));
+            QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            QVERIFY(!b->icon().isNull());
+        }
+        QCOMPARE(w.ToolButton7->text(), QStringLiteral("&Write Settings"));
+        // Every control the program names can be found by that name.
+        for (const char *name : {"ToolBar", "MainMenu", "PgCMain", "TSDisplay", "LCDMain", "pnlDispFill",
+                                 "TSSettings", "PgCSettings", "TSBuild", "TSOption", "TSSpecial", "TSSerial",
+                                 "TSSetpoint", "TSCal", "LCDCal", "LBxLCal", "TSLog", "TSTest", "StatusBar"})
+            QVERIFY2(w.findChild<QObject *>(QLatin1String(name)), name);
+        for (const char *name : {"Open1", "Save1", "Print1", "Connect2", "Exit1", "ChartSetup", "ReadSettings1",
+                                 "WriteSettings1", "Index1", "Contents1", "About1"})
+            QVERIFY2(w.findChild<QAction *>(QLatin1String(name)), name);
+    }
+
+    void pageChangesSetActivity()
+    {
+        TFrmMain w;
+        ShowTab(w, w.TSTest);
+        ShowTab(w, w.TSSettings);
+        ShowTab(w, w.TSCal);
+
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        QCOMPARE(w.Session.Activity, quint8(actLog));
+        w.PgCMain->setCurrentWidget(w.TSTest);
+        QCOMPARE(w.Session.Activity, quint8(actTest));
+        w.PgCMain->setCurrentWidget(w.TSDisplay);
+        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        // The Settings page leaves the live display polling behind it.
+        w.PgCSettings->setCurrentWidget(w.TSSerial);
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.PgCSettings->currentWidget(), w.TSBuild);
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QCOMPARE(w.Session.Activity, quint8(actCalibration));
+    }
+
+    void leavingForAnotherPageTakesTheEditorAndComparesWithTheInstrument()
+    {
+        TFrmMain w;
+        GiveIdentity(w);
+        w.SettingsSent = true;
+        int taken = 0;
+        w.PageWork.TakeSettingsPages = [&] { ++taken; w.EditModel.FullScale1 += 10; };
+        ShowTab(w, w.TSSettings);
+
+        w.PgCMain->setCurrentWidget(w.TSLog);     // SettingsShown is clear: nothing taken
+        QCOMPARE(taken, 0);
+        QVERIFY(w.SettingsSent);
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        QCOMPARE(taken, 0);
+        w.SettingsShown = true;
+        w.PgCMain->setCurrentWidget(w.TSDisplay);
+        QCOMPARE(taken, 1);
+        QVERIFY(!w.SettingsSent);
+        QCOMPARE(w.PanelText(2), QStringLiteral("Unit 7  SN: 123456, Version 5.02, ID: KD4620"));
+    }
+
+    void calibrationPageAsksOncePerChangeOnlyWithIdentityAndUnsentSettings()
+    {
+        const QString question = QStringLiteral("Current Settings not sent to instrument.  Send now?");
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        ShowTab(w, w.TSCal);
+
+        w.PgCMain->setCurrentWidget(w.TSCal);     // nothing read yet: no identity
+        QVERIFY(script.Questions().isEmpty());
+
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        GiveIdentity(w);
+        w.SettingsSent = true;
+        w.PgCMain->setCurrentWidget(w.TSCal);     // sent: no question
+        QVERIFY(script.Questions().isEmpty());
+
+        w.SettingsSent = false;
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QCOMPARE(script.Questions(), QStringList{question});
+        w.PgCMain->setCurrentWidget(w.TSDisplay);
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QCOMPARE(script.Questions(), (QStringList{question, question}));
+        QCOMPARE(w.Session.Activity, quint8(actCalibration));
+    }
+
+    void nullTransportEventsApplyTheTwoLooks()
+    {
+        TFrmMain w;
+        w.Session.SetTransport(std::make_unique<TIOIfaceNull>());
+        GiveIdentity(w);
+        w.Session.Transport().Open();             // raises OnOpen, stays closed
+
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest"}));
+        for (QAction *a : {w.ReadSettings1, w.WriteSettings1})
+            QVERIFY(a->isEnabled());
+        for (QToolButton *b : {w.ToolButton6, w.ToolButton7})
+            QVERIFY(b->isEnabled());
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Disconnect"));
+        QCOMPARE(w.ToolButton4->toolTip(), QStringLiteral("Disconnect from instrument"));
+        QCOMPARE(w.Connect2->text(), QStringLiteral("&Disconnect"));
+        QVERIFY(w.EditModel.SerialNumber.isEmpty());
+        QVERIFY(w.PanelText(2).isEmpty());
+        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        GiveIdentity(w);
+        w.Session.Transport().Close();
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog"}));
+        QVERIFY(!w.ReadSettings1->isEnabled() && !w.ToolButton7->isEnabled());
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
+        QCOMPARE(w.Connect2->text(), QStringLiteral("&Connect"));
+        QVERIFY(w.PanelText(2).isEmpty());
+        QCOMPARE(w.Session.Activity, quint8(actLog));   // left as it was
+    }
+
+    void connectingNeverShowsSettingsOrCalibrationAndDisconnectingLeavesTheTestPage()
+    {
+        TFrmMain w;
+        w.Session.SetTransport(std::make_unique<TIOIfaceNull>());
+        ShowTab(w, w.TSSettings);                 // as after loading a settings file
+        ShowTab(w, w.TSCal);
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.Session.Transport().Open();
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest"}));
+        QVERIFY(w.PgCMain->currentWidget() != w.TSSettings);
+
+        w.PgCMain->setCurrentWidget(w.TSTest);
+        QCOMPARE(w.Session.Activity, quint8(actTest));
+        w.Session.Transport().Close();
+        // The page in front went away: the one now shown is the one served.
+        QWidget *front = w.PgCMain->currentWidget();
+        QVERIFY(front == w.TSDisplay || front == w.TSLog);
+        QCOMPARE(w.Session.Activity, quint8(front == w.TSDisplay ? actDisplay : actLog));
+    }
+
+    void connectedLookBringsTheInstrumentIntoAKnownState()
+    {
+        TFrmMain w;
+        auto fake = std::make_unique<TFakeTransport>();
+        TFakeTransport *line = fake.get();
+        line->Answer = [](const QString &written) {
+            if (written.contains(QLatin1String("COF11")))
+                return QStringLiteral("0\r\n");
+            if (written.contains(QLatin1String("ENU?")))
+                return QStringLiteral("3\r\n");
+            return QString();
+        };
+        w.Session.InstallAndOpen(std::move(fake));
+        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(line->Sent.mid(0, 3), (QStringList{"S98;STP;", "S99;COF11;", "ENU?;"}));
+        QCOMPARE(w.Session.DisplayUnits, 3);
+        QCOMPARE(w.PanelText(0), QStringLiteral("ENU?;"));
+        QCOMPARE(w.PanelText(1), QStringLiteral("3"));
+
+        // Traffic reaches the Test page only while it is in front.
+        QVERIFY(w.TestPage->MemoRx->toPlainText().isEmpty());
+        w.PgCMain->setCurrentWidget(w.TSTest);
+        w.TestPage->EdtSendStr->setText(QStringLiteral("STP"));
+        w.TestPage->BtnSend->click();
+        QCOMPARE(line->Sent.last(), QStringLiteral("STP;"));
+        QCOMPARE(w.TestPage->MemoRx->toPlainText(), QStringLiteral(">>>STP;"));
+    }
+
+    void displayIsBlankedWhenRepliesStop()
+    {
+        TFrmMain w;
+        QVERIFY(w.LCDMain->SegmentLit(3, 4));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.LCDMain->SegmentLit(3, 4), 3000);
+    }
+
+    void resizeKeepsTheDisplayRatio()
+    {
+        TFrmMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto needed = [&] { return w.DisplayPageSize().width() * 65 / 140; };
+
+        w.resize(300, 600);
+        Settle();
+        QCOMPARE(w.width(), 400);
+
+        w.resize(1000, 300);                      // far too short for its width
+        Settle();
+        QCOMPARE(w.width(), 1000);
+        QVERIFY(w.height() > 300);
+        QCOMPARE(w.DisplayPageSize().height(), needed());
+        QCOMPARE(w.pnlDispFill->height(), 0);
+
+        w.resize(500, 900);                       // taller than needed: the filler takes the rest
+        Settle();
+        QCOMPARE(w.height(), 900);
+        QCOMPARE(w.pnlDispFill->height(), w.DisplayPageSize().height() - needed());
+        QVERIFY(w.pnlDispFill->height() > 0);
+        QCOMPARE(w.LCDMain->height(), needed());
+    }
+
+    void identityPanelColoursFollowTheRule()
+    {
+        TFrmMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *panel = w.findChild<QWidget *>(QStringLiteral("StatusPanel2"));
+        QVERIFY(panel);
+        auto grabbed = [&] { return panel->grab().toImage(); };
+        auto hasColour = [](const QImage &image, QColor colour, int fromX) {
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = fromX; x < image.width(); ++x)
+                    if (image.pixelColor(x, y) == colour)
+                        return true;
+            return false;
+        };
+
+        QImage empty = grabbed();
+        QCOMPARE(empty.pixelColor(3, 3), w.palette().color(QPalette::Button));
+
+        GiveIdentity(w);
+        w.SettingsSent = false;
+        QImage unsent = grabbed();
+        QCOMPARE(unsent.pixelColor(3, 3), QColor(Qt::red));
+        QVERIFY(hasColour(unsent, Qt::yellow, 30));
+        QVERIFY(!hasColour(unsent.copy(0, 0, 30, unsent.height()), Qt::yellow, 0));
+
+        w.SettingsSent = true;
+        QImage sent = grabbed();
+        QCOMPARE(sent.pixelColor(3, 3), w.palette().color(QPalette::Button));
+        QVERIFY(hasColour(sent, Qt::black, 30));
+        QVERIFY(!hasColour(sent.copy(0, 0, 30, sent.height()), Qt::black, 0));
+    }
+
+    void identityTextLeavesInstrumentTextsAsTheyAre()
+    {
+        Tdata7410 model;
+        QVERIFY(TFrmMain::IdentityText(model).isEmpty());
+        model.Address = 31;
+        model.SerialNumber = QStringLiteral("%2");
+        model.Version = QStringLiteral("5.10");
+        model.SerialID = QStringLiteral("%1 scale");
+        QCOMPARE(TFrmMain::IdentityText(model), QStringLiteral("Unit 31  SN: %2, Version 5.10, ID: %1 scale"));
+    }
+
+    void closingStopsReceiving()
+    {
+        TFrmMain w;
+        w.show();
+        QVERIFY(w.close());
+        QVERIFY(w.Session.ReceiveDisabled);
+    }
+
+    void keyPreviewSeesKeysOfTheWindowFirst()
+    {
+        TFrmMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QList<int> seen;
+        w.FormKeyDown = [&](QKeyEvent *e) { seen << e->key(); return e->key() == Qt::Key_Z; };
+        w.PgCMain->setFocus();
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus && focus->window() == &w);
+        // Each press is seen once, though it travels up through the parents.
+        QTest::keyClick(focus, Qt::Key_A);
+        QTest::keyClick(focus, Qt::Key_Z);
+        QCOMPARE(seen, (QList<int>{Qt::Key_A, Qt::Key_Z}));
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmmain.moc"
