@@ -1,0 +1,99 @@
+// kd4620-sim: the simulated KD4620 served on a pseudo-terminal. The first
+// line on standard output is the device path of its port (and nothing else
+// is ever printed there, so a parent that reads just that line never blocks
+// us); everything else goes to standard error.
+
+#include "sim/published_ports.h"
+#include "sim/sim_instrument.h"
+#include "sim/sim_options.h"
+#include "sim/sim_pty.h"
+#include "sim/sim_signals.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+void Log(const QString &text)
+{
+    std::fprintf(stderr, "kd4620-sim: %s\n", text.toLocal8Bit().constData());
+}
+
+QString Printable(const QString &command)
+{
+    QString out;
+    for (const QChar c : command)
+        out += c.unicode() < 0x20 ? QStringLiteral("<%1>").arg(c.unicode(), 2, 16, QLatin1Char('0')) : QString(c);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kd4620-sim"));
+    std::signal(SIGPIPE, SIG_IGN);
+
+    TSimOptions options;
+    QString message;
+    switch (ParseSimOptions(QCoreApplication::arguments(), &options, &message)) {
+    case TSimOptionsResult::ShowText:
+        std::fputs(message.toLocal8Bit().constData(), stdout);
+        return 0;
+    case TSimOptionsResult::Error:
+        Log(message + QStringLiteral(" (see --help)"));
+        return 2;
+    case TSimOptionsResult::Run:
+        break;
+    }
+
+    TSimInstrument instrument(options.Config);
+    TSimPty pty;
+    if (!pty.Open(&message)) {
+        Log(message);
+        return 1;
+    }
+    QObject::connect(&pty, &TSimPty::Received, &instrument, &TSimInstrument::Receive);
+    QObject::connect(&instrument, &TSimInstrument::Transmit, &pty, &TSimPty::Write);
+
+    const QString announcement = PublishPort(pty.DevicePath());
+    if (announcement.isEmpty())
+        Log(QStringLiteral("could not announce the port in %1").arg(PublishedPortsDir()));
+    std::fprintf(stdout, "%s\n", pty.DevicePath().toLocal8Bit().constData());
+    std::fflush(stdout);
+    Log(QStringLiteral("serving unit %1 on %2").arg(instrument.Address()).arg(pty.DevicePath()));
+
+    if (options.Verbose) {
+        QObject::connect(&instrument, &TSimInstrument::CommandReceived, [](const QString &command) {
+            Log(QStringLiteral(">>> %1").arg(Printable(command)));
+        });
+        QObject::connect(&pty, &TSimPty::ClientChanged, [](bool attached) {
+            Log(attached ? QStringLiteral("client attached") : QStringLiteral("client detached"));
+        });
+    }
+    QObject::connect(&instrument, &TSimInstrument::PortLost, &app, [&] {
+        Log(QStringLiteral("port lost: the pseudo-terminal closes"));
+        pty.Close();
+        WithdrawPort(announcement);
+        QCoreApplication::exit(0);
+    });
+    TSimSignalBridge bridge({SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2});
+    QObject::connect(&bridge, &TSimSignalBridge::Raised, &app, [&](int number) {
+        if (number == SIGUSR1) {
+            instrument.LosePort();
+        } else if (number == SIGUSR2) {
+            instrument.Faults().Silent = !instrument.Faults().Silent;
+            Log(instrument.Faults().Silent ? QStringLiteral("silent") : QStringLiteral("answering"));
+        } else {
+            QCoreApplication::exit(0);
+        }
+    });
+
+    const int result = app.exec();
+    WithdrawPort(announcement);
+    pty.Close();
+    return result;
+}

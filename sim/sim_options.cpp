@@ -1,0 +1,138 @@
+#include "sim/sim_options.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+bool ReadInt(const QCommandLineParser &parser, const QString &name, int minimum, int maximum, int *out,
+             QString *message)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < minimum || value > maximum) {
+        *message = QStringLiteral("--%1 needs a whole number from %2 to %3").arg(name).arg(minimum).arg(maximum);
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+bool ReadScript(const QString &spec, TSimLoadScript *script, QString *message)
+{
+    QString text = spec;
+    QFile file(spec);
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            *message = QStringLiteral("cannot read the load script %1: %2").arg(spec, file.errorString());
+            return false;
+        }
+        text = QString::fromLatin1(file.readAll());
+    }
+    const auto parsed = TSimLoad::ParseScript(text, message);
+    if (!parsed)
+        return false;
+    *script = *parsed;
+    return true;
+}
+
+bool ReadText(const QCommandLineParser &parser, const QString &name, int maximum, QString *out, QString *message)
+{
+    if (!parser.isSet(name))
+        return true;
+    const QString value = parser.value(name);
+    if (value.size() > maximum || value.contains(QLatin1Char('"'))) {
+        *message = QStringLiteral("--%1 takes up to %2 characters without double quotes").arg(name).arg(maximum);
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+} // namespace
+
+TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *options, QString *message)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated KD4620 weighing indicator on a pseudo-terminal. Prints the device path of its port as the "
+        "first line of standard output; logs to standard error. SIGUSR1 pulls the port away, SIGUSR2 switches "
+        "silence on and off."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addOptions({
+        {"address", "Unit address, 0..31 (default 0).", "n"},
+        {"passcode", "Passcode of up to 6 digits guarding CWT ENU IAD ICR LBT MTD WMD ZST (default none).", "digits"},
+        {"id", "Instrument ID answered to IDN? (default KD4620).", "text"},
+        {"serial", "Serial number answered to IDN? (default 46200001).", "text"},
+        {"firmware", "Software version answered to IDN? (default 1.04).", "text"},
+        {"load", "Fixed load in display counts (default 0).", "counts"},
+        {"script", "Load script: a file, or inline pairs of seconds:counts such as \"0:0,2:1500,5:1500,6:0\"; "
+                   "linear between points, held after the last, repeated with \"loop\".", "spec"},
+        {"walk", "Random-walk load: a new weight every few seconds, with motion while it changes."},
+        {"seed", "Seed of the random walk and the noise faults (default 4620).", "n"},
+        {"rate", "Weights a second streamed after MSV?,0 (default 10).", "hz"},
+        {"binary", "Stream binary weight records (DLE framing) instead of weight lines."},
+        {"baud", "Pace the output as at this baud rate (default 0: unpaced).", "baud"},
+        {"cal-busy", "Progress queries answered busy before a calibration step computes (default 3).", "n"},
+        {"fault", "A fault switch; repeat for several:\n" + TSimFaults::Help(), "spec"},
+        {"verbose", "Log received commands to standard error."},
+    });
+    if (!parser.parse(arguments)) {
+        *message = parser.errorText();
+        return TSimOptionsResult::Error;
+    }
+    if (parser.isSet(help)) {
+        *message = parser.helpText();
+        return TSimOptionsResult::ShowText;
+    }
+    if (parser.isSet(version)) {
+        *message = QStringLiteral("kd4620-sim 1.0\n");
+        return TSimOptionsResult::ShowText;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *message = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+        return TSimOptionsResult::Error;
+    }
+
+    TSimConfig &config = options->Config;
+    int seed = int(config.Seed);
+    bool ok = ReadInt(parser, "address", 0, 31, &config.Address, message) &&
+              ReadInt(parser, "seed", 0, 0x7FFFFFFF, &seed, message) &&
+              ReadInt(parser, "rate", 1, 1000, &config.StreamRateHz, message) &&
+              ReadInt(parser, "baud", 0, 4000000, &config.Baud, message) &&
+              ReadInt(parser, "cal-busy", 0, 1000, &config.CalibrationBusyPolls, message) &&
+              ReadText(parser, "id", 10, &config.Id, message) &&
+              ReadText(parser, "serial", 10, &config.SerialNumber, message) &&
+              ReadText(parser, "firmware", 6, &config.Version, message);
+    if (!ok)
+        return TSimOptionsResult::Error;
+    config.Seed = quint32(seed);
+    if (parser.isSet("passcode")) {
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+        config.Passcode = parser.value("passcode");
+        if (!digits.match(config.Passcode).hasMatch()) {
+            *message = QStringLiteral("--passcode takes 1 to 6 digits");
+            return TSimOptionsResult::Error;
+        }
+    }
+    if (parser.isSet("load")) {
+        config.Load = parser.value("load").toDouble(&ok);
+        if (!ok || config.Load < -1e7 || config.Load > 1e7) {
+            *message = QStringLiteral("--load needs a number of counts");
+            return TSimOptionsResult::Error;
+        }
+    }
+    if (parser.isSet("script") && !ReadScript(parser.value("script"), &config.Script, message))
+        return TSimOptionsResult::Error;
+    for (const QString &fault : parser.values("fault"))
+        if (!config.Faults.Apply(fault, message))
+            return TSimOptionsResult::Error;
+    config.Walk = parser.isSet("walk");
+    config.BinaryStream = parser.isSet("binary");
+    options->Verbose = parser.isSet("verbose");
+    return TSimOptionsResult::Run;
+}
