@@ -275,6 +275,7 @@ private slots:
 
         // A plain close by the user ends a wait the same way, silently.
         TRig quiet;
+        quiet.Session.Timer1.start(); // a regression times out instead of hanging
         quiet.Fake->Answer = [&quiet](const QString &) {
             quiet.Fake->Later([&quiet] { quiet.Fake->Close(); });
             return QString();
