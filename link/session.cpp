@@ -207,8 +207,23 @@ void TSession::ReceiveText(const QString &text)
 {
     if (ReceiveDisabled)
         return;
+    // A handler further down may run the event loop (a message box), and a
+    // transport may deliver again from there. Those bytes came later: they
+    // are queued and fed after the current ones, never into the middle.
+    if (Feeding) {
+        PendingReceive += text;
+        return;
+    }
     TNesting nesting(*this);
+    Feeding = true;
     Receiver.Feed(text);
+    while (!PendingReceive.isEmpty() && !ReceiveDisabled) {
+        QString more;
+        more.swap(PendingReceive);
+        Receiver.Feed(more);
+    }
+    PendingReceive.clear();
+    Feeding = false;
 }
 
 void TSession::DispatchReply(const QString &reply)

@@ -166,5 +166,7 @@ private:
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
     bool WaitInProgress = false;
+    bool Feeding = false;
+    QString PendingReceive;
     int BusyDepth = 0;
 };

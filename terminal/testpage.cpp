@@ -32,8 +32,6 @@ void TSelectAllEdit::mousePressEvent(QMouseEvent *event)
 
 TTestPage::TTestPage(TSession &session, QWidget *parent) : QWidget(parent), Session(session)
 {
-    setObjectName(QStringLiteral("TSTest"));
-
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(41);

@@ -481,6 +481,22 @@ private slots:
         QCOMPARE(rig.Script.Messages(), QStringList{"gone"});
     }
 
+    void bytesDeliveredFromInsideAHandlerFollowTheCurrentOnes()
+    {
+        TRig rig;
+        rig.Session.Activity = actWriteSettings;
+        bool first = true;
+        rig.Session.SettingsReply = [&](const QString &reply) {
+            rig.Settings << reply;
+            if (first) {
+                first = false;
+                rig.Fake->Deliver("5\r"); // as from a nested event loop
+            }
+        };
+        rig.Fake->Deliver("1\r4");
+        QCOMPARE(rig.Settings, (QStringList{"1", "45"}));
+    }
+
     void aTransportReplacedInsideItsOwnEventIsFreedAfterwards()
     {
         TRig rig;
