@@ -36,12 +36,28 @@ const QImage &TLCDSegment::Sprite(bool lit) const
     return sprite;
 }
 
+// A segment larger than the canvas (absurd glass factors) is drawn
+// directly: a sprite of it could take any amount of memory.
+bool TLCDSegment::FitsSprite(const QPainter &canvas, const QRect &area)
+{
+    const QPaintDevice *device = canvas.device();
+    return device && area.width() <= device->width() && area.height() <= device->height();
+}
+
 void TLCDSegment::Draw(QPainter &canvas, bool lit) const
 {
     const QRect area = Bounds();
     if (area.isEmpty())
         return;
-    canvas.drawImage(area.topLeft(), Sprite(lit));
+    if (FitsSprite(canvas, area)) {
+        canvas.drawImage(area.topLeft(), Sprite(lit));
+        return;
+    }
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing);
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform);
+    DrawShape(canvas, lit);
+    canvas.restore();
 }
 
 // Rectangles exclude their right and bottom edge (left + width is the first
@@ -97,10 +113,12 @@ QFont TStringSegment::LabelFont(int pixelHeight)
 }
 
 // The text at its natural size on the unlit fill: an unlit label vanishes
-// into the glass.
+// into the glass. It is stretched into the box afterwards, so a box taller
+// than any screen gains nothing from a taller font, only a huge bitmap.
 QImage TStringSegment::RenderText(bool lit) const
 {
-    const QFont font = LabelFont(Height);
+    constexpr int32_t TallestFont = 1024;
+    const QFont font = LabelFont(qMin(Height, TallestFont));
     const QFontMetrics metrics(font);
     QImage image(QSize(qMax(1, metrics.horizontalAdvance(Text)), qMax(1, metrics.height())),
                  QImage::Format_ARGB32_Premultiplied);

@@ -55,6 +55,7 @@ protected:
 private:
     mutable std::array<QImage, 2> Sprites;
     const QImage &Sprite(bool lit) const;
+    static bool FitsSprite(const QPainter &canvas, const QRect &area);
 };
 
 // A filled six-point polygon: the bars of a digit.

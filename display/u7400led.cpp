@@ -201,6 +201,8 @@ void TT7400LED::mousePressEvent(QMouseEvent *event)
     EnsureLayout();
     const QPoint at = event->position().toPoint();
     ClickRegions.MouseDownAt(at.x(), at.y(), event->modifiers());
+    // Handled here: the press must not travel on to the page underneath.
+    event->accept();
 }
 
 void TT7400LED::RegionPressed(int32_t id, Qt::KeyboardModifiers shift)

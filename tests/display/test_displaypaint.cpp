@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 
 namespace {
 
@@ -170,6 +171,21 @@ private slots:
         file.close();
         QCOMPARE(picture.Stretched(path, QSize(320, 200)).pixelColor(3, 3), QColor(Qt::green));
         QVERIFY(picture.Stretched(QString(), QSize(320, 200)).isNull());
+    }
+
+    // Factors far beyond the control neither crash nor build giant sprites.
+    void absurdFactorsStillPaint()
+    {
+        TT7400LED display;
+        MakeMainDisplay(display, QSize(400, 200));
+        display.SetLCDXOffsetFactor(-20000);
+        display.SetLCDWidthFactor(100000);
+        display.SetLCDHeightFactor(60000);
+        display.AllSegmentsOn();
+        QCOMPARE(display.grab().size(), QSize(400, 200));
+        display.SetLCDWidthFactor(std::numeric_limits<int32_t>::max());
+        display.SetLCDXOffsetFactor(std::numeric_limits<int32_t>::min());
+        QCOMPARE(display.grab().size(), QSize(400, 200));
     }
 
     void paintSegmentsDrawsOnlyTheSegments()
