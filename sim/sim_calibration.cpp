@@ -111,11 +111,11 @@ int TSimCalibration::CompleteSpan()
 
 bool TSimCalibration::SetDirect(bool span, qint64 signal)
 {
-    const char *own = span ? "LWT" : "LDW";
-    const char *other = span ? "LDW" : "LWT";
-    if (signal < -SignalLimit || signal > SignalLimit || signal == Settings.Int(other, 1, 0))
-        return false; // equal zero and span signals leave no scale
-    Settings.Set(own, 1, 0, signal);
+    // Zero and span are sent one after the other, so for a moment they may
+    // be equal; the scale then reads 0 until the second one arrives.
+    if (signal < -SignalLimit || signal > SignalLimit)
+        return false;
+    Settings.Set(span ? "LWT" : "LDW", 1, 0, signal);
     Weight.Recompute();
     return true;
 }

@@ -27,7 +27,7 @@ public:
 
     void Write(const QByteArray &bytes);
 
-    static constexpr int RetryMs = 100;
+    static constexpr int RetryMs = 50;
     static constexpr qsizetype MaxPending = 64 * 1024;
 
 signals:

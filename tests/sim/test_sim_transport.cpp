@@ -74,7 +74,10 @@ private slots:
         TSimInstrument instrument;
         auto *transport = new TIOIfaceSim(instrument);
         bool errorAfterDelete = false;
-        transport->OnClose = [&](TIOIface *t) { delete static_cast<TIOIfaceSim *>(t); transport = nullptr; };
+        transport->OnClose = [&](TIOIface *t) {
+            transport = nullptr; // before the delete, which also frees this handler
+            delete static_cast<TIOIfaceSim *>(t);
+        };
         transport->OnError = [&](const QString &) { errorAfterDelete = true; };
         transport->Open();
         instrument.LosePort();
