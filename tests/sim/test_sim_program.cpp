@@ -3,11 +3,13 @@
 // come and go, and withdraws its port when it stops or loses it.
 
 #include "sim/published_ports.h"
+#include "sim/sim_options.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryFile>
 #include <QtTest>
 
 #include <cerrno>
@@ -209,6 +211,46 @@ private slots:
         QVERIFY(!QFileInfo::exists(announcement));
         QCOMPARE(client.ReadLine(500), QStringLiteral("<none>"));
         QVERIFY(client.LastError != 0); // the client sees the hang-up
+    }
+
+    void optionsBuildTheConfiguration()
+    {
+        QTemporaryFile script;
+        QVERIFY(script.open());
+        script.write("# load script\n0 0\n1.5 2000   # up\n3:0\nloop\n");
+        script.close();
+        TSimOptions options;
+        QString message;
+        QCOMPARE(ParseSimOptions({"kd4620-sim", "--address", "7", "--passcode", "4620", "--script", script.fileName(),
+                                  "--rate", "25", "--binary", "--baud", "9600", "--fault", "latency=20", "--fault",
+                                  "refuse=ENU", "--verbose"},
+                                 &options, &message),
+                 TSimOptionsResult::Run);
+        const TSimConfig &config = options.Config;
+        QCOMPARE(config.Address, 7);
+        QCOMPARE(config.Passcode, QStringLiteral("4620"));
+        QCOMPARE(config.Script.Points.size(), 3);
+        QCOMPARE(config.Script.Points[1].Seconds, 1.5);
+        QCOMPARE(config.Script.Points[1].Counts, 2000.0);
+        QVERIFY(config.Script.Loop);
+        QCOMPARE(config.StreamRateHz, 25);
+        QVERIFY(config.BinaryStream);
+        QCOMPARE(config.Baud, 9600);
+        QCOMPARE(config.Faults.LatencyMs, 20);
+        QVERIFY(config.Faults.RefuseTo.contains("ENU"));
+        QVERIFY(options.Verbose);
+
+        const QList<QStringList> bad = {{"--address", "32"},     {"--passcode", "12a"}, {"--passcode", "1234567"},
+                                        {"--script", "0:1,x"},   {"--script", "2:0 1:5"}, {"--id", "ELEVENCHARS"},
+                                        {"--rate", "0"},         {"--fault", "cut=0"},  {"stray"}};
+        for (const QStringList &arguments : bad) {
+            TSimOptions rejected;
+            QCOMPARE(ParseSimOptions(QStringList{"kd4620-sim"} + arguments, &rejected, &message),
+                     TSimOptionsResult::Error);
+            QVERIFY(!message.isEmpty());
+        }
+        QCOMPARE(ParseSimOptions({"kd4620-sim", "--help"}, &options, &message), TSimOptionsResult::ShowText);
+        QVERIFY(message.contains("portloss-ms"));
     }
 
     void refusesBadOptions()
