@@ -1,0 +1,88 @@
+// The main window against the in-process simulated instrument: connecting,
+// the status panels, the Test page conversation and a lost port.
+
+#include "app/frmmain.h"
+#include "app/prompts.h"
+#include "link/dmviewer.h"
+#include "sim/sim_instrument.h"
+#include "sim/sim_transport.h"
+#include "terminal/testpage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+class TestFrmMainSim : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Quenvale 7400 Viewer")); }
+
+    void conversationWithTheSimulatedInstrument()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Load = 1250;
+        TSimInstrument instrument(config);
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+
+        QVERIFY(w.Session.IsOpen());
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Disconnect"));
+        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        // The Display page polls: the panels follow commands and replies.
+        QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(0).contains(QLatin1String("MSV?")), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(1).contains(QLatin1String("1250")), 2000);
+
+        // On the Test page nothing is polled; typed commands and their
+        // answers appear in the traffic view.
+        w.PgCMain->setCurrentWidget(w.TSTest);
+        QCOMPARE(w.Session.Activity, quint8(actTest));
+        QTest::qWait(150);
+        w.TestPage->MemoRx->clear();
+        w.TestPage->EdtSendStr->setText(QStringLiteral("MSV?"));
+        w.TestPage->BtnSend->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.TestPage->MemoRx->blockCount(), 2, 2000);
+        const QStringList lines = w.TestPage->MemoRx->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines[0], QStringLiteral(">>>MSV?;"));
+        QVERIFY(lines[1].contains(QLatin1String("1250")));
+        QTest::qWait(300);
+        QCOMPARE(w.TestPage->MemoRx->blockCount(), 2);   // no polls behind the user's back
+        QVERIFY(script.Messages().isEmpty());
+
+        // Disconnecting through the command closes the link.
+        QTemporaryDir dir;
+        TdatViewer store(dir.filePath(QStringLiteral("quenvale7400.ini")));
+        w.SetConnectionStore(&store);
+        w.Connect2->trigger();
+        QVERIFY(!w.Session.IsOpen());
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
+        QVERIFY(!w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSTest)));
+    }
+
+    void aLostPortShowsTheDisconnectedLookAndSaysSoOnce()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument;
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.PanelText(1).isEmpty(), 2000);
+
+        instrument.LosePort();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Session.IsOpen(), 2000);
+        QTest::qWait(200);
+        QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
+        QVERIFY(!w.ReadSettings1->isEnabled());
+        QCOMPARE(script.Messages(), QStringList{TIOIfaceSim::PortLostMessage()});
+    }
+};
+
+QTEST_MAIN(TestFrmMainSim)
+#include "test_frmmain_sim.moc"
