@@ -48,7 +48,9 @@ TSession::TSession(QObject *parent)
     // The null transport only delivers (no) received bytes; its open and
     // close events are left unset.
     CurrentTransport = std::make_unique<TIOIfaceNull>();
-    CurrentTransport->OnReceive = [this](const QString &text) { ReceiveText(text); };
+    WireTransport(*CurrentTransport);
+    CurrentTransport->OnOpen = nullptr;
+    CurrentTransport->OnClose = nullptr;
 
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(10);
@@ -70,10 +72,26 @@ TSession::~TSession()
 
 void TSession::WireTransport(TIOIface &transport)
 {
-    transport.OnReceive = [this](const QString &text) { ReceiveText(text); };
-    transport.OnOpen = [this](TIOIface *) { TransportOpened(); };
-    transport.OnClose = [this](TIOIface *) { TransportClosed(); };
-    transport.OnError = [this](const QString &message) { TransportFailed(message); };
+    // A replaced transport keeps its handlers (one of them may be running
+    // right now), but they no longer reach the session.
+    TIOIface *const wired = &transport;
+    auto current = [this, wired] { return wired == CurrentTransport.get(); };
+    transport.OnReceive = [this, current](const QString &text) {
+        if (current())
+            ReceiveText(text);
+    };
+    transport.OnOpen = [this, current](TIOIface *) {
+        if (current())
+            TransportOpened();
+    };
+    transport.OnClose = [this, current](TIOIface *) {
+        if (current())
+            TransportClosed();
+    };
+    transport.OnError = [this, current](const QString &message) {
+        if (current())
+            TransportFailed(message);
+    };
 }
 
 void TSession::SetTransport(std::unique_ptr<TIOIface> transport)
@@ -81,16 +99,11 @@ void TSession::SetTransport(std::unique_ptr<TIOIface> transport)
     if (!transport)
         transport = std::make_unique<TIOIfaceNull>();
     TNesting nesting(*this);
-    std::unique_ptr<TIOIface> old = std::move(CurrentTransport);
     // An open link is closed the ordinary way first, so the window gets its
     // disconnected look and any wait ends.
-    if (old->IsOpen())
-        old->Close();
-    old->OnReceive = nullptr;
-    old->OnOpen = nullptr;
-    old->OnClose = nullptr;
-    old->OnError = nullptr;
-    Retired.push_back(std::move(old));
+    if (CurrentTransport->IsOpen())
+        CurrentTransport->Close();
+    Retired.push_back(std::move(CurrentTransport));
     CurrentTransport = std::move(transport);
     WireTransport(*CurrentTransport);
 }
@@ -123,12 +136,14 @@ void TSession::ReleaseRetired()
 
 void TSession::TransportOpened()
 {
+    TNesting nesting(*this);
     if (Connected)
         Connected();
 }
 
 void TSession::TransportClosed()
 {
+    TNesting nesting(*this);
     // The reply cannot come over a closed line: the wait ends now, without
     // a message of its own (the transport reports why it closed, if it was
     // not the user).
@@ -139,6 +154,9 @@ void TSession::TransportClosed()
 
 void TSession::TransportFailed(const QString &message)
 {
+    // The message box runs the event loop; a connect made from there must
+    // not free the transport that is still reporting.
+    TNesting nesting(*this);
     EndWaitWithFailure();
     Prompts().Message(message, TPrompts::Kind::Error);
 }

@@ -514,6 +514,30 @@ private slots:
         QVERIFY(!s.IsOpen());
     }
 
+    void aConnectMadeWhileALossIsReportedFreesTheOldLineAfterwards()
+    {
+        TRig rig;
+        bool destroyedDuringMessage = true;
+        struct TConnectingPrompts : TScriptedPrompts {
+            std::function<void()> During;
+            void Message(const QString &text, Kind kind, const QString &title) override
+            {
+                TScriptedPrompts::Message(text, kind, title);
+                if (During)
+                    During();
+            }
+        } prompts;
+        TScopedPrompts guard(&prompts);
+        prompts.During = [&] {
+            rig.Session.InstallAndOpen(std::make_unique<TFakeTransport>());
+            destroyedDuringMessage = rig.FakeDestroyed;
+        };
+        rig.Fake->Lose("gone");
+        QVERIFY(!destroyedDuringMessage);
+        QVERIFY(rig.FakeDestroyed);
+        QVERIFY(rig.Session.IsOpen());
+    }
+
     void waitTicksRunsTheTimer()
     {
         TRig rig;
