@@ -71,9 +71,10 @@ double TSimLoad::WalkAt(qint64 ms)
 
 void TSimLoad::NextWalkMove()
 {
-    // Mostly a new weight somewhere on the scale, now and then an empty scale,
-    // in whole steps of 5 counts so that a resting weight reads steadily.
-    if (Random.bounded(4) == 0)
+    // Mostly a new weight somewhere on the scale, now and then an empty scale
+    // (never twice running), in whole steps of 5 counts so that a resting
+    // weight reads steadily.
+    if (From != 0 && Random.bounded(4) == 0)
         To = 0;
     else
         To = std::round(Random.bounded(Highest) / 5.0) * 5.0;
