@@ -321,6 +321,10 @@ void TFrmMain::FormDestroy()
     Session.DisplayStale = nullptr;
     Session.Connected = nullptr;
     Session.Disconnected = nullptr;
+    // The pages (the Test page holds the session) go before the session,
+    // which as a member would otherwise be destroyed first.
+    PgCMain->disconnect(this);
+    delete takeCentralWidget();
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event)
