@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
   fonts-liberation fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth x11-utils
   clang libclang-rt-14-dev
 )
 
