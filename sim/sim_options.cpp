@@ -39,13 +39,30 @@ bool ReadScript(const QString &spec, TSimLoadScript *script, QString *message)
     return true;
 }
 
-bool ReadText(const QCommandLineParser &parser, const QString &name, int maximum, QString *out, QString *message)
+// The identity texts go into the reply to "IDN?", so they keep to what the
+// host takes back from it: the length limits, one Latin-1 byte a character,
+// no double quote, ";" or control character.
+bool IsIdentityText(const QString &value)
+{
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u';' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || u > 0xff)
+            return false;
+    }
+    return true;
+}
+
+bool ReadText(const QCommandLineParser &parser, const QString &name, int minimum, int maximum, QString *out,
+              QString *message)
 {
     if (!parser.isSet(name))
         return true;
     const QString value = parser.value(name);
-    if (value.size() > maximum || value.contains(QLatin1Char('"'))) {
-        *message = QStringLiteral("--%1 takes up to %2 characters without double quotes").arg(name).arg(maximum);
+    if (value.size() < minimum || value.size() > maximum || !IsIdentityText(value)) {
+        *message = QStringLiteral("--%1 takes %2 to %3 characters without double quotes, \";\" or control characters")
+                       .arg(name)
+                       .arg(minimum)
+                       .arg(maximum);
         return false;
     }
     *out = value;
@@ -105,9 +122,9 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
               ReadInt(parser, "rate", 1, 1000, &config.StreamRateHz, message) &&
               ReadInt(parser, "baud", 0, 4000000, &config.Baud, message) &&
               ReadInt(parser, "cal-busy", 0, 1000, &config.CalibrationBusyPolls, message) &&
-              ReadText(parser, "id", 10, &config.Id, message) &&
-              ReadText(parser, "serial", 10, &config.SerialNumber, message) &&
-              ReadText(parser, "firmware", 6, &config.Version, message);
+              ReadText(parser, "id", 0, 10, &config.Id, message) &&
+              ReadText(parser, "serial", 1, 10, &config.SerialNumber, message) &&
+              ReadText(parser, "firmware", 1, 6, &config.Version, message);
     if (!ok)
         return TSimOptionsResult::Error;
     config.Seed = quint32(seed);

@@ -11,12 +11,23 @@ QString Quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+// Control characters (C0, DEL and the C1 block of Latin-1) are refused in a
+// text: a reply holding one would not be taken back by the host, and what the
+// unit holds must always read back intact.
+bool HasControlCharacter(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+            return true;
+    return false;
+}
+
 bool InRange(const TSimField &field, const TSimValue &value)
 {
     if (field.IsText != value.IsText)
         return false;
     if (field.IsText)
-        return value.Text.size() >= field.Min && value.Text.size() <= field.Max;
+        return value.Text.size() >= field.Min && value.Text.size() <= field.Max && !HasControlCharacter(value.Text);
     return value.Number >= field.Min && value.Number <= field.Max;
 }
 

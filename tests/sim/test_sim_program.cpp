@@ -242,7 +242,9 @@ private slots:
 
         const QList<QStringList> bad = {{"--address", "32"},     {"--passcode", "12a"}, {"--passcode", "1234567"},
                                         {"--script", "0:1,x"},   {"--script", "2:0 1:5"}, {"--id", "ELEVENCHARS"},
-                                        {"--rate", "0"},         {"--fault", "cut=0"},  {"stray"}};
+                                        {"--rate", "0"},         {"--fault", "cut=0"},  {"stray"},
+                                        // IDN? must answer texts the host takes back
+                                        {"--serial", ""},        {"--firmware", "1;2"}, {"--id", QStringLiteral("a\u0085")}};
         for (const QStringList &arguments : bad) {
             TSimOptions rejected;
             QCOMPARE(ParseSimOptions(QStringList{"kd4620-sim"} + arguments, &rejected, &message),

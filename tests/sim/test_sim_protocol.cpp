@@ -151,7 +151,7 @@ private slots:
         const QByteArrayList refused = {
             "ADR32", "IAD1,4000,6,1,0,0", "IAD3,4000,0,1,0,0", "WMD5,0", "WMD1", "ENU5", "ICR9",
             "LIV1,0,1,1,0,0,0,1,0,4", "LIS50,10,10,10,0,3,1,1,0", "PST7,\"\"", "PST1,\"" + QByteArray(31, 'x') + "\"",
-            "LIL1,\"A\"B\"", "ENU2,1", "ENUx", "ADR\"1\"", "RBT1,22"};
+            "LIL1,\"A\"B\"", "LIL1,\"A\x85\"", "PFT\"\x9f\"", "ENU2,1", "ENUx", "ADR\"1\"", "RBT1,22"};
         for (const QByteArray &line : refused)
             QVERIFY2(sim.Ask(line + ';') == QLatin1String("?"), line.constData());
         QVERIFY(sim.Instrument.Settings().MatchesStored()); // nothing refused was taken
