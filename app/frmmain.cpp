@@ -5,7 +5,9 @@
 #include "app/ownerdrawnpanel.h"
 #include "app/prompts.h"
 #include "display/frontpanel/frontpanelpicture.h"
+#include "display/livedisplay.h"
 #include "display/u7400led.h"
+#include "link/comms.h"
 #include "link/programfiles.h"
 #include "settings/tools.h"
 #include "terminal/testpage.h"
@@ -23,8 +25,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <array>
 
 namespace {
 const QString CalibrationQuestion = QStringLiteral("Current Settings not sent to instrument.  Send now?");
@@ -35,15 +37,20 @@ template <typename T> T *Named(T *object, const char *name)
     return object;
 }
 
-// Lit segments bright green on a dark green glass, like the instrument's
-// display.
-void SetDisplayColours(TT7400LED *display)
+// Lit segments bright green; unlit ones in the glass colour given.
+void SetDisplayColours(TT7400LED *display, const QColor &glass)
 {
     display->SetOnColor(QColor(0, 255, 0));
     display->SetOnLineColor(QColor(0, 255, 0));
-    display->SetOffColor(QColor(0, 64, 0));
-    display->SetOffLineColor(QColor(0, 64, 0));
+    display->SetOffColor(glass);
+    display->SetOffLineColor(glass);
 }
+
+// The main display copies the instrument's dark green glass; the small one on
+// the Calibration page is plain black so the digits stand out there.
+const QColor MainGlass(0, 64, 0);
+const QColor CalibrationGlass(0, 0, 0);
+const QRect CalibrationDisplayGeometry(132, 8, 350, 100);
 
 QWidget *NewPage(QTabWidget *pages, const char *name, const QString &caption)
 {
@@ -203,7 +210,7 @@ void TFrmMain::BuildDisplayPage()
     LCDMain->SetLCDYOffsetFactor(glass.YOffset);
     LCDMain->SetLCDWidthFactor(glass.Width);
     LCDMain->SetLCDHeightFactor(glass.Height);
-    SetDisplayColours(LCDMain);
+    SetDisplayColours(LCDMain, MainGlass);
     pnlDispFill = Named(new QWidget(TSDisplay), "pnlDispFill");
     pnlDispFill->setFixedHeight(0);
     layout->addWidget(LCDMain, 1);
@@ -225,16 +232,15 @@ void TFrmMain::BuildSettingsPage()
 
 void TFrmMain::BuildCalibrationPage()
 {
-    // The calibration controls gather round these two when calibration joins.
-    auto *layout = new QHBoxLayout(TSCal);
+    // Placed as designed, at a fixed size; the calibration controls gather
+    // round these two when calibration joins.
     LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
-    SetDisplayColours(LCDCal);
+    LCDCal->setGeometry(CalibrationDisplayGeometry);
+    SetDisplayColours(LCDCal, CalibrationGlass);
     LBxLCal = Named(new QListWidget(TSCal), "LBxLCal");
     for (int point = 1; point <= 5; ++point)
         LBxLCal->addItem(QStringLiteral("%1:").arg(point));
-    LBxLCal->setFixedWidth(160);
-    layout->addWidget(LCDCal, 1);
-    layout->addWidget(LBxLCal, 0, Qt::AlignTop);
+    LBxLCal->setGeometry(CalibrationDisplayGeometry.left(), CalibrationDisplayGeometry.bottom() + 9, 160, 90);
 }
 
 void TFrmMain::BuildTestPage()
@@ -284,6 +290,7 @@ void TFrmMain::FormCreate()
     HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
     SetRegionRects();
+    WireDisplayKeys();
     LCDMain->UpdateLayout();
     LCDCal->UpdateLayout();
 
@@ -306,6 +313,20 @@ void TFrmMain::SetRegionRects()
     for (int i = 1; i <= 4; ++i)
         LCDMain->SetRegionRect(i, {100 + 98 * (i - 1), 260, 92 + 98 * i, 350});
     LCDMain->SetRegionRect(5, {520, 320, 560, 370});
+}
+
+void TFrmMain::WireDisplayKeys()
+{
+    // Region 5 (and the calibration display) have no key behind them.
+    const std::array<void (TFrmMain::*)(), 4> plain{&TFrmMain::LCDMainRegionClick1, &TFrmMain::LCDMainRegionClick2,
+                                                   &TFrmMain::LCDMainRegionClick3, &TFrmMain::LCDMainRegionClick4};
+    const std::array<void (TFrmMain::*)(), 4> shifted{
+        &TFrmMain::LCDMainRegionShiftClick1, &TFrmMain::LCDMainRegionShiftClick2,
+        &TFrmMain::LCDMainRegionShiftClick3, &TFrmMain::LCDMainRegionShiftClick4};
+    for (int i = 0; i < 4; ++i) {
+        LCDMain->SetOnRegionClick(i + 1, [this, handler = plain[size_t(i)]] { (this->*handler)(); });
+        LCDMain->SetOnRegionShiftClick(i + 1, [this, handler = shifted[size_t(i)]] { (this->*handler)(); });
+    }
 }
 
 void TFrmMain::FormDestroy()
@@ -340,6 +361,11 @@ void TFrmMain::WireSession()
     Session.ShowReply = [this](const QString &reply) { SetPanelText(1, reply); };
     Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
     Session.AppendTraffic = [this](const QString &line) { TestPage->AppendLine(line); };
+    Session.DisplayReply = [this](bool calibration) {
+        TT7400LED &display = calibration ? *LCDCal : *LCDMain;
+        UpdateDisplayFromReply(display);
+        display.PaintSegments();
+    };
     Session.DisplayStale = [this] {
         LCDMain->AllSegmentsOff();
         LCDMain->PaintSegments();
@@ -556,6 +582,38 @@ void TFrmMain::Print1Click() {}
 void TFrmMain::ChartSetupClick() {}
 void TFrmMain::ReadSettings1Click() {}
 void TFrmMain::WriteSettings1Click() {}
+
+// ------------------------------------------------- live display and keys
+
+void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
+{
+    TLiveDisplayInput input;
+    input.StatusReply = Session.StatusPollCountdown == TSession::StatusPollEvery;
+    input.TickCycle = Session.TickCycle;
+    input.DisplayUnits = Session.DisplayUnits;
+    input.WeighMode = EditModel.WeighMode;
+    ::UpdateDisplayFromReply(Display, Session.Parser(), input, Session.ErrorStatus);
+}
+
+void TFrmMain::PressDisplayKey(int Key, bool Modified)
+{
+    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
+    // With the link closed a key does nothing, not even delay the polls
+    // of the next connection.
+    if (command.isEmpty() || !Session.IsOpen())
+        return;
+    Session.SendCommand(command, true);
+    Session.PollDelay = TSession::KeyPollDelayTicks;
+}
+
+void TFrmMain::LCDMainRegionClick1() { PressDisplayKey(1, false); }
+void TFrmMain::LCDMainRegionClick2() { PressDisplayKey(2, false); }
+void TFrmMain::LCDMainRegionClick3() { PressDisplayKey(3, false); }
+void TFrmMain::LCDMainRegionClick4() { PressDisplayKey(4, false); }
+void TFrmMain::LCDMainRegionShiftClick1() { PressDisplayKey(1, true); }
+void TFrmMain::LCDMainRegionShiftClick2() { PressDisplayKey(2, true); }
+void TFrmMain::LCDMainRegionShiftClick3() { PressDisplayKey(3, true); }
+void TFrmMain::LCDMainRegionShiftClick4() { PressDisplayKey(4, true); }
 
 // -------------------------------------------------------------- key preview
 

@@ -133,6 +133,13 @@ public:
     // The page area of PgCMain: every page gets this size when shown.
     QSize DisplayPageSize() const;
 
+    // ---- Live display and front keys ----
+    // The reply now in Session.Parser() onto the given display (not painted).
+    void UpdateDisplayFromReply(TT7400LED &Display);
+    // Sends the command of front key 1..4 (framed) and lets the next poll
+    // wait a little; nothing for other keys or with the link closed.
+    void PressDisplayKey(int Key, bool Modified);
+
 public slots:
     void PgCMainChange();
     void Open1Click();
@@ -146,6 +153,15 @@ public slots:
     void Index1Click();
     void Contents1Click();
     void About1Click();
+    // The four front keys of LCDMain, plain and with Shift, Ctrl or Alt.
+    void LCDMainRegionClick1();
+    void LCDMainRegionClick2();
+    void LCDMainRegionClick3();
+    void LCDMainRegionClick4();
+    void LCDMainRegionShiftClick1();
+    void LCDMainRegionShiftClick2();
+    void LCDMainRegionShiftClick3();
+    void LCDMainRegionShiftClick4();
 
 protected:
     void closeEvent(QCloseEvent *event) override;   // FormCloseQuery
@@ -171,6 +187,7 @@ private:
     void FormDestroy();
     void WireSession();
     void SetRegionRects();
+    void WireDisplayKeys();
     void ApplyLook(bool connected);
     void SetConnectCaption(bool connected);
     void AskToSendSettings();

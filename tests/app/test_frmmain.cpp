@@ -4,6 +4,7 @@
 
 #include "app/frmmain.h"
 #include "app/prompts.h"
+#include "display/fontreading.h"
 #include "display/u7400led.h"
 #include "link/ioiface_null.h"
 #include "link/test_session_fake.h"
@@ -52,6 +53,31 @@ void Settle()
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
+}
+} // namespace
+
+namespace {
+const QString STX(QChar(2));
+const QString ETX(QChar(3));
+
+// Connects the window to a scripted line that acknowledges the start-up
+// commands (units: kg), then stops the timer so the test ticks it by hand.
+TFakeTransport *ConnectScripted(TFrmMain &w)
+{
+    auto fake = std::make_unique<TFakeTransport>();
+    TFakeTransport *line = fake.get();
+    line->Answer = [](const QString &written) {
+        if (written.contains(QLatin1String("COF11")))
+            return QStringLiteral("0\r\n");
+        if (written.contains(QLatin1String("ENU?")))
+            return QStringLiteral("2\r\n");
+        return QString();
+    };
+    w.Session.InstallAndOpen(std::move(fake));
+    w.Session.Timer1.stop();
+    line->Answer = nullptr;
+    line->Sent.clear();
+    return line;
 }
 } // namespace
 
@@ -372,6 +398,118 @@ private slots:
         QTest::keyClick(focus, Qt::Key_A);
         QTest::keyClick(focus, Qt::Key_Z);
         QCOMPARE(seen, (QList<int>{Qt::Key_A, Qt::Key_Z}));
+    }
+
+    void frontKeysGoOutFramedWithTheUnitAddressAndLetTheNextPollWait()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        TFakeTransport *line = ConnectScripted(w);
+        TSession &s = w.Session;
+        s.StatusPollCountdown = 5;
+
+        s.UnitAddress = 5;
+        w.LCDMain->RegionPressed(3, Qt::ControlModifier);
+        QCOMPARE(line->Sent, QStringList{STX + "KG05" + ETX});
+        QCOMPARE(w.PanelText(0), QStringLiteral("KG05"));
+        QCOMPARE(s.PollDelay, TSession::KeyPollDelayTicks);
+        // The key's 50 ms pass before the next poll goes out.
+        for (int tick = 1; tick <= 5; ++tick)
+            s.Timer1Timer();
+        QCOMPARE(line->Sent.size(), 1);
+        s.Timer1Timer();
+        QCOMPARE(line->Sent.value(1), QStringLiteral("MSV?;"));
+        QCOMPARE(s.PollDelay, TSession::PollRepeatTicks - 1);
+
+        // "Any" addresses unit 00; each region has its own key.
+        s.UnitAddress = 99;
+        line->Sent.clear();
+        w.LCDMain->RegionPressed(3, Qt::NoModifier);
+        w.LCDMain->RegionPressed(1, Qt::ShiftModifier);
+        w.LCDMain->RegionPressed(2, Qt::NoModifier);
+        w.LCDMain->RegionPressed(4, Qt::AltModifier);
+        w.LCDMain->RegionPressed(5, Qt::NoModifier);   // no key there
+        w.PressDisplayKey(0, false);
+        QCOMPARE(line->Sent, (QStringList{STX + "Kg00" + ETX, STX + "KZ00" + ETX, STX + "Kt00" + ETX,
+                                          STX + "KQ00" + ETX}));
+
+        // A click on the picture reaches the same handlers.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        line->Sent.clear();
+        const QSize size = w.LCDMain->size();
+        const QPoint tare(243 * size.width() / 600, 305 * size.height() / 400);
+        QTest::mouseClick(w.LCDMain, Qt::LeftButton, Qt::ShiftModifier, tare);
+        QTest::mouseClick(w.LCDMain, Qt::LeftButton, Qt::NoModifier, tare);
+        QCOMPARE(line->Sent, (QStringList{STX + "KT00" + ETX, STX + "Kt00" + ETX}));
+
+        // With the line closed a key does nothing at all.
+        line->Close();
+        line->Sent.clear();
+        s.PollDelay = 0;
+        w.PressDisplayKey(1, false);
+        QVERIFY(line->Sent.isEmpty());
+        QCOMPARE(s.PollDelay, 0);
+        QVERIFY(script.Messages().isEmpty());
+    }
+
+    void repliesReachTheDisplayOfThePageInFront()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        TFakeTransport *line = ConnectScripted(w);
+        TSession &s = w.Session;
+        QCOMPARE(s.Activity, quint8(actDisplay));
+        s.TickCycle = 7;
+        s.StatusPollCountdown = 4;
+
+        line->Deliver(QStringLiteral("123.45,1,2\r\n"));
+        QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" 123.45"));
+        QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));     // gross
+        QVERIFY(!w.LCDMain->SegmentLit(LampRow, 4));    // stable
+        QVERIFY(w.LCDMain->SegmentLit(LabelRow, 2));    // kg, from the start-up query
+
+        // The window's weighing mode picks the lamp meaning.
+        w.EditModel.WeighMode = 1;
+        line->Deliver(QStringLiteral("5,1,250\r\n"));   // second range, outputs 2, 4, 5, 6
+        QVERIFY(w.LCDMain->SegmentLit(LampRow, 6));
+        for (int lamp : {5, 7, 8})
+            QVERIFY(!w.LCDMain->SegmentLit(LampRow, lamp));
+
+        // On the Calibration page the small display takes the replies.
+        s.Activity = actCalibration;
+        line->Deliver(QStringLiteral("-7,1,2\r\n"));
+        QCOMPARE(Reading(*w.LCDCal), QStringLiteral("-    7"));
+        QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
+
+        // A status answer sets the error; it shows in the first half of the
+        // tick cycle, and never replaces the digits by itself.
+        s.Activity = actDisplay;
+        s.StatusPollCountdown = TSession::StatusPollEvery;
+        line->Deliver(QStringLiteral("0010\r\n"));
+        QCOMPARE(s.ErrorStatus, 16);
+        QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
+        s.StatusPollCountdown = 3;
+        s.TickCycle = 2;
+        line->Deliver(QStringLiteral("5,1,2\r\n"));
+        QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" E0010"));
+    }
+
+    void calibrationDisplayIsSmallGreenOnBlack()
+    {
+        TFrmMain w;
+        QCOMPARE(w.LCDCal->geometry(), QRect(132, 8, 350, 100));
+        QCOMPARE(w.LCDCal->parentWidget(), w.TSCal);
+        QCOMPARE(w.LCDCal->OnColor(), QColor(0, 255, 0));
+        QCOMPARE(w.LCDCal->OnLineColor(), QColor(0, 255, 0));
+        QCOMPARE(w.LCDCal->OffColor(), QColor(0, 0, 0));
+        QCOMPARE(w.LCDCal->OffLineColor(), QColor(0, 0, 0));
+        QCOMPARE(w.LCDMain->OffColor(), QColor(0, 64, 0));
+        QCOMPARE(w.LCDMain->OnColor(), QColor(0, 255, 0));
+        for (int region = 1; region <= TT7400LED::RegionCount; ++region)
+            QCOMPARE(w.LCDCal->RegionRect(region).Right, 0);
     }
 };
 
