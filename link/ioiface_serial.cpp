@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QPointer>
 #include <utility>
 
 int ComPortNumber(const QString &name)
@@ -70,6 +69,25 @@ QString LossReason(QSerialPort::SerialPortError error, bool devicePresent)
     }
 }
 
+// Marks a handler of the port's signals as running, so that a transport
+// destroyed meanwhile leaves the port object to the outermost such handler,
+// which hands it over for deletion once the signal has returned.
+class TIOIfaceSerial::TInPortSignal {
+public:
+    explicit TInPortSignal(std::shared_ptr<TLife> life) : Life(std::move(life)) { ++Life->SignalDepth; }
+    ~TInPortSignal()
+    {
+        if (--Life->SignalDepth == 0 && Life->Orphan)
+            std::exchange(Life->Orphan, nullptr)->deleteLater();
+    }
+    TInPortSignal(const TInPortSignal &) = delete;
+    TInPortSignal &operator=(const TInPortSignal &) = delete;
+    bool TransportAlive() const { return Life->Alive; }
+
+private:
+    std::shared_ptr<TLife> Life;
+};
+
 TIOIfaceSerial::TIOIfaceSerial() : SerialPort(std::make_unique<QSerialPort>())
 {
     QSerialPort *port = SerialPort.get();
@@ -80,26 +98,40 @@ TIOIfaceSerial::TIOIfaceSerial() : SerialPort(std::make_unique<QSerialPort>())
 
 TIOIfaceSerial::~TIOIfaceSerial()
 {
+    Life->Alive = false;
     // Closing must not call back into a half-destroyed transport.
     SerialPort->disconnect();
     if (SerialPort->isOpen()) {
         SerialPort->flush();
         SerialPort->close();
     }
+    // Freed from inside a receive handler: QSerialPort is still emitting
+    // and uses itself after the handler returns. The outermost handler
+    // frees it later (TInPortSignal).
+    if (Life->SignalDepth > 0)
+        Life->Orphan = SerialPort.release();
 }
 
 bool TIOIfaceSerial::IsOpen() const { return SerialPort->isOpen(); }
 
 void TIOIfaceSerial::Open()
 {
-    if (SerialPort->isOpen())
+    // Handlers are called through copies: any of them may free the transport.
+    const auto onOpen = OnOpen;
+    if (SerialPort->isOpen()) {
+        // Already open: the line stays as it is, and is announced again.
+        if (onOpen)
+            onOpen(this);
         return;
-    // A lost link being reopened: its late close event would now be wrong.
+    }
+    // A lost link being reopened: its late events would now be wrong.
     ClosePending = false;
+    ErrorPending.clear();
+    const auto onError = OnError;
     const QString device = SerialDeviceName(Name);
     if (device.isEmpty()) {
-        if (OnError)
-            OnError(OpenFailureText(device, QSerialPort::DeviceNotFoundError, {}, true));
+        if (onError)
+            onError(OpenFailureText(device, QSerialPort::DeviceNotFoundError, {}, true));
         return;
     }
     SerialPort->setPortName(device);
@@ -108,14 +140,10 @@ void TIOIfaceSerial::Open()
     const bool opened = SerialPort->open(QIODevice::ReadWrite);
     Opening = false;
     if (!opened) {
-        const QFileInfo file(SerialPort->portName().startsWith(QLatin1Char('/'))
-                                 ? SerialPort->portName()
-                                 : QStringLiteral("/dev/") + SerialPort->portName());
-        const bool accessible = !file.exists() || (file.isReadable() && file.isWritable());
-        const QString message = OpenFailureText(device, SerialPort->error(), SerialPort->errorString(), accessible);
+        const QString message = OpenFailureMessage(device);
         SerialPort->clearError();
-        if (OnError)
-            OnError(message);
+        if (onError)
+            onError(message);
         return;
     }
     // A pseudo-terminal refuses both with UnsupportedOperationError; that
@@ -123,8 +151,21 @@ void TIOIfaceSerial::Open()
     SerialPort->setDataTerminalReady(true);
     SerialPort->setRequestToSend(true);
     SerialPort->clearError();
-    if (OnOpen)
-        OnOpen(this);
+    if (onOpen)
+        onOpen(this);
+}
+
+QString TIOIfaceSerial::OpenFailureMessage(const QString &device) const
+{
+    const QFileInfo file(SerialPort->portName().startsWith(QLatin1Char('/'))
+                             ? SerialPort->portName()
+                             : QStringLiteral("/dev/") + SerialPort->portName());
+    // A folder or an ordinary file named by mistake: the system's reason
+    // ("Inappropriate ioctl for device") would not tell the user much.
+    if (file.isDir() || file.isFile())
+        return QStringLiteral("Cannot open serial port %1: it is not a serial device.").arg(device);
+    const bool accessible = !file.exists() || (file.isReadable() && file.isWritable());
+    return OpenFailureText(device, SerialPort->error(), SerialPort->errorString(), accessible);
 }
 
 void TIOIfaceSerial::Close()
@@ -135,8 +176,8 @@ void TIOIfaceSerial::Close()
         SerialPort->close();
     }
     ClosePending = false;
-    if (OnClose)
-        OnClose(this);
+    if (const auto onClose = OnClose)
+        onClose(this);
 }
 
 void TIOIfaceSerial::Send(const QString &text)
@@ -197,11 +238,15 @@ void TIOIfaceSerial::ReceiveAvailable()
     // they are collected here, in order.
     if (Receiving)
         return;
+    const TInPortSignal inSignal(Life);
     Receiving = true;
     do {
         const QByteArray bytes = SerialPort->readAll();
-        if (OnReceive)
-            OnReceive(QString::fromLatin1(bytes));
+        if (const auto onReceive = OnReceive) {
+            onReceive(QString::fromLatin1(bytes));
+            if (!inSignal.TransportAlive())
+                return; // freed by the handler: nothing of it may be touched
+        }
     } while (SerialPort->isOpen() && SerialPort->bytesAvailable() > 0);
     Receiving = false;
 }
@@ -236,9 +281,14 @@ void TIOIfaceSerial::LoseConnection(QSerialPort::SerialPortError error)
     }
     // The events follow from the event loop, so a handler may free the
     // transport. The guard drops them when it was freed meanwhile.
-    QPointer<QSerialPort> alive(SerialPort.get());
+    std::weak_ptr<TLife> life = Life;
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [this, alive] { if (alive) RaiseLoss(); }, Qt::QueuedConnection);
+        QCoreApplication::instance(),
+        [this, life] {
+            if (const auto alive = life.lock(); alive && alive->Alive)
+                RaiseLoss();
+        },
+        Qt::QueuedConnection);
 }
 
 void TIOIfaceSerial::RaiseLoss()

@@ -2,15 +2,19 @@
 // The transport over a real serial line (Qt SerialPort). Bytes received are
 // handed to OnReceive on the GUI thread as Latin-1 text; Send writes a text's
 // Latin-1 bytes in one write. The line runs without flow control, with DTR
-// and RTS on, and read/write buffers of 4096 bytes.
+// and RTS on while open. The receive buffer holds 4096 bytes (beyond that
+// the bytes wait in the system's queue until the handler has read); what is
+// sent is queued by QSerialPort, which has no size limit of its own to set.
 //
 // Failures are reported through OnError in words for the user: a port that
 // cannot be opened (the transport stays closed, OnOpen is not raised), and a
 // port lost while open (unplugged adapter, write error). A lost port is closed
 // at once; OnClose and then OnError follow from the event loop, once each.
 //
-// Never destroy the transport from inside one of its own events: QSerialPort
-// is still on the stack then. Hand it to someone who frees it later.
+// The owner may destroy the transport from inside any of its events, also
+// from a nested event loop run by a receive handler: the port is closed at
+// once, and the QSerialPort object, whose signal may still be on the stack,
+// goes only when that signal has returned.
 
 #include "link/ioiface.h"
 
@@ -77,8 +81,18 @@ private:
     void PortError(QSerialPort::SerialPortError error);
     void LoseConnection(QSerialPort::SerialPortError error);
     void RaiseLoss();
-    QString OpenFailureMessage() const;
+    QString OpenFailureMessage(const QString &device) const;
 
+    // What outlives the transport while one of its port's signals is still
+    // running (see the destructor).
+    struct TLife {
+        bool Alive = true;
+        int SignalDepth = 0;
+        QSerialPort *Orphan = nullptr;
+    };
+    class TInPortSignal;
+
+    std::shared_ptr<TLife> Life = std::make_shared<TLife>();
     std::unique_ptr<QSerialPort> SerialPort;
     QString Name;
     int Baud = 9600;

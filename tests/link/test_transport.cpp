@@ -292,6 +292,112 @@ private slots:
         QCOMPARE(events.Errors.size(), 1);
     }
 
+    void pathsThatAreNoSerialDeviceFailToOpenCleanly()
+    {
+        QTemporaryDir dir;
+        QFile plain(dir.filePath("not-a-port"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.write("MSV?;\r\n");
+        plain.close();
+        for (const QString &path : {dir.path(), plain.fileName()}) {
+            auto serial = SerialOn(path);
+            TEvents events;
+            events.Wire(*serial);
+            serial->Open();
+            QVERIFY2(!serial->IsOpen(), qPrintable(path));
+            QCOMPARE(events.Opened, 0);
+            QCOMPARE(events.Errors.size(), 1);
+            QCOMPARE(events.Errors.first(), QStringLiteral("Cannot open serial port %1: it is not a serial device.").arg(path));
+            RunEventLoopFor(30);
+            QCOMPARE(events.Arrivals, 0);
+            QCOMPARE(events.Errors.size(), 1);
+        }
+        QFile unchanged(plain.fileName());
+        QVERIFY(unchanged.open(QIODevice::ReadOnly));
+        QCOMPARE(unchanged.readAll(), QByteArray("MSV?;\r\n"));
+    }
+
+    void openingTwiceKeepsTheLineAndAnnouncesItAgain()
+    {
+        TPtyPeer peer;
+        auto serial = SerialOn(peer.SlavePath());
+        TEvents events;
+        events.Wire(*serial);
+        serial->Open();
+        serial->Send(QStringLiteral("A;"));
+        serial->Open(); // already open: the line stays as it is
+        QVERIFY(serial->IsOpen());
+        QCOMPARE(events.Opened, 2);
+        QVERIFY(events.Errors.isEmpty());
+        serial->Send(QStringLiteral("B;"));
+        QVERIFY(peer.WaitFor("A;B;"));
+        QVERIFY(peer.Write("0\r\n"));
+        QVERIFY(peer.WaitUntil([&] { return events.Received == "0\r\n"; }));
+    }
+
+    void aTransportMayBeFreedFromInsideItsOwnEvents()
+    {
+        // The owner drops the transport from every event in turn; nothing of
+        // it may be touched afterwards (the sanitizer build checks).
+        for (const char *event : {"OnOpen", "OnReceive", "OnClose", "OnError"}) {
+            TPtyPeer peer;
+            auto serial = SerialOn(peer.SlavePath());
+            int raised = 0;
+            auto drop = [&, name = QByteArray(event)](const char *which) {
+                if (name == which) {
+                    ++raised;
+                    serial.reset();
+                }
+            };
+            serial->OnOpen = [=](TIOIface *) { drop("OnOpen"); };
+            serial->OnReceive = [=](const QString &) { drop("OnReceive"); };
+            serial->OnClose = [=](TIOIface *) { drop("OnClose"); };
+            serial->OnError = [=](const QString &) { drop("OnError"); };
+            if (qstrcmp(event, "OnError") == 0)
+                serial->SetPortName(QStringLiteral("/dev/qv-no-such-port"));
+            serial->Open();
+            if (serial && qstrcmp(event, "OnReceive") == 0) {
+                QVERIFY(peer.Write("0\r\n0\r\n"));
+                QVERIFY(peer.WaitUntil([&] { return !serial; }));
+            }
+            if (serial)
+                serial->Close();
+            RunEventLoopFor(20);
+            QVERIFY2(!serial, event);
+            QCOMPARE(raised, 1);
+        }
+    }
+
+    void aPortLostWhileAHandlerWaitsMayBeFreedByTheCloseHandler()
+    {
+        TPtyPeer peer;
+        auto serial = SerialOn(peer.SlavePath());
+        int closed = 0;
+        QStringList errors;
+        bool waitEnded = false;
+        serial->OnReceive = [&](const QString &) {
+            // A reply handler that waits, as the command exchange does; the
+            // adapter is pulled meanwhile and the owner drops the transport.
+            QTimer::singleShot(0, [&] { peer.CloseMaster(); });
+            QDeadlineTimer deadline(2000);
+            while (serial && !deadline.hasExpired())
+                RunEventLoopFor(5);
+            waitEnded = true;
+        };
+        serial->OnClose = [&](TIOIface *) {
+            ++closed;
+            serial.reset();
+        };
+        serial->OnError = [&](const QString &message) { errors << message; };
+        serial->Open();
+        QVERIFY(peer.Write("1.000,1,3\r\n"));
+        QVERIFY(peer.WaitUntil([&] { return waitEnded; }));
+        RunEventLoopFor(50);
+        QVERIFY(!serial);
+        QCOMPARE(closed, 1);
+        QCOMPARE(errors.size(), 1); // the loss is still told, as when no handler waits
+    }
+
     void closingBeforeTheLossIsReportedRaisesCloseOnce()
     {
         TPtyPeer peer;
