@@ -3,6 +3,7 @@
 
 #include "app/frmmain.h"
 #include "app/prompts.h"
+#include "display/fontreading.h"
 #include "link/dmviewer.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
@@ -81,6 +82,36 @@ private slots:
         QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
         QVERIFY(!w.ReadSettings1->isEnabled());
         QCOMPARE(script.Messages(), QStringList{TIOIfaceSim::PortLostMessage()});
+    }
+
+    void liveWeightAndTheTareKeyAgainstTheSimulatedInstrument()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Load = 1250;
+        TSimInstrument instrument(config);
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+
+        // The instrument's weight, gross and steady, in its units (kg).
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("  1250"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.LCDMain->SegmentLit(LampRow, 4), 2000);
+        QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));
+        QVERIFY(!w.LCDMain->SegmentLit(LampRow, 2));
+        QVERIFY(w.LCDMain->SegmentLit(LabelRow, 2));
+
+        // The Tare key tares: net, nothing on the scale beyond the tare.
+        w.LCDMainRegionClick2();
+        QTRY_VERIFY_WITH_TIMEOUT(w.LCDMain->SegmentLit(LampRow, 2), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("     0"), 2000);
+        QVERIFY(!w.LCDMain->SegmentLit(LampRow, 3));
+
+        // A long press on the same key clears the tare again.
+        w.LCDMainRegionShiftClick2();
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("  1250"), 2000);
+        QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));
+        QVERIFY(script.Messages().isEmpty());
     }
 };
 
