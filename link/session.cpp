@@ -54,7 +54,11 @@ TSession::TSession(QObject *parent)
 
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(10);
-    connect(&Timer1, &QTimer::timeout, this, &TSession::Timer1Timer);
+    // Queued: a tick may show a message box (the reply time-out), and Qt
+    // does not fire a timer again while its own timeout is still being
+    // delivered. Run from a posted call, the tick leaves the timer free, so
+    // polls, logging and blanking go on under the box.
+    connect(&Timer1, &QTimer::timeout, this, &TSession::Timer1Timer, Qt::QueuedConnection);
     Timer1.start();
 }
 

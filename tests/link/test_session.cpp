@@ -538,6 +538,41 @@ private slots:
         QVERIFY(rig.Session.IsOpen());
     }
 
+    // The time-out message is shown from inside a tick. While it is up the
+    // 10 ms timer must go on (a logging poll may overlap a wait), or the
+    // log has a gap for as long as the user leaves the box open.
+    void theTimerGoesOnWhileTheTimeOutMessageIsShown()
+    {
+        TRig rig;
+        TSession &s = rig.Session;
+        s.Activity = actLog;
+        s.LoggingState = 1;
+        s.LoggedUnits[0] = 5;
+        s.LoggedUnitCount = 1;
+        struct TWaitingPrompts : TScriptedPrompts {
+            std::function<void()> During;
+            void Message(const QString &text, Kind kind, const QString &title) override
+            {
+                TScriptedPrompts::Message(text, kind, title);
+                if (During)
+                    During();
+            }
+        } prompts;
+        TScopedPrompts guard(&prompts);
+        qsizetype pollsDuringMessage = 0;
+        prompts.During = [&] {
+            // As a message box would: a nested loop until the user answers.
+            const qsizetype before = rig.Fake->Sent.size();
+            (void)QTest::qWaitFor([&] { return rig.Fake->Sent.size() > before + 1; }, 2000);
+            pollsDuringMessage = rig.Fake->Sent.size() - before;
+        };
+        s.Timer1.start();
+        QVERIFY(!s.SendAndWait("COF11", false, {}, s.Acknowledge()));
+        QCOMPARE(prompts.Messages(), QStringList{"Instrument not responding"});
+        QVERIFY(pollsDuringMessage >= 2);
+        QCOMPARE(rig.Fake->Sent.last(), QString("S05;MSV?;"));
+    }
+
     void waitTicksRunsTheTimer()
     {
         TRig rig;
