@@ -9,26 +9,17 @@ namespace {
 // units in.
 int32_t DigitCellLeft(int digit, const TGlass &glass)
 {
-    return Frac(int64_t(digit - 1) * glass.Width, 250, 1700) + glass.Left + Frac(glass.Width, 15, 1700);
+    return ClampToInt32(int64_t(Frac(int64_t(digit - 1) * glass.Width, 250, 1700)) + glass.Left +
+                        Frac(glass.Width, 15, 1700));
 }
 
 // Lamps 1..4 sit under digits 1..4; lamps 5..8 are packed closer together.
 int32_t LampCellLeft(int lamp, const TGlass &glass, int32_t cellWidth)
 {
-    int32_t left = Frac(int64_t(lamp - 1) * glass.Width, 250, 1700) + glass.Left - cellWidth / 2;
+    int64_t left = int64_t(Frac(int64_t(lamp - 1) * glass.Width, 250, 1700)) + glass.Left - cellWidth / 2;
     if (lamp > 4)
-        left -= cellWidth / 3 + Frac(7, cellWidth, 10) * (lamp - 5);
-    return left;
-}
-
-// The lamp row reaches about half a percent of the glass height below the
-// glass, so at many sizes the glass edge would cut the lamps' bottoms off
-// (a few pixels on a large screen). Lift a lamp just enough to sit inside.
-void KeepInsideGlassBottom(TLCDSegment &lamp, const TGlass &glass)
-{
-    const int32_t overflow = lamp.Top + lamp.Height - (glass.Top + glass.Height);
-    if (overflow > 0)
-        lamp.Top -= overflow;
+        left -= cellWidth / 3 + int64_t(Frac(7, cellWidth, 10)) * (lamp - 5);
+    return ClampToInt32(left);
 }
 
 void BuildDigit(TSegmentGrid &grid, int digit, int32_t cellW, int32_t cellH, int32_t left, int32_t top,
@@ -48,10 +39,11 @@ void BuildDigit(TSegmentGrid &grid, int digit, int32_t cellW, int32_t cellH, int
 void BuildLabels(TSegmentGrid &grid, const TGlass &glass, int32_t cellW, int32_t cellH, int32_t lamp8Left,
                  const TSegmentColors &c)
 {
-    const int32_t left = lamp8Left + Frac(3, cellW, 8);
-    int32_t top = glass.Top - Frac(cellH, 185, 100) + (glass.Height - cellH) / 2;
+    const int32_t left = ClampToInt32(int64_t(lamp8Left) + Frac(3, cellW, 8));
+    int64_t runningTop = int64_t(glass.Top) - Frac(cellH, 185, 100) + (int64_t(glass.Height) - cellH) / 2;
     for (int label = 1; label <= GridColumns; ++label) {
-        top += cellH / 4;
+        runningTop += cellH / 4;
+        const int32_t top = ClampToInt32(runningTop);
         auto &slot = grid[LabelRow - 1][label - 1];
         if (label <= 4)
             slot = std::make_unique<TLSegment>(Frac(7, cellW, 4), Frac(7, cellH, 4), left, top, c,
@@ -74,15 +66,16 @@ TSegmentGrid BuildSegments(const TGlass &glass, const TSegmentColors &colors)
     TSegmentGrid grid;
     const int32_t cellW = Frac(glass.Width, 20, 170);
     const int32_t cellH = Frac(glass.Height, 425, 480);
-    const int32_t digitTop = glass.Top + (glass.Height - cellH) / 2;
+    const int32_t digitTop = ClampToInt32(int64_t(glass.Top) + (int64_t(glass.Height) - cellH) / 2);
     for (int digit = 1; digit <= DisplayDigits; ++digit)
         BuildDigit(grid, digit, cellW, cellH, DigitCellLeft(digit, glass), digitTop, colors);
 
-    const int32_t lampTop = digitTop + cellH / 5;
+    const int32_t lampTop = ClampToInt32(int64_t(digitTop) + cellH / 5);
     for (int lamp = 1; lamp <= GridColumns; ++lamp) {
-        auto dot = std::make_unique<TKSegment>(cellW, cellH, LampCellLeft(lamp, glass, cellW), lampTop, colors);
-        KeepInsideGlassBottom(*dot, glass);
-        grid[LampRow - 1][lamp - 1] = std::move(dot);
+        // The dots reach about half a percent of the glass height below the
+        // glass, as on the instrument's own drawing; they are not lifted.
+        grid[LampRow - 1][lamp - 1] =
+            std::make_unique<TKSegment>(cellW, cellH, LampCellLeft(lamp, glass, cellW), lampTop, colors);
     }
 
     BuildLabels(grid, glass, cellW, cellH, LampCellLeft(GridColumns, glass, cellW), colors);

@@ -100,9 +100,34 @@ private slots:
         for (int row = 1; row <= GridRows; ++row)
             for (int column = 1; column <= GridColumns; ++column) {
                 const TLCDSegment &segment = *grid[row - 1][column - 1];
+                // The lamps' feet hang just below the glass on the
+                // instrument's drawing: at most a hundredth of its height.
+                const int hang = row == LampRow ? glass.Height / 100 + 1 : 0;
                 if (Draws(segment))
-                    QVERIFY2(glass.Rect().contains(segment.Bounds()), qPrintable(Name(size, row, column)));
+                    QVERIFY2(glass.Rect().adjusted(0, 0, 0, hang).contains(segment.Bounds()),
+                             qPrintable(Name(size, row, column)));
             }
+    }
+
+    // A glass of 1700 × 960 pixels: cells of 200 × 850 at top 55, lamps at
+    // 55 + 850 / 5 = 225, label column at lamp 8's cell left + 200 × 3 / 8.
+    void lampsAndLabelsFollowTheDrawingExactly()
+    {
+        const TSegmentGrid grid = BuildSegments(ComputeGlass(WholeControl, 1700, 960), {});
+        // Cell lefts -100, 150, 400, 650, then 834, 944, 1054, 1164 (each
+        // packed by 66 + 140 × (j - 5)); the dot sits 188, 658 into its cell.
+        const int lampLeft[GridColumns] = {88, 338, 588, 838, 1022, 1132, 1242, 1352};
+        for (int lamp = 1; lamp <= GridColumns; ++lamp)
+            QCOMPARE(grid[LampRow - 1][lamp - 1]->Bounds(), QRect(lampLeft[lamp - 1], 883, 35, 81));
+        // The dots end at 964, four pixels below the glass: not lifted.
+        QCOMPARE(grid[LampRow - 1][0]->Bounds().bottom(), 963);
+        // Running top starts at -1572 + 55 and grows by 212 before each label.
+        QCOMPARE(grid[LabelRow - 1][0]->Bounds(), QRect(1540, 17, 130, 203));
+        QCOMPARE(grid[LabelRow - 1][3]->Bounds(), QRect(1540, 653, 130, 203));
+        QCOMPARE(grid[LabelRow - 1][4]->Bounds(), QRect(1411, 299, 74, 115));
+        QCOMPARE(grid[LabelRow - 1][7]->Bounds(), QRect(1411, 935, 74, 115));
+        // Digit 2's cell starts at 250 + 15; its point sits 188 in.
+        QCOMPARE(grid[1][PointColumn - 1]->Bounds(), QRect(265 + 188, 55 + 658, 35, 81));
     }
 
     void digitsLampsAndLabelsDoNotOverlap()
