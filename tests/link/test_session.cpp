@@ -538,6 +538,48 @@ private slots:
         QVERIFY(rig.Session.IsOpen());
     }
 
+    // Noise on the line, in every activity, with and without a wait and its
+    // handler, cut at random places and mixed with ticks: nothing crashes,
+    // records are whole, and only the texts of this exchange are shown.
+    void randomBytesNeverUpsetTheSession()
+    {
+        TRig rig;
+        TSession &s = rig.Session;
+        QRandomGenerator rng(7400);
+        const char alphabet[] = {'0', '1', '9', '.', ',', '-', '"', 'A', 'F', '?', ' ', '\r', '\n', 0x02, 0x03, 0x10};
+        const TSession::THandler handlers[] = {s.Acknowledge(), s.Numeric(), s.Text(), s.Default(), nullptr};
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 200000 && clock.elapsed() < 3000; ++round) {
+            if (rng.bounded(8) == 0) {
+                s.Activity = quint8(rng.bounded(8)); // 7 is no activity at all
+                s.StatusPollCountdown = int(rng.bounded(11));
+                s.AwaitingReply = rng.bounded(2) == 0;
+                s.ReplyTimeout = int(rng.bounded(41));
+                s.ReplyPrefix = rng.bounded(2) ? QString("ENU") : QString();
+                s.ReplyHandler = handlers[rng.bounded(int(std::size(handlers)))];
+                s.LoggingState = int(rng.bounded(3));
+                s.LoggedUnitCount = int(rng.bounded(3));
+            }
+            QByteArray bytes;
+            const int length = int(rng.bounded(40));
+            for (int i = 0; i < length; ++i)
+                bytes += rng.bounded(5) == 0 ? char(rng.bounded(256))
+                                             : alphabet[rng.bounded(int(sizeof alphabet))];
+            rig.Fake->Deliver(QString::fromLatin1(bytes));
+            if (rng.bounded(4) == 0)
+                rig.Tick();
+            QVERIFY(s.Receiver.BinaryCount <= TReplyReceiver::MaxRecordCount + 1);
+            QVERIFY(s.Receiver.RawBuffer.size() <= TReplyReceiver::TrafficPiece + 1);
+        }
+        for (const QString &text : rig.Script.Messages())
+            QVERIFY2(text == "Invalid Setting" || text == "Instrument not responding", qPrintable(text));
+        for (const QString &record : rig.Records)
+            QCOMPARE(record.count('/'), 2);
+        s.AwaitingReply = false;
+        s.ReplyTimeout = 0;
+    }
+
     // The time-out message is shown from inside a tick. While it is up the
     // 10 ms timer must go on (a logging poll may overlap a wait), or the
     // log has a gap for as long as the user leaves the box open.
