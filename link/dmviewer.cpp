@@ -37,7 +37,11 @@ bool TdatViewer::Save()
 }
 
 QString TdatViewer::SerialPort() const { return Ini.ReadString(SectionName, Key("SerialPort"), DefaultSerialPort()); }
-void TdatViewer::SetSerialPort(const QString &name) { Ini.WriteString(SectionName, Key("SerialPort"), name); }
+void TdatViewer::SetSerialPort(const QString &name)
+{
+    if (Persistent)
+        Ini.WriteString(SectionName, Key("SerialPort"), name);
+}
 
 int TdatViewer::BaudRate() const { return ReadInteger("BaudRate", DefaultBaudRate); }
 void TdatViewer::SetBaudRate(int baud) { WriteInteger("BaudRate", baud); }
@@ -59,4 +63,8 @@ int TdatViewer::ReadInteger(const char *key, int defaultValue) const
     return Ini.ReadInteger(SectionName, Key(key), defaultValue);
 }
 
-void TdatViewer::WriteInteger(const char *key, int value) { Ini.WriteInteger(SectionName, Key(key), value); }
+void TdatViewer::WriteInteger(const char *key, int value)
+{
+    if (Persistent)
+        Ini.WriteInteger(SectionName, Key(key), value);
+}

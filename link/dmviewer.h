@@ -4,9 +4,10 @@
 //
 // The file is used only when it exists at start-up: it is then held in
 // memory and written back when the store is destroyed (if anything changed).
-// Without it, reads give the defaults and changes last only for this run;
-// no file is created. A file that exists but cannot be read is never written
-// over, so a passing fault cannot wipe what the user kept in it.
+// Without it, every read gives the default and every write is ignored, so
+// the dialog shows the defaults each time; no file is created. A file that
+// exists but cannot be read is treated the same way and never written over,
+// so a passing fault cannot wipe what the user kept in it.
 
 #include "link/inifile.h"
 
@@ -34,7 +35,7 @@ public:
 
     QString FileName() const { return Ini.FileName(); }
     // True when the file existed at start-up and was read: only then are
-    // the settings written back.
+    // the setters heard and the settings written back.
     bool IsPersistent() const { return Persistent; }
 
     // Writes the in-memory file back if it is persistent and changed. False

@@ -1,6 +1,7 @@
 #include "link/inifile.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -68,6 +69,15 @@ bool TIniFile::Save()
     return true;
 }
 
+// Where sections and keys already stand while a file is read, so that a
+// large (or garbage) file is read in linear time, not by searching every
+// line read so far for each new one.
+struct TIniFile::TParseIndex {
+    size_t Current = 0;
+    QHash<QString, size_t> Sections;              // folded name -> index in Content
+    std::vector<QHash<QString, size_t>> Entries;  // per section: folded key -> line
+};
+
 void TIniFile::Parse(const QByteArray &bytes)
 {
     Content.clear();
@@ -79,20 +89,23 @@ void TIniFile::Parse(const QByteArray &bytes)
     if (firstBreak >= 0)
         LineEnd = firstBreak > 0 && text.at(firstBreak - 1) == '\r' ? QByteArrayLiteral("\r\n")
                                                                      : QByteArrayLiteral("\n");
+    else if (text.contains('\r'))
+        LineEnd = QByteArrayLiteral("\r");
+    // A lone CR (an old editor's line end) breaks a line as well; a value
+    // never holds one (WriteString turns line breaks into spaces).
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
     const QList<QByteArray> lines = text.split('\n');
-    size_t current = 0;
+    TParseIndex index;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines.at(i);
-        if (line.endsWith('\r'))
-            line.chop(1);
         // split() leaves an empty piece after a final line break.
-        if (i == lines.size() - 1 && line.isEmpty())
+        if (i == lines.size() - 1 && lines.at(i).isEmpty())
             break;
-        ParseLine(QString::fromLatin1(line), current);
+        ParseLine(QString::fromLatin1(lines.at(i)), index);
     }
 }
 
-void TIniFile::ParseLine(const QString &line, size_t &current)
+void TIniFile::ParseLine(const QString &line, TParseIndex &index)
 {
     const QString trimmed = line.trimmed();
     if (trimmed.startsWith(QLatin1Char('['))) {
@@ -101,17 +114,19 @@ void TIniFile::ParseLine(const QString &line, size_t &current)
             close = trimmed.size();
         const QString name = trimmed.mid(1, close - 1).trimmed();
         // Lines of a section given twice join the first one.
-        if (const TSection *found = FindSection(name)) {
-            current = size_t(found - Content.data());
+        const QString folded = name.toCaseFolded();
+        if (const auto found = index.Sections.constFind(folded); found != index.Sections.cend()) {
+            index.Current = *found;
         } else {
             Content.push_back({name, true, {}});
-            current = Content.size() - 1;
+            index.Current = Content.size() - 1;
+            index.Sections.insert(folded, index.Current);
         }
         return;
     }
     if (Content.empty())
         Content.push_back({QString(), false, {}});
-    TSection &section = Content[current];
+    TSection &section = Content[index.Current];
     const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
     if (!section.HasHeader || trimmed.isEmpty() || IsComment(trimmed) || equals <= 0) {
         section.Lines.push_back({false, {}, {}, line});
@@ -119,12 +134,15 @@ void TIniFile::ParseLine(const QString &line, size_t &current)
     }
     const QString key = trimmed.left(equals).trimmed();
     const QString value = trimmed.mid(equals + 1).trimmed();
-    for (TLine &existing : section.Lines) {
-        if (existing.IsEntry && SameName(existing.Key, key)) {
-            existing.Value = value;
-            return;
-        }
+    if (index.Entries.size() < Content.size())
+        index.Entries.resize(Content.size());
+    QHash<QString, size_t> &entries = index.Entries[index.Current];
+    const QString folded = key.toCaseFolded();
+    if (const auto found = entries.constFind(folded); found != entries.cend()) {
+        section.Lines[*found].Value = value; // the last value wins
+        return;
     }
+    entries.insert(folded, section.Lines.size());
     section.Lines.push_back({true, key, value, {}});
 }
 

@@ -7,7 +7,7 @@
 // atomically. Bytes are Latin-1, one byte, one character.
 //
 // Reading is tolerant of hand-edited files: spaces around "=" and around
-// names, comment lines starting with ";" or "#", CRLF or LF line ends, blank
+// names, comment lines starting with ";" or "#", CRLF, LF or CR line ends, blank
 // lines, a UTF-8 byte order mark, lines it does not understand (kept as they
 // are). Section and key names are matched without regard to case. A key given
 // twice in a section: the last value wins (the file keeps one line, where the
@@ -79,7 +79,8 @@ private:
     TSection *FindSection(const QString &name);
     TSection &SectionForWriting(const QString &name);
     static const TLine *FindEntry(const TSection &section, const QString &key);
-    void ParseLine(const QString &line, size_t &current);
+    struct TParseIndex;
+    void ParseLine(const QString &line, TParseIndex &index);
 
     QString Name;
     QString Error;

@@ -19,21 +19,34 @@ void LoadComDialog(TFrmComDialog &dialog, const TdatViewer &store)
     dialog.SelectUnitAddress(store.SerialAddress());
 }
 
-void SaveComDialog(const TFrmComDialog &dialog, TdatViewer &store)
+TConnectionChoice ConfirmedChoice(const TFrmComDialog &dialog, const TdatViewer &store)
 {
+    TConnectionChoice choice;
     // A stored port that is not offered now (an adapter not plugged in yet)
     // is kept rather than replaced by nothing: opening it then says why it
     // cannot be used, and it works again once the device is back.
-    if (!dialog.PortName().isEmpty())
-        store.SetSerialPort(dialog.PortName());
-    else
-        store.SetSerialPort(store.SerialPort());
-    store.SetBaudRate(OrDefault(dialog.BaudRate(), TdatViewer::DefaultBaudRate));
-    store.SetDataBits(OrDefault(dialog.DataBits(), TdatViewer::DefaultDataBits));
-    store.SetStopBits(OrDefault(dialog.StopBits(), TdatViewer::DefaultStopBits));
-    store.SetParityBits(dialog.Parity());
-    store.SetSerialAddress(OrDefault(dialog.UnitAddress(), TFrmComDialog::AnyAddress));
+    choice.SerialPort = dialog.PortName().isEmpty() ? store.SerialPort() : dialog.PortName();
+    choice.BaudRate = OrDefault(dialog.BaudRate(), TdatViewer::DefaultBaudRate);
+    choice.DataBits = OrDefault(dialog.DataBits(), TdatViewer::DefaultDataBits);
+    choice.StopBits = OrDefault(dialog.StopBits(), TdatViewer::DefaultStopBits);
+    choice.ParityBits = dialog.Parity();
+    choice.SerialAddress = OrDefault(dialog.UnitAddress(), TFrmComDialog::AnyAddress);
+    return choice;
 }
+
+namespace {
+void Store(const TConnectionChoice &choice, TdatViewer &store)
+{
+    store.SetSerialPort(choice.SerialPort);
+    store.SetBaudRate(choice.BaudRate);
+    store.SetDataBits(choice.DataBits);
+    store.SetStopBits(choice.StopBits);
+    store.SetParityBits(choice.ParityBits);
+    store.SetSerialAddress(choice.SerialAddress);
+}
+} // namespace
+
+void SaveComDialog(const TFrmComDialog &dialog, TdatViewer &store) { Store(ConfirmedChoice(dialog, store), store); }
 
 std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress)
 {
@@ -42,13 +55,14 @@ std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitA
     if (Prompts().Exec(dialog) != QDialog::Accepted)
         return nullptr;
 
-    SaveComDialog(dialog, store);
-    unitAddress = store.SerialAddress();
+    const TConnectionChoice choice = ConfirmedChoice(dialog, store);
+    Store(choice, store);
+    unitAddress = choice.SerialAddress;
     auto transport = std::make_unique<TIOIfaceSerial>();
-    transport->SetPortName(store.SerialPort());
-    transport->SetBaudRate(store.BaudRate());
-    transport->SetDataBits(store.DataBits());
-    transport->SetStopBits(store.StopBits());
-    transport->SetParity(store.ParityBits());
+    transport->SetPortName(choice.SerialPort);
+    transport->SetBaudRate(choice.BaudRate);
+    transport->SetDataBits(choice.DataBits);
+    transport->SetStopBits(choice.StopBits);
+    transport->SetParity(choice.ParityBits);
     return transport;
 }

@@ -11,7 +11,8 @@ class TFrmComDialog;
 
 // Shows "Connection Settings" loaded from `store` (through Prompts().Exec).
 // On OK: stores all six settings, sets `unitAddress` and returns a serial
-// transport set to the chosen line. On Cancel: returns nullptr and changes
+// transport set to the chosen line (both taken from the dialog, so they hold
+// also when the store keeps nothing). On Cancel: returns nullptr and changes
 // neither the store nor `unitAddress`.
 //
 // A setting the dialog could not show (a stored value that matches no item,
@@ -19,6 +20,17 @@ class TFrmComDialog;
 // 8 data bits, 1 stop bit, unit address "Any" (99). Confirming without a
 // port selected (the stored port is not present now) keeps the stored name.
 std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress);
+
+// What confirming the dialog chose, by the rules above.
+struct TConnectionChoice {
+    QString SerialPort;
+    int BaudRate = 0;
+    int DataBits = 0;
+    int StopBits = 0;
+    int ParityBits = 0;
+    int SerialAddress = 0;
+};
+TConnectionChoice ConfirmedChoice(const TFrmComDialog &dialog, const TdatViewer &store);
 
 // The two halves, for callers that bring their own dialog.
 void LoadComDialog(TFrmComDialog &dialog, const TdatViewer &store);

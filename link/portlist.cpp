@@ -2,8 +2,12 @@
 
 #include "sim/published_ports.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QSerialPortInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 QString NameOf(const QSerialPortInfo &info)
@@ -25,7 +29,10 @@ bool DeviceExists(const QString &name)
     if (name.isEmpty())
         return false;
     const QString path = name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
-    return QFileInfo::exists(path);
+    // Only a character device (links followed) can be a serial line; a
+    // folder or an ordinary file named in a hand-edited file is not offered.
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISCHR(info.st_mode);
 #endif
 }
 

@@ -19,6 +19,7 @@ QStringList SerialPortNames(const QString &storedPort = QString());
 QStringList MergePortNames(const QStringList &found, const QString &storedPort, const QStringList &published,
                            const std::function<bool(const QString &)> &exists);
 
-// True when a stored port name refers to an existing device file: a path
-// that exists, or a bare name ("ttyUSB0") that exists under /dev.
+// True when a stored port name refers to an existing character device: a
+// path, or a bare name ("ttyUSB0") under /dev. Folders and ordinary files
+// are no serial devices.
 bool DeviceExists(const QString &name);

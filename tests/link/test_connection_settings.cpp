@@ -52,7 +52,9 @@ private slots:
             QCOMPARE(store.ParityBits(), 0);
             QCOMPARE(store.SerialAddress(), 0);
             store.SetBaudRate(19200);
-            QCOMPARE(store.BaudRate(), 19200); // remembered for this run only
+            store.SetSerialPort("/dev/ttyUSB0");
+            QCOMPARE(store.BaudRate(), 9600); // without a file every write is ignored
+            QCOMPARE(store.SerialPort(), QString("COM1"));
             QVERIFY(store.Save());
         }
         QVERIFY(!QFile::exists(IniPath()));
@@ -74,6 +76,49 @@ private slots:
         QCOMPARE(ReadFile(IniPath()), QByteArray("; chosen by the service engineer\r\n[connection]\r\n"
                                                  "serialport=/dev/ttyUSB1\r\nBaudRate=4800\r\nSerialAddress=7\r\n"
                                                  "ParityBits=2\r\n\r\n[Window]\r\nLeft=10\r\n"));
+    }
+
+    void aGarbageFileGivesDefaultsAndTakesTheNewSettings()
+    {
+        QRandomGenerator random(4620);
+        QByteArray garbage(4096, Qt::Uninitialized);
+        for (char &c : garbage)
+            c = char(random.bounded(256));
+        garbage += "\n[Connection]\nBaudRate=99999999999\nDataBits=-8\nStopBits=\xFF\xFE\nParityBits=0x7FFFFFFF\n"
+                   "SerialAddress=2147483647\nSerialPort=" + QByteArray(100000, 'x') + "\n";
+        WriteFile(IniPath(), garbage);
+        {
+            TdatViewer store(IniPath());
+            QVERIFY(store.IsPersistent());
+            QCOMPARE(store.BaudRate(), 9600); // beyond an int: the default
+            QCOMPARE(store.StopBits(), 1);
+            QCOMPARE(store.SerialPort().size(), 100000);
+
+            TScriptedPrompts script;
+            TScopedPrompts guard(&script);
+            bool blank = false;
+            script.DialogAnswers.push_back([&](QDialog &d) {
+                auto &dialog = static_cast<TFrmComDialog &>(d);
+                blank = dialog.PortName().isEmpty() && dialog.RGData->ItemIndex() < 0 && dialog.Parity() == 0 &&
+                        dialog.CBAddress->currentIndex() < 0;
+                dialog.SelectBaudRate(19200);
+                dialog.SelectUnitAddress(31);
+                return int(QDialog::Accepted);
+            });
+            int unitAddress = 0;
+            QVERIFY(ConfigureAndCreate(store, unitAddress));
+            QVERIFY(blank);
+            QCOMPARE(unitAddress, 31);
+            store.SetSerialPort("/dev/ttyUSB0");
+        }
+        TdatViewer nextRun(IniPath());
+        QCOMPARE(nextRun.SerialPort(), QString("/dev/ttyUSB0"));
+        QCOMPARE(nextRun.BaudRate(), 19200);
+        QCOMPARE(nextRun.DataBits(), 8);
+        QCOMPARE(nextRun.StopBits(), 1);
+        QCOMPARE(nextRun.ParityBits(), 0);
+        QCOMPARE(nextRun.SerialAddress(), 31);
+        QVERIFY(ReadFile(IniPath()).startsWith(garbage.left(100))); // the rest of the file is kept
     }
 
     void aFailedWriteAtExitIsReportedNotFatal()
@@ -364,23 +409,39 @@ private slots:
         QCOMPARE(transport->PortName(), QString("/dev/qv-unplugged"));
     }
 
-    void withoutAFileChoicesLastOnlyThisRun()
+    void withoutAFileTheDialogShowsDefaultsEachTimeButTheLineIsAsChosen()
     {
+        TPtyPeer peer;
         TScriptedPrompts script;
         TScopedPrompts guard(&script);
-        script.DialogAnswers.push_back([](QDialog &d) {
-            static_cast<TFrmComDialog &>(d).SelectBaudRate(2400);
+        script.DialogAnswers.push_back([&](QDialog &d) {
+            auto &dialog = static_cast<TFrmComDialog &>(d);
+            dialog.SelectPort(peer.SlavePath()); // not offered: nothing selected, "COM1" kept
+            dialog.SelectBaudRate(2400);
+            dialog.SelectParity(2);
+            dialog.SelectUnitAddress(12);
             return int(QDialog::Accepted);
+        });
+        bool defaultsShown = false;
+        script.DialogAnswers.push_back([&](QDialog &d) {
+            auto &dialog = static_cast<TFrmComDialog &>(d);
+            defaultsShown = dialog.BaudRate() == 9600 && dialog.Parity() == 0 && dialog.UnitAddress() == 99;
+            return int(QDialog::Rejected);
         });
         int unitAddress = 0;
         {
             TdatViewer store(IniPath());
-            QVERIFY(ConfigureAndCreate(store, unitAddress));
-            QCOMPARE(store.BaudRate(), 2400);
+            auto transport = ConfigureAndCreate(store, unitAddress);
+            QVERIFY(transport);
+            QCOMPARE(transport->PortName(), QString("COM1"));
+            QCOMPARE(transport->BaudRate(), 2400);
+            QCOMPARE(transport->Parity(), 2);
+            QCOMPARE(unitAddress, 12);
+            QVERIFY(!ConfigureAndCreate(store, unitAddress));
+            QVERIFY(defaultsShown);
+            QCOMPARE(unitAddress, 12);
         }
         QVERIFY(!QFile::exists(IniPath()));
-        TdatViewer nextRun(IniPath());
-        QCOMPARE(nextRun.BaudRate(), 9600);
     }
 
     // ---- Port list ----
@@ -403,6 +464,9 @@ private slots:
         QVERIFY(DeviceExists(stored.SlavePath()));
         QVERIFY(!DeviceExists("/dev/qv-no-such-port"));
         QVERIFY(!DeviceExists(QString()));
+        QVERIFY(!DeviceExists(Dir.path())); // a folder
+        QVERIFY(!DeviceExists(QCoreApplication::applicationFilePath())); // an ordinary file
+        QVERIFY(!SerialPortNames(Dir.path()).contains(Dir.path()));
 
         const QString announcement = PublishPort(simulator.SlavePath());
         QVERIFY(!announcement.isEmpty());

@@ -39,6 +39,50 @@ private slots:
         QVERIFY(!ini.IsModified());
     }
 
+    void garbageIsReadStablyAndTakesNewValues()
+    {
+        // Random bytes, rich in the characters the format gives meaning to:
+        // whatever is read, a save is read back the same, and keys written
+        // afterwards come back as written.
+        QRandomGenerator random(7400);
+        const QByteArray meaningful = "[]=;#\r\n \t\0\xEF\xBB\xBF";
+        for (int round = 0; round < 300; ++round) {
+            QByteArray garbage(random.bounded(1, 2000), Qt::Uninitialized);
+            for (char &c : garbage)
+                c = random.bounded(3) == 0 ? meaningful.at(random.bounded(int(meaningful.size())))
+                                           : char(random.bounded(256));
+            if (round % 3 == 0)
+                garbage.prepend("[Connection]\n");
+            TIniFile ini;
+            ini.Parse(garbage);
+            const QByteArray saved = ini.ToBytes();
+            TIniFile reread;
+            reread.Parse(saved);
+            QCOMPARE(reread.ToBytes(), saved);
+            QCOMPARE(reread.Sections(), ini.Sections());
+
+            ini.WriteString("Connection", "SerialPort", QString::fromLatin1("/dev/tty\xB5[0]=;x"));
+            ini.WriteInteger("Connection", "BaudRate", -2147483647 - 1);
+            ini.WriteString("Connection", "Note", QString::fromLatin1(garbage.left(40)));
+            TIniFile after;
+            after.Parse(ini.ToBytes());
+            QCOMPARE(after.ReadString("Connection", "SerialPort", {}), QString::fromLatin1("/dev/tty\xB5[0]=;x"));
+            QCOMPARE(after.ReadInteger("Connection", "BaudRate", 0), -2147483647 - 1);
+            QCOMPARE(after.ReadString("Connection", "Note", {}),
+                     QString::fromLatin1(garbage.left(40)).replace('\r', ' ').replace('\n', ' ').trimmed());
+        }
+    }
+
+    void oldStyleCarriageReturnsEndLines()
+    {
+        TIniFile ini;
+        ini.Parse("[Connection]\rSerialPort=/dev/ttyS1\rBaudRate=4800\r");
+        QCOMPARE(ini.ReadString("Connection", "SerialPort", {}), QString("/dev/ttyS1"));
+        QCOMPARE(ini.ReadInteger("Connection", "BaudRate", 0), 4800);
+        ini.WriteInteger("Connection", "DataBits", 7);
+        QCOMPARE(ini.ToBytes(), QByteArray("[Connection]\rSerialPort=/dev/ttyS1\rBaudRate=4800\rDataBits=7\r"));
+    }
+
     void integersAreReadStrictly_data()
     {
         QTest::addColumn<QByteArray>("text");
