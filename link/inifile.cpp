@@ -1,6 +1,7 @@
 #include "link/inifile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
@@ -37,6 +38,12 @@ bool TIniFile::Load()
 {
     Content.clear();
     Modified = false;
+    // A pipe or a device under the file's name would block or never end.
+    const QFileInfo info(Name);
+    if (info.exists() && !info.isFile()) {
+        Error = QStringLiteral("%1 is not an ordinary file").arg(Name);
+        return false;
+    }
     QFile file(Name);
     if (!file.open(QIODevice::ReadOnly)) {
         Error = file.errorString();

@@ -32,7 +32,8 @@ public:
     void SetFileName(const QString &fileName) { Name = fileName; }
 
     // Replaces the content with the file's. False (content empty, reason in
-    // ErrorString()) when the file is missing or cannot be read.
+    // ErrorString()) when the file is missing, cannot be read or is no
+    // ordinary file (a folder, a pipe, a device).
     bool Load();
     // Writes the content to FileName() atomically (all or nothing). False,
     // with the reason in ErrorString(), when it could not be written.

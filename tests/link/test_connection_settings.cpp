@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 QByteArray ReadFile(const QString &path)
 {
@@ -146,6 +150,18 @@ private slots:
         }
         QVERIFY(QFileInfo(IniPath()).isDir());
         QDir(IniPath()).removeRecursively();
+
+#ifdef Q_OS_UNIX
+        // A pipe under the name would block the start-up for good.
+        QVERIFY(::mkfifo(QFile::encodeName(IniPath()).constData(), 0600) == 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
+        {
+            TdatViewer store(IniPath());
+            QVERIFY(!store.IsPersistent());
+            QCOMPARE(store.BaudRate(), 9600);
+        }
+        QVERIFY(!QFileInfo(IniPath()).isFile());
+#endif
     }
 
     // ---- The dialog ----
@@ -162,6 +178,9 @@ private slots:
         QCOMPARE(dialog.RGBaud->title(), QString("Baud"));
         QCOMPARE(dialog.RGData->title(), QString("Data Bits"));
         QCOMPARE(dialog.RGStop->title(), QString("Stop Bits"));
+        QCOMPARE(dialog.RGParity->title(), QString("Parity"));
+        QVERIFY(!dialog.CBPort->isEditable());
+        QVERIFY(!dialog.CBAddress->isEditable());
         QCOMPARE(dialog.BtnOk->text(), QString("Ok"));
         QVERIFY(dialog.BtnOk->isDefault());
         QCOMPARE(dialog.BtnCancel->text(), QString("Cancel"));
@@ -181,6 +200,19 @@ private slots:
         QCOMPARE(dialog.CBAddress->itemText(0), QString("Any"));
         QCOMPARE(dialog.CBAddress->itemText(31), QString("31"));
         QCOMPARE(dialog.CBPort->count(), SomePorts.size());
+    }
+
+    void enterConfirmsAndEscapeCancels()
+    {
+        for (const auto &[key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
+                                          std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+            TFrmComDialog dialog(SomePorts);
+            dialog.open();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QTest::keyClick(dialog.RGStop->Button(1), key); // from any control, not only the buttons
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(result));
+        }
     }
 
     void radioGroupsFillTheirColumns()
