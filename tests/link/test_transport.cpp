@@ -398,6 +398,27 @@ private slots:
         QCOMPARE(errors.size(), 1); // the loss is still told, as when no handler waits
     }
 
+    void aLineReopenedBeforeItsLossIsReportedIsNotCalledLost()
+    {
+        TPtyPeer lost;
+        TPtyPeer replacement;
+        auto serial = SerialOn(lost.SlavePath());
+        TEvents events;
+        events.Wire(*serial);
+        serial->Open();
+        lost.CloseMaster();
+        serial->Port().waitForReadyRead(1000); // the loss is noticed, its events are queued
+        QVERIFY(!serial->IsOpen());
+        serial->SetPortName(replacement.SlavePath());
+        serial->Open();
+        QVERIFY(serial->IsOpen());
+        RunEventLoopFor(50);
+        QVERIFY(serial->IsOpen());
+        QCOMPARE(events.Opened, 2);
+        QCOMPARE(events.Closed, 0);
+        QVERIFY(events.Errors.isEmpty());
+    }
+
     void closingBeforeTheLossIsReportedRaisesCloseOnce()
     {
         TPtyPeer peer;
