@@ -1,15 +1,16 @@
 #include "link/ioiface_null.h"
 
+// Handlers are called through copies: one may free the transport.
 void TIOIfaceNull::Open()
 {
-    if (OnOpen)
-        OnOpen(this);
+    if (const auto onOpen = OnOpen)
+        onOpen(this);
 }
 
 void TIOIfaceNull::Close()
 {
-    if (OnClose)
-        OnClose(this);
+    if (const auto onClose = OnClose)
+        onClose(this);
 }
 
 void TIOIfaceNull::Send(const QString &) {}

@@ -66,6 +66,17 @@ private slots:
         null.Close();
         QCOMPARE(events.Closed, 1);
         QVERIFY(events.Errors.isEmpty());
+
+        // The owner may drop it from its own events (checked by the sanitizer build).
+        auto owned = std::make_unique<TIOIfaceNull>();
+        const QString gone = QStringLiteral("a capture that must outlive the transport");
+        owned->OnOpen = [&owned, gone](TIOIface *) { owned.reset(); QVERIFY(!gone.isEmpty()); };
+        owned->Open();
+        QVERIFY(!owned);
+        owned = std::make_unique<TIOIfaceNull>();
+        owned->OnClose = [&owned, gone](TIOIface *) { owned.reset(); QVERIFY(!gone.isEmpty()); };
+        owned->Close();
+        QVERIFY(!owned);
     }
 
     void comNumberRule_data()
