@@ -70,7 +70,7 @@ void TReplyReceiver::TextByte(QChar b)
     } else if (b == STX) {
         ClearBuffers();
     } else if (b == ETX || b == LF || b == CR) {
-        if (!ReplyBuffer.isEmpty() && OnReply)
+        if (!DroppingLine && !ReplyBuffer.isEmpty() && OnReply)
             OnReply(ReplyBuffer);
         ClearBuffers();
     } else {
@@ -80,7 +80,13 @@ void TReplyReceiver::TextByte(QChar b)
 
 void TReplyReceiver::AppendText(const QChar *chars, qsizetype count)
 {
-    ReplyBuffer.append(chars, count);
+    if (!DroppingLine && ReplyBuffer.size() + count > MaxReplyLength) {
+        DroppingLine = true;
+        ReplyBuffer.resize(0);
+        ReplyBuffer.squeeze();
+    }
+    if (!DroppingLine)
+        ReplyBuffer.append(chars, count);
     // The traffic view shows long text without a line end in pieces of
     // TrafficPiece + 1 characters while it is still open.
     while (count > 0) {
@@ -150,6 +156,7 @@ void TReplyReceiver::ClearBuffers()
     // resize(0) keeps the allocation for the next reply.
     ReplyBuffer.resize(0);
     RawBuffer.resize(0);
+    DroppingLine = false;
 }
 
 bool DecodeWeightRecord(const QString &record, TWeightRecord &out)

@@ -20,6 +20,10 @@ public:
     // A record longer than this is not one: the receiver gives it up.
     static constexpr int MaxRecordCount = 10;
     static constexpr int TrafficPiece = 100; // shown once longer than this
+    // No reply is anywhere near this long. A line that grows past it (noise at
+    // the wrong baud rate, a stuck sender) is dropped whole instead of being
+    // gathered without bound; the traffic view still shows its pieces.
+    static constexpr int MaxReplyLength = 4096;
 
     std::function<void(const QString &reply)> OnReply;
     std::function<void(const QString &record)> OnRecord; // exactly 9 payload bytes
@@ -33,6 +37,7 @@ public:
     bool BinaryMode = false;
     bool DlePending = false;
     int BinaryCount = 0;
+    bool DroppingLine = false; // the current line grew past MaxReplyLength
 
 private:
     void Byte(QChar b);

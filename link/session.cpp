@@ -377,16 +377,27 @@ void TSession::StartupSequence()
     // user switched pages during it) cannot be interleaved with this one.
     if (!IsOpen() || WaitInProgress)
         return;
-    struct TBusyGuard {
+    struct TRunningGuard {
         TSession &Session;
-        explicit TBusyGuard(TSession &s) : Session(s) { Session.Busy(true); }
-        ~TBusyGuard() { Session.Busy(false); }
-    } busy(*this);
+        explicit TRunningGuard(TSession &s) : Session(s)
+        {
+            Session.Busy(true);
+            Session.StartupRunning = true;
+        }
+        ~TRunningGuard()
+        {
+            Session.StartupRunning = false;
+            Session.Busy(false);
+        }
+    } running(*this);
 
     SendCommand(QStringLiteral("S98;STP;"), false);
     if (!SendAndWait(UnitPrefix(UnitAddress) + QStringLiteral("COF11;"), false, QString(), Acknowledge()))
         return;
-    if (SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), Numeric()))
+    // A units index is 0..4; anything else is not an answer to the question
+    // and must not turn the unit label off for the rest of the connection.
+    if (SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), Numeric()) && ReplyValue >= 0
+        && ReplyValue <= 4)
         DisplayUnits = ReplyValue;
 }
 
@@ -429,7 +440,7 @@ void TSession::Poll()
     switch (Activity) {
     case actDisplay:
     case actCalibration:
-        if (DisplayPollPaused || AwaitingReply || PollingSuspended)
+        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;

@@ -130,6 +130,10 @@ public:
     int TickCycle = 0;
     bool DisplayPollPaused = false;
     bool PollingSuspended = false;
+    // The start-up sequence is running: its two waits must follow each other
+    // with no display poll between them, or the poll's weight reply would be
+    // taken for the answer to "ENU?;".
+    bool StartupRunning = false;
 
     int LoggingState = 0;                  // 0 stopped, 1 polled, 2 streamed
     std::array<int, MaxLoggedUnits> LoggedUnits{};

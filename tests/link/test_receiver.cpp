@@ -145,6 +145,24 @@ private slots:
         QCOMPARE(c.Of("piece").size(), 2);
     }
 
+    void aLineThatNeverEndsIsDroppedNotGatheredWithoutBound()
+    {
+        TReplyReceiver r;
+        TCapture c(r);
+        const QString noise(3 * TReplyReceiver::MaxReplyLength, QChar('x'));
+        for (int i = 0; i < 3; ++i)
+            r.Feed(noise);
+        QVERIFY(r.ReplyBuffer.size() <= TReplyReceiver::MaxReplyLength);
+        r.Feed("tail\r\n");
+        QVERIFY(c.Of("reply").isEmpty()); // the runaway line is not a reply
+        QVERIFY(!c.Of("piece").isEmpty()); // but the user saw it go by
+        r.Feed("12.5\r\n"); // the next line is received as usual
+        QCOMPARE(c.Of("reply"), QStringList{"12.5"});
+        const QString longest(TReplyReceiver::MaxReplyLength, QChar('7'));
+        r.Feed(longest + "\r");
+        QCOMPARE(c.Of("reply").last(), longest);
+    }
+
     // Replies and records must not depend on how the bytes were cut into
     // pieces: the bulk path for plain text and the byte path must agree.
     void arbitraryChunkingGivesTheSameResult()

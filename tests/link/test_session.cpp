@@ -471,6 +471,48 @@ private slots:
         QVERIFY(rig.Fake->Sent.isEmpty());
     }
 
+    void noDisplayPollSlipsBetweenTheStartupQuestions()
+    {
+        // A tick handled in the same pass as the "0" to COF11 finds nothing
+        // awaited and the poll delay cleared; its weight reply would then be
+        // taken for the units.
+        TRig rig;
+        TSession &s = rig.Session;
+        s.Activity = actDisplay;
+        s.UnitAddress = 3;
+        rig.Fake->Answer = [&rig, &s](const QString &written) {
+            if (written.contains("COF11"))
+                rig.Fake->Later([&rig, &s] {
+                    rig.Fake->Deliver("0\r\n");
+                    s.Timer1Timer();
+                });
+            else if (written.contains("ENU?"))
+                return QString("3\r\n");
+            else if (written.contains("MSV?"))
+                return QString("12.50,00,002\r\n");
+            return QString();
+        };
+        s.StartupSequence();
+        QCOMPARE(rig.Fake->Sent, (QStringList{"S98;STP;", "S03;COF11;", "ENU?;"}));
+        QCOMPARE(s.DisplayUnits, 3);
+        QVERIFY(!s.StartupRunning);
+        rig.Tick();
+        QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;")); // polling resumes after it
+    }
+
+    void aUnitsAnswerOutOfRangeKeepsTheUnits()
+    {
+        TRig rig;
+        TSession &s = rig.Session;
+        s.DisplayUnits = 2;
+        rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "1250\r\n"}});
+        s.StartupSequence();
+        QCOMPARE(s.DisplayUnits, 2);
+        rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "4\r\n"}});
+        s.StartupSequence();
+        QCOMPARE(s.DisplayUnits, 4);
+    }
+
     void openAndCloseEventsReachTheWindow()
     {
         TRig rig;
