@@ -1,0 +1,94 @@
+#pragma once
+// Reading all settings from the instrument into both models, and writing
+// back only what changed, with the passcode asked for when a guarded
+// setting is among the changes and "TDD1" to make the instrument store them.
+// Both run TFrmTraffic modally (through Prompts().Exec) while the session
+// routes every reply to it.
+//
+// The main window owns one TSettingsTransfer for the whole run, binds its
+// menu items to ReadSettings1Click / WriteSettings1Click and fills the hooks
+// below; every hook may be left empty. The constructor takes over the
+// session's SettingsReply hook.
+
+#include "settings/passcode.h"
+#include "settings/trafficdlg.h"
+
+#include <QStringList>
+#include <functional>
+
+class TSession;
+class Tdata7410;
+
+class TSettingsTransfer {
+public:
+    enum class TPreRead { Remaining, NothingLeft, Failed };
+
+    TSettingsTransfer(TSession &session, Tdata7410 &editModel, Tdata7410 &instrumentModel,
+                      QWidget *dialogParent = nullptr);
+    ~TSettingsTransfer();
+    TSettingsTransfer(const TSettingsTransfer &) = delete;
+    TSettingsTransfer &operator=(const TSettingsTransfer &) = delete;
+
+    // ---- Hooks for the main window ----
+    // Clear and repaint the live display (LCDMain) before a transfer.
+    std::function<void()> BlankMainDisplay;
+    // After a completed read: set the chart axes up again from EditModel.
+    std::function<void()> SetupChartAxes;
+    // After a completed read: make the Settings and Calibration pages visible.
+    std::function<void()> ShowSettingsPages;
+    // True when the Calibration page is visible, i.e. settings have been read
+    // or loaded since the connection was opened; a write does nothing without.
+    // Left empty, the write always goes ahead.
+    std::function<bool()> SettingsAvailable;
+    // Before a write: if SettingsShown, TakeSettingsPages; if SetpointShown,
+    // TakeSetpoint(selected setpoint tab).
+    std::function<void()> TakeSettingsPages;
+    // After every read (also a failed one): FillSettingsPages,
+    // FillSetpoint(selected tab), repaint the setpoint tabs,
+    // UpdateCalWeightVisibility.
+    std::function<void()> FillSettingsPages;
+    // The status bar (instrument panel colour follows SettingsSent).
+    std::function<void()> RefreshStatusBar;
+    // Hourglass on/off around the store commands; empty: the session's.
+    std::function<void(bool busy)> SetBusy;
+
+    // ---- Operations ----
+    // Menu "&Read Settings " and its tool button. True when all 42 lines
+    // were read into both models.
+    bool ReadSettings1Click() { return ReadSettings(); }
+    // Menu "&Write Settings", its tool button, and the Calibration page's
+    // "Send now?". True when every changed line was accepted and stored.
+    bool WriteSettings1Click() { return WriteSettings(); }
+    bool ReadSettings();
+    bool WriteSettings();
+    // Reads the 16 build settings and drops from pending what the
+    // instrument already holds; true when lines remain.
+    bool ReadBuildAndPrune(QStringList &pending) { return PreRead(pending) == TPreRead::Remaining; }
+    TPreRead PreRead(QStringList &pending);
+
+    // EditModel is known to match the instrument. The window clears it when
+    // a file is loaded, the Settings page is left with changes, or a
+    // calibration step changes the instrument.
+    bool SettingsSent = false;
+
+    TFrmTraffic &Traffic() { return *TrafficDialog; }
+    TFrmPasscode &Passcode() { return *PasscodeDialog; }
+
+private:
+    TSession &Session;
+    Tdata7410 &EditModel;
+    Tdata7410 &InstrumentModel;
+    std::unique_ptr<TFrmTraffic> TrafficDialog;
+    std::unique_ptr<TFrmPasscode> PasscodeDialog;
+    bool Busy = false;   // a read or write is under way: a second is refused
+
+    class TActivityScope;
+    TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
+                                          const QStringList &expected);
+    bool EnterPasscodeIfNeeded();
+    bool StoreAfterWrite(const QStringList &written);
+    bool Acknowledged(const QString &command);
+    void ReportLinkLost();
+    void Call(const std::function<void()> &hook) const;
+    void Hourglass(bool on);
+};

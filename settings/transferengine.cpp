@@ -1,0 +1,135 @@
+#include "settings/transferengine.h"
+
+#include <algorithm>
+
+void TTransferEngine::LoadTransfer(const QStringList &commands, const QStringList &expected)
+{
+    TransferCommands.clear();
+    TransferReplies.clear();
+    ProgressMax = 0;
+    ProgressPosition = 0;
+    TransferIndex = 0;
+    const qsizetype count = std::min(commands.size(), expected.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        TransferCommands << commands[i];
+        TransferReplies << expected[i];
+        ++ProgressMax;
+    }
+    Outcome = TOutcome::Idle;
+    if (ProgressChanged)
+        ProgressChanged();
+}
+
+void TTransferEngine::Activate()
+{
+    TransferAwaiting = false;
+    TransferCountdown = StartTicks;
+    TransferAttempts = 0;
+    Outcome = TOutcome::Running;
+}
+
+void TTransferEngine::Tick()
+{
+    if (!Running())
+        return;
+    // A closed line cannot answer; waiting out four sends would only hide
+    // that the connection is gone.
+    if (IsLinkOpen && !IsLinkOpen()) {
+        Finish(TOutcome::LinkLost);
+        return;
+    }
+    if (TransferCountdown > 0) {
+        --TransferCountdown;
+        return;
+    }
+    if (TransferIndex >= TransferCommands.size()) {
+        Finish(TOutcome::Done);
+        return;
+    }
+    // The fourth send is given its full wait (or its refusal) before the
+    // transfer gives up, so every send has had the chance of an answer.
+    if (TransferAttempts >= MaxSends) {
+        Finish(TOutcome::Failed);
+        return;
+    }
+    SendCurrentLine();
+}
+
+void TTransferEngine::SendCurrentLine()
+{
+    if (Send)
+        Send(TransferCommands[TransferIndex]);
+    if (!TransferReplies[TransferIndex].isEmpty()) {
+        TransferCountdown = LineWaitTicks;
+        ++TransferAttempts;
+        TransferAwaiting = true;
+    } else {
+        TransferCountdown = NoReplyPauseTicks;
+        TransferAttempts = 0;
+        TransferAwaiting = false;
+        ++TransferIndex;
+    }
+}
+
+bool TTransferEngine::RefusalMeansEmpty(const QString &expected)
+{
+    // An instrument without these optional settings refuses their queries;
+    // the empty answer is what they hold then.
+    return expected.contains(QLatin1String("LIS")) || expected.contains(QLatin1String("LIL"));
+}
+
+void TTransferEngine::TakeReply(const QString &reply)
+{
+    if (!Running())
+        return;
+    QString taken = reply;
+    if (reply == QLatin1String("?")) {
+        const bool current = TransferIndex < TransferReplies.size();
+        if (!current || !TransferAwaiting || !RefusalMeansEmpty(TransferReplies[TransferIndex])) {
+            TransferCountdown = 0; // sent again on the next tick, as a further attempt
+            return;
+        }
+        taken.clear();
+    }
+    if (TransferAwaiting && TransferIndex < TransferReplies.size()) {
+        TransferAwaiting = false;
+        TransferAttempts = 0;
+        TransferReplies[TransferIndex] += taken;
+        ++TransferIndex;
+    }
+    Advance();
+    TransferCountdown = 0;
+}
+
+void TTransferEngine::Advance()
+{
+    // A stray reply also moves the bar, but never past its end.
+    ProgressPosition = std::min(ProgressPosition + 1, ProgressMax);
+    if (ProgressChanged)
+        ProgressChanged();
+}
+
+void TTransferEngine::Cancel()
+{
+    if (!Running())
+        return;
+    TransferCountdown = 0;
+    Finish(TOutcome::Cancelled);
+}
+
+void TTransferEngine::Finish(TOutcome outcome)
+{
+    if (outcome != TOutcome::Done) {
+        TransferCommands.clear();
+        TransferReplies.clear();
+    } else if (ProgressPosition != ProgressMax) {
+        // Lines that expect no answer never moved the bar.
+        ProgressPosition = ProgressMax;
+        if (ProgressChanged)
+            ProgressChanged();
+    }
+    TransferAwaiting = false;
+    Outcome = outcome;
+    if (Finished)
+        Finished(outcome);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The line-by-line engine behind the settings progress dialog: sends one
+// settings line or query at a time, waits for its answer, sends it again
+// when the instrument stays silent or refuses it, and gives up after four
+// sends. It counts in its own ticks (the dialog's 20 ms timer calls Tick);
+// it needs no widgets, so tests drive it tick by tick.
+//
+// Replies come in through TakeReply from the session's reply routing. It
+// never waits itself: everything happens on a tick or on a reply.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TTransferEngine {
+public:
+    enum class TOutcome { Idle, Running, Done, Failed, Cancelled, LinkLost };
+
+    static constexpr int StartTicks = 2;
+    static constexpr int LineWaitTicks = 200;    // 4 s of 20 ms
+    static constexpr int NoReplyPauseTicks = 5;  // 100 ms after a line that expects nothing
+    static constexpr int MaxSends = 4;
+
+    // ---- Hooks ----
+    std::function<void(const QString &line)> Send;   // the session's SendCommand (unframed)
+    std::function<bool()> IsLinkOpen;                // the transport is open
+    std::function<void()> ProgressChanged;           // ProgressMax / ProgressPosition moved
+    // The transfer ended; Outcome says how. Called once per transfer.
+    std::function<void(TOutcome)> Finished;
+
+    // Clears both lists and the progress, then takes the pairs in order.
+    // expected[i] empty: the line expects no answer.
+    void LoadTransfer(const QStringList &commands, const QStringList &expected);
+    // Starts the loaded transfer (the dialog's activation).
+    void Activate();
+    void Tick();
+    void TakeReply(const QString &reply);
+    // The user cancelled: lists emptied, ends with Cancelled.
+    void Cancel();
+
+    bool Running() const { return Outcome == TOutcome::Running; }
+    // Expected text + reply per line; only meaningful after Done.
+    const QStringList &Replies() const { return TransferReplies; }
+
+    QStringList TransferCommands;
+    QStringList TransferReplies;
+    int TransferIndex = 0;
+    int TransferAttempts = 0;
+    int TransferCountdown = 0;
+    bool TransferAwaiting = false;
+    int ProgressMax = 0;
+    int ProgressPosition = 0;
+    TOutcome Outcome = TOutcome::Idle;
+
+private:
+    void SendCurrentLine();
+    void Finish(TOutcome outcome);
+    void Advance();
+    static bool RefusalMeansEmpty(const QString &expected);
+};
