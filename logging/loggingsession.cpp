@@ -1,0 +1,249 @@
+#include "logging/loggingsession.h"
+
+#include "app/prompts.h"
+#include "link/session.h"
+#include "logging/logdialog.h"
+#include "settings/database.h"
+#include "settings/enumtexts.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString StreamCommand = QStringLiteral("MSV?,0;");
+const QString StopCommand = QStringLiteral("STP;");
+
+qint64 MonotonicMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+} // namespace
+
+TLoggingSession::TLoggingSession(TSession &link, QObject *parent)
+    : QObject(parent), ClockMs(&MonotonicMs), Link(link)
+{
+    Traces.resize(FirstUnitTrace);
+    for (int i = 0; i < LogChannels::ChannelCount; ++i)
+        Traces[size_t(i)].Title = QStringLiteral("SeriesDig%1").arg(i + 1);
+    Traces[SeriesWeight].Title = QStringLiteral("SeriesWeight");
+}
+
+// ---------------------------------------------------------------- start, stop
+
+TLogChoices TLoggingSession::CurrentChoices() const
+{
+    TLogChoices choices;
+    choices.Rate = LogChannels::RateIndexOf(RateDivisor);
+    choices.Channels = Channels;
+    return choices;
+}
+
+bool TLoggingSession::Start(TFrmLogDialog &dialog, const Tdata7410 &model)
+{
+    if (!Link.IsOpen()) {
+        Prompts().Message(NotConnectedMessage(), TPrompts::Kind::Plain);
+        return false;
+    }
+    dialog.SetChoices(CurrentChoices());
+    if (Prompts().Exec(dialog) != QDialog::Accepted) {
+        emit FocusChart();
+        return false;
+    }
+    Begin(dialog.Choices(), model);
+    return true;
+}
+
+void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
+{
+    // A polled session must not start while the instrument still streams
+    // from the last one: its records would mix with the poll replies.
+    const bool wasStreaming = Link.LoggingState == 2;
+    StartTime = QDateTime::currentDateTime();
+    StartMs = ClockMs();
+    LastSampleTime = -1;
+    ClearAllTraces();
+    SetupAxes(choices, model);
+    Link.LoggingState = RateDivisor == 0 ? 2 : 1;
+    emit ChannelLabelsChanged();
+    Link.LoggedUnits[0] = Link.UnitAddress;
+    Link.LoggedUnitCount = 1;
+    MakeUnitTraces();
+    if (Link.LoggingState == 2 && !Link.PollingSuspended)
+        Link.SendCommand(StreamCommand, false);
+    else if (wasStreaming)
+        Link.SendCommand(StopCommand, false);
+    emit FocusChart();
+}
+
+void TLoggingSession::Stop()
+{
+    if (Link.LoggingState == 2)
+        Link.SendCommand(StopCommand, false);
+    Link.LoggingState = 0;
+    emit FocusChart();
+}
+
+void TLoggingSession::ClearAllTraces()
+{
+    for (TLogTrace &trace : Traces)
+        trace.Data->clear();
+    emit SamplesAdded();
+}
+
+void TLoggingSession::MakeUnitTraces()
+{
+    Traces.resize(FirstUnitTrace);
+    const int count = std::clamp(Link.LoggedUnitCount, 0, TSession::MaxLoggedUnits);
+    for (int i = 0; i < count; ++i) {
+        TLogTrace trace;
+        trace.Tag = Link.LoggedUnits[size_t(i)];
+        trace.Title = QStringLiteral("ADDR %1").arg(trace.Tag);
+        Traces.push_back(trace);
+    }
+    emit TracesRebuilt();
+}
+
+// ---------------------------------------------------------------- axes
+
+void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &model)
+{
+    // DecimalPoint is 0..5 in the model; clamp so no odd value overflows.
+    WeightDivisor = 1;
+    for (int i = std::clamp(model.DecimalPoint, 0, 5); i > 0; --i)
+        WeightDivisor *= 10;
+    if (model.HighRes)
+        WeightDivisor *= 10;
+    const bool dual = model.WeighMode == 1 || model.WeighMode == 2;
+    WeightMax = double(dual ? model.FullScale2 : model.FullScale1) / WeightDivisor;
+    WeightMin = -WeightMax;
+    const QStringList &units = UnitsTexts();
+    UnitsText = model.Units >= 0 && model.Units < units.size() ? units[model.Units] : QString();
+    WeightTitle = QStringLiteral("Weight (%1)").arg(UnitsText);
+
+    RateDivisor = LogChannels::RateDivisorOf(std::max(choices.Rate, 0));
+    DecimationCounter = 0;
+    for (size_t i = 0; i < Channels.size(); ++i) {
+        const int c = choices.Channels[i];
+        Channels[i] = c >= 0 && c < LogChannels::ChoiceTexts().size() ? c : 0;
+    }
+    // A synch filter of 0 would give no interval; the shortest span is used.
+    const double interval = RateDivisor != 0 ? RateDivisor * 0.1
+                            : model.SynchFilter > 0 ? 1.0 / model.SynchFilter
+                                                    : 0;
+    TimeMin = 0;
+    TimeMax = interval < 0.1 ? 10 : 100 * interval;
+    ScrollStep = TimeMax / 2;
+    Zoomed = false;
+    SetupAxesTail();
+}
+
+void TLoggingSession::SetupAxesTail()
+{
+    TimeStep = LogChannels::NiceStep(TimeMax - TimeMin);
+    const double span = WeightMax - WeightMin;
+    // A zero span would draw every band at zero; keep the last usable scale.
+    if (span > 0)
+        ChannelScale = span / 15;
+    emit AxesChanged();
+}
+
+// ---------------------------------------------------------------- intake
+
+bool TLoggingSession::CountForPlot()
+{
+    if (++DecimationCounter < RateDivisor)
+        return false;
+    DecimationCounter = 0;
+    return true;
+}
+
+void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
+{
+    if (Link.LoggingState == 0)
+        return;
+    // The clock is monotonic; should an injected one step back, the sample
+    // takes the last time so every trace stays in ascending order.
+    const double t = std::max(double(ClockMs() - StartMs) / 1000.0, std::max(LastSampleTime, 0.0));
+    if (t > LastSampleTime)
+        SpreadEqualTimes();
+    LastSampleTime = t;
+    if (!CountForPlot())
+        return;
+    FollowTime(t);
+    const QCPGraphData point(t, double(weight) / WeightDivisor);
+    if (TLogTrace *trace = UnitTraceFor(unit))
+        trace->Data->add(point);
+    Traces[SeriesWeight].Visible = false;
+    Traces[SeriesWeight].Data->add(point);
+    AddChannelPoints(t, [status](int choice) { return LogChannels::IsOnText(choice, status); });
+    emit SamplesAdded();
+}
+
+void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight)
+{
+    Q_UNUSED(statusWord);
+    if (Link.LoggingState == 0 || !CountForPlot())
+        return;
+    const QCPGraphDataContainer &all = *Traces[SeriesWeight].Data;
+    const double x = all.isEmpty() ? 0 : (all.constEnd() - 1)->key + TimeStep;
+    if (x > TimeMax) {
+        TimeMax += ScrollStep;
+        TimeMin += ScrollStep;
+        emit AxesChanged();
+    }
+    Traces[SeriesWeight].Data->add(QCPGraphData(x, double(weight) / WeightDivisor));
+    AddChannelPoints(x, [statusByte](int choice) { return LogChannels::IsOnBinary(choice, statusByte); });
+    emit SamplesAdded();
+}
+
+void TLoggingSession::FollowTime(double t)
+{
+    if (t > TimeMax && !Zoomed && !ManualView) {
+        TimeMax += ScrollStep;
+        TimeMin += ScrollStep;
+        emit AxesChanged();
+    }
+}
+
+void TLoggingSession::AddChannelPoints(double x, const std::function<bool(int)> &isOn)
+{
+    for (int i = 0; i < LogChannels::ChannelCount; ++i) {
+        const int choice = Channels[size_t(i)];
+        if (choice != LogChannels::ChoiceNone)
+            Traces[size_t(i)].Data->add(QCPGraphData(x, LogChannels::Level(i, isOn(choice))));
+    }
+}
+
+TLogTrace *TLoggingSession::UnitTraceFor(int unit)
+{
+    for (size_t i = FirstUnitTrace; i < Traces.size(); ++i)
+        if (Traces[i].Tag == unit || Traces[i].Tag == AnyUnit)
+            return &Traces[i];
+    return nullptr;
+}
+
+// Replies that share one clock time are spread back towards the point
+// before them, so the first unit trace shows them one after another.
+void TLoggingSession::SpreadEqualTimes()
+{
+    if (Traces.size() <= size_t(FirstUnitTrace))
+        return;
+    QCPGraphDataContainer &data = *Traces[FirstUnitTrace].Data;
+    const int n = data.size();
+    if (n < 3)
+        return;
+    const auto first = data.begin();
+    const double last = (first + (n - 1))->key;
+    int k = 0;
+    while (n - 2 - k >= 0 && (first + (n - 2 - k))->key == last)
+        ++k;
+    if (k == 0 || n - 2 - k < 0)
+        return;
+    const double before = (first + (n - 2 - k))->key;
+    for (int j = 1; j <= k; ++j)
+        (first + (n - 1 - j))->key = last + (before - last) * j / (k + 1);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The state and procedures of a logging session, free of widgets: starting
+// and stopping (polled or streamed), turning weight replies and binary
+// weight records into chart points, and the axis set-up those points
+// follow. The chart page (TLogPage) only draws what this holds.
+//
+// Trace data live in QCPGraphDataContainer objects shared with the chart's
+// graphs, so a sample is appended once (amortised O(1), keys ascending)
+// and never copied; the page redraws on a throttled timer.
+
+#include "logging/logchannels.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSharedPointer>
+#include <QString>
+#include <array>
+#include <functional>
+#include <qcustomplot.h>
+#include <vector>
+
+class TSession;
+class Tdata7410;
+class TFrmLogDialog;
+
+// The choices the logging dialog holds: rate item and four channel items.
+struct TLogChoices {
+    int Rate = 0;
+    std::array<int, LogChannels::ChannelCount> Channels{};
+};
+
+// One chart trace: its points, the unit address it takes (unit traces) and
+// its title.
+struct TLogTrace {
+    QSharedPointer<QCPGraphDataContainer> Data = QSharedPointer<QCPGraphDataContainer>::create();
+    int Tag = 0;
+    QString Title;
+    bool Visible = true;
+};
+
+class TLoggingSession : public QObject {
+    Q_OBJECT
+public:
+    // Fixed trace positions; unit traces follow from FirstUnitTrace on.
+    static constexpr int SeriesDig1 = 0;
+    static constexpr int SeriesWeight = 4;
+    static constexpr int FirstUnitTrace = 5;
+    static constexpr int AnyUnit = 99;
+
+    explicit TLoggingSession(TSession &link, QObject *parent = nullptr);
+
+    // ---- Procedures ----
+    // BtnStartClick: "Instrument not Connected" without a link; otherwise the
+    // dialog (through Prompts().Exec) and, on OK, Begin with its choices.
+    // True when a new session began.
+    bool Start(TFrmLogDialog &dialog, const Tdata7410 &model);
+    // Starts a session with the given choices (no dialog).
+    void Begin(const TLogChoices &choices, const Tdata7410 &model);
+    // BtnStopClick: "STP;" when streamed, whatever page is shown.
+    void Stop();
+    // The choices of the running (or last) session, to preset the dialog.
+    TLogChoices CurrentChoices() const;
+
+    // Axis set-up with reading of the dialog's choices, and its common tail.
+    void SetupAxes(const TLogChoices &choices, const Tdata7410 &model);
+    void SetupAxesTail();
+
+    // ---- Sample intake (TSession::LogReply / LogRecord) ----
+    void TakeReply(qint32 weight, qint32 unit, qint32 status);
+    void TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight);
+
+    // ---- State ----
+    int RateDivisor = 0;
+    int DecimationCounter = 0;
+    std::array<int, LogChannels::ChannelCount> Channels{};
+    int WeightDivisor = 1;
+    bool ManualView = false;
+    bool Zoomed = false;              // the chart's zoomed state
+    QDateTime StartTime;
+    double LastSampleTime = -1;
+    double ScrollStep = 50;
+    double ChannelScale = 20.0 / 15.0;
+
+    double TimeMin = 0, TimeMax = 100, TimeStep = 10;
+    double WeightMin = -10, WeightMax = 10;
+    QString WeightTitle = QStringLiteral("Weight (kg)");
+    QString UnitsText = QStringLiteral("kg");
+
+    // Positions 0..3 channels, 4 SeriesWeight, 5.. one per logged unit.
+    std::vector<TLogTrace> Traces;
+
+    // Milliseconds of a clock that never goes back; tests replace it.
+    std::function<qint64()> ClockMs;
+
+    static QString NotConnectedMessage() { return QStringLiteral("Instrument not Connected"); }
+
+signals:
+    void TracesRebuilt();     // unit traces were removed and made again
+    void SamplesAdded();      // points were added (the page replots later)
+    void AxesChanged();       // axis ranges, titles or steps changed
+    void ChannelLabelsChanged();
+    void FocusChart();
+
+private:
+    TSession &Link;
+    qint64 StartMs = 0;
+
+    bool CountForPlot();
+    void SpreadEqualTimes();
+    void FollowTime(double t);
+    void AddChannelPoints(double x, const std::function<bool(int choice)> &isOn);
+    TLogTrace *UnitTraceFor(int unit);
+    void ClearAllTraces();
+    void MakeUnitTraces();
+};

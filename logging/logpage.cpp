@@ -1,0 +1,199 @@
+#include "logging/logpage.h"
+
+#include "logging/logdialog.h"
+#include "logging/loggingsession.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel, QWidget *parent)
+    : QWidget(parent), Logging(logging), Dialog(dialog), EditModel(editModel)
+{
+    setObjectName(QStringLiteral("TSLog"));
+    BuildChart();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Chart, 1);
+    layout->addWidget(BuildBottomPanel());
+
+    RedrawTimer.setInterval(RedrawMs);
+    RedrawTimer.setSingleShot(true);
+    connect(&RedrawTimer, &QTimer::timeout, this, &TLogPage::Redraw);
+    connect(&Logging, &TLoggingSession::SamplesAdded, this, &TLogPage::ScheduleRedraw);
+    connect(&Logging, &TLoggingSession::AxesChanged, this, [this] {
+        AxesPending = true;
+        ScheduleRedraw();
+    });
+    connect(&Logging, &TLoggingSession::TracesRebuilt, this, &TLogPage::RebuildUnitGraphs);
+    connect(&Logging, &TLoggingSession::ChannelLabelsChanged, this, &TLogPage::UpdateChannelLabels);
+    connect(&Logging, &TLoggingSession::FocusChart, this, [this] { Chart->setFocus(); });
+    RebuildUnitGraphs();
+}
+
+void TLogPage::BuildChart()
+{
+    Chart = new QCustomPlot(this);
+    Chart->setObjectName(QStringLiteral("Chart"));
+    Chart->setFocusPolicy(Qt::StrongFocus);
+    Chart->setBackground(Qt::white);
+    Chart->setNoAntialiasingOnDrag(true);
+    Chart->xAxis->setLabel(QStringLiteral("Time (secs)"));
+    Chart->xAxis->ticker()->setTickCount(10);
+    Chart->xAxis->setSubTicks(false);
+    Chart->xAxis->setTickLength(0, 4);
+    Chart->yAxis->setLabel(Logging.WeightTitle);
+    Chart->yAxis->grid()->setPen(QPen(QColor(192, 192, 192)));
+    // The channel traces hang on a hidden axis whose range is the weight
+    // axis's divided by ChannelScale: their stored levels are drawn scaled
+    // without rewriting a single point.
+    Chart->yAxis2->setVisible(false);
+    for (size_t i = 0; i < TLoggingSession::FirstUnitTrace; ++i) {
+        const bool channel = i < size_t(TLoggingSession::SeriesWeight);
+        QCPGraph *graph = Chart->addGraph(Chart->xAxis, channel ? Chart->yAxis2 : Chart->yAxis);
+        graph->setName(Logging.Traces[i].Title);
+        graph->setData(Logging.Traces[i].Data);
+        graph->setPen(QPen(channel ? LogChannels::Colour(int(i)) : QColor(Qt::red)));
+        graph->setLineStyle(channel ? QCPGraph::lsStepLeft : QCPGraph::lsLine);
+        graph->setAdaptiveSampling(true);
+        graph->removeFromLegend();
+    }
+    Chart->legend->setVisible(true);
+    auto *legendRow = new QCPLayoutGrid;
+    Chart->plotLayout()->addElement(1, 0, legendRow);
+    legendRow->addElement(0, 0, Chart->legend);
+    legendRow->setMargins(QMargins(5, 0, 5, 5));
+    Chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    Chart->plotLayout()->setRowStretchFactor(1, 0.001);
+    connect(Chart, &QCustomPlot::mousePress, this, &TLogPage::ChartMouseDown);
+}
+
+QWidget *TLogPage::BuildBottomPanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("PnlLogBottom"));
+    panel->setFixedHeight(41);
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 0, 4, 0);
+    grid->setVerticalSpacing(0);
+    auto label = [panel](const QString &name) {
+        auto *l = new QLabel(panel);
+        l->setObjectName(name);
+        return l;
+    };
+    LblCsrPos = label(QStringLiteral("LblCsrPos"));
+    LblLogComment = label(QStringLiteral("LblLogComment"));
+    const std::array<QString, 4> names{"LblDig1", "lblDig2", "LblDig3", "lbldig4"};
+    for (int i = 0; i < 4; ++i) {
+        LblDig[size_t(i)] = label(names[size_t(i)]);
+        LblDig[size_t(i)]->setStyleSheet(QStringLiteral("color: %1").arg(LogChannels::Colour(i).name()));
+    }
+    grid->addWidget(LblCsrPos, 0, 0);
+    grid->addWidget(LblLogComment, 1, 0);
+    grid->setColumnStretch(0, 1);
+    // Channels 1 and 3 on the upper row, 2 and 4 below them.
+    grid->addWidget(LblDig[0], 0, 1);
+    grid->addWidget(LblDig[1], 1, 1);
+    grid->addWidget(LblDig[2], 0, 2);
+    grid->addWidget(LblDig[3], 1, 2);
+    BtnStart = new QPushButton(QStringLiteral("Start"), panel);
+    BtnStart->setObjectName(QStringLiteral("BtnStart"));
+    BtnStop = new QPushButton(QStringLiteral("Stop"), panel);
+    BtnStop->setObjectName(QStringLiteral("BtnStop"));
+    grid->addWidget(BtnStart, 0, 3, 2, 1);
+    grid->addWidget(BtnStop, 0, 4, 2, 1);
+    connect(BtnStart, &QPushButton::clicked, this, &TLogPage::BtnStartClick);
+    connect(BtnStop, &QPushButton::clicked, this, &TLogPage::BtnStopClick);
+    return panel;
+}
+
+void TLogPage::BtnStartClick()
+{
+    Logging.Start(Dialog, EditModel);
+}
+
+void TLogPage::BtnStopClick()
+{
+    Logging.Stop();
+}
+
+void TLogPage::PrepareChart()
+{
+    Logging.SetupAxes(Dialog.Choices(), EditModel);
+    Chart->setFocus();
+}
+
+void TLogPage::RebuildUnitGraphs()
+{
+    while (Chart->graphCount() > TLoggingSession::FirstUnitTrace)
+        Chart->removeGraph(Chart->graphCount() - 1);
+    static const std::array<QColor, 8> palette{QColor(0, 0, 160), QColor(0, 128, 128), QColor(160, 96, 0),
+                                               QColor(96, 96, 96), QColor(0, 160, 0), QColor(160, 0, 160),
+                                               QColor(0, 96, 192), QColor(128, 128, 0)};
+    for (size_t i = TLoggingSession::FirstUnitTrace; i < Logging.Traces.size(); ++i) {
+        const TLogTrace &trace = Logging.Traces[i];
+        QCPGraph *graph = Chart->addGraph(Chart->xAxis, Chart->yAxis);
+        graph->setName(trace.Title);
+        graph->setData(trace.Data);
+        graph->setPen(QPen(palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]));
+        graph->setAdaptiveSampling(true);
+    }
+    ScheduleRedraw();
+}
+
+void TLogPage::UpdateChannelLabels()
+{
+    for (size_t i = 0; i < LblDig.size(); ++i)
+        LblDig[i]->setText(LogChannels::LabelText(Logging.Channels[i]));
+}
+
+void TLogPage::ApplyAxes()
+{
+    Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    ticker->setTickStep(Logging.TimeStep);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    Chart->xAxis->setTicker(ticker);
+    Chart->yAxis->setRange(Logging.WeightMin, Logging.WeightMax);
+    Chart->yAxis->setLabel(Logging.WeightTitle);
+    const double scale = Logging.ChannelScale > 0 ? Logging.ChannelScale : 1;
+    Chart->yAxis2->setRange(Logging.WeightMin / scale, Logging.WeightMax / scale);
+}
+
+void TLogPage::ScheduleRedraw()
+{
+    RedrawPending = true;
+    if (!RedrawTimer.isActive())
+        RedrawTimer.start();
+}
+
+void TLogPage::Redraw()
+{
+    if (!RedrawPending)
+        return;
+    RedrawPending = false;
+    if (AxesPending) {
+        ApplyAxes();
+        AxesPending = false;
+    }
+    Chart->graph(TLoggingSession::SeriesWeight)->setVisible(Logging.Traces[TLoggingSession::SeriesWeight].Visible);
+    Chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TLogPage::RedrawNow()
+{
+    RedrawPending = true;
+    AxesPending = true;
+    Redraw();
+    Chart->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void TLogPage::ChartMouseDown(QMouseEvent *event)
+{
+    // A right press marks the view as the user's: the time axis stops
+    // following new samples until the zoom is undone.
+    if (event->button() == Qt::RightButton)
+        Logging.ManualView = true;
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The Log page: the chart with its traces and the bottom panel (Start,
+// Stop, read-out, comment and the four channel labels). It draws what a
+// TLoggingSession holds and redraws at most every RedrawMs, so hours of
+// samples arriving at full rate never hold up the window.
+//
+// What the main window wires (it owns the session, the dialog and EditModel,
+// all of which outlive the page):
+//   TLoggingSession logging(session);            // after TSession
+//   TFrmLogDialog logDialog;                      // created once at start-up
+//   TLogPage page(logging, logDialog, EditModel);
+//   session.LogReply  = [&](qint32 w, qint32 u, qint32 s) { logging.TakeReply(w, u, s); };
+//   session.LogRecord = [&](quint8 b, qint32 sw, qint32 w) { logging.TakeRecord(b, sw, w); };
+//   On selecting the Log page: page.PrepareChart(); session.Activity = actLog;
+//     (PrepareChart runs the axis set-up with the dialog's choices and
+//     focuses the chart); leaving the page does not stop a session.
+//   TSLogShow / TSLogHide (the "&Print Log" / "&Print Settings" caption) stay
+//   with the window's menu.
+// Start and Stop need nothing else: Start reads UnitAddress, LoggingState,
+// PollingSuspended and the transport from the TSession, the decimal point,
+// units, full scales, weigh mode, HighRes and synch filter from EditModel,
+// fills LoggedUnits with UnitAddress alone, and shows the dialog through
+// Prompts().Exec. The session's polling loop sends the polls.
+
+#include <QWidget>
+#include <QTimer>
+#include <array>
+
+class QCustomPlot;
+class QCPGraph;
+class QLabel;
+class QPushButton;
+class QMouseEvent;
+class Tdata7410;
+class TFrmLogDialog;
+class TLoggingSession;
+
+class TLogPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int RedrawMs = 100;
+
+    TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel,
+             QWidget *parent = nullptr);
+
+    void BtnStartClick();
+    void BtnStopClick();
+    // Axis set-up with reading of the dialog; run when the page is selected.
+    void PrepareChart();
+    // Draws now what is pending (tests and printing).
+    void RedrawNow();
+
+    QCustomPlot *Chart = nullptr;
+    QPushButton *BtnStart = nullptr;
+    QPushButton *BtnStop = nullptr;
+    QLabel *LblCsrPos = nullptr;
+    QLabel *LblLogComment = nullptr;
+    // LblDig1, lblDig2, LblDig3, lbldig4.
+    std::array<QLabel *, 4> LblDig{};
+
+private:
+    TLoggingSession &Logging;
+    TFrmLogDialog &Dialog;
+    const Tdata7410 &EditModel;
+    QTimer RedrawTimer;
+    bool RedrawPending = false;
+    bool AxesPending = true;
+
+    void BuildChart();
+    QWidget *BuildBottomPanel();
+    void RebuildUnitGraphs();
+    void ApplyAxes();
+    void UpdateChannelLabels();
+    void ScheduleRedraw();
+    void Redraw();
+    void ChartMouseDown(QMouseEvent *event);
+};
