@@ -1,0 +1,4 @@
+qv_add_test(test_logging_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_logging_session.cpp
+            LIBS qv_logging)
+qv_add_test(test_log_page SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_log_page.cpp
+            LIBS qv_logging $<TARGET_NAME_IF_EXISTS:qv_simlink>)

@@ -1,0 +1,212 @@
+// The logging dialog and the Log page: controls and texts, Start through
+// the page with a scripted dialog, channel labels, traces in the chart, and
+// whole sessions against the in-process simulated instrument (polled and
+// streamed, lines and binary records).
+
+#include "app/prompts.h"
+#include "link/session.h"
+#include "logging/logdialog.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
+#include "settings/database.h"
+#include "sim/sim_instrument.h"
+#include "sim/sim_transport.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+#include <qcustomplot.h>
+
+namespace {
+
+QStringList Items(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// A window's worth of logging wired to a session, as the main window does it.
+struct TLogRig {
+    TSession Session;
+    TLoggingSession Logging{Session};
+    TFrmLogDialog Dialog;
+    Tdata7410 EditModel;
+    TLogPage Page{Logging, Dialog, EditModel};
+
+    TLogRig()
+    {
+        Session.LogReply = [this](qint32 w, qint32 u, qint32 s) { Logging.TakeReply(w, u, s); };
+        Session.LogRecord = [this](quint8 b, qint32 sw, qint32 w) { Logging.TakeRecord(b, sw, w); };
+        Session.Activity = actLog;
+    }
+};
+
+std::function<int(QDialog &)> Choose(int rate, std::array<int, 4> channels)
+{
+    return [=](QDialog &d) {
+        auto &dialog = static_cast<TFrmLogDialog &>(d);
+        dialog.CBLogRate->setCurrentIndex(rate);
+        for (int i = 0; i < 4; ++i)
+            dialog.CBxDig[size_t(i)]->setCurrentIndex(channels[size_t(i)]);
+        return int(QDialog::Accepted);
+    };
+}
+
+} // namespace
+
+class TestLogPage : public QObject {
+    Q_OBJECT
+private slots:
+    void dialogControlsAndTexts()
+    {
+        TFrmLogDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QString("Logging"));
+        auto *rate = dialog.findChild<QComboBox *>("CBLogRate");
+        QVERIFY(rate);
+        QCOMPARE(Items(rate), (QStringList{"Auto", "10 Hz", "1 Hz", "1/10 secs"}));
+        auto *group = dialog.findChild<QGroupBox *>("gboxSingle");
+        QVERIFY(group);
+        QCOMPARE(group->title(), QString("Single Indicator"));
+        QStringList labels;
+        for (auto *l : group->findChildren<QLabel *>())
+            labels << l->text();
+        labels.sort();
+        QCOMPARE(labels, (QStringList{"Digital 1", "Digital 2", "Digital 3", "Digital 4"}));
+        for (int i = 1; i <= 4; ++i) {
+            auto *box = group->findChild<QComboBox *>(QString("CBxDig%1").arg(i));
+            QVERIFY(box);
+            QCOMPARE(Items(box), (QStringList{"None", "Motion", "Zero", "Output 1", "Output 2", "Output 3",
+                                              "Output 4"}));
+        }
+        QCOMPARE(dialog.findChild<QPushButton *>("BtnOk")->text(), QString("Ok"));
+        QCOMPARE(dialog.findChild<QPushButton *>("BtnCancel")->text(), QString("Cancel"));
+
+        TLogChoices c;
+        c.Rate = 3;
+        c.Channels = {6, 0, 2, 1};
+        dialog.SetChoices(c);
+        const TLogChoices back = dialog.Choices();
+        QCOMPARE(back.Rate, 3);
+        QCOMPARE(back.Channels, c.Channels);
+        // No choice counts as the first item.
+        dialog.CBLogRate->setCurrentIndex(-1);
+        QCOMPARE(dialog.Choices().Rate, 0);
+        dialog.BtnOk->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void pageStartFillsLabelsAndTraces()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument;
+        TLogRig rig;
+        for (const char *name : {"Chart", "BtnStart", "BtnStop", "LblCsrPos", "LblLogComment", "LblDig1",
+                                 "lblDig2", "LblDig3", "lbldig4"})
+            QVERIFY2(rig.Page.findChild<QWidget *>(name), name);
+        QCOMPARE(rig.Page.BtnStart->text(), QString("Start"));
+        QCOMPARE(rig.Page.BtnStop->text(), QString("Stop"));
+
+        // Not connected: the message, no dialog.
+        rig.Page.BtnStart->click();
+        QCOMPARE(script.Messages(), QStringList{"Instrument not Connected"});
+        QVERIFY(script.DialogAnswers.empty());
+
+        rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        rig.Session.UnitAddress = 4;
+        script.DialogAnswers.push_back(Choose(1, {3, 0, 1, 6}));
+        rig.Page.BtnStart->click();
+        QCOMPARE(rig.Page.LblDig[0]->text(), QString("Output 1"));
+        QCOMPARE(rig.Page.LblDig[1]->text(), QString());
+        QCOMPARE(rig.Page.LblDig[2]->text(), QString("Motion"));
+        QCOMPARE(rig.Page.LblDig[3]->text(), QString("Output 4"));
+        QCOMPARE(rig.Page.Chart->graphCount(), 6);
+        QCOMPARE(rig.Page.Chart->graph(5)->name(), QString("ADDR 4"));
+        // Only the unit traces are in the legend.
+        QCOMPARE(rig.Page.Chart->legend->itemCount(), 1);
+
+        rig.Logging.TakeReply(250, 4, 0x10);
+        rig.Page.RedrawNow();
+        QCOMPARE(rig.Page.Chart->graph(5)->dataCount(), 1);
+        QVERIFY(!rig.Page.Chart->graph(4)->visible());
+        QCOMPARE(rig.Page.Chart->yAxis->label(), QString("Weight (kg)"));
+        QCOMPARE(rig.Page.Chart->yAxis->range().upper, 4000.0);
+        // Channel levels are drawn scaled: their axis is the weight axis
+        // divided by ChannelScale (8000 / 15).
+        QVERIFY(qFuzzyCompare(rig.Page.Chart->yAxis2->range().upper, 4000.0 / (8000.0 / 15)));
+
+        // Selecting the page again runs the axis set-up with the dialog.
+        rig.Dialog.CBLogRate->setCurrentIndex(3);
+        rig.Page.PrepareChart();
+        rig.Page.RedrawNow();
+        QCOMPARE(rig.Page.Chart->xAxis->range().upper, 1000.0);
+
+        rig.Page.BtnStop->click();
+        QCOMPARE(rig.Session.LoggingState, 0);
+    }
+
+    void polledSessionAgainstTheSimulator()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Address = 3;
+        config.Load = 1250;
+        TSimInstrument instrument(config);
+        TLogRig rig;
+        rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        rig.Session.UnitAddress = 3;
+        rig.Session.Activity = actLog;
+        script.DialogAnswers.push_back(Choose(1, {1, 0, 0, 0}));
+        rig.Page.BtnStart->click();
+        QCOMPARE(rig.Session.LoggingState, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Traces[5].Data->size() >= 5, 3000);
+        QCOMPARE((rig.Logging.Traces[5].Data->constEnd() - 1)->value, 1250.0);
+        QCOMPARE(rig.Logging.Traces[0].Data->size(), rig.Logging.Traces[4].Data->size());
+        rig.Page.BtnStop->click();
+        QVERIFY(script.Messages().isEmpty());
+    }
+
+    void streamedSessionAgainstTheSimulator_data()
+    {
+        QTest::addColumn<bool>("binary");
+        QTest::newRow("lines") << false;
+        QTest::newRow("records") << true;
+    }
+    void streamedSessionAgainstTheSimulator()
+    {
+        QFETCH(bool, binary);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Address = 2;
+        config.Load = 800;
+        config.BinaryStream = binary;
+        config.StreamRateHz = 50;
+        TSimInstrument instrument(config);
+        TLogRig rig;
+        rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        rig.Session.UnitAddress = 2;
+        rig.Session.Activity = actLog;
+        script.DialogAnswers.push_back(Choose(0, {0, 0, 0, 0}));
+        rig.Page.BtnStart->click();
+        QCOMPARE(rig.Session.LoggingState, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Traces[4].Data->size() >= 5, 3000);
+        QCOMPARE((rig.Logging.Traces[4].Data->constEnd() - 1)->value, 800.0);
+        // Leaving the page does not matter: Stop still ends the stream.
+        rig.Session.Activity = actDisplay;
+        rig.Page.BtnStop->click();
+        QTest::qWait(100);
+        rig.Session.Activity = actLog;
+        const int count = rig.Logging.Traces[4].Data->size();
+        QTest::qWait(200);
+        QCOMPARE(rig.Logging.Traces[4].Data->size(), count);
+    }
+};
+
+QTEST_MAIN(TestLogPage)
+#include "test_log_page.moc"
