@@ -1,4 +1,7 @@
-# Settings read and write: the line engine alone, and the whole transfer
-# against the in-process simulated instrument with the progress dialog
-# driven tick by tick.
+# Settings read and write against the in-process simulated instrument and a
+# scripted line, with the progress dialog driven tick by tick.
+if(TARGET qv_simlink)
+  qv_add_test(test_transfer SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_transfer.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/test_transfer_rig.h LIBS qv_settings qv_simlink)
+endif()
 qv_add_test(test_transfer_engine SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_transfer_engine.cpp LIBS qv_settings)

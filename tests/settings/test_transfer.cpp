@@ -1,0 +1,377 @@
+// Reading and writing settings against the simulated instrument: what goes
+// over the line, what the models hold afterwards, and how a refusal,
+// silence, cancel or a lost line end a transfer.
+
+#include "test_transfer_rig.h"
+
+#include "settings/tools.h"
+
+#include <QApplication>
+#include <QtTest>
+
+namespace {
+
+const QString NotResponding = QStringLiteral("Instrument not Responding");
+const QString NotConnected = QStringLiteral("Instrument not Connected");
+
+QStringList BuildQueries()
+{
+    QStringList queries;
+    QStringList expected;
+    Tdata7410().BuildQueryList(false, queries, expected);
+    return queries;
+}
+
+QStringList ChangedLines(const Tdata7410 &edit, const Tdata7410 &held)
+{
+    QStringList pending;
+    QStringList old;
+    edit.BuildWriteCommands(pending);
+    held.BuildWriteCommands(old);
+    RemoveCommon(pending, old);
+    return pending;
+}
+
+// Settings that differ from a fresh instrument's in every kind of line.
+Tdata7410 Altered()
+{
+    Tdata7410 m;
+    m.SerialID = QStringLiteral("Bay 2");
+    m.Address = 7;
+    m.Units = 3;
+    m.DecimalPoint = 2;
+    m.FullScale1 = 150000;
+    m.Resolution1 = 2;
+    m.CalWeight = 100000;
+    m.Motion = 4;
+    m.HeaderLines[0] = QStringLiteral("Quarry gate");
+    m.HeaderLines[5] = QStringLiteral("Line six");
+    m.PrintFormat = QStringLiteral("%W %U");
+    m.RemoteKeys = {2, 0, 5, 1};
+    m.Setpoints[1].Type = 3;
+    m.Setpoints[1].Target = 12345;
+    m.InflightAdjust = 80;
+    m.Materials[0] = {QStringLiteral("Sand"), 30};
+    m.Materials[1] = {QStringLiteral("Gravel"), 40};
+    return m;
+}
+
+} // namespace
+
+class TestTransfer : public QObject {
+    Q_OBJECT
+private slots:
+    void aReadFillsBothModelsWithWhatTheInstrumentHolds()
+    {
+        TSimConfig config;
+        TTransferRig rig(config);
+        Tdata7410 expected = Altered();
+        QStringList lines;
+        expected.BuildWriteCommands(lines);
+        rig.Preset(lines);
+        // Linearisation points are set by calibration, not by a settings line.
+        rig.Instrument.Settings().Set(QStringLiteral("LIC"), 2, 0, 40);
+        rig.Instrument.Settings().Set(QStringLiteral("LIC"), 2, 1, 6020);
+        expected.LinPercent[1] = 40;
+        expected.LinWeight[1] = 6020;
+        expected.SerialNumber = config.SerialNumber;
+        expected.Version = config.Version;
+
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.ReadSettings1Click());
+        QCOMPARE(rig.Captions, QStringList{QStringLiteral("Read Settings from Instrument")});
+        QVERIFY2(rig.EditModel == expected,
+                 qPrintable(ChangedLines(rig.EditModel, expected).join(QLatin1String(" | "))));
+        QVERIFY(rig.InstrumentModel == expected);
+        QVERIFY(rig.Script.Messages().isEmpty());
+        QVERIFY(rig.Transfer.SettingsSent);
+        QCOMPARE(rig.Session.DisplayUnits, 3);
+        QCOMPARE(rig.PagesFilled, 1);
+        // No poll between the 42 queries; polling and Activity are back after.
+        QCOMPARE(rig.Commands().size(), 42);
+        QCOMPARE(rig.Wire.mid(rig.Wire.indexOf(QStringLiteral("IDN?")), 42), rig.Commands());
+        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
+    void refusedMaterialQueriesReadAsEmptyNamesAndKeepTheOtherValues()
+    {
+        TTransferRig rig;
+        rig.Instrument.Faults().RefuseTo = {QStringLiteral("LIS"), QStringLiteral("LIL")};
+        rig.EditModel.Materials[0].Name = QStringLiteral("Old");
+        rig.EditModel.InflightAdjust = 77;
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.ReadSettings1Click());
+        QVERIFY(rig.EditModel.Materials[0].Name.isEmpty());
+        QVERIFY(rig.EditModel.Materials[1].Name.isEmpty());
+        QCOMPARE(rig.EditModel.InflightAdjust, 77);
+        QCOMPARE(rig.Commands().size(), 42); // refused once each, not repeated
+    }
+
+    void aSilentInstrumentEndsTheReadWithoutTouchingTheModels()
+    {
+        TTransferRig rig;
+        rig.EditModel.Units = 4;
+        const Tdata7410 before = rig.EditModel;
+        rig.RunTraffic([&rig](TFrmTraffic &, int tick) {
+            if (tick == 20)
+                rig.Instrument.Faults().Silent = true;
+        });
+        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
+        QVERIFY(rig.EditModel == before);
+        QVERIFY(rig.InstrumentModel == Tdata7410());
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QCOMPARE(rig.PagesFilled, 1); // the pages are refilled all the same
+        const QStringList sent = rig.Commands();
+        QCOMPARE(sent.count(sent.last()), 4);
+        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
+    void aCancelledReadChangesNothingAndSaysNothing()
+    {
+        TTransferRig rig;
+        rig.Preset({QStringLiteral("ENU3")});
+        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
+            if (tick == 10)
+                traffic.btnCancel->click();
+        });
+        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        QVERIFY(rig.Script.Messages().isEmpty());
+        QVERIFY(rig.EditModel == Tdata7410());
+        QVERIFY(rig.InstrumentModel == Tdata7410());
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(rig.Commands().size() < 42);
+    }
+
+    void withoutAConnectionNothingIsSent()
+    {
+        TTransferRig rig;
+        rig.Session.Transport().Close();
+        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Script.Messages(), (QStringList{NotConnected, NotConnected}));
+        QVERIFY(rig.Commands().isEmpty());
+
+        // Before any read or load the write does nothing at all.
+        TTransferRig fresh;
+        fresh.Transfer.SettingsAvailable = [] { return false; };
+        fresh.EditModel.Units = 4;
+        QVERIFY(!fresh.Transfer.WriteSettings1Click());
+        QVERIFY(fresh.Commands().isEmpty());
+        QVERIFY(fresh.Script.Messages().isEmpty());
+    }
+
+    void aWriteSendsOnlyTheChangedLinesThenStores()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.Units = 3;
+        rig.EditModel.HeaderLines[0] = QStringLiteral("North gate");
+        rig.EditModel.HeaderLines[1] = rig.EditModel.HeaderLines[1].toUpper(); // no change
+        const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(changed[0].startsWith(QLatin1String("ENU")));
+
+        rig.RunTraffic();
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?"} + changed
+                                     + QStringList{"TDD1", "PCD", "TDD1"}));
+        QCOMPARE(rig.Captions, (QStringList{QStringLiteral("Read Build Settings from Instrument"),
+                                            QStringLiteral("Write Settings to Instrument")}));
+        QVERIFY(rig.InstrumentModel == rig.EditModel);
+        QVERIFY(rig.Transfer.SettingsSent);
+        QCOMPARE(rig.Session.DisplayUnits, 3);
+        QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), 3);
+        QCOMPARE(rig.Instrument.Settings().Text(QStringLiteral("PST"), 1, 0), QStringLiteral("North gate"));
+        QVERIFY(rig.Script.Messages().isEmpty());
+        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
+    void nothingChangedOrAlreadyHeldSendsNoSetting()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (QStringList{"TDD1", "TDD1"}));
+        QVERIFY(rig.Transfer.SettingsSent);
+
+        // The same units were set on the instrument itself since the read.
+        rig.Wire.clear();
+        rig.Preset({QStringLiteral("ENU3")});
+        rig.EditModel.Units = 3;
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"TDD1", "TDD1"}));
+    }
+
+    void aHeaderChangeNeedsNoPasscode()
+    {
+        TSimConfig config;
+        config.Passcode = QStringLiteral("4620");
+        TTransferRig rig(config);
+        QVERIFY(rig.ReadAll());
+        rig.EditModel.HeaderLines[2] = QStringLiteral("Weighbridge");
+        const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
+        rig.RunTraffic();
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (BuildQueries() + changed + QStringList{"TDD1", "PCD", "TDD1"}));
+    }
+
+    void aGuardedChangeAsksForThePasscodeAndLocksAgain()
+    {
+        TSimConfig config;
+        config.Passcode = QStringLiteral("4620");
+        TTransferRig rig(config);
+        QVERIFY(rig.ReadAll());
+        rig.EditModel.Units = 1;
+        rig.EditModel.HeaderLines[0] = QStringLiteral("Yard");
+        const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
+        rig.RunTraffic();
+        rig.AnswerPasscode(QStringLiteral("4620"));
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD4620"} + changed
+                                     + QStringList{"TDD1", "PCD", "TDD1"}));
+        QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), 1);
+        QVERIFY(!rig.Instrument.Unlocked());
+        QVERIFY(rig.Script.Messages().isEmpty());
+        QVERIFY(rig.Script.DialogAnswers.empty());
+    }
+
+    void aRefusedOrCancelledPasscodeEndsTheWriteBeforeAnySetting()
+    {
+        TSimConfig config;
+        config.Passcode = QStringLiteral("4620");
+        TTransferRig rig(config);
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.Units = 1;
+        const Tdata7410 held = rig.InstrumentModel;
+
+        rig.RunTraffic();
+        rig.AnswerPasscode(QStringLiteral("1111"));
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Invalid Setting")});
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111"}));
+
+        rig.Wire.clear();
+        rig.RunTraffic();
+        rig.AnswerPasscode(QStringLiteral("4620"), QDialog::Rejected);
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?"}));
+
+        QVERIFY(rig.InstrumentModel == held);
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), held.Units);
+        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
+    void aRefusedLineIsRepeatedAtOnceThenTheWriteFails()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.HeaderLines[0] = QStringLiteral("Refused");
+        rig.EditModel.PrintFormat = QStringLiteral("%W");
+        const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
+        QCOMPARE(changed.size(), 2);
+        const Tdata7410 held = rig.InstrumentModel;
+        rig.Instrument.Faults().RefuseTo = {QStringLiteral("PST")};
+
+        int ticks = 0;
+        rig.RunTraffic();
+        rig.RunTraffic([&ticks](TFrmTraffic &, int) { ++ticks; });
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
+        QVERIFY(ticks < 50); // no 4 s wait after a refusal
+        const QStringList pst = rig.Commands().filter(QStringLiteral("PST1,"));
+        QCOMPARE(pst.size(), 4);
+        QVERIFY(rig.InstrumentModel == held); // offered again next time
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QCOMPARE(rig.Commands().last(), QStringLiteral("TDD1"));
+    }
+
+    void aCancelledWriteOrPreReadMarksNothingAsSent()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.HeaderLines[0] = QStringLiteral("One");
+        rig.EditModel.HeaderLines[1] = QStringLiteral("Two");
+        const Tdata7410 held = rig.InstrumentModel;
+
+        // Cancelled while the build settings are read back: no store either.
+        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
+            if (tick == 5)
+                traffic.reject();
+        });
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(!rig.Commands().contains(QStringLiteral("TDD1")));
+
+        rig.Wire.clear();
+        rig.RunTraffic();
+        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
+            if (traffic.Engine.TransferIndex == 1 && tick > 0)
+                traffic.btnCancel->click();
+        });
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QVERIFY(rig.Script.Messages().isEmpty());
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(rig.InstrumentModel == held);
+        // The first line stays sent, the second never went out.
+        QCOMPARE(rig.Instrument.Settings().Text(QStringLiteral("PST"), 1, 0), QStringLiteral("One"));
+        QVERIFY(rig.Commands().filter(QStringLiteral("PST2,")).isEmpty());
+        QCOMPARE(rig.Commands().last(), QStringLiteral("TDD1"));
+    }
+
+    void aLineLostDuringAWriteEndsItAtOnce()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.HeaderLines[0] = QStringLiteral("One");
+        rig.EditModel.HeaderLines[1] = QStringLiteral("Two");
+        const Tdata7410 held = rig.InstrumentModel;
+        int ticksAfterLoss = 0;
+        rig.RunTraffic();
+        rig.RunTraffic([&rig, &ticksAfterLoss](TFrmTraffic &, int tick) {
+            if (tick == 3)
+                rig.Instrument.LosePort();
+            if (tick > 3)
+                ++ticksAfterLoss;
+        });
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QVERIFY(!rig.Session.IsOpen());
+        QVERIFY(ticksAfterLoss < 10);
+        QCOMPARE(rig.Script.Messages(), (QStringList{TIOIfaceSim::PortLostMessage(), NotConnected}));
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(rig.InstrumentModel == held);
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
+    void thePasscodeDialogTakesDigitsOnly()
+    {
+        TFrmPasscode dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Enter Passcode"));
+        QVERIFY(!dialog.BtnOk->isEnabled());
+        QTest::keyClicks(dialog.EdtPasscode, QStringLiteral("12a3-45678"));
+        QCOMPARE(dialog.EdtPasscode->text(), QStringLiteral("123456"));
+        QCOMPARE(dialog.EdtPasscode->echoMode(), QLineEdit::Password);
+        QVERIFY(dialog.BtnOk->isEnabled());
+        dialog.EdtPasscode->setText(QStringLiteral("9x8"));
+        QCOMPARE(dialog.Digits(), QStringLiteral("98"));
+        QCOMPARE(TFrmTraffic().windowTitle(), QStringLiteral("Load Settings from Instrument"));
+    }
+};
+
+QTEST_MAIN(TestTransfer)
+#include "test_transfer.moc"

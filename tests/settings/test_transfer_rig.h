@@ -1,0 +1,110 @@
+#pragma once
+// A session connected in-process to the simulated instrument, the two
+// settings models and the transfer, with scripted prompts. The progress
+// dialog is run by the script tick by tick (no 20 ms waits), so a transfer
+// that waits out four silent sends still takes a moment only.
+
+#include "app/prompts.h"
+#include "link/session.h"
+#include "settings/database.h"
+#include "settings/transfer.h"
+#include "sim/sim_instrument.h"
+#include "sim/sim_transport.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <memory>
+
+struct TTransferRig {
+    TScriptedPrompts Script;
+    TScopedPrompts Guard{&Script};
+    TSimInstrument Instrument;
+    TSession Session;
+    Tdata7410 EditModel;
+    Tdata7410 InstrumentModel;
+    TSettingsTransfer Transfer{Session, EditModel, InstrumentModel};
+    QStringList Wire;          // every command as handed to the line, without ";"
+    int PagesFilled = 0;
+    QStringList Captions;      // of the progress dialogs, in order
+
+    explicit TTransferRig(const TSimConfig &config = {}) : Instrument(config)
+    {
+        Session.ShowCommand = [this](const QString &command) { Wire << Strip(command); };
+        Transfer.FillSettingsPages = [this] { ++PagesFilled; };
+        Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(Instrument));
+        Session.Activity = actDisplay;
+    }
+
+    static QString Strip(QString command)
+    {
+        if (command.endsWith(QLatin1Char(';')))
+            command.chop(1);
+        return command;
+    }
+
+    // Stores settings lines in the instrument as if set on its own keys.
+    void Preset(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            Instrument.Receive(line.toLatin1() + ';');
+        Settle();
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // The commands sent, display polls left out.
+    QStringList Commands() const
+    {
+        QStringList out;
+        for (const QString &c : Wire) {
+            if (!c.contains(QLatin1String("MSV?")) && !c.contains(QLatin1String("ESR?")))
+                out << c;
+        }
+        return out;
+    }
+
+    // Runs the next progress dialog; during(dialog, tick) may act before each tick.
+    void RunTraffic(std::function<void(TFrmTraffic &, int)> during = {})
+    {
+        Script.DialogAnswers.push_back([this, during](QDialog &d) {
+            auto *traffic = qobject_cast<TFrmTraffic *>(&d);
+            if (!traffic)
+                return int(QDialog::Rejected);
+            Captions << traffic->windowTitle();
+            traffic->Timer1.stop();
+            for (int tick = 0; traffic->Engine.Running() && tick < 20000; ++tick) {
+                Settle();
+                if (during)
+                    during(*traffic, tick);
+                traffic->Timer1Timer();
+            }
+            return traffic->result();
+        });
+    }
+
+    void AnswerPasscode(const QString &digits, int result = QDialog::Accepted)
+    {
+        Script.DialogAnswers.push_back([digits, result](QDialog &d) {
+            auto *passcode = qobject_cast<TFrmPasscode *>(&d);
+            if (!passcode)
+                return int(QDialog::Rejected);
+            passcode->EdtPasscode->setText(digits);
+            return result;
+        });
+    }
+
+    // A completed read, so both models mirror the instrument.
+    bool ReadAll()
+    {
+        RunTraffic();
+        const bool ok = Transfer.ReadSettings1Click();
+        Wire.clear();
+        Captions.clear();
+        return ok;
+    }
+};
