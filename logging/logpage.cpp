@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <qcustomplot.h>
 
 TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel, QWidget *parent)
@@ -19,7 +20,6 @@ TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7
     layout->addWidget(Chart, 1);
     layout->addWidget(BuildBottomPanel());
 
-    RedrawTimer.setInterval(RedrawMs);
     RedrawTimer.setSingleShot(true);
     connect(&RedrawTimer, &QTimer::timeout, this, &TLogPage::Redraw);
     connect(&Logging, &TLoggingSession::SamplesAdded, this, &TLogPage::ScheduleRedraw);
@@ -165,8 +165,12 @@ void TLogPage::ApplyAxes()
 void TLogPage::ScheduleRedraw()
 {
     RedrawPending = true;
-    if (!RedrawTimer.isActive())
-        RedrawTimer.start();
+    if (RedrawTimer.isActive())
+        return;
+    // A view of hours of points takes long to draw; wait at least three
+    // times the last drawing so input and replies always get their turn.
+    const int lastMs = int(Chart->replotTime(true));
+    RedrawTimer.start(std::max(RedrawMs, 3 * lastMs));
 }
 
 void TLogPage::Redraw()

@@ -1,7 +1,8 @@
 #pragma once
 // The Log page: the chart with its traces and the bottom panel (Start,
 // Stop, read-out, comment and the four channel labels). It draws what a
-// TLoggingSession holds and redraws at most every RedrawMs, so hours of
+// TLoggingSession holds and redraws at most every RedrawMs (longer when one
+// redraw itself takes long), so hours of
 // samples arriving at full rate never hold up the window.
 //
 // What the main window wires (it owns the session, the dialog and EditModel,

@@ -1,0 +1,83 @@
+// Figures for a long logging session: time per text reply and per binary
+// record taken into the traces, and the time of one chart redraw with
+// 1,000,000 points per trace, showing the newest span and showing all.
+// Runs offscreen unless a platform is chosen.
+
+#include "link/session.h"
+#include "logging/logdialog.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
+#include "settings/database.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <qcustomplot.h>
+
+namespace {
+constexpr int Samples = 1'000'000;
+
+double NsPer(qint64 ns, int n) { return double(ns) / n; }
+
+double ReplotMs(QCustomPlot &chart, int repeats)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < repeats; ++i)
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+    return double(timer.nsecsElapsed()) / 1e6 / repeats;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TSession session;
+    session.Timer1.stop();
+    TLoggingSession logging(session);
+    TFrmLogDialog dialog;
+    Tdata7410 model;
+    TLogPage page(logging, dialog, model);
+    page.resize(1200, 800);
+    page.show();
+
+    qint64 now = 0;
+    logging.ClockMs = [&now] { return now; };
+    TLogChoices choices;
+    choices.Rate = 1;
+    choices.Channels = {1, 2, 3, 4};
+    session.UnitAddress = 1;
+    logging.Begin(choices, model);
+    session.LoggingState = 1;
+
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < Samples; ++i) {
+        now += (i % 3 == 0) ? 0 : 10;   // some replies share one clock time
+        logging.TakeReply((i * 37) % 4000 - 2000, 1, (i / 50) & 0x1f2);
+    }
+    const qint64 replyNs = timer.nsecsElapsed();
+    std::printf("text reply intake: %d replies, 4 channels + unit trace: %.1f ns per reply (%.0f ms total)\n",
+                Samples, NsPer(replyNs, Samples), replyNs / 1e6);
+
+    page.RedrawNow();
+    std::printf("replot, newest span (%.0f..%.0f s), %d points per trace: %.2f ms\n", logging.TimeMin,
+                logging.TimeMax, Samples, ReplotMs(*page.Chart, 20));
+    logging.TimeMin = 0;
+    logging.TimeMax = logging.LastSampleTime;
+    page.RedrawNow();
+    std::printf("replot, all %.0f s shown, %d points per trace: %.2f ms\n", logging.TimeMax, Samples,
+                ReplotMs(*page.Chart, 5));
+
+    logging.Begin(TLogChoices{0, {1, 2, 0, 0}}, model);
+    timer.restart();
+    for (int i = 0; i < Samples; ++i)
+        logging.TakeRecord(quint8(i & 0xc3), 0, i % 5000);
+    const qint64 recordNs = timer.nsecsElapsed();
+    std::printf("binary record intake: %d records, 2 channels: %.1f ns per record (%.0f ms total)\n", Samples,
+                NsPer(recordNs, Samples), recordNs / 1e6);
+    session.LoggingState = 0;
+    return 0;
+}
