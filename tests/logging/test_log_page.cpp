@@ -149,6 +149,28 @@ private slots:
         QCOMPARE(rig.Session.LoggingState, 0);
     }
 
+    void manySamplesFewRedraws()
+    {
+        TLogRig rig;
+        rig.Page.resize(800, 600);
+        rig.Page.show();
+        rig.Logging.Begin(TLogChoices{1, {1, 2, 3, 4}}, rig.EditModel);
+        rig.Session.LoggingState = 1;
+        int replots = 0;
+        connect(rig.Page.Chart, &QCustomPlot::afterReplot, this, [&replots] { ++replots; });
+        for (int burst = 0; burst < 5; ++burst) {
+            for (int i = 0; i < 2000; ++i)
+                rig.Logging.TakeReply(i, 99, 0);
+            QTest::qWait(50);
+        }
+        QTest::qWait(150);
+        QCOMPARE(rig.Page.Chart->graph(4)->dataCount(), 10000);
+        QVERIFY2(replots >= 1 && replots <= 6, qPrintable(QString::number(replots)));
+        // A right press on the chart holds the view.
+        QTest::mousePress(rig.Page.Chart, Qt::RightButton, {}, QPoint(100, 100));
+        QVERIFY(rig.Logging.ManualView);
+    }
+
     void polledSessionAgainstTheSimulator()
     {
         TScriptedPrompts script;
