@@ -5,6 +5,9 @@
 #include "settings/database.h"
 #include "settings/tools.h"
 
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLineEdit>
 
 namespace {
@@ -82,8 +85,16 @@ void TSettingsTransfer::Call(const std::function<void()> &hook) const
 
 void TSettingsTransfer::Hourglass(bool on)
 {
-    if (SetBusy)
+    if (SetBusy) {
         SetBusy(on);
+        return;
+    }
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    if (on)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QStringList &commands,

@@ -15,6 +15,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class TSession;
 class Tdata7410;
@@ -49,7 +50,8 @@ public:
     std::function<void()> FillSettingsPages;
     // The status bar (instrument panel colour follows SettingsSent).
     std::function<void()> RefreshStatusBar;
-    // Hourglass on/off around the store commands; empty: the session's.
+    // Hourglass on/off around the store commands; empty: the application's
+    // override cursor.
     std::function<void(bool busy)> SetBusy;
 
     // ---- Operations ----

@@ -358,6 +358,26 @@ private slots:
         QVERIFY(!rig.Session.PollingSuspended);
     }
 
+    void theProgressDialogRunsModallyOnItsOwnTimer()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.EditModel.HeaderLines[4] = QStringLiteral("Shown");
+        int busy = 0;
+        rig.Transfer.SetBusy = [&busy](bool on) { busy += on ? 1 : -1; };
+        for (int i = 0; i < 2; ++i) {
+            rig.Script.DialogAnswers.push_back([](QDialog &d) {
+                QTimer::singleShot(30000, &d, [&d] { d.done(QDialog::Rejected); }); // never hang
+                return d.exec();
+            });
+        }
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Instrument.Settings().Text(QStringLiteral("PST"), 5, 0), QStringLiteral("Shown"));
+        QCOMPARE(busy, 0);
+        QVERIFY(!rig.Transfer.Traffic().Timer1.isActive());
+        QVERIFY(!rig.Transfer.Traffic().isVisible());
+    }
+
     void thePasscodeDialogTakesDigitsOnly()
     {
         TFrmPasscode dialog;
