@@ -103,6 +103,8 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     TFrmTraffic &dialog = *TrafficDialog;
     dialog.setWindowTitle(caption);
     dialog.LoadTransfer(commands, expected);
+    // Written lines are accepted with "0" only; a query takes any answer.
+    dialog.Engine.RequiredReply = commands == expected && !commands.isEmpty() ? QStringLiteral("0") : QString();
     dialog.StartTransfer();
     Prompts().Exec(dialog);
     // Whoever closed the dialog, the engine must not go on sending.

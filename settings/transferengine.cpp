@@ -90,6 +90,10 @@ void TTransferEngine::TakeReply(const QString &reply)
             return;
         }
         taken.clear();
+    } else if (!RequiredReply.isEmpty() && reply != RequiredReply) {
+        // Not an acceptance: a late answer to an earlier send or noise must
+        // not count as this line's success.
+        return;
     }
     if (TransferAwaiting && TransferIndex < TransferReplies.size()) {
         TransferAwaiting = false;

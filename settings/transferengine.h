@@ -38,6 +38,11 @@ public:
     // The user cancelled: lists emptied, ends with Cancelled.
     void Cancel();
 
+    // When not empty, only this reply completes a line (a write is accepted
+    // with "0"); any other text is taken for noise and the line waits on.
+    // LoadTransfer leaves it as it is.
+    QString RequiredReply;
+
     bool Running() const { return Outcome == TOutcome::Running; }
     // Expected text + reply per line; only meaningful after Done.
     const QStringList &Replies() const { return TransferReplies; }

@@ -126,6 +126,25 @@ private slots:
         QCOMPARE(rig.Engine.TransferReplies, QStringList{"ADR"}); // nothing was awaited
     }
 
+    void aWrittenLineIsAcceptedOnlyByZero()
+    {
+        TEngineRig rig({"ENU3", "ADR5"}, {"ENU3", "ADR5"});
+        rig.Engine.RequiredReply = QStringLiteral("0");
+        rig.TicksToNextSend();
+        rig.Engine.TakeReply("3"); // a stray answer, not an acceptance
+        QCOMPARE(rig.Engine.TransferIndex, 0);
+        QVERIFY(rig.Engine.TransferAwaiting);
+        rig.Engine.TakeReply("0");
+        QCOMPARE(rig.Engine.TransferIndex, 1);
+        rig.Engine.TakeReply("?"); // refusal of a line not yet sent: no effect beyond the next tick
+        QCOMPARE(rig.Engine.TransferIndex, 1);
+        rig.TicksToNextSend();
+        rig.Engine.TakeReply("0");
+        rig.Engine.Tick();
+        QCOMPARE(rig.Engine.Outcome, TOutcome::Done);
+        QCOMPARE(rig.Engine.Replies(), (QStringList{"ENU30", "ADR50"}));
+    }
+
     void cancelAndAClosedLineEndTheTransferOnce()
     {
         TEngineRig cancelled({"ADR?", "ENU?"}, {"ADR", "ENU"});
