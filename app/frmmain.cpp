@@ -9,7 +9,11 @@
 #include "display/u7400led.h"
 #include "link/comms.h"
 #include "link/programfiles.h"
+#include "logging/logdialog.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
 #include "settings/tools.h"
+#include "settings/transfer.h"
 #include "terminal/testpage.h"
 
 #include <QAction>
@@ -67,6 +71,9 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
     font.setPixelSize(12);
     setFont(font);
     ImageList = BuildImageList();
+    // The logging session and its dialog exist before the Log page shows them.
+    Logging = std::make_unique<TLoggingSession>(Session);
+    LogDialog = std::make_unique<TFrmLogDialog>(this);
 
     BuildMenus();
     BuildToolBar();
@@ -187,7 +194,7 @@ void TFrmMain::BuildPages()
     BuildSettingsPage();
     BuildCalibrationPage();
     BuildTestPage();
-    // The Log page's chart joins here with the logging subsystem.
+    BuildLogPage();
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
@@ -251,6 +258,17 @@ void TFrmMain::BuildTestPage()
     layout->addWidget(TestPage);
 }
 
+void TFrmMain::BuildLogPage()
+{
+    auto *layout = new QVBoxLayout(TSLog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    LogPage = Named(new TLogPage(*Logging, *LogDialog, EditModel, TSLog), "LogPage");
+    layout->addWidget(LogPage);
+    // Selecting the page sets the axes up from the dialog's choices and puts
+    // the focus on the chart.
+    PageWork.PrepareChart = [this] { LogPage->PrepareChart(); };
+}
+
 void TFrmMain::BuildStatusBar()
 {
     StatusBar = Named(new QStatusBar(this), "StatusBar");
@@ -287,6 +305,7 @@ void TFrmMain::FormCreate()
     // suspended, no reply awaited, Activity idle, all counters at their
     // start values and its own reply parser.
     WireSession();
+    WireTransfer();
     HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
     SetRegionRects();
@@ -342,6 +361,9 @@ void TFrmMain::FormDestroy()
     Session.DisplayStale = nullptr;
     Session.Connected = nullptr;
     Session.Disconnected = nullptr;
+    Session.LogReply = nullptr;
+    Session.LogRecord = nullptr;
+    Session.SettingsReply = nullptr;
     // The pages (the Test page holds the session) go before the session,
     // which as a member would otherwise be destroyed first.
     PgCMain->disconnect(this);
@@ -372,6 +394,37 @@ void TFrmMain::WireSession()
     };
     Session.Connected = [this] { ConnectedLook(); };
     Session.Disconnected = [this] { DisconnectedLook(); };
+    Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
+        Logging->TakeReply(weight, unit, status);
+    };
+    Session.LogRecord = [this](quint8 statusByte, qint32 statusWord, qint32 weight) {
+        Logging->TakeRecord(statusByte, statusWord, weight);
+    };
+}
+
+void TFrmMain::WireTransfer()
+{
+    // Takes over the session's settings-reply hook.
+    Transfer = std::make_unique<TSettingsTransfer>(Session, EditModel, InstrumentModel, this, &SettingsSent);
+    Transfer->BlankMainDisplay = [this] {
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    };
+    Transfer->SetupChartAxes = [this] { Logging->SetupAxes(LogDialog->Choices(), EditModel); };
+    Transfer->ShowSettingsPages = [this] {
+        PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), true);
+        PgCMain->setTabVisible(PgCMain->indexOf(TSCal), true);
+    };
+    Transfer->SettingsAvailable = [this] { return PgCMain->isTabVisible(PgCMain->indexOf(TSCal)); };
+    Transfer->TakeSettingsPages = [this] {
+        if (SettingsShown && PageWork.TakeSettingsPages)
+            PageWork.TakeSettingsPages();
+    };
+    Transfer->FillSettingsPages = [this] {
+        if (PageWork.FillSettingsPages)
+            PageWork.FillSettingsPages();
+    };
+    Transfer->RefreshStatusBar = [this] { UpdateIdentity(); };
 }
 
 // ------------------------------------------------------------- status bar
@@ -580,8 +633,17 @@ void TFrmMain::Open1Click() {}
 void TFrmMain::Save1Click() {}
 void TFrmMain::Print1Click() {}
 void TFrmMain::ChartSetupClick() {}
-void TFrmMain::ReadSettings1Click() {}
-void TFrmMain::WriteSettings1Click() {}
+void TFrmMain::ReadSettings1Click()
+{
+    Transfer->ReadSettings1Click();
+    UpdateIdentity();
+}
+
+void TFrmMain::WriteSettings1Click()
+{
+    Transfer->WriteSettings1Click();
+    UpdateIdentity();
+}
 
 // ------------------------------------------------- live display and keys
 

@@ -26,6 +26,10 @@ class TOwnerDrawnPanel;
 class TT7400LED;
 class TTestPage;
 class TdatViewer;
+class TSettingsTransfer;
+class TLoggingSession;
+class TFrmLogDialog;
+class TLogPage;
 class TfrmAbout;
 
 class TFrmMain : public QMainWindow {
@@ -55,6 +59,12 @@ public:
     bool SettingsSent = false;  // EditModel is known to equal the instrument
     bool SettingsShown = false;
     bool SetpointShown = false;
+    // Reading and writing the instrument's settings; keeps SettingsSent
+    // above. Declared after the session and models it uses.
+    std::unique_ptr<TSettingsTransfer> Transfer;
+    // The logging session and its dialog, shown on the Log page.
+    std::unique_ptr<TLoggingSession> Logging;
+    std::unique_ptr<TFrmLogDialog> LogDialog;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -108,6 +118,7 @@ public:
     TT7400LED *LCDCal = nullptr;
     QListWidget *LBxLCal = nullptr;
     QWidget *TSLog = nullptr;
+    TLogPage *LogPage = nullptr;
     QWidget *TSTest = nullptr;
     TTestPage *TestPage = nullptr;
 
@@ -182,6 +193,8 @@ private:
     void BuildSettingsPage();
     void BuildCalibrationPage();
     void BuildTestPage();
+    void BuildLogPage();
+    void WireTransfer();
     void BuildStatusBar();
     void FormCreate();
     void FormDestroy();

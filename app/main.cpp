@@ -19,10 +19,10 @@ int main(int argc, char *argv[])
     // and does not use it.
     TFrmMain FrmMain;
 
-    // The long-lived dialogs, in this order: TFrmLogDialog (logging),
-    // TFrmTraffic (settings transfer), TfrmAbout, TFrmAbsCal (mV/V
-    // calibration), TFrmChartSetup and TFrmPasscode. Those of subsystems
-    // still to come are made here as they join.
+    // The long-lived dialogs. The window makes the logging dialog and the
+    // settings transfer's dialogs (TFrmTraffic, TFrmPasscode) with the
+    // objects that drive them; the About box is made here. TFrmAbsCal (mV/V
+    // calibration) and TFrmChartSetup join here with their subsystems.
     TfrmAbout frmAbout;
     FrmMain.frmAbout = &frmAbout;
 

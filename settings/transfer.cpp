@@ -61,8 +61,8 @@ private:
 };
 
 TSettingsTransfer::TSettingsTransfer(TSession &session, Tdata7410 &editModel, Tdata7410 &instrumentModel,
-                                     QWidget *dialogParent)
-    : Session(session), EditModel(editModel), InstrumentModel(instrumentModel),
+                                     QWidget *dialogParent, bool *settingsSent)
+    : SettingsSent(settingsSent ? *settingsSent : OwnSettingsSent), Session(session), EditModel(editModel), InstrumentModel(instrumentModel),
       TrafficDialog(std::make_unique<TFrmTraffic>(dialogParent)),
       PasscodeDialog(std::make_unique<TFrmPasscode>(dialogParent))
 {

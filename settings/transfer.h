@@ -24,8 +24,10 @@ class TSettingsTransfer {
 public:
     enum class TPreRead { Remaining, NothingLeft, Failed };
 
+    // settingsSent: the flag to keep SettingsSent in (the main window's own);
+    // when null, this object keeps its own.
     TSettingsTransfer(TSession &session, Tdata7410 &editModel, Tdata7410 &instrumentModel,
-                      QWidget *dialogParent = nullptr);
+                      QWidget *dialogParent = nullptr, bool *settingsSent = nullptr);
     ~TSettingsTransfer();
     TSettingsTransfer(const TSettingsTransfer &) = delete;
     TSettingsTransfer &operator=(const TSettingsTransfer &) = delete;
@@ -71,7 +73,11 @@ public:
     // EditModel is known to match the instrument. The window clears it when
     // a file is loaded, the Settings page is left with changes, or a
     // calibration step changes the instrument.
-    bool SettingsSent = false;
+private:
+    bool OwnSettingsSent = false;
+
+public:
+    bool &SettingsSent;
 
     TFrmTraffic &Traffic() { return *TrafficDialog; }
     TFrmPasscode &Passcode() { return *PasscodeDialog; }

@@ -5,6 +5,9 @@
 #include "app/prompts.h"
 #include "display/fontreading.h"
 #include "link/dmviewer.h"
+#include "logging/logdialog.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "terminal/testpage.h"
@@ -82,6 +85,71 @@ private slots:
         QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
         QVERIFY(!w.ReadSettings1->isEnabled());
         QCOMPARE(script.Messages(), QStringList{TIOIfaceSim::PortLostMessage()});
+    }
+
+    void readAndWriteSettingsThroughTheInstrumentMenu()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument{TSimConfig()};
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        auto runTransferDialog = [](QDialog &dialog) { return dialog.exec(); };
+
+        // Nothing has been read yet: a write has nothing to go by.
+        QVERIFY(!w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSCal)));
+        script.DialogAnswers.push_back(runTransferDialog);
+        w.ReadSettings1->trigger();
+        QVERIFY(script.Messages().isEmpty());
+        QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSSettings)));
+        QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSCal)));
+        QVERIFY(w.SettingsSent);
+        QVERIFY(w.EditModel == w.InstrumentModel);
+        QVERIFY(w.PanelText(2).startsWith(QStringLiteral("Unit 0  SN: ")));
+
+        // A changed setting goes to the instrument and comes back on the next read.
+        w.EditModel.PrintFormat = QStringLiteral("GROSS");
+        w.SettingsSent = false;
+        for (int i = 0; i < 3; ++i) // build read-back, write
+            script.DialogAnswers.push_back(runTransferDialog);
+        w.WriteSettings1->trigger();
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QVERIFY(w.SettingsSent);
+        QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
+        w.EditModel = Tdata7410();
+        script.DialogAnswers.clear();
+        script.DialogAnswers.push_back(runTransferDialog);
+        w.ReadSettings1->trigger();
+        QCOMPARE(w.EditModel.PrintFormat, QStringLiteral("GROSS"));
+    }
+
+    void pollAndLogTheSimulatedWeightOnTheLogPage()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Load = 1250;
+        TSimInstrument instrument(config);
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        QCOMPARE(w.Session.Activity, quint8(actLog));
+        // "Auto": the instrument streams; "10 Hz": the timer polls.
+        for (const int rate : {0, 1}) {
+            script.DialogAnswers.push_back([rate](QDialog &dialog) {
+                auto &logDialog = static_cast<TFrmLogDialog &>(dialog);
+                TLogChoices choices = logDialog.Choices();
+                choices.Rate = rate;
+                logDialog.SetChoices(choices);
+                return int(QDialog::Accepted);
+            });
+            w.LogPage->BtnStart->click();
+            QCOMPARE(w.Session.LoggingState, rate == 0 ? 2 : 1);
+            QTRY_VERIFY_WITH_TIMEOUT(w.Logging->Traces[TLoggingSession::FirstUnitTrace].Data->size() >= 3, 3000);
+            w.LogPage->BtnStop->click();
+            QCOMPARE(w.Session.LoggingState, 0);
+        }
+        QVERIFY(script.Messages().isEmpty());
     }
 
     void liveWeightAndTheTareKeyAgainstTheSimulatedInstrument()
