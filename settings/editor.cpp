@@ -1,0 +1,333 @@
+// Copying the edited settings model into the settings pages and back.
+#include "settings/editor.h"
+
+#include "app/prompts.h"
+#include "settings/editorcal.h"
+#include "settings/editorentry.h"
+#include "settings/editortabs.h"
+#include "settings/enumtexts.h"
+#include "settings/tools.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <cmath>
+
+namespace {
+
+// An index the list has no entry for shows no selection.
+void Select(QComboBox *combo, qint32 index)
+{
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+// A combo box without a selection keeps the model's value: it shows a value
+// the lists have no text for (weighing mode 3, a remote function from a newer
+// instrument), and writing -1 back would only be refused by the instrument.
+void Take(const QComboBox *combo, qint32 &field)
+{
+    if (combo->currentIndex() >= 0)
+        field = combo->currentIndex();
+}
+
+QString DirectText(qint32 value)
+{
+    return QString::number(value / 10000.0, 'f', 4);
+}
+
+} // namespace
+
+TSettingsEditor::TSettingsEditor(Tdata7410 &EditModel, QWidget *parent) : QWidget(parent), Model(EditModel)
+{
+    setObjectName(QStringLiteral("SettingsEditor"));
+    BuildPages();
+}
+
+TSettingsEditor::~TSettingsEditor()
+{
+    // The window adopts the calibration fields onto its page; until then
+    // they are ours.
+    if (CalFields && !CalFields->parent())
+        delete CalFields;
+}
+
+void TSettingsEditor::FillSettingsPages()
+{
+    if (Filling)
+        return;
+    Filling = true;
+    if (StatusRefresh)
+        StatusRefresh();
+    FillBuildPage();
+    Select(CBxMode, Model.OperatingMode);
+    Select(CBxAvSetting, Model.Average);
+    Select(CBxJitter, Model.AntiJitter);
+    Select(CBxMotion, Model.Motion);
+    Select(CBxZTrac, Model.ZeroTracking);
+    Select(CBxZRange, Model.ZeroRange);
+    Select(CBxAZero, Model.AutoZero);
+    EdtZband->setText(FormatCounts(Model.ZeroBand, Model.DecimalPoint));
+    QComboBox *const front[] = {CBxZBut, CBxTbut, CBxGbut, CBxPbut};
+    QComboBox *const remote[] = {CBxRem1, CBxRem2, CBxRem3, CBxRem4};
+    for (int k = 0; k < 4; ++k) {
+        Select(front[k], Model.FrontKeys[k]);
+        Select(remote[k], Model.RemoteKeys[k]);
+    }
+    FillSerialPage();
+    FillCalFields();
+    CBxUnitsChange();
+    // A read or a file load while the Setpoint page is open must not leave
+    // the old setpoint on screen, to be taken back over the new one.
+    if (SetpointShown)
+        FillSetpoint(ShownSetpoint);
+    UpdateCalWeightVisibility();
+    SettingsShown = true;
+    Filling = false;
+}
+
+void TSettingsEditor::FillBuildPage()
+{
+    Select(CBxDP, Model.DecimalPoint);
+    Select(CBxWeighMode, Model.WeighMode);
+    Select(CBxUnits, Model.Units);
+    CkBHiRes->setChecked(Model.HighRes);
+    EdtFS1->setText(FormatCounts(Model.FullScale1, Model.DecimalPoint));
+    EdtFs2->setText(FormatCounts(Model.FullScale2, Model.DecimalPoint));
+    Select(CBxRes1, Model.Resolution1);
+    Select(CBxRes2, Model.Resolution2);
+    edtAddTare->setText(FormatCounts(Model.AddTareLimit, Model.DecimalPoint));
+    // A frequency without an entry of its own shows the last one, 12.5 Hz.
+    cbxFilter->setCurrentIndex(cbxFilter->count() - 1);
+    const int filter = cbxFilter->findText(QString::number(Model.SynchFilter), Qt::MatchExactly);
+    if (filter >= 0)
+        cbxFilter->setCurrentIndex(filter);
+}
+
+void TSettingsEditor::FillSerialPage()
+{
+    EdtID->setText(Model.SerialID);
+    Select(CbxSerMode, Model.Serial2Mode);
+    Select(CBxPMode, Model.PrintMode);
+    EDtRows->setText(QString::number(Model.PrintRows));
+    EdtCols->setText(QString::number(Model.PrintColumns));
+    MemoHeader->clear();
+    QStringList lines(Model.HeaderLines.begin(), Model.HeaderLines.end());
+    MemoHeader->setPlainText(lines.join(QLatin1Char('\n')));
+    EdtPFmt->setText(Model.PrintFormat);
+    Select(CBxAType, Model.AutoType);
+    Select(CBxASrc, Model.AutoSource);
+    EdtAFmt->setText(Model.AutoFormat);
+}
+
+void TSettingsEditor::FillCalFields()
+{
+    CalFields->edtCalDirectZero->setText(DirectText(Model.DirectZero));
+    CalFields->edtCalDirectSpan->setText(DirectText(Model.DirectSpan));
+    FillLinearisation();
+    CalFields->EdtCalWeight->setText(FormatCounts(Model.CalWeight, Model.DecimalPoint));
+}
+
+void TSettingsEditor::FillLinearisation()
+{
+    for (int point = 0; point < 5; ++point) {
+        QString line = QString::asprintf("%d:", point + 1);
+        if (Model.LinPercent[point] != 0)
+            line = QString::asprintf("%d: %4d%%   ", point + 1, int(Model.LinPercent[point])) +
+                   FormatCounts(Model.LinWeight[point], Model.DecimalPoint + 1);
+        CalFields->LBxLCal->item(point)->setText(line);
+    }
+}
+
+void TSettingsEditor::TakeSettingsPages()
+{
+    if (!SettingsShown)
+        return;
+    TakeBuildPage();
+    Take(CBxMode, Model.OperatingMode);
+    Take(CBxAvSetting, Model.Average);
+    Take(CBxJitter, Model.AntiJitter);
+    Take(CBxMotion, Model.Motion);
+    Take(CBxZTrac, Model.ZeroTracking);
+    Take(CBxZRange, Model.ZeroRange);
+    Take(CBxAZero, Model.AutoZero);
+    Model.ZeroBand = ParseCounts(EdtZband->text());
+    const QComboBox *front[] = {CBxZBut, CBxTbut, CBxGbut, CBxPbut};
+    const QComboBox *remote[] = {CBxRem1, CBxRem2, CBxRem3, CBxRem4};
+    for (int k = 0; k < 4; ++k) {
+        Take(front[k], Model.FrontKeys[k]);
+        Take(remote[k], Model.RemoteKeys[k]);
+    }
+    TakeSerialPage();
+    // A write or save started from the Setpoint page (menu, toolbar) does not
+    // move the focus off the page, so its setpoint is taken here too.
+    if (SetpointShown && PgCSettings->currentWidget() == TSSetpoint)
+        TakeSetpoint(ShownSetpoint);
+    UpdateCalWeightVisibility();
+    if (StatusRefresh)
+        StatusRefresh();
+}
+
+void TSettingsEditor::TakeBuildPage()
+{
+    Take(CBxDP, Model.DecimalPoint);
+    Take(CBxWeighMode, Model.WeighMode);
+    Take(CBxUnits, Model.Units);
+    Model.HighRes = CkBHiRes->isChecked();
+    Model.AddTareLimit = ParseCounts(edtAddTare->text());
+    TakeDirect(CalFields->edtCalDirectZero, QStringLiteral("Direct Zero"), Model.DirectZero);
+    TakeDirect(CalFields->edtCalDirectSpan, QStringLiteral("Direct Span"), Model.DirectSpan);
+    Model.FullScale1 = ParseCounts(EdtFS1->text());
+    Model.FullScale2 = ParseCounts(EdtFs2->text());
+    Take(CBxRes1, Model.Resolution1);
+    Take(CBxRes2, Model.Resolution2);
+    const int filter = cbxFilter->currentIndex();
+    if (filter >= 0 && filter < SynchFilterValues().size())
+        Model.SynchFilter = SynchFilterValues()[filter];
+}
+
+void TSettingsEditor::TakeSerialPage()
+{
+    TakeText(EdtID, QStringLiteral("Serial ID"), Model.SerialID);
+    Take(CbxSerMode, Model.Serial2Mode);
+    Take(CBxPMode, Model.PrintMode);
+    TakeWholeNumber(EDtRows, 5, Model.PrintRows);
+    TakeWholeNumber(EdtCols, 6, Model.PrintColumns);
+    TakeHeader();
+    TakeText(EdtPFmt, QStringLiteral("Custom Print Format"), Model.PrintFormat);
+    Take(CBxAType, Model.AutoType);
+    Take(CBxASrc, Model.AutoSource);
+    TakeText(EdtAFmt, QStringLiteral("Custom Auto Format"), Model.AutoFormat);
+}
+
+// mV/V with up to four decimals; a text that is no number or lies outside
+// what the instrument reports (-3.2 to 3.2) keeps the stored value.
+bool TSettingsEditor::TakeDirect(QLineEdit *edit, const QString &name, qint32 &field)
+{
+    bool ok = false;
+    const double value = edit->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        Prompts().Message(QStringLiteral("%1: \"%2\" is not a number").arg(name, edit->text()),
+                          TPrompts::Kind::Error);
+        edit->setText(DirectText(field));
+        return false;
+    }
+    const double scaled = std::nearbyint(value * 10000.0);   // ties to even
+    if (scaled < -32000 || scaled > 32000) {
+        Prompts().Message(QStringLiteral("Out of Range: (%1 to %2)").arg(DirectText(-32000), DirectText(32000)),
+                          TPrompts::Kind::Error);
+        edit->setText(DirectText(field));
+        return false;
+    }
+    field = qint32(scaled);
+    return true;
+}
+
+// Rows and columns: a whole number within the instrument's range, or the
+// stored value stays (an empty or garbled entry would be refused on writing).
+bool TSettingsEditor::TakeWholeNumber(QLineEdit *edit, int tag, qint32 &field)
+{
+    bool ok = false;
+    const int value = edit->text().trimmed().toInt(&ok);
+    const TEntryLimit limit = *EntryLimits(tag);
+    if (!ok || value < limit.Minimum || value > limit.Maximum) {
+        Prompts().Message(OutOfRangeText(limit, 0), TPrompts::Kind::Error);
+        edit->setText(QString::number(field));
+        return false;
+    }
+    field = value;
+    return true;
+}
+
+static QString UnsafeTextMessage(const QString &name)
+{
+    return QStringLiteral("%1: a text may not hold \", ; or control characters, nor characters outside "
+                          "Latin-1. The setting keeps its value.")
+        .arg(name);
+}
+
+bool TSettingsEditor::TakeText(QLineEdit *edit, const QString &name, QString &field)
+{
+    if (!Tdata7410::IsSafeSettingText(edit->text())) {
+        Prompts().Message(UnsafeTextMessage(name), TPrompts::Kind::Error);
+        edit->setText(field);
+        return false;
+    }
+    field = edit->text();
+    return true;
+}
+
+void TSettingsEditor::TakeHeader()
+{
+    const QStringList lines = MemoHeader->toPlainText().split(QLatin1Char('\n'));
+    bool refused = false;
+    for (int i = 0; i < HeaderMaxLines; ++i) {
+        const QString line = i < lines.size() ? lines[i] : QString();
+        if (Tdata7410::IsSafeSettingText(line) && line.size() <= HeaderMaxColumns)
+            Model.HeaderLines[i] = line;
+        else
+            refused = true;
+    }
+    if (refused) {
+        Prompts().Message(UnsafeTextMessage(QStringLiteral("Header")) + QLatin1Char(' ') + HeaderLimitText(),
+                          TPrompts::Kind::Error);
+        const bool wasFilling = Filling;
+        Filling = true;
+        QStringList stored(Model.HeaderLines.begin(), Model.HeaderLines.end());
+        MemoHeader->setPlainText(stored.join(QLatin1Char('\n')));
+        Filling = wasFilling;
+    }
+}
+
+void TSettingsEditor::FillSetpoint(int n)
+{
+    if (n < 0 || n > 3)
+        return;
+    const TSetpoint &setpoint = Model.Setpoints[n];
+    Select(CBxSetpType, setpoint.Type);
+    Select(CBxSetpSrc, setpoint.Source);
+    Select(CBxSetpDirn, setpoint.Direction);
+    Select(CBxSetpLogic, setpoint.Logic);
+    Select(CbxSetpLock, setpoint.Lock);
+    Select(CBxSetpAlarm, setpoint.Alarm);
+    EdtFlight->setText(FormatCounts(setpoint.InFlight, Model.DecimalPoint));
+    EdtTol->setText(FormatCounts(setpoint.Tolerance, Model.DecimalPoint));
+    EdtTarget->setText(FormatCounts(setpoint.Target, Model.DecimalPoint));
+    const QString units = EnumText(UnitsTexts(), Model.Units);
+    LblFlightUnits->setText(units);
+    LblTolUnits->setText(units);
+    LblTargetUnits->setText(units);
+    ShownSetpoint = n;
+    SetpointShown = true;
+    CtrlSetpoint->update();
+}
+
+void TSettingsEditor::TakeSetpoint(int n)
+{
+    if (n < 0 || n > 3)
+        return;
+    TSetpoint &setpoint = Model.Setpoints[n];
+    Take(CBxSetpType, setpoint.Type);
+    Take(CBxSetpSrc, setpoint.Source);
+    Take(CBxSetpDirn, setpoint.Direction);
+    Take(CBxSetpLogic, setpoint.Logic);
+    Take(CbxSetpLock, setpoint.Lock);
+    Take(CBxSetpAlarm, setpoint.Alarm);
+    setpoint.InFlight = ParseCounts(EdtFlight->text());
+    setpoint.Tolerance = ParseCounts(EdtTol->text());
+    setpoint.Target = ParseCounts(EdtTarget->text());
+    CtrlSetpoint->update();
+}
+
+void TSettingsEditor::UpdateCalWeightVisibility()
+{
+    const bool visible = Model.WeighMode != 3;
+    CalFields->LblCalWeight->setVisible(visible);
+    CalFields->lblCalWeightUnits->setVisible(visible);
+    CalFields->EdtCalWeight->setVisible(visible);
+    CalFields->GBxLin->setVisible(visible);
+}

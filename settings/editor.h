@@ -1,0 +1,172 @@
+#pragma once
+// The settings editor: the inner page control PgCSettings with the pages
+// Build, Option, Special, Serial and Setpoint, on which the operator sees and
+// changes the edited settings model, plus the few settings shown on the
+// Calibration page (CalFields, for the main window to place there).
+//
+// For the main window:
+//   TSettingsEditor(EditModel, parent)  the model is the window's EditModel
+//                                        and must outlive the editor.
+//   FillSettingsPages()   model -> every control except the Setpoint page's
+//                         (and the shown setpoint, once the page was opened).
+//   TakeSettingsPages()   controls -> model; does nothing before the first
+//                         fill. Also takes the shown setpoint while the
+//                         Setpoint page is current, so a write started from
+//                         that page sends what is on screen.
+//   FillSetpoint(n), TakeSetpoint(n)  one setpoint, n = 0 to 3.
+//   UpdateCalWeightVisibility()       span weight and linearisation shown
+//                                     unless the weighing mode is 3.
+//   SettingsShown, SetpointShown      set by the first fill of each.
+//   StatusRefresh                     called where the status bar should be
+//                                     refreshed (fill and take).
+//   CalFields                         owned by the editor until the window
+//                                     gives it a parent (its Calibration page).
+//
+// Typed texts that the instrument's line could not carry (a double quote, ";",
+// a control character, or a character outside Latin-1) are refused with a
+// message when taken: the setting keeps its value and the control shows it
+// again. Combo boxes that show no selection (a value the lists have no text
+// for) leave the model's value as it was.
+
+#include "settings/database.h"
+
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTabWidget;
+class TCalSettingsFields;
+class TSetpointTabBar;
+
+class TSettingsEditor : public QWidget {
+public:
+    explicit TSettingsEditor(Tdata7410 &EditModel, QWidget *parent = nullptr);
+    ~TSettingsEditor() override;
+
+    void FillSettingsPages();
+    void TakeSettingsPages();
+    void FillSetpoint(int n);
+    void TakeSetpoint(int n);
+    void UpdateCalWeightVisibility();
+
+    // Exit check of a count edit: fixes the decimals and warns when the value
+    // lies outside its Tag's range (the focus goes back to the edit).
+    void EdtFS1Exit(QLineEdit *edit);
+
+    bool SettingsShown = false;
+    bool SetpointShown = false;
+    std::function<void()> StatusRefresh;
+
+    QTabWidget *PgCSettings = nullptr;
+    QWidget *TSBuild = nullptr;
+    QWidget *TSOption = nullptr;
+    QWidget *TSSpecial = nullptr;
+    QWidget *TSSerial = nullptr;
+    QWidget *TSSetpoint = nullptr;
+    TCalSettingsFields *CalFields = nullptr;
+
+    // Build
+    QComboBox *CBxDP = nullptr;
+    QComboBox *CBxWeighMode = nullptr;
+    QComboBox *CBxUnits = nullptr;
+    QCheckBox *CkBHiRes = nullptr;
+    QLineEdit *EdtFS1 = nullptr;
+    QLabel *lblFS1Units = nullptr;
+    QLineEdit *EdtFs2 = nullptr;
+    QLabel *LblFS2Units = nullptr;
+    QComboBox *CBxRes1 = nullptr;
+    QComboBox *CBxRes2 = nullptr;
+    QLineEdit *edtAddTare = nullptr;
+    QComboBox *cbxFilter = nullptr;
+    // Option
+    QComboBox *CBxMode = nullptr;
+    QComboBox *CBxAvSetting = nullptr;
+    QComboBox *CBxJitter = nullptr;
+    QComboBox *CBxMotion = nullptr;
+    QComboBox *CBxZTrac = nullptr;
+    QComboBox *CBxZRange = nullptr;
+    QComboBox *CBxAZero = nullptr;
+    QLineEdit *EdtZband = nullptr;
+    QLabel *lblZbandUnits = nullptr;
+    // Special
+    QComboBox *CBxZBut = nullptr;
+    QComboBox *CBxTbut = nullptr;
+    QComboBox *CBxGbut = nullptr;
+    QComboBox *CBxPbut = nullptr;
+    QComboBox *CBxRem1 = nullptr;
+    QComboBox *CBxRem2 = nullptr;
+    QComboBox *CBxRem3 = nullptr;
+    QComboBox *CBxRem4 = nullptr;
+    // Serial
+    QLineEdit *EdtID = nullptr;
+    QComboBox *CbxSerMode = nullptr;
+    QComboBox *CBxPMode = nullptr;
+    QLineEdit *EDtRows = nullptr;
+    QLineEdit *EdtCols = nullptr;
+    QPlainTextEdit *MemoHeader = nullptr;
+    QLineEdit *EdtPFmt = nullptr;
+    QComboBox *CBxAType = nullptr;
+    QComboBox *CBxASrc = nullptr;
+    QLineEdit *EdtAFmt = nullptr;
+    // Setpoint
+    TSetpointTabBar *CtrlSetpoint = nullptr;
+    QComboBox *CBxSetpType = nullptr;
+    QComboBox *CBxSetpSrc = nullptr;
+    QComboBox *CBxSetpDirn = nullptr;
+    QComboBox *CBxSetpLogic = nullptr;
+    QComboBox *CbxSetpLock = nullptr;
+    QComboBox *CBxSetpAlarm = nullptr;
+    QLineEdit *EdtFlight = nullptr;
+    QLabel *LblFlightUnits = nullptr;
+    QLineEdit *EdtTol = nullptr;
+    QLabel *LblTolUnits = nullptr;
+    QLineEdit *EdtTarget = nullptr;
+    QLabel *LblTargetUnits = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Page building (editorpages.cpp).
+    void BuildPages();
+    void BuildBuildPage();
+    void BuildOptionPage();
+    void BuildSpecialPage();
+    void BuildSerialPage();
+    void BuildSetpointPage();
+    QLineEdit *NewCountEdit(QWidget *page, const char *name, int tag, int maxLength);
+
+    // Typing (editortyping.cpp).
+    bool NumberKeyPress(QLineEdit *edit, QKeyEvent *event, bool countEdit);
+    bool MemoHeaderKeyPress(QKeyEvent *event);
+    void MemoHeaderChange();
+    void CBxDPChange();
+    void CBxUnitsChange();
+    void PgCSettingsChange(int index);
+    void CtrlSetpointChange(int index);
+    int SelectedDecimals() const;
+    QString UnitText() const;
+
+    // Model <-> controls (editor.cpp).
+    void FillBuildPage();
+    void FillSerialPage();
+    void FillCalFields();
+    void FillLinearisation();
+    void TakeBuildPage();
+    void TakeSerialPage();
+    bool TakeDirect(QLineEdit *edit, const QString &name, qint32 &field);
+    bool TakeWholeNumber(QLineEdit *edit, int tag, qint32 &field);
+    bool TakeText(QLineEdit *edit, const QString &name, QString &field);
+    void TakeHeader();
+
+    Tdata7410 &Model;
+    bool Filling = false;
+    bool Checking = false;     // an exit check's message is up
+    bool HeaderTrimming = false;
+    int ShownSetpoint = 0;     // the tab whose setpoint the controls hold
+    int ShownPage = 0;
+};

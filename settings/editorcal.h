@@ -1,0 +1,28 @@
+#pragma once
+// The settings shown on the Calibration page: the direct mV/V values, the
+// span calibration weight and the linearisation list. The settings editor
+// fills them with the other pages; the main window places this widget on
+// its Calibration page (objectName "CalSettings").
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+class TCalSettingsFields : public QWidget {
+public:
+    explicit TCalSettingsFields(QWidget *parent = nullptr);
+
+    QLabel *LblCalDirectZero = nullptr;
+    QLineEdit *edtCalDirectZero = nullptr;   // mV/V, 4 decimals
+    QLabel *LblCalDirectSpan = nullptr;
+    QLineEdit *edtCalDirectSpan = nullptr;
+    QLabel *LblCalWeight = nullptr;
+    QLineEdit *EdtCalWeight = nullptr;       // Tag 12; counts
+    QLabel *lblCalWeightUnits = nullptr;
+    QGroupBox *GBxLin = nullptr;             // linearisation
+    QListWidget *LBxLCal = nullptr;          // five lines, one per point
+    QLabel *LblLCalWeightUnits = nullptr;
+};
