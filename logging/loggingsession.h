@@ -29,6 +29,13 @@ struct TLogChoices {
     std::array<int, LogChannels::ChannelCount> Channels{};
 };
 
+// The ranges of both axes, kept from before the first zoom so undoing it
+// returns to them.
+struct TAxisRanges {
+    double TimeMin = 0, TimeMax = 100;
+    double WeightMin = -10, WeightMax = 10;
+};
+
 // One chart trace: its points, the unit address it takes (unit traces) and
 // its title.
 struct TLogTrace {
@@ -76,6 +83,7 @@ public:
     int WeightDivisor = 1;
     bool ManualView = false;
     bool Zoomed = false;              // the chart's zoomed state
+    TAxisRanges BeforeZoom;           // valid while Zoomed
     QDateTime StartTime;
     double LastSampleTime = -1;
     double ScrollStep = 50;

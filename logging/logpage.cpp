@@ -1,13 +1,19 @@
 #include "logging/logpage.h"
 
+#include "logging/chartcursors.h"
+#include "logging/chartsetup.h"
+#include "logging/chartview.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
+#include "settings/database.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 #include <qcustomplot.h>
 
 TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel, QWidget *parent)
@@ -31,6 +37,12 @@ TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7
     connect(&Logging, &TLoggingSession::ChannelLabelsChanged, this, &TLogPage::UpdateChannelLabels);
     connect(&Logging, &TLoggingSession::FocusChart, this, [this] { Chart->setFocus(); });
     RebuildUnitGraphs();
+    ChartSetupDialog = new TFrmChartSetup(Logging, this);
+}
+
+TLogPage::~TLogPage()
+{
+    delete Cursors;
 }
 
 void TLogPage::BuildChart()
@@ -67,7 +79,19 @@ void TLogPage::BuildChart()
     legendRow->setMargins(QMargins(5, 0, 5, 5));
     Chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
     Chart->plotLayout()->setRowStretchFactor(1, 0.001);
+    // The rectangle is ours to interpret: its direction decides between
+    // zoom and undo, which the control's own zoom mode cannot tell.
+    Chart->setSelectionRectMode(QCP::srmCustom);
+    connect(Chart->selectionRect(), &QCPSelectionRect::accepted, this, &TLogPage::ChartRectDragged);
     connect(Chart, &QCustomPlot::mousePress, this, &TLogPage::ChartMouseDown);
+    connect(Chart, &QCustomPlot::mouseMove, this, &TLogPage::ChartMouseMove);
+    connect(Chart, &QCustomPlot::mouseRelease, this, &TLogPage::ChartMouseUp);
+    Cursors = new TChartCursors(*Chart);
+    // ChartAfterDraw: a full repaint has wiped the cross-hairs.
+    connect(Chart, &QCustomPlot::beforeReplot, this, [this] {
+        if (!Cursors->Drawing())
+            Cursors->Forget();
+    });
 }
 
 QWidget *TLogPage::BuildBottomPanel()
@@ -153,7 +177,11 @@ void TLogPage::ApplyAxes()
 {
     Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
     auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
-    ticker->setTickStep(Logging.TimeStep);
+    // A step far below the span (a view set by hand over hours of samples)
+    // would ask for a label per second; the span's own step is used then.
+    const double span = Logging.TimeMax - Logging.TimeMin;
+    const bool tooFine = !(Logging.TimeStep > 0) || span / Logging.TimeStep > 200;
+    ticker->setTickStep(tooFine ? LogChannels::NiceStep(span) : Logging.TimeStep);
     ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
     Chart->xAxis->setTicker(ticker);
     Chart->yAxis->setRange(Logging.WeightMin, Logging.WeightMax);
@@ -196,8 +224,104 @@ void TLogPage::RedrawNow()
 
 void TLogPage::ChartMouseDown(QMouseEvent *event)
 {
+    const bool right = event->button() == Qt::RightButton;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
     // A right press marks the view as the user's: the time axis stops
     // following new samples until the zoom is undone.
-    if (event->button() == Qt::RightButton)
+    if (right) {
         Logging.ManualView = true;
+        DragFrom = event->pos();
+        Chart->setSelectionRectMode(QCP::srmNone);
+    }
+    if (!(shift && right))
+        Cursors->Erase(0);
+    Cursors->Erase(1);
+    const QPoint pos = event->pos();
+    if (shift && (right || event->button() == Qt::LeftButton) && Chart->axisRect()->rect().contains(pos)) {
+        const double time = Chart->xAxis->pixelToCoord(pos.x());
+        const double weight = Chart->yAxis->pixelToCoord(pos.y());
+        Cursors->Draw(right ? 1 : 0, pos, time, weight);
+    }
+    LblCsrPos->setText(Cursors->Readout(Logging.UnitsText));
+}
+
+void TLogPage::ChartMouseMove(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::RightButton))
+        return;
+    const QRect plot = Chart->axisRect()->rect();
+    if (plot.width() <= 0 || plot.height() <= 0)
+        return;
+    const QPoint delta = event->pos() - DragFrom;
+    DragFrom = event->pos();
+    ChartView::ScrollTime(Logging, -delta.x() * (Logging.TimeMax - Logging.TimeMin) / plot.width());
+    ChartView::ScrollWeight(Logging, delta.y() * (Logging.WeightMax - Logging.WeightMin) / plot.height());
+    // The drag follows the mouse at once; the chart coalesces the repaints.
+    AxesPending = true;
+    RedrawPending = true;
+    Redraw();
+}
+
+void TLogPage::ChartMouseUp(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton)
+        Chart->setSelectionRectMode(QCP::srmCustom);
+}
+
+void TLogPage::ChartRectDragged(const QRect &rect, QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The rectangle runs from where the drag began to where it ended.
+    const QPoint from = rect.topLeft();
+    const QPoint to = rect.bottomRight();
+    const int dx = to.x() - from.x();
+    const int dy = to.y() - from.y();
+    if (dx > ZoomDragPixels && dy > ZoomDragPixels) {
+        ChartView::ZoomTo(Logging, Chart->xAxis->pixelToCoord(from.x()), Chart->xAxis->pixelToCoord(to.x()),
+                          Chart->yAxis->pixelToCoord(to.y()), Chart->yAxis->pixelToCoord(from.y()));
+        ChartZoom();
+    } else if (std::abs(dx) > ZoomDragPixels && std::abs(dy) > ZoomDragPixels) {
+        ChartUndoZoom();
+    }
+}
+
+void TLogPage::ChartZoom()
+{
+    // The zoom has already run the axis set-up tail; draw it now.
+    RedrawNow();
+}
+
+void TLogPage::ChartUndoZoom()
+{
+    ChartView::UndoZoom(Logging);
+    RedrawNow();
+}
+
+bool TLogPage::FormKeyDown(QKeyEvent *event)
+{
+    if (!isVisible())
+        return false;
+    using ChartView::TKey;
+    TKey key;
+    switch (event->key()) {
+    case Qt::Key_PageUp: key = TKey::PageUp; break;
+    case Qt::Key_PageDown: key = TKey::PageDown; break;
+    case Qt::Key_Home: key = TKey::Home; break;
+    case Qt::Key_Left: key = TKey::Left; break;
+    case Qt::Key_Right: key = TKey::Right; break;
+    case Qt::Key_Up: key = TKey::Up; break;
+    case Qt::Key_Down: key = TKey::Down; break;
+    default: return false;
+    }
+    ChartView::KeyDown(Logging, key, event->modifiers() & Qt::ShiftModifier);
+    if (key == TKey::PageUp || key == TKey::PageDown)
+        ChartZoom();
+    return true;
+}
+
+void TLogPage::ChartSetupClick()
+{
+    ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, EditModel.DecimalPoint);
+    Chart->setFocus();
 }

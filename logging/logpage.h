@@ -17,6 +17,14 @@
 //     focuses the chart); leaving the page does not stop a session.
 //   TSLogShow / TSLogHide (the "&Print Log" / "&Print Settings" caption) stay
 //   with the window's menu.
+//   Edit menu item ChartSetup ("&Setup Chart"): call page.ChartSetupClick().
+//   Key preview: FormKeyDown = [&](QKeyEvent *e) { return page.FormKeyDown(e); };
+//     it handles Page Up/Down, Home and the arrows only while the page is
+//     shown, and returns true for the keys it took.
+// The chart itself: a left drag down and to the right of more than 16
+// pixels each way zooms to the rectangle, any other drag of that size
+// undoes the zoom; a right drag scrolls; Shift + left/right press set the
+// two cursors whose read-out shows in LblCsrPos.
 // Start and Stop need nothing else: Start reads UnitAddress, LoggingState,
 // PollingSuspended and the transport from the TSession, the decimal point,
 // units, full scales, weigh mode, HighRes and synch filter from EditModel,
@@ -32,6 +40,9 @@ class QCPGraph;
 class QLabel;
 class QPushButton;
 class QMouseEvent;
+class QKeyEvent;
+class TChartCursors;
+class TFrmChartSetup;
 class Tdata7410;
 class TFrmLogDialog;
 class TLoggingSession;
@@ -41,8 +52,11 @@ class TLogPage : public QWidget {
 public:
     static constexpr int RedrawMs = 100;
 
+    static constexpr int ZoomDragPixels = 16;
+
     TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel,
              QWidget *parent = nullptr);
+    ~TLogPage() override;
 
     void BtnStartClick();
     void BtnStopClick();
@@ -50,6 +64,13 @@ public:
     void PrepareChart();
     // Draws now what is pending (tests and printing).
     void RedrawNow();
+    // The Edit menu's "&Setup Chart".
+    void ChartSetupClick();
+    // The window's key preview; true when the key was the Log page's.
+    bool FormKeyDown(QKeyEvent *event);
+    // The chart's zoom events (also raised by the keys).
+    void ChartZoom();
+    void ChartUndoZoom();
 
     QCustomPlot *Chart = nullptr;
     QPushButton *BtnStart = nullptr;
@@ -58,6 +79,8 @@ public:
     QLabel *LblLogComment = nullptr;
     // LblDig1, lblDig2, LblDig3, lbldig4.
     std::array<QLabel *, 4> LblDig{};
+    TFrmChartSetup *ChartSetupDialog = nullptr;
+    TChartCursors *Cursors = nullptr;
 
 private:
     TLoggingSession &Logging;
@@ -75,4 +98,8 @@ private:
     void ScheduleRedraw();
     void Redraw();
     void ChartMouseDown(QMouseEvent *event);
+    void ChartMouseMove(QMouseEvent *event);
+    void ChartMouseUp(QMouseEvent *event);
+    void ChartRectDragged(const QRect &rect, QMouseEvent *event);
+    QPoint DragFrom;
 };

@@ -1,0 +1,162 @@
+#include "logging/chartview.h"
+
+#include "logging/loggingsession.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ChartView {
+
+namespace {
+TAxisRanges Current(const TLoggingSession &logging)
+{
+    return {logging.TimeMin, logging.TimeMax, logging.WeightMin, logging.WeightMax};
+}
+
+void MarkZoomed(TLoggingSession &logging)
+{
+    if (!logging.Zoomed)
+        logging.BeforeZoom = Current(logging);
+    logging.Zoomed = true;
+}
+
+// The label step follows the span, so a view fitted to hours of samples
+// never asks the chart for a label per second.
+void NewTimeStep(TLoggingSession &logging)
+{
+    logging.TimeStep = LogChannels::NiceStep(logging.TimeMax - logging.TimeMin);
+}
+} // namespace
+
+void ZoomTo(TLoggingSession &logging, double t0, double t1, double w0, double w1)
+{
+    // A zero-sized range would leave nothing to look at and no scale.
+    if (!(t1 > t0) || !(w1 > w0))
+        return;
+    MarkZoomed(logging);
+    logging.TimeMin = t0;
+    logging.TimeMax = t1;
+    logging.WeightMin = w0;
+    logging.WeightMax = w1;
+    logging.SetupAxesTail();
+}
+
+void ZoomByPercentage(TLoggingSession &logging, double percent)
+{
+    const double f = (percent - 100) / 100;
+    const double dt = (logging.TimeMax - logging.TimeMin) * f;
+    const double dw = (logging.WeightMax - logging.WeightMin) * f;
+    ZoomTo(logging, logging.TimeMin + dt, logging.TimeMax - dt, logging.WeightMin + dw, logging.WeightMax - dw);
+}
+
+void UndoZoom(TLoggingSession &logging)
+{
+    logging.ManualView = false;
+    if (logging.Zoomed) {
+        logging.TimeMin = logging.BeforeZoom.TimeMin;
+        logging.TimeMax = logging.BeforeZoom.TimeMax;
+        logging.WeightMin = logging.BeforeZoom.WeightMin;
+        logging.WeightMax = logging.BeforeZoom.WeightMax;
+        logging.Zoomed = false;
+    }
+    logging.SetupAxesTail();
+}
+
+void ScrollTime(TLoggingSession &logging, double offset)
+{
+    logging.TimeMin += offset;
+    logging.TimeMax += offset;
+    emit logging.AxesChanged();
+}
+
+void ScrollWeight(TLoggingSession &logging, double offset)
+{
+    logging.WeightMin += offset;
+    logging.WeightMax += offset;
+    emit logging.AxesChanged();
+}
+
+double LastWeightTime(const TLoggingSession &logging)
+{
+    const QCPGraphDataContainer &data = *logging.Traces[TLoggingSession::SeriesWeight].Data;
+    return data.isEmpty() ? 0 : (data.constEnd() - 1)->key;
+}
+
+bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
+{
+    bool found = false;
+    lo = hi = 0;
+    for (size_t i = TLoggingSession::SeriesWeight; i < logging.Traces.size(); ++i) {
+        const TLogTrace &trace = logging.Traces[i];
+        if (!trace.Visible)
+            continue;
+        bool any = false;
+        const QCPRange range = trace.Data->valueRange(any);
+        if (!any)
+            continue;
+        lo = found ? std::min(lo, range.lower) : range.lower;
+        hi = found ? std::max(hi, range.upper) : range.upper;
+        found = true;
+    }
+    return found;
+}
+
+void FitToData(TLoggingSession &logging)
+{
+    // Without points (or with one) the time axis keeps its span rather than
+    // collapsing to nothing.
+    const double last = LastWeightTime(logging);
+    const double span = logging.TimeMax - logging.TimeMin;
+    logging.TimeMin = 0;
+    logging.TimeMax = last > 0 ? last : (span > 0 ? span : 10);
+    double lo = 0, hi = 0;
+    ShownWeightBounds(logging, lo, hi);
+    double margin = (hi - lo) / 10;
+    // A flat trace still gets a band around its level.
+    if (!(margin > 0))
+        margin = hi != 0 ? std::abs(hi) / 10 : 1;
+    logging.WeightMax = hi + margin;
+    logging.WeightMin = lo - margin;
+    NewTimeStep(logging);
+    emit logging.AxesChanged();
+}
+
+void KeyDown(TLoggingSession &logging, TKey key, bool shift)
+{
+    const double tspan = logging.TimeMax - logging.TimeMin;
+    const double wspan = logging.WeightMax - logging.WeightMin;
+    const double part = shift ? 1 : 0.1;
+    switch (key) {
+    case TKey::PageUp: ZoomByPercentage(logging, 125); break;
+    case TKey::PageDown: ZoomByPercentage(logging, 50); break;
+    case TKey::Home: FitToData(logging); break;
+    case TKey::Left: ScrollTime(logging, -tspan * part); break;
+    case TKey::Right: ScrollTime(logging, tspan * part); break;
+    case TKey::Up: ScrollWeight(logging, wspan * part); break;
+    case TKey::Down: ScrollWeight(logging, -wspan * part); break;
+    }
+    emit logging.FocusChart();
+}
+
+QString FormatAxisValue(double value)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    QString text = QString::number(value, 'f', 3);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    const bool negative = text.startsWith('-');
+    const int start = negative ? 1 : 0;
+    int point = text.indexOf('.');
+    if (point < 0)
+        point = text.size();
+    for (int i = point - 3; i > start; i -= 3)
+        text.insert(i, ',');
+    return text;
+}
+
+} // namespace ChartView

@@ -1,0 +1,127 @@
+#include "logging/filemenu.h"
+
+#include "app/prompts.h"
+#include "logging/logfile.h"
+#include "logging/loggingsession.h"
+#include "settings/database.h"
+#include "settings/settingsfile.h"
+
+#include <QFileInfo>
+
+QString TFileMenu::SettingsFilter() { return QStringLiteral("QV Settings (*.QVS)"); }
+QString TFileMenu::LogFilter() { return QStringLiteral("QV Log (*.LOG)"); }
+QString TFileMenu::Filter() { return SettingsFilter() + QStringLiteral(";;") + LogFilter(); }
+
+QString TFileMenu::PreselectedFilter() const
+{
+    return LogPageActive && LogPageActive() ? LogFilter() : SettingsFilter();
+}
+
+void TFileMenu::Fail(const QString &text) const
+{
+    Prompts().Message(text, TPrompts::Kind::Error);
+}
+
+namespace {
+// The extension: the text from the last "." of the file's own name on.
+QString ExtensionOf(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot);
+}
+} // namespace
+
+TFileMenu::Kind TFileMenu::SaveKind(const QString &fileName, const QString &selectedFilter)
+{
+    const QString ext = ExtensionOf(fileName);
+    if (ext.compare(QStringLiteral(".LOG"), Qt::CaseInsensitive) == 0)
+        return Kind::Log;
+    if (ext.compare(QStringLiteral(".QVS"), Qt::CaseInsensitive) == 0)
+        return Kind::Settings;
+    return selectedFilter == LogFilter() ? Kind::Log : Kind::Settings;
+}
+
+QString TFileMenu::SaveName(const QString &fileName, const QString &selectedFilter)
+{
+    if (!ExtensionOf(fileName).isEmpty())
+        return fileName;
+    return fileName + (selectedFilter == LogFilter() ? QStringLiteral(".LOG") : QStringLiteral(".QVS"));
+}
+
+bool TFileMenu::Open()
+{
+    QString filter = PreselectedFilter();
+    const QString path = Prompts().OpenFileName(QStringLiteral("Open"), Directory, Filter(), &filter);
+    if (path.isEmpty())
+        return false;
+    // The kind follows the filter chosen, not the file's extension.
+    return filter == LogFilter() ? OpenLog(path) : OpenSettings(path);
+}
+
+bool TFileMenu::OpenSettings(const QString &path)
+{
+    if (!EditModel)
+        return false;
+    QString error;
+    TSettingsLoadResult result;
+    if (!LoadSettingsFile(path, *EditModel, &error, &result)) {
+        Fail(error);
+        return false;
+    }
+    // A file carries no serial number: the identity shown would not be the
+    // instrument's the settings came from.
+    EditModel->SerialNumber.clear();
+    if (SettingsLoaded)
+        SettingsLoaded();
+    const QString note = PassedOverMessage(result);
+    if (!note.isEmpty())
+        Prompts().Message(note, TPrompts::Kind::Warning);
+    return true;
+}
+
+bool TFileMenu::OpenLog(const QString &path)
+{
+    if (!Logging)
+        return false;
+    TLogFileData data;
+    data.Channels = Logging->Channels;
+    QString error;
+    TLogLoadResult result;
+    if (!LoadLogFile(path, data, &error, &result)) {
+        Fail(error);
+        return false;
+    }
+    ApplyLogFile(data, *Logging);
+    if (LogLoaded)
+        LogLoaded(data);
+    const QString note = SkippedLinesMessage(result);
+    if (!note.isEmpty())
+        Prompts().Message(note, TPrompts::Kind::Warning);
+    return true;
+}
+
+bool TFileMenu::Save()
+{
+    QString filter = PreselectedFilter();
+    const QString chosen = Prompts().SaveFileName(QStringLiteral("Save"), Directory, Filter(), &filter);
+    if (chosen.isEmpty())
+        return false;
+    const QString path = SaveName(chosen, filter);
+    QString error;
+    bool ok = false;
+    if (SaveKind(path, filter) == Kind::Log) {
+        if (!Logging)
+            return false;
+        ok = SaveLogFile(path, *Logging, LogComment ? LogComment() : QString(), &error);
+    } else {
+        if (!EditModel)
+            return false;
+        if (TakeEditorPages)
+            TakeEditorPages();
+        ok = SaveSettingsFile(path, *EditModel, &error);
+    }
+    if (!ok)
+        Fail(error);
+    return ok;
+}

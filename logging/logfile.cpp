@@ -1,0 +1,250 @@
+#include "logging/logfile.h"
+
+#include "link/comms.h"
+#include "logging/loggingsession.h"
+#include "settings/textfilelines.h"
+#include "settings/tools.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int MaxFieldLength = 100;
+constexpr qsizetype FlushBytes = 256 * 1024;
+
+QString Fixed(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    // A tiny negative value would read "-0.00"; zero has no sign.
+    if (text.startsWith(u'-') && text.count(u'0') == text.size() - 2)
+        text.remove(0, 1);
+    return text;
+}
+
+// Two decimals at least, up to six when the value has them.
+QString WeightText(double value)
+{
+    QString text = Fixed(value, 6);
+    const qsizetype point = text.indexOf(u'.');
+    qsizetype end = text.size();
+    while (end > point + 3 && text[end - 1] == u'0')
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+const QCPGraphDataContainer *DataOf(const TLoggingSession &session, size_t index)
+{
+    return index < session.Traces.size() ? session.Traces[index].Data.data() : nullptr;
+}
+
+// The level of a channel trace for sample i at time t, when it has one.
+bool ChannelLevel(const QCPGraphDataContainer &channel, int i, int samples, double t, double &level)
+{
+    if (channel.size() == samples) {
+        level = (channel.constBegin() + i)->value;
+        return true;
+    }
+    auto it = channel.findBegin(t, false);
+    if (it == channel.constEnd() || it->key != t)
+        return false;
+    level = it->value;
+    return true;
+}
+
+bool HasDigit(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// A field's value, when it exists, is short enough and holds a number.
+bool FieldValue(const Tcommsobj &parser, int index, double &value)
+{
+    QString text;
+    if (!parser.GetText(index, text, 0, MaxFieldLength) || !HasDigit(text))
+        return false;
+    value = ParseDecimal(text);
+    return std::isfinite(value);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- writer
+
+void WriteLogLines(const TLoggingSession &session, const QString &comment,
+                   const std::function<void(const QString &)> &sink)
+{
+    // A line end inside the comment would turn its rest into a sample line.
+    QString header = comment;
+    header.replace(u'\r', u' ').replace(u'\n', u' ');
+    sink(header);
+    const auto &ch = session.Channels;
+    sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]));
+
+    const QCPGraphDataContainer *samples = DataOf(session, TLoggingSession::FirstUnitTrace);
+    if (!samples || samples->isEmpty())
+        samples = DataOf(session, TLoggingSession::SeriesWeight);
+    if (!samples)
+        return;
+    const int count = samples->size();
+    QString line;
+    int i = 0;
+    for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
+        line = Fixed(p->key, 2) + u',' + WeightText(p->value);
+        for (int c = 0; c < LogChannels::ChannelCount; ++c) {
+            if (ch[size_t(c)] == LogChannels::ChoiceNone)
+                continue;
+            const QCPGraphDataContainer *trace = DataOf(session, size_t(TLoggingSession::SeriesDig1 + c));
+            double level = 0;
+            if (!trace || !ChannelLevel(*trace, i, count, p->key, level))
+                break;
+            line += u',' + Fixed(level, 2);
+        }
+        sink(line);
+    }
+}
+
+QStringList BuildLogLines(const TLoggingSession &session, const QString &comment)
+{
+    QStringList lines;
+    WriteLogLines(session, comment, [&lines](const QString &line) { lines << line; });
+    return lines;
+}
+
+bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
+{
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    QByteArray buffer;
+    auto flush = [&] {
+        if (ok && !buffer.isEmpty())
+            ok = file.write(buffer) == buffer.size();
+        buffer.clear();
+    };
+    if (ok) {
+        WriteLogLines(session, comment, [&](const QString &line) {
+            buffer += line.toLatin1();
+            buffer += "\r\n";
+            if (buffer.size() >= FlushBytes)
+                flush();
+        });
+        flush();
+        ok = ok && file.commit();
+    }
+    if (!ok && error)
+        *error = FileWriteError(path, file.errorString());
+    return ok;
+}
+
+// ---------------------------------------------------------------- reader
+
+TLogLineReader::TLogLineReader(TLogFileData &d) : data(d) {}
+
+void TLogLineReader::Take(const QString &line, bool tooLong)
+{
+    ++lineNumber;
+    if (lineNumber == 1) {
+        data.Comment = line;
+        return;
+    }
+    if (tooLong) {
+        ++result.TooLong;
+        ++result.Skipped;
+        return;
+    }
+    if (lineNumber == 2)
+        TakeChannels(line);
+    else if (!line.trimmed().isEmpty())
+        TakeSample(line);
+}
+
+void TLogLineReader::TakeChannels(const QString &line)
+{
+    Tcommsobj parser;
+    parser.Parse(line, false, false);
+    for (int c = 0; c < LogChannels::ChannelCount; ++c) {
+        qint32 value = 0, places = 0;
+        if (parser.GetInt(c, value, 0, 8, places))
+            data.Channels[size_t(c)] = value;
+    }
+}
+
+void TLogLineReader::TakeSample(const QString &line)
+{
+    Tcommsobj parser;
+    parser.Parse(line, false, false);
+    double t = 0, v = 0;
+    if (!FieldValue(parser, 0, t)) {
+        ++result.Skipped;
+        return;
+    }
+    if (FieldValue(parser, 1, v)) {
+        data.Weight.append(QCPGraphData(t, v));
+        ++result.Samples;
+    }
+    int field = 2;
+    for (int c = 0; c < LogChannels::ChannelCount; ++c) {
+        if (data.Channels[size_t(c)] == LogChannels::ChoiceNone)
+            continue;
+        if (FieldValue(parser, field, v))
+            data.ChannelPoints[size_t(c)].append(QCPGraphData(t, v));
+        ++field;
+    }
+}
+
+bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLoadResult *result)
+{
+    TTextFileLines lines;
+    if (!lines.Open(path, error))
+        return false;
+    TLogFileData loaded;
+    loaded.Channels = data.Channels;
+    TLogLineReader reader(loaded);
+    QString line;
+    qint64 count = 0;
+    while (lines.Next(line) && !lines.SawNul()) {
+        reader.Take(line, lines.LastLineTooLong());
+        ++count;
+    }
+    QString why;
+    if (lines.Failed())
+        why = lines.ErrorText();
+    else if (lines.SawNul())
+        why = FileReadError(path, QStringLiteral("It is not a text file."));
+    else if (count == 0)
+        why = FileReadError(path, QStringLiteral("The file is empty."));
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why + QStringLiteral(" Nothing was loaded.");
+        return false;
+    }
+    data = std::move(loaded);
+    if (result)
+        *result = reader.Result();
+    return true;
+}
+
+void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
+{
+    if (session.Traces.size() < size_t(TLoggingSession::FirstUnitTrace))
+        session.Traces.resize(TLoggingSession::FirstUnitTrace);
+    for (TLogTrace &trace : session.Traces)
+        trace.Data->clear();
+    session.Channels = data.Channels;
+    TLogTrace &weight = session.Traces[TLoggingSession::SeriesWeight];
+    weight.Visible = true;
+    weight.Data->add(data.Weight, false);
+    for (int c = 0; c < LogChannels::ChannelCount; ++c)
+        session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data->add(data.ChannelPoints[size_t(c)], false);
+    emit session.ChannelLabelsChanged();
+    emit session.SamplesAdded();
+}
+
+QString SkippedLinesMessage(const TLogLoadResult &result)
+{
+    if (result.Skipped == 0)
+        return {};
+    return QStringLiteral("%1 line(s) of the log file hold no sample and were skipped.").arg(result.Skipped);
+}

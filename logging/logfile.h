@@ -1,0 +1,88 @@
+#pragma once
+// Log files (*.LOG): the comment, the four channel selections and one line
+// per sample of the chart, plain text in Latin-1 with CR LF line ends:
+//   Filling test
+//   1,0,3,0
+//   0.00,12.50,1.00,3.00
+// A sample line holds the time (seconds, two decimals), the weight and one
+// level per channel whose selection is not "None", in channel order.
+//
+// The weight is written with two decimals, or more (up to six) when the
+// value has them: a weight of 1.234 kg read from an instrument with three
+// decimals would otherwise come back as 1.23.
+//
+// Loading reads the whole file into a TLogFileData first (streamed line by
+// line, each line capped) and only then replaces the chart's traces, so a
+// file that cannot be read or is binary leaves the chart as it was.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <array>
+#include <functional>
+#include <qcustomplot.h>
+
+#include "logging/logchannels.h"
+
+class TLoggingSession;
+
+struct TLogFileData {
+    QString Comment;
+    // Selections 0..8; on loading, a field of line 2 that is missing or out
+    // of range keeps the value this held before the load.
+    std::array<int, LogChannels::ChannelCount> Channels{};
+    QVector<QCPGraphData> Weight;
+    std::array<QVector<QCPGraphData>, LogChannels::ChannelCount> ChannelPoints;
+};
+
+struct TLogLoadResult {
+    qint64 Samples = 0;        // sample lines that gave a weight point
+    qint64 Skipped = 0;        // sample lines without a usable time
+    qint64 TooLong = 0;        // lines cut off at the length cap (also skipped)
+};
+
+// ---- Writer ----
+// Calls sink once per line (without its end). Samples come from the first
+// unit trace when it holds points, else from SeriesWeight (binary records and
+// loaded logs fill only SeriesWeight). A channel's level is the point of its
+// trace at the same index when the traces match one to one, else the point
+// at the same time; a channel without one ends the line there, so no later
+// field lands in the wrong channel.
+void WriteLogLines(const TLoggingSession &session, const QString &comment,
+                   const std::function<void(const QString &)> &sink);
+QStringList BuildLogLines(const TLoggingSession &session, const QString &comment);
+// Streams the lines into the file through QSaveFile (old file kept on failure).
+bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment,
+                 QString *error);
+
+// ---- Reader ----
+// Takes the lines of a log, in order, into data (whose Channels hold the
+// current selections on entry).
+class TLogLineReader {
+public:
+    explicit TLogLineReader(TLogFileData &data);
+    void Take(const QString &line, bool tooLong = false);
+    const TLogLoadResult &Result() const { return result; }
+
+private:
+    void TakeChannels(const QString &line);
+    void TakeSample(const QString &line);
+
+    TLogFileData &data;
+    TLogLoadResult result;
+    qint64 lineNumber = 0;
+};
+
+// Reads a log file into data. False with a message for the user (and data
+// unchanged) when the file cannot be read, is binary or is empty.
+bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLoadResult *result = nullptr);
+
+// Replaces the chart's traces with the loaded log: every trace cleared (unit
+// traces stay, empty), the selections taken, SeriesWeight made visible.
+// The caller then sets the comment and channel labels, presets the logging
+// dialog's channel lists with data.Channels and runs the axis set-up and the
+// fit to data.
+void ApplyLogFile(const TLogFileData &data, TLoggingSession &session);
+
+// The message for a load that skipped lines; empty when none was.
+QString SkippedLinesMessage(const TLogLoadResult &result);
