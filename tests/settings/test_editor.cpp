@@ -1,0 +1,392 @@
+#include "app/prompts.h"
+#include "settings/editor.h"
+#include "settings/editorcal.h"
+#include "settings/editorentry.h"
+#include "settings/editortabs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QtTest>
+
+namespace {
+
+// Every setting the pages show, away from its default and within its list.
+Tdata7410 EveryEditorFieldChanged()
+{
+    Tdata7410 m;
+    m.DecimalPoint = 2;
+    m.WeighMode = 2;
+    m.Units = 3;
+    m.HighRes = true;
+    m.FullScale1 = 600000;
+    m.FullScale2 = 123456;
+    m.Resolution1 = 6;
+    m.Resolution2 = 4;
+    m.AddTareLimit = 2500;
+    m.DirectZero = -1234;
+    m.DirectSpan = 31999;
+    m.SynchFilter = 25;
+    m.OperatingMode = 1;
+    m.Average = 14;
+    m.AntiJitter = 2;
+    m.Motion = 12;
+    m.ZeroTracking = 7;
+    m.ZeroRange = 1;
+    m.AutoZero = 1;
+    m.ZeroBand = 45;
+    m.FrontKeys = {0, 2, 0, 2};
+    m.RemoteKeys = {14, 3, 9, 1};
+    m.SerialID = QStringLiteral("Silo 4");
+    m.Serial2Mode = 3;
+    m.PrintMode = 7;
+    m.PrintRows = 10;
+    m.PrintColumns = 20;
+    m.HeaderLines = {QStringLiteral("ACME GRAIN"), QString(), QStringLiteral("  Weighbridge 2"),
+                     QStringLiteral("123456789012345678901234567890"), QStringLiteral("x"), QStringLiteral("end")};
+    m.PrintFormat = QStringLiteral("{G}{N}{T}");
+    m.AutoType = 5;
+    m.AutoSource = 3;
+    m.AutoFormat = QStringLiteral("{W}");
+    return m;
+}
+
+// Settings the five pages do not take: carried over so models compare whole.
+void CopyNotEdited(const Tdata7410 &from, Tdata7410 &to)
+{
+    to.Address = from.Address;
+    to.CalWeight = from.CalWeight;
+    to.LinPercent = from.LinPercent;
+    to.LinWeight = from.LinWeight;
+    to.SerialNumber = from.SerialNumber;
+    to.Version = from.Version;
+    to.InflightAdjust = from.InflightAdjust;
+    to.PulseTime = from.PulseTime;
+    to.SetpointOptions = from.SetpointOptions;
+    to.Setpoints = from.Setpoints;
+    to.Materials = from.Materials;
+}
+
+void Leave(QLineEdit *edit)
+{
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(edit, &out);
+}
+
+} // namespace
+
+class TestEditor : public QObject {
+    Q_OBJECT
+
+    TScriptedPrompts Script;
+    std::unique_ptr<TScopedPrompts> Scope;
+
+private slots:
+    void init()
+    {
+        Script.Clear();
+        Scope = std::make_unique<TScopedPrompts>(&Script);
+    }
+    void cleanup() { Scope.reset(); }
+
+    void everyControlsNameIsSet()
+    {
+        Tdata7410 model;
+        TSettingsEditor editor(model);
+        for (const char *name : {"PgCSettings", "TSBuild", "TSOption", "TSSpecial", "TSSerial", "TSSetpoint",
+                                 "CBxDP", "EdtFS1", "EdtFs2", "edtAddTare", "cbxFilter", "EdtZband", "CBxGbut",
+                                 "CBxRem4", "EdtID", "EDtRows", "EdtCols", "MemoHeader", "EdtAFmt", "CtrlSetpoint",
+                                 "CBxSetpAlarm", "EdtTarget", "LblTargetUnits"})
+            QVERIFY2(editor.findChild<QWidget *>(QString::fromLatin1(name)), name);
+        QVERIFY(editor.CalFields->findChild<QLineEdit *>(QStringLiteral("edtCalDirectSpan")));
+        QCOMPARE(editor.PgCSettings->tabText(4), QStringLiteral("Setpoint"));
+        QCOMPARE(editor.CtrlSetpoint->tabText(0), QStringLiteral(" 1"));
+    }
+
+    // The pages carry every setting: fill, reset the model behind them, take,
+    // and every setting is back.
+    void fillThenTakeRestoresEverySetting()
+    {
+        const Tdata7410 expected = EveryEditorFieldChanged();
+        Tdata7410 model = expected;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        QVERIFY(editor.SettingsShown);
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("6000.00"));
+        QCOMPARE(editor.cbxFilter->currentText(), QStringLiteral("25"));
+        model = Tdata7410();
+        editor.TakeSettingsPages();
+        CopyNotEdited(expected, model);
+        QVERIFY(model == expected);
+        QVERIFY(Script.Messages().isEmpty());
+    }
+
+    void takeBeforeAnyFillChangesNothing()
+    {
+        Tdata7410 model = EveryEditorFieldChanged();
+        TSettingsEditor editor(model);
+        editor.TakeSettingsPages();
+        QVERIFY(model == EveryEditorFieldChanged());
+    }
+
+    // Values the lists have no text for show no selection and survive a take.
+    void oddValuesShowNoSelectionAndAreKept()
+    {
+        Tdata7410 model;
+        model.WeighMode = 3;
+        model.RemoteKeys[2] = 21;
+        model.Units = -7;
+        model.DecimalPoint = 9;
+        model.Setpoints[1].Type = 40;
+        model.Setpoints[1].Alarm = 99;
+        model.SynchFilter = 13;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        QCOMPARE(editor.CBxWeighMode->currentIndex(), -1);
+        QCOMPARE(editor.CBxRem3->currentIndex(), -1);
+        QCOMPARE(editor.CBxUnits->currentIndex(), -1);
+        QCOMPARE(editor.lblFS1Units->text(), QString());
+        QCOMPARE(editor.cbxFilter->currentText(), QStringLiteral("12.5"));
+        QVERIFY(editor.CalFields->GBxLin->isHidden());
+        QVERIFY(editor.CalFields->EdtCalWeight->isHidden());
+        editor.FillSetpoint(1);
+        QCOMPARE(editor.CBxSetpType->currentIndex(), -1);
+        editor.TakeSetpoint(1);
+        editor.TakeSettingsPages();
+        QCOMPARE(model.WeighMode, 3);
+        QCOMPARE(model.RemoteKeys[2], 21);
+        QCOMPARE(model.Units, -7);
+        QCOMPARE(model.DecimalPoint, 9);
+        QCOMPARE(model.Setpoints[1].Type, 40);
+        QCOMPARE(model.Setpoints[1].Alarm, 99);
+        QCOMPARE(model.SynchFilter, 12);   // 12.5 Hz is written as 12
+        model.WeighMode = 0;
+        editor.UpdateCalWeightVisibility();
+        QVERIFY(!editor.CalFields->GBxLin->isHidden());
+    }
+
+    void leavingACountEditFixesDecimalsAndWarnsOutOfRange()
+    {
+        Tdata7410 model;
+        model.DecimalPoint = 2;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.EdtFS1->setText(QStringLiteral("12"));
+        Leave(editor.EdtFS1);
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("12.00"));
+        editor.EdtFS1->setText(QStringLiteral("12.345"));
+        Leave(editor.EdtFS1);
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("12.34"));
+        QVERIFY(Script.Messages().isEmpty());
+        editor.TakeSettingsPages();
+        QCOMPARE(model.FullScale1, 1234);
+
+        editor.EdtFS1->setText(QStringLiteral("0.50"));
+        Leave(editor.EdtFS1);
+        QCOMPARE(Script.Messages(), QStringList{QStringLiteral("Out of Range: (1.00 to 9999.99)")});
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("0.50"));   // left as typed
+        editor.TakeSettingsPages();
+        QCOMPARE(model.FullScale1, 50);
+
+        // A message box taking the focus is no exit from the edit.
+        Script.Clear();
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(editor.EdtFS1, &away);
+        QVERIFY(Script.Messages().isEmpty());
+
+        editor.CalFields->EdtCalWeight->setText(QStringLiteral("0.05"));
+        Leave(editor.CalFields->EdtCalWeight);
+        editor.EdtTarget->setText(QStringLiteral("-1"));
+        editor.EdtFS1Exit(editor.EdtTarget);
+        QCOMPARE(Script.Messages(), (QStringList{QStringLiteral("Out of Range: (0.10 to 9999.99)"),
+                                                 QStringLiteral("Out of Range: (0.00 to 9999.99)")}));
+    }
+
+    void numberEditsLetOnlyNumberKeysThrough()
+    {
+        Tdata7410 model;
+        model.DecimalPoint = 1;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.EdtZband->clear();
+        QTest::keyClicks(editor.EdtZband, QStringLiteral("1a2.5x7"));
+        QCOMPARE(editor.EdtZband->text(), QStringLiteral("12.57"));
+        QTest::keyClick(editor.EdtZband, Qt::Key_Return);
+        QCOMPARE(editor.EdtZband->text(), QStringLiteral("12.5"));
+        editor.EDtRows->clear();
+        QTest::keyClicks(editor.EDtRows, QStringLiteral("q7"));
+        QCOMPARE(editor.EDtRows->text(), QStringLiteral("7"));
+        QTest::keyClicks(editor.edtAddTare, QStringLiteral("ab"));   // no filter there
+        QVERIFY(editor.edtAddTare->text().endsWith(QStringLiteral("ab")));
+        QCOMPARE(IsNumberKeyAccepted(QChar(0x0663)), false);   // a digit of another script
+    }
+
+    void rowsAndColumnsOutsideTheirRangeKeepTheSetting()
+    {
+        Tdata7410 model;
+        model.PrintRows = 4;
+        model.PrintColumns = 6;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.EDtRows->setText(QString());
+        editor.EdtCols->setText(QStringLiteral("21"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.PrintRows, 4);
+        QCOMPARE(model.PrintColumns, 6);
+        QCOMPARE(editor.EDtRows->text(), QStringLiteral("4"));
+        QCOMPARE(Script.Messages(), (QStringList{QStringLiteral("Out of Range: (0 to 10)"),
+                                                 QStringLiteral("Out of Range: (0 to 20)")}));
+    }
+
+    void textsTheLineCannotCarryAreRefused()
+    {
+        Tdata7410 model;
+        model.SerialID = QStringLiteral("old");
+        model.HeaderLines[1] = QStringLiteral("kept");
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.EdtID->setText(QStringLiteral("a\"b"));
+        editor.EdtPFmt->setText(QStringLiteral("x;ADR5"));
+        editor.EdtAFmt->setText(QStringLiteral("ok"));
+        editor.MemoHeader->setPlainText(QStringLiteral("one\ntwo\"\nthree\tt"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.SerialID, QStringLiteral("old"));
+        QCOMPARE(editor.EdtID->text(), QStringLiteral("old"));
+        QCOMPARE(model.PrintFormat, QString());
+        QCOMPARE(model.AutoFormat, QStringLiteral("ok"));
+        QCOMPARE(model.HeaderLines[0], QStringLiteral("one"));
+        QCOMPARE(model.HeaderLines[1], QStringLiteral("kept"));
+        QCOMPARE(model.HeaderLines[2], QString());
+        QCOMPARE(Script.Messages().size(), 3);
+        QVERIFY(Script.Messages()[0].startsWith(QStringLiteral("Serial ID: a text may not hold")));
+        QVERIFY(Script.Messages()[1].startsWith(QStringLiteral("Header:")));
+        QVERIFY(Script.Messages()[2].startsWith(QStringLiteral("Custom Print Format:")));
+        editor.EdtID->setText(QStringLiteral("\u20ac"));   // outside Latin-1
+        editor.TakeSettingsPages();
+        QCOMPARE(model.SerialID, QStringLiteral("old"));
+    }
+
+    void headerHoldsSixLinesOfThirtyCharacters()
+    {
+        Tdata7410 model;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        QCOMPARE(editor.MemoHeader->blockCount(), 6);
+        editor.MemoHeader->moveCursor(QTextCursor::Start);
+        QTest::keyClicks(editor.MemoHeader, QString(31, QLatin1Char('w')));
+        QCOMPARE(editor.MemoHeader->document()->firstBlock().text(), QString(30, QLatin1Char('w')));
+        QCOMPARE(Script.Messages(), QStringList{HeaderLimitText()});
+        QTest::keyClick(editor.MemoHeader, Qt::Key_Space);
+        QCOMPARE(editor.MemoHeader->document()->firstBlock().text().size(), 31);   // spaces pass
+        editor.MemoHeader->moveCursor(QTextCursor::End);
+        QTest::keyClick(editor.MemoHeader, Qt::Key_Return);
+        QCOMPARE(editor.MemoHeader->blockCount(), 6);
+        QCOMPARE(Script.Messages().size(), 2);
+        QCOMPARE(HeaderLimitText(), QStringLiteral("Maximum size = 6 lines x 30 characters"));
+    }
+
+    void decimalPointChangeMovesThePoint()
+    {
+        Tdata7410 model;
+        model.FullScale1 = 6000;
+        model.ZeroBand = 5;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("6000"));
+        editor.CBxDP->setCurrentIndex(2);
+        QCOMPARE(editor.EdtFS1->text(), QStringLiteral("60.00"));
+        QCOMPARE(editor.EdtFs2->text(), QStringLiteral("60.00"));
+        QCOMPARE(editor.EdtZband->text(), QStringLiteral("0.05"));
+        QCOMPARE(editor.CalFields->EdtCalWeight->text(), QStringLiteral("30.00"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.FullScale1, 6000);
+        QCOMPARE(model.DecimalPoint, 2);
+        editor.CBxUnits->setCurrentIndex(4);
+        QCOMPARE(editor.lblZbandUnits->text(), QStringLiteral("t"));
+        QCOMPARE(editor.CalFields->LblLCalWeightUnits->text(), QStringLiteral("t"));
+    }
+
+    void calibrationFieldsShowDirectValuesAndPoints()
+    {
+        Tdata7410 model;
+        model.DecimalPoint = 1;
+        model.LinPercent[2] = 50;
+        model.LinWeight[2] = 1234;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        QCOMPARE(editor.CalFields->edtCalDirectSpan->text(), QStringLiteral("2.0000"));
+        QCOMPARE(editor.CalFields->LBxLCal->item(2)->text(), QStringLiteral("3:   50%   12.34"));
+        QCOMPARE(editor.CalFields->LBxLCal->item(0)->text(), QStringLiteral("1:"));
+        editor.CalFields->edtCalDirectZero->setText(QStringLiteral("0.00005"));   // a tie goes to even
+        editor.CalFields->edtCalDirectSpan->setText(QStringLiteral("1.23456"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.DirectZero, 0);
+        QCOMPARE(model.DirectSpan, 12346);
+        editor.CalFields->edtCalDirectSpan->setText(QStringLiteral("abc"));
+        editor.CalFields->edtCalDirectZero->setText(QStringLiteral("4"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.DirectSpan, 12346);
+        QCOMPARE(model.DirectZero, 0);
+        QCOMPARE(editor.CalFields->edtCalDirectSpan->text(), QStringLiteral("1.2346"));
+        QCOMPARE(Script.Messages(), (QStringList{QStringLiteral("Out of Range: (-3.2000 to 3.2000)"),
+                                                 QStringLiteral("Direct Span: \"abc\" is not a number")}));
+    }
+
+    void setpointTabsKeepEachSetpoint()
+    {
+        Tdata7410 model;
+        model.DecimalPoint = 1;
+        model.Setpoints[1].Target = 777;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.PgCSettings->setCurrentWidget(editor.TSSetpoint);
+        QVERIFY(editor.SetpointShown);
+        QCOMPARE(editor.CtrlSetpoint->currentIndex(), 0);
+        QVERIFY(!editor.CtrlSetpoint->IsUsed(0));
+        editor.CBxSetpType->setCurrentIndex(1);
+        editor.EdtTarget->setText(QStringLiteral("12.5"));
+        editor.CtrlSetpoint->setCurrentIndex(1);
+        QCOMPARE(model.Setpoints[0].Type, 1);
+        QCOMPARE(model.Setpoints[0].Target, 125);
+        QVERIFY(editor.CtrlSetpoint->IsUsed(0));
+        QCOMPARE(editor.EdtTarget->text(), QStringLiteral("77.7"));
+        QCOMPARE(editor.CBxSetpType->currentIndex(), 0);
+        editor.CBxSetpAlarm->setCurrentIndex(4);
+        editor.CtrlSetpoint->setCurrentIndex(0);
+        QCOMPARE(model.Setpoints[1].Alarm, 4);
+        QCOMPARE(editor.EdtTarget->text(), QStringLiteral("12.5"));
+        QVERIFY(!editor.CtrlSetpoint->grab().isNull());   // paints both looks
+
+        // Leaving the page takes the setpoint on screen.
+        editor.EdtFlight->setText(QStringLiteral("3"));
+        editor.PgCSettings->setCurrentWidget(editor.TSSerial);
+        QCOMPARE(model.Setpoints[0].InFlight, 3);
+    }
+
+    // A write started from the Setpoint page sends what is on screen, and a
+    // read while it is open shows the new setpoint instead of the old one.
+    void setpointOnScreenFollowsWritesAndReads()
+    {
+        Tdata7410 model;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.PgCSettings->setCurrentWidget(editor.TSSetpoint);
+        editor.CtrlSetpoint->setCurrentIndex(2);
+        editor.EdtTol->setText(QStringLiteral("9"));
+        editor.TakeSettingsPages();
+        QCOMPARE(model.Setpoints[2].Tolerance, 9);
+        model.Setpoints[2].Tolerance = 44;
+        editor.FillSettingsPages();
+        QCOMPARE(editor.EdtTol->text(), QStringLiteral("44"));
+        QCOMPARE(editor.CtrlSetpoint->currentIndex(), 2);
+    }
+};
+
+QTEST_MAIN(TestEditor)
+#include "test_editor.moc"
