@@ -1,0 +1,128 @@
+#include "settings/settingsfile.h"
+
+#include "settings/database.h"
+#include "settings/textfilelines.h"
+
+#include <QSaveFile>
+#include <QSet>
+
+namespace {
+
+// The mnemonics a settings file holds: those of the write commands.
+const QSet<QString> &FileMnemonics()
+{
+    static const QSet<QString> mnemonics = [] {
+        QStringList lines;
+        Tdata7410().BuildWriteCommands(lines);
+        QSet<QString> set;
+        for (const QString &line : lines)
+            set.insert(line.left(3));
+        return set;
+    }();
+    return mnemonics;
+}
+
+bool IsSettingsLine(const QString &line)
+{
+    return line.size() >= 3 && FileMnemonics().contains(line.left(3));
+}
+
+QString NotSettingsFile(const QString &path, const QString &why)
+{
+    return FileReadError(path, why) + QStringLiteral(" Nothing was loaded.");
+}
+
+} // namespace
+
+bool SaveTextLines(const QString &path, const QStringList &lines, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = FileWriteError(path, file.errorString());
+        return false;
+    }
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += line.toLatin1();
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = FileWriteError(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool SaveSettingsFile(const QString &path, const Tdata7410 &model, QString *error)
+{
+    QStringList lines;
+    model.BuildWriteCommands(lines);
+    return SaveTextLines(path, lines, error);
+}
+
+bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadResult &result,
+                       QString *error)
+{
+    lines.clear();
+    result = {};
+    TTextFileLines reader;
+    if (!reader.Open(path, error))
+        return false;
+    if (reader.FileSize() > MaxSettingsFileSize) {
+        if (error)
+            *error = NotSettingsFile(path, QStringLiteral("It is too large to be a settings file."));
+        return false;
+    }
+    QString line;
+    while (reader.Next(line)) {
+        if (reader.SawNul())
+            break;
+        line = line.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (!reader.LastLineTooLong() && IsSettingsLine(line)) {
+            lines << line;
+            ++result.SettingsLines;
+        } else {
+            ++result.PassedOver;
+            if (reader.LastLineTooLong())
+                ++result.TooLong;
+        }
+    }
+    QString why;
+    if (reader.Failed())
+        why = reader.ErrorText();
+    else if (reader.SawNul())
+        why = QStringLiteral("It is not a text file.");
+    else if (lines.isEmpty())
+        why = QStringLiteral("It holds no settings.");
+    if (why.isEmpty())
+        return true;
+    lines.clear();
+    if (error)
+        *error = reader.Failed() ? why + QStringLiteral(" Nothing was loaded.") : NotSettingsFile(path, why);
+    return false;
+}
+
+bool LoadSettingsFile(const QString &path, Tdata7410 &model, QString *error, TSettingsLoadResult *result)
+{
+    QStringList lines;
+    TSettingsLoadResult local;
+    const bool ok = ReadSettingsLines(path, lines, local, error);
+    if (result)
+        *result = local;
+    if (ok)
+        model.ApplyLines(lines);
+    return ok;
+}
+
+QString PassedOverMessage(const TSettingsLoadResult &result)
+{
+    if (result.PassedOver == 0)
+        return {};
+    return QStringLiteral("%1 line(s) of the file are not settings lines and were passed over; "
+                          "the settings they name keep their values.")
+        .arg(result.PassedOver);
+}

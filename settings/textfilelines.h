@@ -1,0 +1,49 @@
+#pragma once
+// Reads a text file of the program's own kinds (settings and log files) line
+// by line, in Latin-1, without holding the whole file: CR LF, a lone LF and a
+// lone CR each end a line. Lines longer than the cap are cut off at the cap
+// and flagged, so a file without line ends (or a binary one) cannot make one
+// line of unbounded size. A NUL byte marks the file as binary: no text file
+// of ours holds one.
+
+#include <QFile>
+#include <QString>
+#include <QtGlobal>
+
+class TTextFileLines {
+public:
+    static constexpr int DefaultMaxLineLength = 4096;
+
+    explicit TTextFileLines(int maxLineLength = DefaultMaxLineLength);
+
+    // Opens a regular file for reading; false with a message for the user
+    // otherwise (a folder, a pipe or a device is refused: a pipe would block).
+    bool Open(const QString &path, QString *error);
+    // The next line without its end; false at the end of the file or after a
+    // read error (see Failed).
+    bool Next(QString &line);
+
+    bool LastLineTooLong() const { return lastTooLong; }
+    bool SawNul() const { return sawNul; }
+    bool Failed() const { return failed; }
+    QString ErrorText() const;
+    qint64 FileSize() const { return size; }
+
+private:
+    bool Refill();
+
+    QFile file;
+    QByteArray chunk;
+    qsizetype pos = 0;
+    qint64 size = 0;
+    int maxLength;
+    bool atEnd = false;
+    bool lastTooLong = false;
+    bool sawNul = false;
+    bool failed = false;
+    bool skipLf = false;   // the last line ended in CR: a LF next belongs to it
+};
+
+// The message for a file that cannot be opened or read.
+QString FileReadError(const QString &path, const QString &reason);
+QString FileWriteError(const QString &path, const QString &reason);
