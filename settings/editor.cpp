@@ -252,7 +252,7 @@ static QString UnsafeTextMessage(const QString &name)
 
 bool TSettingsEditor::TakeText(QLineEdit *edit, const QString &name, QString &field)
 {
-    if (!Tdata7410::IsSafeSettingText(edit->text())) {
+    if (!IsTypedTextAccepted(edit->text())) {
         Prompts().Message(UnsafeTextMessage(name), TPrompts::Kind::Error);
         edit->setText(field);
         return false;
@@ -267,7 +267,7 @@ void TSettingsEditor::TakeHeader()
     bool refused = false;
     for (int i = 0; i < HeaderMaxLines; ++i) {
         const QString line = i < lines.size() ? lines[i] : QString();
-        if (Tdata7410::IsSafeSettingText(line) && line.size() <= HeaderMaxColumns)
+        if (IsTypedTextAccepted(line) && line.size() <= HeaderMaxColumns)
             Model.HeaderLines[i] = line;
         else
             refused = true;

@@ -1,6 +1,9 @@
 #include "settings/editorentry.h"
 
+#include "settings/database.h"
 #include "settings/tools.h"
+
+#include <algorithm>
 
 std::optional<TEntryLimit> EntryLimits(int tag)
 {
@@ -46,4 +49,10 @@ bool IsHeaderKeyAccepted(QChar key, int lineLength)
     if (key.unicode() <= 0x20)
         return true;
     return lineLength < HeaderMaxColumns;
+}
+
+bool IsTypedTextAccepted(const QString &text)
+{
+    return Tdata7410::IsSafeSettingText(text) &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }

@@ -29,3 +29,8 @@ QString HeaderLimitText();   // "Maximum size = 6 lines x 30 characters"
 // A key typed into a header line that already holds lineLength characters:
 // spaces and control keys always pass, others only while the line has room.
 bool IsHeaderKeyAccepted(QChar key, int lineLength);
+
+// A typed text setting the instrument's line can carry: no double quote, ";"
+// or control character (the model's rule), and, since the line is Latin-1,
+// no character beyond it (it would arrive as "?").
+bool IsTypedTextAccepted(const QString &text);
