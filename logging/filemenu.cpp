@@ -74,9 +74,9 @@ bool TFileMenu::OpenSettings(const QString &path)
     EditModel->SerialNumber.clear();
     if (SettingsLoaded)
         SettingsLoaded();
-    const QString note = PassedOverMessage(result);
+    const QString note = SettingsLoadNote(result);
     if (!note.isEmpty())
-        Prompts().Message(note, TPrompts::Kind::Warning);
+        Prompts().Message(note, TPrompts::Kind::Information);
     return true;
 }
 

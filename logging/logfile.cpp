@@ -5,7 +5,6 @@
 #include "settings/textfilelines.h"
 #include "settings/tools.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -115,27 +114,18 @@ QStringList BuildLogLines(const TLoggingSession &session, const QString &comment
 
 bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
 {
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    TAtomicFileWriter writer(path);
     QByteArray buffer;
-    auto flush = [&] {
-        if (ok && !buffer.isEmpty())
-            ok = file.write(buffer) == buffer.size();
-        buffer.clear();
-    };
-    if (ok) {
-        WriteLogLines(session, comment, [&](const QString &line) {
-            buffer += line.toLatin1();
-            buffer += "\r\n";
-            if (buffer.size() >= FlushBytes)
-                flush();
-        });
-        flush();
-        ok = ok && file.commit();
-    }
-    if (!ok && error)
-        *error = FileWriteError(path, file.errorString());
-    return ok;
+    WriteLogLines(session, comment, [&](const QString &line) {
+        buffer += line.toLatin1();
+        buffer += "\r\n";
+        if (buffer.size() >= FlushBytes) {
+            writer.Write(buffer);
+            buffer.clear();
+        }
+    });
+    writer.Write(buffer);
+    return writer.Commit(error);
 }
 
 // ---------------------------------------------------------------- reader

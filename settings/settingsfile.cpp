@@ -3,7 +3,6 @@
 #include "settings/database.h"
 #include "settings/textfilelines.h"
 
-#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -36,23 +35,14 @@ QString NotSettingsFile(const QString &path, const QString &why)
 
 bool SaveTextLines(const QString &path, const QStringList &lines, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = FileWriteError(path, file.errorString());
-        return false;
-    }
     QByteArray bytes;
     for (const QString &line : lines) {
         bytes += line.toLatin1();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = FileWriteError(path, file.errorString());
-        return false;
-    }
-    return true;
+    TAtomicFileWriter writer(path);
+    writer.Write(bytes);
+    return writer.Commit(error);
 }
 
 bool SaveSettingsFile(const QString &path, const Tdata7410 &model, QString *error)
@@ -118,11 +108,16 @@ bool LoadSettingsFile(const QString &path, Tdata7410 &model, QString *error, TSe
     return ok;
 }
 
-QString PassedOverMessage(const TSettingsLoadResult &result)
+QString SettingsLoadNote(const TSettingsLoadResult &result)
 {
-    if (result.PassedOver == 0)
-        return {};
-    return QStringLiteral("%1 line(s) of the file are not settings lines and were passed over; "
-                          "the settings they name keep their values.")
-        .arg(result.PassedOver);
+    QStringList parts;
+    if (result.SettingsLines < SettingsFileLines)
+        parts << QStringLiteral("The file holds %1 of the %2 settings lines; the settings it does not name "
+                                "keep their values.")
+                     .arg(result.SettingsLines)
+                     .arg(SettingsFileLines);
+    if (result.PassedOver > 0)
+        parts << QStringLiteral("%1 line(s) of the file are not settings lines and were passed over.")
+                     .arg(result.PassedOver);
+    return parts.join(u' ');
 }

@@ -26,6 +26,7 @@ struct TSettingsLoadResult {
 
 // A settings file is a few kilobytes; anything far larger was chosen by
 // mistake and is refused before it is read.
+inline constexpr int SettingsFileLines = 36;
 inline constexpr qint64 MaxSettingsFileSize = 1024 * 1024;
 
 bool SaveSettingsFile(const QString &path, const Tdata7410 &model, QString *error);
@@ -43,5 +44,6 @@ bool LoadSettingsFile(const QString &path, Tdata7410 &model, QString *error,
 bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadResult &result,
                        QString *error);
 
-// The message for a load that passed over lines; empty when none was.
-QString PassedOverMessage(const TSettingsLoadResult &result);
+// What the user is told after a load that took fewer than the 36 lines of a
+// complete file or passed over lines; empty after a complete, clean load.
+QString SettingsLoadNote(const TSettingsLoadResult &result);

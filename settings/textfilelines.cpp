@@ -94,3 +94,32 @@ bool TTextFileLines::Next(QString &line)
         pos = end;
     }
 }
+
+TAtomicFileWriter::TAtomicFileWriter(const QString &p) : file(p), path(p)
+{
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        failure = file.errorString();
+}
+
+void TAtomicFileWriter::Write(const QByteArray &bytes)
+{
+    if (!failure.isEmpty() || bytes.isEmpty())
+        return;
+    if (file.write(bytes) != bytes.size()) {
+        failure = file.error() != QFileDevice::NoError && file.errorString() != QStringLiteral("Unknown error")
+                      ? file.errorString()
+                      : QStringLiteral("Not all of it could be written; the disk may be full.");
+        file.cancelWriting();
+    }
+}
+
+bool TAtomicFileWriter::Commit(QString *error)
+{
+    if (failure.isEmpty() && !file.commit())
+        failure = file.errorString();
+    if (failure.isEmpty())
+        return true;
+    if (error)
+        *error = FileWriteError(path, failure);
+    return false;
+}

@@ -7,6 +7,7 @@
 // of ours holds one.
 
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QtGlobal>
 
@@ -47,3 +48,21 @@ private:
 // The message for a file that cannot be opened or read.
 QString FileReadError(const QString &path, const QString &reason);
 QString FileWriteError(const QString &path, const QString &reason);
+
+// Writes a file through QSaveFile, unbuffered so that a short write (a full
+// disk, a file size limit) is seen at once: buffered, QFile can report a
+// partly written file as saved. Until Commit succeeds any old file of that
+// name stays as it was.
+class TAtomicFileWriter {
+public:
+    explicit TAtomicFileWriter(const QString &path);
+    // Appends bytes; after a failure further writes do nothing.
+    void Write(const QByteArray &bytes);
+    // Replaces the old file; false with a message for the user otherwise.
+    bool Commit(QString *error);
+
+private:
+    QSaveFile file;
+    QString path;
+    QString failure;
+};

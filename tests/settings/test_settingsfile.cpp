@@ -1,0 +1,277 @@
+// Settings files on disk: the exact bytes written, a full round trip, hand
+// edits, garbage and truncated files, and a save that fails.
+#include "settings/database.h"
+#include "settings/settingsfile.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+Tdata7410 EveryFieldChanged()
+{
+    Tdata7410 m;
+    m.Address = 17;
+    m.WeighMode = 3;
+    m.OperatingMode = 1;
+    m.DecimalPoint = 5;
+    m.FullScale1 = 999999;
+    m.FullScale2 = 12345;
+    m.CalWeight = 0;
+    m.Resolution1 = 6;
+    m.Resolution2 = 4;
+    m.HighRes = true;
+    m.AddTareLimit = 250000;
+    m.Units = 4;
+    m.Average = 14;
+    m.AntiJitter = 2;
+    m.SynchFilter = 12;
+    m.Motion = 12;
+    m.ZeroTracking = 7;
+    m.ZeroRange = 0;
+    m.ZeroBand = 42;
+    m.AutoZero = 1;
+    m.SerialID = QStringLiteral("ID,1 x");
+    for (int i = 0; i < 6; ++i)
+        m.HeaderLines[i] = QStringLiteral("Header %1, 30 characters long.").arg(i + 1).left(30);
+    m.PrintFormat = QString(100, u'p');
+    m.AutoFormat = QStringLiteral("%W,%U 20 characters");
+    m.Serial2Mode = 3;
+    m.PrintMode = 7;
+    m.AutoType = 5;
+    m.AutoSource = 3;
+    m.PrintColumns = 20;
+    m.PrintRows = 10;
+    m.FrontKeys = {0, 2, 0, 2};
+    m.RemoteKeys = {21, 14, 1, 7};
+    m.InflightAdjust = 100;
+    m.PulseTime = 200;
+    m.SetpointOptions = {1, 2, 0, 0, 1};
+    for (int i = 0; i < 4; ++i) {
+        TSetpoint &s = m.Setpoints[i];
+        s = {50 - i, 1, 1, 1, 1, 1 + i % 3, 1000 + i, 999999 - i, -99999 + i};
+    }
+    m.Materials[0] = {QStringLiteral("Sand \u00e9 \u00ff"), 0};
+    m.Materials[1] = {QStringLiteral("Gravel,x"), 200};
+    return m;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Limits the size of files this process may write, so a save fails part way
+// through even for root.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit now = old;
+        now.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &now);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit old{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class TestSettingsFile : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString Path(const QString &name) const { return dir.filePath(name); }
+
+private slots:
+    void savedFileIsTheWriteCommandsInLatin1WithCrLf();
+    void roundTripKeepsEverySettingTheFileCarries();
+    void handEditedFileTakesWhatItCanAndSaysWhatItPassedOver();
+    void spreadsExamplesLoadAsDescribed();
+    void unusableFilesChangeNothingAndSaySo_data();
+    void unusableFilesChangeNothingAndSaySo();
+    void truncatedFileLoadsItsWholeLinesAndSaysSo();
+    void failedSaveKeepsTheOldFile();
+};
+
+void TestSettingsFile::savedFileIsTheWriteCommandsInLatin1WithCrLf()
+{
+    const Tdata7410 model = EveryFieldChanged();
+    QString error;
+    QVERIFY2(SaveSettingsFile(Path("a.QVS"), model, &error), qPrintable(error));
+    const QByteArray bytes = ReadAll(Path("a.QVS"));
+    QStringList expected;
+    model.BuildWriteCommands(expected);
+    QCOMPARE(expected.size(), SettingsFileLines);
+    QCOMPARE(bytes, (expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+    QVERIFY(bytes.contains("LIL1,\"Sand \xe9 \xff\""));   // one byte per character
+    QVERIFY(!bytes.contains(';'));
+    QVERIFY(bytes.startsWith("IDN\"ID,1 x\"\r\nADR17\r\n"));
+}
+
+void TestSettingsFile::roundTripKeepsEverySettingTheFileCarries()
+{
+    const Tdata7410 saved = EveryFieldChanged();
+    QVERIFY(SaveSettingsFile(Path("b.QVS"), saved, nullptr));
+
+    Tdata7410 loaded;
+    loaded.SerialNumber = QStringLiteral("SN9");
+    loaded.Version = QStringLiteral("V1");
+    loaded.DirectZero = 123;
+    loaded.LinPercent = {10, 0, 0, 0, 0};
+    Tdata7410 expected = saved;   // what the file does not carry stays
+    expected.SerialNumber = loaded.SerialNumber;
+    expected.Version = loaded.Version;
+    expected.DirectZero = loaded.DirectZero;
+    expected.DirectSpan = loaded.DirectSpan;
+    expected.LinPercent = loaded.LinPercent;
+    expected.LinWeight = loaded.LinWeight;
+
+    TSettingsLoadResult result;
+    QString error;
+    QVERIFY2(LoadSettingsFile(Path("b.QVS"), loaded, &error, &result), qPrintable(error));
+    QVERIFY(loaded == expected);
+    QCOMPARE(result.SettingsLines, SettingsFileLines);
+    QCOMPARE(result.PassedOver, 0);
+    QCOMPARE(SettingsLoadNote(result), QString());
+}
+
+void TestSettingsFile::handEditedFileTakesWhatItCanAndSaysWhatItPassedOver()
+{
+    // Blanks around lines, a lower-case mnemonic (not a settings line), an
+    // unknown line, a comment-like line, blank lines, LF, CR LF and lone CR.
+    WriteAll(Path("c.QVS"), "  ENU3  \r\n"
+                            "\r\n"
+                            "enu1\r\n"
+                            "XYZ12\n"
+                            "ADR5\r"
+                            "; my settings\r\n"
+                            "\tMTD4\t\r\n"
+                            "PST1,\"  spaced header  \"   \r\n"
+                            "ICR");
+    Tdata7410 model = EveryFieldChanged();
+    Tdata7410 expected = model;
+    expected.Units = 3;
+    expected.Address = 5;
+    expected.Motion = 4;
+    expected.HeaderLines[0] = QStringLiteral("  spaced header  ");
+    TSettingsLoadResult result;
+    QVERIFY(LoadSettingsFile(Path("c.QVS"), model, nullptr, &result));
+    QVERIFY(model == expected);   // ICR without a value keeps SynchFilter
+    QCOMPARE(result.SettingsLines, 5);
+    QCOMPARE(result.PassedOver, 3);
+    QCOMPARE(SettingsLoadNote(result),
+             QStringLiteral("The file holds 5 of the 36 settings lines; the settings it does not name keep "
+                            "their values. 3 line(s) of the file are not settings lines and were passed over."));
+}
+
+void TestSettingsFile::spreadsExamplesLoadAsDescribed()
+{
+    WriteAll(Path("d.QVS"), "IAD1,123456,3,2,1,500\r\n");
+    Tdata7410 model;
+    QVERIFY(LoadSettingsFile(Path("d.QVS"), model, nullptr));
+    QCOMPARE(model.FullScale1, 123456);
+    QCOMPARE(model.DecimalPoint, 3);
+    QCOMPARE(model.Resolution1, 1);
+    QCOMPARE(model.HighRes, true);
+    QCOMPARE(model.AddTareLimit, 500);
+
+    // Too long a header line or print format is not taken.
+    WriteAll(Path("e.QVS"), "PST2,\"" + QByteArray(31, 'h') + "\"\r\nPFT\"" + QByteArray(101, 'f') + "\"\r\n");
+    const Tdata7410 before = model;
+    QVERIFY(LoadSettingsFile(Path("e.QVS"), model, nullptr));
+    QVERIFY(model == before);
+}
+
+void TestSettingsFile::unusableFilesChangeNothingAndSaySo_data()
+{
+    QTest::addColumn<QByteArray>("content");   // empty: no file at all
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("The file does not exist.");
+    QTest::newRow("empty") << QByteArray("\r\n\r\n") << QStringLiteral("It holds no settings.");
+    QTest::newRow("log file") << QByteArray("Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n")
+                              << QStringLiteral("It holds no settings.");
+    QByteArray binary("ENU3\r\nADR4\r\n");
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 131 + 7) & 0xff);
+    QTest::newRow("binary") << binary << QStringLiteral("It is not a text file.");
+    QTest::newRow("huge") << QByteArray(MaxSettingsFileSize + 1, 'A')
+                          << QStringLiteral("It is too large to be a settings file.");
+    QTest::newRow("one long line") << "ENU" + QByteArray(500000, '3') << QStringLiteral("It holds no settings.");
+}
+
+void TestSettingsFile::unusableFilesChangeNothingAndSaySo()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    const QString path = Path(QStringLiteral("bad-%1.QVS").arg(QTest::currentDataTag()));
+    if (!content.isEmpty())
+        WriteAll(path, content);
+    Tdata7410 model = EveryFieldChanged();
+    QString error;
+    QVERIFY(!LoadSettingsFile(path, model, &error));
+    QVERIFY(model == EveryFieldChanged());
+    QVERIFY2(error.startsWith(QStringLiteral("Cannot read file \"")), qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+
+    // A folder is no settings file either.
+    QVERIFY(!LoadSettingsFile(dir.path(), model, &error));
+    QVERIFY(error.contains(QStringLiteral("It is not a file.")));
+}
+
+void TestSettingsFile::truncatedFileLoadsItsWholeLinesAndSaysSo()
+{
+    QVERIFY(SaveSettingsFile(Path("f.QVS"), EveryFieldChanged(), nullptr));
+    const QByteArray full = ReadAll(Path("f.QVS"));
+    const qsizetype cut = full.indexOf("ENU");          // cut inside the seventh line
+    WriteAll(Path("f.QVS"), full.left(cut + 2));
+    Tdata7410 model;
+    TSettingsLoadResult result;
+    QVERIFY(LoadSettingsFile(Path("f.QVS"), model, nullptr, &result));
+    QCOMPARE(model.Address, 17);
+    QCOMPARE(model.CalWeight, 0);
+    QCOMPARE(model.Units, Tdata7410().Units);
+    QCOMPARE(result.SettingsLines, 6);
+    QCOMPARE(result.PassedOver, 1);   // "EN"
+    QVERIFY(SettingsLoadNote(result).startsWith(QStringLiteral("The file holds 6 of the 36")));
+}
+
+void TestSettingsFile::failedSaveKeepsTheOldFile()
+{
+    const QString path = Path("g.QVS");
+    QVERIFY(SaveSettingsFile(path, Tdata7410(), nullptr));
+    const QByteArray old = ReadAll(path);
+    QString error;
+    {
+        const TFileSizeLimit limit(64);
+        QVERIFY(!SaveSettingsFile(path, EveryFieldChanged(), &error));
+    }
+    QCOMPARE(ReadAll(path), old);
+    QVERIFY2(error.startsWith(QStringLiteral("Cannot write file \"")), qPrintable(error));
+    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("g.QVS*")}, QDir::Files), QStringList{"g.QVS"});
+
+    QVERIFY(!SaveSettingsFile(Path("no-such-folder/h.QVS"), Tdata7410(), &error));
+    QVERIFY(error.contains(QStringLiteral("h.QVS")));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "test_settingsfile.moc"
