@@ -1,0 +1,400 @@
+// Log files on disk and the File menu's Open and Save: the exact text of a
+// small log, a round trip of many samples, odd and broken files, a save that
+// fails, and the choice between settings and log files.
+#include "app/prompts.h"
+#include "link/session.h"
+#include "logging/filemenu.h"
+#include "logging/logfile.h"
+#include "logging/loggingsession.h"
+#include "settings/database.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+struct TRig {
+    TSession Session;
+    TLoggingSession Logging{Session};
+    TRig()
+    {
+        Session.Timer1.stop();
+        Logging.Traces.emplace_back();   // the first unit trace
+        Logging.Traces.back().Tag = 1;
+    }
+    QCPGraphDataContainer &Trace(int i) { return *Logging.Traces[size_t(i)].Data; }
+    // One plotted reply: the same point in SeriesWeight and the unit trace,
+    // a level in every enabled channel.
+    void Sample(double t, double weight, std::array<bool, 4> on = {})
+    {
+        Trace(TLoggingSession::SeriesWeight).add(QCPGraphData(t, weight));
+        Trace(TLoggingSession::FirstUnitTrace).add(QCPGraphData(t, weight));
+        for (int c = 0; c < 4; ++c)
+            if (Logging.Channels[size_t(c)] != 0)
+                Trace(c).add(QCPGraphData(t, LogChannels::Level(c, on[size_t(c)])));
+    }
+};
+
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit now = old;
+        now.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &now);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit old{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+// Scripted prompts that also choose the dialog's filter.
+class TFilterPrompts : public TScriptedPrompts {
+public:
+    std::deque<QString> FilterAnswers;
+    QStringList Preselected;
+    QString OpenFileName(const QString &title, const QString &d, const QString &f, QString *selected) override
+    {
+        Choose(selected);
+        return TScriptedPrompts::OpenFileName(title, d, f, selected);
+    }
+    QString SaveFileName(const QString &title, const QString &d, const QString &f, QString *selected) override
+    {
+        Choose(selected);
+        return TScriptedPrompts::SaveFileName(title, d, f, selected);
+    }
+
+private:
+    void Choose(QString *selected)
+    {
+        Preselected << (selected ? *selected : QString());
+        if (selected && !FilterAnswers.empty()) {
+            *selected = FilterAnswers.front();
+            FilterAnswers.pop_front();
+        }
+    }
+};
+
+} // namespace
+
+class TestLogFile : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString Path(const QString &name) const { return dir.filePath(name); }
+
+private slots:
+    void smallLogIsWrittenExactly();
+    void numbersKeepTheirDecimals();
+    void manySamplesComeBackUnchanged();
+    void savingALoadedLogKeepsItsSamples();
+    void readerTakesWhatEachLineHolds();
+    void brokenFilesChangeNothingAndSaySo_data();
+    void brokenFilesChangeNothingAndSaySo();
+    void failedSaveKeepsTheOldFile();
+    void menuSavesTheKindTheNameOrFilterSays();
+    void menuOpensByTheChosenFilter();
+    void menuReportsABadFileAndChangesNothing();
+};
+
+void TestLogFile::smallLogIsWrittenExactly()
+{
+    TRig rig;
+    rig.Logging.Channels = {1, 0, 3, 0};
+    rig.Sample(0, 12.5, {true, false, false, false});
+    rig.Sample(0.25, 12.75, {false, false, true, false});
+    QCOMPARE(BuildLogLines(rig.Logging, QStringLiteral("Filling test")),
+             QStringList({"Filling test", "1,0,3,0", "0.00,12.50,1.00,3.00", "0.25,12.75,0.00,4.00"}));
+    QString error;
+    QVERIFY2(SaveLogFile(Path("small.LOG"), rig.Logging, QStringLiteral("Filling test"), &error), qPrintable(error));
+    QCOMPARE(ReadAll(Path("small.LOG")),
+             QByteArray("Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n0.25,12.75,0.00,4.00\r\n"));
+
+    TRig empty;
+    QCOMPARE(BuildLogLines(empty.Logging, QStringLiteral("a, b\nc")), QStringList({"a, b c", "0,0,0,0"}));
+}
+
+void TestLogFile::numbersKeepTheirDecimals()
+{
+    TRig rig;
+    rig.Sample(1234.567, 1.234);
+    rig.Sample(1300, -0.0000001);
+    rig.Sample(1301, 12.345678);
+    rig.Sample(1302, -3);
+    QCOMPARE(BuildLogLines(rig.Logging, QString()).mid(2),
+             QStringList({"1234.57,1.234", "1300.00,0.00", "1301.00,12.345678", "1302.00,-3.00"}));
+}
+
+void TestLogFile::manySamplesComeBackUnchanged()
+{
+    TRig rig;
+    rig.Logging.Channels = {1, 2, 5, 6};
+    const int n = 100000;
+    for (int i = 0; i < n; ++i)
+        rig.Sample(i * 0.05, (i % 20001 - 10000) / 1000.0, {i % 2 == 0, i % 3 == 0, i % 5 == 0, i % 7 == 0});
+    QVERIFY(SaveLogFile(Path("many.LOG"), rig.Logging, QStringLiteral("Many, many"), nullptr));
+
+    TLogFileData data;
+    TLogLoadResult result;
+    QString error;
+    QVERIFY2(LoadLogFile(Path("many.LOG"), data, &error, &result), qPrintable(error));
+    QCOMPARE(result.Samples, qint64(n));
+    QCOMPARE(result.Skipped, qint64(0));
+    TRig back;
+    ApplyLogFile(data, back.Logging);
+    QCOMPARE(back.Logging.Channels, rig.Logging.Channels);
+    QCOMPARE(back.Trace(TLoggingSession::FirstUnitTrace).size(), 0);
+    for (int t : {0, 1, 2, 3, TLoggingSession::SeriesWeight}) {
+        const QCPGraphDataContainer &a = rig.Trace(t), &b = back.Trace(t);
+        QCOMPARE(b.size(), n);
+        for (int i = 0; i < n; i += 1) {
+            const auto &p = *(a.constBegin() + i), &q = *(b.constBegin() + i);
+            if (std::abs(p.key - q.key) > 1e-9 || std::abs(p.value - q.value) > 1e-9)
+                QFAIL(qPrintable(QStringLiteral("trace %1 point %2: %3,%4 came back as %5,%6")
+                                     .arg(t).arg(i).arg(p.key).arg(p.value).arg(q.key).arg(q.value)));
+        }
+    }
+    QVERIFY(back.Logging.Traces[TLoggingSession::SeriesWeight].Visible);
+}
+
+void TestLogFile::savingALoadedLogKeepsItsSamples()
+{
+    // A loaded log fills SeriesWeight only; one channel lacks a point.
+    WriteAll(Path("loaded.LOG"), "c\r\n1,2,0,0\r\n1.00,5.00,1.00,2.50\r\n2.00,6.00,0.00\r\n3.00,7.00,1.00,1.50\r\n");
+    TLogFileData data;
+    QVERIFY(LoadLogFile(Path("loaded.LOG"), data, nullptr));
+    TRig rig;
+    ApplyLogFile(data, rig.Logging);
+    QCOMPARE(BuildLogLines(rig.Logging, QStringLiteral("c")),
+             QStringList({"c", "1,2,0,0", "1.00,5.00,1.00,2.50", "2.00,6.00,0.00", "3.00,7.00,1.00,1.50"}));
+}
+
+void TestLogFile::readerTakesWhatEachLineHolds()
+{
+    TLogFileData data;
+    data.Channels = {4, 4, 4, 4};
+    TLogLineReader reader(data);
+    for (const char *line : {"Test, with, commas", "0,9,x", "12.5,-3", "abc,1", ",2", "", "  ",
+                             "13,1,2,3,4", "14,,1", "15,2,,,,,,"})
+        reader.Take(QString::fromLatin1(line));
+    QCOMPARE(data.Comment, QStringLiteral("Test, with, commas"));
+    QCOMPARE(data.Channels, (std::array<int, 4>{0, 4, 4, 4}));   // 9 and "x" keep theirs
+    QCOMPARE(data.Weight.size(), 3);
+    QCOMPARE(data.Weight[0].key, 12.5);
+    QCOMPARE(data.Weight[0].value, -3.0);
+    QCOMPARE(data.Weight[2].key, 15.0);
+    QCOMPARE(reader.Result().Skipped, qint64(2));   // "abc,1" and ",2"
+    // Channels 2..4 (selection 4) take fields 2, 3, 4 in order.
+    QCOMPARE(data.ChannelPoints[0].size(), 0);
+    QCOMPARE(data.ChannelPoints[1].size(), 2);
+    QCOMPARE(data.ChannelPoints[1][0].value, 2.0);
+    QCOMPARE(data.ChannelPoints[1][1].value, 1.0);   // 14,,1: no weight, channel 2 at 1
+    QCOMPARE(data.ChannelPoints[3].size(), 1);
+    QCOMPARE(data.ChannelPoints[3][0].value, 4.0);
+
+    // Only channel 3 on: the third field goes to channel 3.
+    TLogFileData third;
+    TLogLineReader r3(third);
+    for (const char *line : {"", "0,0,3,0", "1,2,4"})
+        r3.Take(QString::fromLatin1(line));
+    QCOMPARE(third.ChannelPoints[2].size(), 1);
+    QCOMPARE(third.ChannelPoints[2][0].value, 4.0);
+    QCOMPARE(LogChannels::LabelText(third.Channels[2]), QStringLiteral("Output 1"));
+}
+
+void TestLogFile::brokenFilesChangeNothingAndSaySo_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<qint64>("samples");   // -1: refused
+    QTest::addColumn<qint64>("skipped");
+    QByteArray binary("x\r\n0,0,0,0\r\n1,2\r\n");
+    for (int i = 0; i < 5000; ++i)
+        binary += char((i * 97 + 3) & 0xff);
+    QTest::newRow("missing") << QByteArray() << QStringLiteral("does not exist") << qint64(-1) << qint64(0);
+    QTest::newRow("binary") << binary << QStringLiteral("not a text file") << qint64(-1) << qint64(0);
+    QTest::newRow("comment only") << QByteArray("just a comment") << QString() << qint64(0) << qint64(0);
+    QTest::newRow("truncated") << QByteArray("c\r\n0,0,0,0\r\n1.00,2.00\r\n2.00,3.") << QString() << qint64(2)
+                               << qint64(0);
+    QTest::newRow("long line") << "c\n0,0,0,0\n1,2\n" + QByteArray(300000, '5') + "\n2,3\r3,4"
+                               << QStringLiteral("1 line(s)") << qint64(3) << qint64(1);
+}
+
+void TestLogFile::brokenFilesChangeNothingAndSaySo()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QFETCH(qint64, samples);
+    QFETCH(qint64, skipped);
+    const QString path = Path(QStringLiteral("broken-%1.LOG").arg(QTest::currentDataTag()));
+    if (!content.isEmpty())
+        WriteAll(path, content);
+    TLogFileData data;
+    data.Comment = QStringLiteral("before");
+    data.Weight << QCPGraphData(1, 1);
+    TLogLoadResult result;
+    QString error;
+    const bool ok = LoadLogFile(path, data, &error, &result);
+    QCOMPARE(ok, samples >= 0);
+    if (!ok) {
+        QCOMPARE(data.Comment, QStringLiteral("before"));
+        QCOMPARE(data.Weight.size(), 1);
+        QVERIFY2(error.startsWith(QStringLiteral("Cannot read file")) && error.contains(reason), qPrintable(error));
+        return;
+    }
+    QCOMPARE(result.Samples, samples);
+    QCOMPARE(result.Skipped, skipped);
+    QCOMPARE(data.Weight.size(), samples);
+    QVERIFY(SkippedLinesMessage(result).contains(reason));
+}
+
+void TestLogFile::failedSaveKeepsTheOldFile()
+{
+    TRig rig;
+    rig.Sample(1, 2);
+    QVERIFY(SaveLogFile(Path("keep.LOG"), rig.Logging, QStringLiteral("old"), nullptr));
+    const QByteArray old = ReadAll(Path("keep.LOG"));
+    for (int i = 2; i < 5000; ++i)
+        rig.Sample(i, i);
+    QString error;
+    {
+        const TFileSizeLimit limit(1000);
+        QVERIFY(!SaveLogFile(Path("keep.LOG"), rig.Logging, QStringLiteral("new"), &error));
+    }
+    QCOMPARE(ReadAll(Path("keep.LOG")), old);
+    QVERIFY2(error.startsWith(QStringLiteral("Cannot write file \"")), qPrintable(error));
+    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("keep.LOG*")}, QDir::Files), QStringList{"keep.LOG"});
+}
+
+void TestLogFile::menuSavesTheKindTheNameOrFilterSays()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    rig.Sample(0, 1);
+    Tdata7410 model;
+    bool onLog = false;
+    int takes = 0;
+    TFileMenu menu;
+    menu.EditModel = &model;
+    menu.Logging = &rig.Logging;
+    menu.LogPageActive = [&] { return onLog; };
+    menu.LogComment = [] { return QStringLiteral("comment"); };
+    menu.TakeEditorPages = [&] { ++takes; };
+
+    prompts.FileAnswers = {Path("s1"), Path("l1"), Path("x.qvs"), Path("x.log"), Path("x.txt")};
+    QVERIFY(menu.Save());                         // settings filter preselected
+    onLog = true;
+    QVERIFY(menu.Save());                         // log filter preselected
+    prompts.FilterAnswers = {TFileMenu::LogFilter()};
+    QVERIFY(menu.Save());                         // .qvs wins over the filter
+    QVERIFY(menu.Save());
+    QVERIFY(menu.Save());                         // .txt: the log filter says
+    QCOMPARE(prompts.Preselected, QStringList({TFileMenu::SettingsFilter(), TFileMenu::LogFilter(),
+                                               TFileMenu::LogFilter(), TFileMenu::LogFilter(),
+                                               TFileMenu::LogFilter()}));
+    QCOMPARE(ReadAll(Path("s1.QVS")).count("\r\n"), 36);
+    QVERIFY(ReadAll(Path("l1.LOG")).startsWith("comment\r\n0,0,0,0\r\n0.00,1.00\r\n"));
+    QCOMPARE(ReadAll(Path("x.qvs")).count("\r\n"), 36);
+    QVERIFY(ReadAll(Path("x.log")).startsWith("comment\r\n"));
+    QVERIFY(ReadAll(Path("x.txt")).startsWith("comment\r\n"));
+    QCOMPARE(takes, 2);                           // before each settings save
+    QVERIFY(!menu.Save());                        // cancelled
+    QVERIFY(prompts.Messages().isEmpty());
+
+    prompts.FileAnswers = {Path("no-such-folder/y.QVS")};
+    QVERIFY(!menu.Save());
+    QCOMPARE(prompts.Messages().size(), 1);
+    QVERIFY(prompts.Messages()[0].startsWith(QStringLiteral("Cannot write file")));
+}
+
+void TestLogFile::menuOpensByTheChosenFilter()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    Tdata7410 model;
+    model.SerialNumber = QStringLiteral("SN1");
+    int settingsLoaded = 0;
+    QString comment;
+    TFileMenu menu;
+    menu.EditModel = &model;
+    menu.Logging = &rig.Logging;
+    menu.SettingsLoaded = [&] { ++settingsLoaded; };
+    menu.LogLoaded = [&](const TLogFileData &d) { comment = d.Comment; };
+    WriteAll(Path("o.QVS"), "ENU3\r\n");
+    WriteAll(Path("o.LOG"), "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n");
+
+    prompts.FileAnswers = {Path("o.QVS"), Path("o.LOG")};
+    prompts.FilterAnswers = {TFileMenu::SettingsFilter(), TFileMenu::LogFilter()};
+    QVERIFY(menu.Open());
+    QCOMPARE(model.Units, 3);
+    QCOMPARE(model.SerialNumber, QString());
+    QCOMPARE(settingsLoaded, 1);
+    QCOMPARE(prompts.Messages(), QStringList({QStringLiteral("The file holds 1 of the 36 settings lines; the "
+                                                             "settings it does not name keep their values.")}));
+    QVERIFY(menu.Open());
+    QCOMPARE(comment, QStringLiteral("Filling test"));
+    QCOMPARE(rig.Logging.Channels, (std::array<int, 4>{1, 0, 3, 0}));
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).size(), 1);
+    QCOMPARE(rig.Trace(2).size(), 1);
+    QCOMPARE(prompts.Messages().size(), 1);        // a clean log says nothing
+    QVERIFY(!menu.Open());                         // cancelled
+}
+
+void TestLogFile::menuReportsABadFileAndChangesNothing()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    rig.Sample(0, 1);
+    Tdata7410 model;
+    model.SerialNumber = QStringLiteral("SN1");
+    bool called = false;
+    TFileMenu menu;
+    menu.EditModel = &model;
+    menu.Logging = &rig.Logging;
+    menu.SettingsLoaded = [&] { called = true; };
+    menu.LogLoaded = [&](const TLogFileData &) { called = true; };
+    WriteAll(Path("bin.LOG"), QByteArray("\0\1\2\3", 4));
+    // A log opened with the settings filter holds no settings line.
+    WriteAll(Path("log-as-settings.LOG"), "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n");
+    prompts.FileAnswers = {Path("log-as-settings.LOG"), Path("bin.LOG")};
+    prompts.FilterAnswers = {TFileMenu::SettingsFilter(), TFileMenu::LogFilter()};
+    QVERIFY(!menu.Open());
+    QVERIFY(!menu.Open());
+    QVERIFY(!called);
+    QVERIFY(model == [] { Tdata7410 m; m.SerialNumber = QStringLiteral("SN1"); return m; }());
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).size(), 1);
+    const QStringList shown = prompts.Messages();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown[0].contains(QStringLiteral("It holds no settings.")), qPrintable(shown[0]));
+    QVERIFY2(shown[1].contains(QStringLiteral("It is not a text file.")), qPrintable(shown[1]));
+    QCOMPARE(prompts.History.back().kind, TPrompts::Kind::Error);
+}
+
+QTEST_MAIN(TestLogFile)
+#include "test_logfile.moc"
