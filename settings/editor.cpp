@@ -35,6 +35,14 @@ void Take(const QComboBox *combo, qint32 &field)
         field = combo->currentIndex();
 }
 
+// Decimals to show counts with: a decimal point setting outside 0 to 5 (no
+// instrument reports one) shows whole counts rather than empty edits that
+// would be taken back as 0.
+int ShownDecimals(qint32 decimalPoint)
+{
+    return decimalPoint >= 0 && decimalPoint <= 5 ? decimalPoint : 0;
+}
+
 QString DirectText(qint32 value)
 {
     return QString::number(value / 10000.0, 'f', 4);
@@ -52,6 +60,7 @@ TSettingsEditor::~TSettingsEditor()
 {
     // The window adopts the calibration fields onto its page; until then
     // they are ours.
+    Closing = true;   // no exit checks while the edits are torn down
     if (CalFields && !CalFields->parent())
         delete CalFields;
 }
@@ -71,7 +80,7 @@ void TSettingsEditor::FillSettingsPages()
     Select(CBxZTrac, Model.ZeroTracking);
     Select(CBxZRange, Model.ZeroRange);
     Select(CBxAZero, Model.AutoZero);
-    EdtZband->setText(FormatCounts(Model.ZeroBand, Model.DecimalPoint));
+    EdtZband->setText(FormatCounts(Model.ZeroBand, ShownDecimals(Model.DecimalPoint)));
     QComboBox *const front[] = {CBxZBut, CBxTbut, CBxGbut, CBxPbut};
     QComboBox *const remote[] = {CBxRem1, CBxRem2, CBxRem3, CBxRem4};
     for (int k = 0; k < 4; ++k) {
@@ -96,11 +105,11 @@ void TSettingsEditor::FillBuildPage()
     Select(CBxWeighMode, Model.WeighMode);
     Select(CBxUnits, Model.Units);
     CkBHiRes->setChecked(Model.HighRes);
-    EdtFS1->setText(FormatCounts(Model.FullScale1, Model.DecimalPoint));
-    EdtFs2->setText(FormatCounts(Model.FullScale2, Model.DecimalPoint));
+    EdtFS1->setText(FormatCounts(Model.FullScale1, ShownDecimals(Model.DecimalPoint)));
+    EdtFs2->setText(FormatCounts(Model.FullScale2, ShownDecimals(Model.DecimalPoint)));
     Select(CBxRes1, Model.Resolution1);
     Select(CBxRes2, Model.Resolution2);
-    edtAddTare->setText(FormatCounts(Model.AddTareLimit, Model.DecimalPoint));
+    edtAddTare->setText(FormatCounts(Model.AddTareLimit, ShownDecimals(Model.DecimalPoint)));
     // A frequency without an entry of its own shows the last one, 12.5 Hz.
     cbxFilter->setCurrentIndex(cbxFilter->count() - 1);
     const int filter = cbxFilter->findText(QString::number(Model.SynchFilter), Qt::MatchExactly);
@@ -129,7 +138,7 @@ void TSettingsEditor::FillCalFields()
     CalFields->edtCalDirectZero->setText(DirectText(Model.DirectZero));
     CalFields->edtCalDirectSpan->setText(DirectText(Model.DirectSpan));
     FillLinearisation();
-    CalFields->EdtCalWeight->setText(FormatCounts(Model.CalWeight, Model.DecimalPoint));
+    CalFields->EdtCalWeight->setText(FormatCounts(Model.CalWeight, ShownDecimals(Model.DecimalPoint)));
 }
 
 void TSettingsEditor::FillLinearisation()
@@ -138,7 +147,7 @@ void TSettingsEditor::FillLinearisation()
         QString line = QString::asprintf("%d:", point + 1);
         if (Model.LinPercent[point] != 0)
             line = QString::asprintf("%d: %4d%%   ", point + 1, int(Model.LinPercent[point])) +
-                   FormatCounts(Model.LinWeight[point], Model.DecimalPoint + 1);
+                   FormatCounts(Model.LinWeight[point], ShownDecimals(Model.DecimalPoint) + 1);
         CalFields->LBxLCal->item(point)->setText(line);
     }
 }
@@ -294,9 +303,9 @@ void TSettingsEditor::FillSetpoint(int n)
     Select(CBxSetpLogic, setpoint.Logic);
     Select(CbxSetpLock, setpoint.Lock);
     Select(CBxSetpAlarm, setpoint.Alarm);
-    EdtFlight->setText(FormatCounts(setpoint.InFlight, Model.DecimalPoint));
-    EdtTol->setText(FormatCounts(setpoint.Tolerance, Model.DecimalPoint));
-    EdtTarget->setText(FormatCounts(setpoint.Target, Model.DecimalPoint));
+    EdtFlight->setText(FormatCounts(setpoint.InFlight, ShownDecimals(Model.DecimalPoint)));
+    EdtTol->setText(FormatCounts(setpoint.Tolerance, ShownDecimals(Model.DecimalPoint)));
+    EdtTarget->setText(FormatCounts(setpoint.Target, ShownDecimals(Model.DecimalPoint)));
     const QString units = EnumText(UnitsTexts(), Model.Units);
     LblFlightUnits->setText(units);
     LblTolUnits->setText(units);

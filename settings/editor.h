@@ -165,6 +165,7 @@ private:
 
     Tdata7410 &Model;
     bool Filling = false;
+    bool Closing = false;
     bool Checking = false;     // an exit check's message is up
     bool HeaderTrimming = false;
     int ShownSetpoint = 0;     // the tab whose setpoint the controls hold

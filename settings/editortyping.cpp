@@ -21,6 +21,8 @@
 
 bool TSettingsEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (Closing)
+        return QWidget::eventFilter(watched, event);
     if (watched == MemoHeader && event->type() == QEvent::KeyPress)
         return MemoHeaderKeyPress(static_cast<QKeyEvent *>(event));
     auto *edit = qobject_cast<QLineEdit *>(watched);

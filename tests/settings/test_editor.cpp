@@ -145,6 +145,7 @@ private slots:
         model.DecimalPoint = 9;
         model.Setpoints[1].Type = 40;
         model.Setpoints[1].Alarm = 99;
+        model.Setpoints[1].Target = 55;
         model.SynchFilter = 13;
         TSettingsEditor editor(model);
         editor.FillSettingsPages();
@@ -163,6 +164,8 @@ private slots:
         QCOMPARE(model.RemoteKeys[2], 21);
         QCOMPARE(model.Units, -7);
         QCOMPARE(model.DecimalPoint, 9);
+        QCOMPARE(model.FullScale1, 4000);   // shown as whole counts, not lost
+        QCOMPARE(model.Setpoints[1].Target, 55);
         QCOMPARE(model.Setpoints[1].Type, 40);
         QCOMPARE(model.Setpoints[1].Alarm, 99);
         QCOMPARE(model.SynchFilter, 12);   // 12.5 Hz is written as 12
