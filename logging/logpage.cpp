@@ -75,7 +75,11 @@ void TLogPage::BuildChart()
     Chart->legend->setVisible(true);
     auto *legendRow = new QCPLayoutGrid;
     Chart->plotLayout()->addElement(1, 0, legendRow);
-    legendRow->addElement(0, 0, Chart->legend);
+    // An empty legend (no session yet) has almost no width; the spacers on
+    // either side keep its row, and so the plot above, at the full width.
+    legendRow->addElement(0, 0, new QCPLayoutElement(Chart));
+    legendRow->addElement(0, 1, Chart->legend);
+    legendRow->addElement(0, 2, new QCPLayoutElement(Chart));
     legendRow->setMargins(QMargins(5, 0, 5, 5));
     Chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
     Chart->plotLayout()->setRowStretchFactor(1, 0.001);
@@ -323,5 +327,6 @@ bool TLogPage::FormKeyDown(QKeyEvent *event)
 void TLogPage::ChartSetupClick()
 {
     ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, EditModel.DecimalPoint);
+    RedrawNow();
     Chart->setFocus();
 }

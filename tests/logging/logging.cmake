@@ -2,3 +2,5 @@ qv_add_test(test_logging_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_logging_
             LIBS qv_logging)
 qv_add_test(test_log_page SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_log_page.cpp
             LIBS qv_logging $<TARGET_NAME_IF_EXISTS:qv_simlink>)
+qv_add_test(test_chart_view SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_chart_view.cpp
+            LIBS qv_logging)

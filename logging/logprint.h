@@ -1,0 +1,41 @@
+#pragma once
+// The printed log: one page with the chart in the middle, the log comment
+// below it at the left and the four channel labels, in their colours, at the
+// right of the comment's line (channels 1 and 2 one line above 3 and 4).
+//
+// What the window wires for Print1Click while the Log page is shown:
+//   QPrinter printer;
+//   PrintLogClick(printer, *logPage->Chart, logPage->LblLogComment->text(),
+//                 labels from logPage->LblDig (text and colour),
+//                 MemoHeader->font());
+// Errors surface in an error message; nothing is printed then.
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <array>
+
+class QCustomPlot;
+class QCPPainter;
+class QPrinter;
+
+struct TLogPrintLabel {
+    QString Text;
+    QColor Colour;
+};
+using TLogPrintLabels = std::array<TLogPrintLabel, 4>;
+
+// Draws the page into a device of the given size (printer pixels).
+void PaintLogPage(QCPPainter &painter, const QRect &page, QCustomPlot &chart, const QString &comment,
+                  const TLogPrintLabels &labels, const QFont &baseFont);
+
+// Prints one page on an already set-up printer; false with a message for the
+// user when the job cannot be started.
+bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
+              const QFont &baseFont, QString *error);
+
+// The printer dialog through Prompts(), the hourglass and the print job.
+// True when a page was printed.
+bool PrintLogClick(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
+                   const QFont &baseFont);
