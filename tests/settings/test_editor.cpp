@@ -211,6 +211,23 @@ private slots:
                                                  QStringLiteral("Out of Range: (0.00 to 9999.99)")}));
     }
 
+    // On screen, leaving an edit out of range brings the focus back to it.
+    void focusReturnsToAnEditOutOfRange()
+    {
+        Tdata7410 model;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        editor.EdtFS1->setFocus();
+        QTRY_VERIFY(editor.EdtFS1->hasFocus());
+        editor.EdtFS1->setText(QStringLiteral("5"));
+        editor.EdtFs2->setText(QStringLiteral("7"));   // both out of range: no ping-pong
+        editor.EdtFs2->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(editor.EdtFS1->hasFocus());
+        QCOMPARE(Script.Messages(), QStringList{QStringLiteral("Out of Range: (100 to 999999)")});
+    }
+
     void numberEditsLetOnlyNumberKeysThrough()
     {
         Tdata7410 model;
@@ -224,6 +241,9 @@ private slots:
         QCOMPARE(editor.EdtZband->text(), QStringLiteral("12.5"));
         editor.EDtRows->clear();
         QTest::keyClicks(editor.EDtRows, QStringLiteral("q7"));
+        QCOMPARE(editor.EDtRows->text(), QStringLiteral("7"));
+        QTest::keyClicks(editor.EDtRows, QStringLiteral("."));
+        QTest::keyClick(editor.EDtRows, Qt::Key_Enter);
         QCOMPARE(editor.EDtRows->text(), QStringLiteral("7"));
         QTest::keyClicks(editor.edtAddTare, QStringLiteral("ab"));   // no filter there
         QVERIFY(editor.edtAddTare->text().endsWith(QStringLiteral("ab")));
@@ -270,6 +290,11 @@ private slots:
         QVERIFY(Script.Messages()[0].startsWith(QStringLiteral("Serial ID: a text may not hold")));
         QVERIFY(Script.Messages()[1].startsWith(QStringLiteral("Header:")));
         QVERIFY(Script.Messages()[2].startsWith(QStringLiteral("Custom Print Format:")));
+        Script.Clear();
+        editor.MemoHeader->setPlainText(QString(31, QLatin1Char('p')));   // pasted, not typed
+        editor.TakeSettingsPages();
+        QCOMPARE(model.HeaderLines[0], QStringLiteral("one"));
+        QCOMPARE(Script.Messages().size(), 1);
         editor.EdtID->setText(QStringLiteral("\u20ac"));   // outside Latin-1
         editor.TakeSettingsPages();
         QCOMPARE(model.SerialID, QStringLiteral("old"));
