@@ -1,6 +1,7 @@
 // Figures for a long logging session: time per text reply and per binary
 // record taken into the traces, and the time of one chart redraw with
-// 1,000,000 points per trace, showing the newest span and showing all.
+// 1,000,000 points per trace, showing the newest span and showing all;
+// cursor presses, fitting to the data and a zoom key over those points.
 // Runs offscreen unless a platform is chosen.
 
 #include "link/session.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <cstdio>
 #include <qcustomplot.h>
 
@@ -26,6 +29,37 @@ double ReplotMs(QCustomPlot &chart, int repeats)
     for (int i = 0; i < repeats; ++i)
         chart.replot(QCustomPlot::rpImmediateRefresh);
     return double(timer.nsecsElapsed()) / 1e6 / repeats;
+}
+void PressOnChart(QCustomPlot &chart, QPoint pos, Qt::MouseButton button)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(pos), QPointF(chart.mapToGlobal(pos)), button, button,
+                      Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&chart, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pos), QPointF(chart.mapToGlobal(pos)), button,
+                        Qt::NoButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&chart, &release);
+}
+
+// Cursor presses, the fit-to-data key and a zoom key over the million points.
+void MeasureView(TLogPage &page)
+{
+    constexpr int Presses = 200;
+    const QPoint centre = page.Chart->axisRect()->rect().center();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < Presses; ++i)
+        PressOnChart(*page.Chart, centre + QPoint(i % 50, i % 30), i % 2 ? Qt::RightButton : Qt::LeftButton);
+    std::printf("cursor press with read-out (cross-hair layer only): %.3f ms\n",
+                double(timer.nsecsElapsed()) / 1e6 / Presses);
+
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    timer.restart();
+    page.FormKeyDown(&home);
+    std::printf("Home (fit to data over every shown trace): %.2f ms\n", double(timer.nsecsElapsed()) / 1e6);
+    QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+    timer.restart();
+    page.FormKeyDown(&pageUp);
+    std::printf("Page Up with its redraw: %.2f ms\n", double(timer.nsecsElapsed()) / 1e6);
 }
 } // namespace
 
@@ -70,6 +104,8 @@ int main(int argc, char **argv)
     page.RedrawNow();
     std::printf("replot, all %.0f s shown, %d points per trace: %.2f ms\n", logging.TimeMax, Samples,
                 ReplotMs(*page.Chart, 5));
+
+    MeasureView(page);
 
     logging.Begin(TLogChoices{0, {1, 2, 0, 0}}, model);
     timer.restart();

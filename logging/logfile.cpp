@@ -59,9 +59,8 @@ bool HasDigit(const QString &text)
 }
 
 // A field's value, when it exists, is short enough and holds a number.
-bool FieldValue(const Tcommsobj &parser, int index, double &value)
+bool FieldValue(const Tcommsobj &parser, int index, double &value, QString &text)
 {
-    QString text;
     if (!parser.GetText(index, text, 0, MaxFieldLength) || !HasDigit(text))
         return false;
     value = ParseDecimal(text);
@@ -130,7 +129,9 @@ bool SaveLogFile(const QString &path, const TLoggingSession &session, const QStr
 
 // ---------------------------------------------------------------- reader
 
-TLogLineReader::TLogLineReader(TLogFileData &d) : data(d) {}
+TLogLineReader::TLogLineReader(TLogFileData &d) : data(d), parser(std::make_unique<Tcommsobj>()) {}
+
+TLogLineReader::~TLogLineReader() = default;
 
 void TLogLineReader::Take(const QString &line, bool tooLong)
 {
@@ -152,35 +153,33 @@ void TLogLineReader::Take(const QString &line, bool tooLong)
 
 void TLogLineReader::TakeChannels(const QString &line)
 {
-    Tcommsobj parser;
-    parser.Parse(line, false, false);
+    parser->Parse(line, false, false);
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
         qint32 value = 0, places = 0;
-        if (parser.GetInt(c, value, 0, 8, places))
+        if (parser->GetInt(c, value, 0, 8, places))
             data.Channels[size_t(c)] = value;
     }
 }
 
 void TLogLineReader::TakeSample(const QString &line)
 {
-    Tcommsobj parser;
-    parser.Parse(line, false, false);
+    parser->Parse(line, false, false);
     double t = 0, v = 0;
-    if (!FieldValue(parser, 0, t)) {
+    if (!FieldValue(*parser, 0, t, field)) {
         ++result.Skipped;
         return;
     }
-    if (FieldValue(parser, 1, v)) {
+    if (FieldValue(*parser, 1, v, field)) {
         data.Weight.append(QCPGraphData(t, v));
         ++result.Samples;
     }
-    int field = 2;
+    int index = 2;
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
         if (data.Channels[size_t(c)] == LogChannels::ChoiceNone)
             continue;
-        if (FieldValue(parser, field, v))
+        if (FieldValue(*parser, index, v, field))
             data.ChannelPoints[size_t(c)].append(QCPGraphData(t, v));
-        ++field;
+        ++index;
     }
 }
 

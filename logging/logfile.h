@@ -20,11 +20,13 @@
 #include <QVector>
 #include <array>
 #include <functional>
+#include <memory>
 #include <qcustomplot.h>
 
 #include "logging/logchannels.h"
 
 class TLoggingSession;
+class Tcommsobj;
 
 struct TLogFileData {
     QString Comment;
@@ -61,6 +63,7 @@ bool SaveLogFile(const QString &path, const TLoggingSession &session, const QStr
 class TLogLineReader {
 public:
     explicit TLogLineReader(TLogFileData &data);
+    ~TLogLineReader();
     void Take(const QString &line, bool tooLong = false);
     const TLogLoadResult &Result() const { return result; }
 
@@ -70,6 +73,10 @@ private:
 
     TLogFileData &data;
     TLogLoadResult result;
+    // One parser for every line: a parser holds twenty strings, too costly
+    // to make a million times.
+    std::unique_ptr<Tcommsobj> parser;
+    QString field;
     qint64 lineNumber = 0;
 };
 

@@ -70,6 +70,7 @@ void TLogPage::BuildChart()
         graph->setPen(QPen(channel ? LogChannels::Colour(int(i)) : QColor(Qt::red)));
         graph->setLineStyle(channel ? QCPGraph::lsStepLeft : QCPGraph::lsLine);
         graph->setAdaptiveSampling(true);
+        graph->setSelectable(QCP::stNone);
         graph->removeFromLegend();
     }
     Chart->legend->setVisible(true);
@@ -84,8 +85,13 @@ void TLogPage::BuildChart()
     Chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
     Chart->plotLayout()->setRowStretchFactor(1, 0.001);
     // The rectangle is ours to interpret: its direction decides between
-    // zoom and undo, which the control's own zoom mode cannot tell.
+    // zoom and undo, which the control's own zoom mode cannot tell. Being
+    // always on, it also spares every press a search of the million points
+    // for a trace under the mouse (and the traces cannot be selected, which
+    // spares every click).
     Chart->setSelectionRectMode(QCP::srmCustom);
+    RectPen = Chart->selectionRect()->pen();
+    RectBrush = Chart->selectionRect()->brush();
     connect(Chart->selectionRect(), &QCPSelectionRect::accepted, this, &TLogPage::ChartRectDragged);
     connect(Chart, &QCustomPlot::mousePress, this, &TLogPage::ChartMouseDown);
     connect(Chart, &QCustomPlot::mouseMove, this, &TLogPage::ChartMouseMove);
@@ -167,6 +173,7 @@ void TLogPage::RebuildUnitGraphs()
         graph->setData(trace.Data);
         graph->setPen(QPen(palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]));
         graph->setAdaptiveSampling(true);
+        graph->setSelectable(QCP::stNone);
     }
     ScheduleRedraw();
 }
@@ -235,7 +242,9 @@ void TLogPage::ChartMouseDown(QMouseEvent *event)
     if (right) {
         Logging.ManualView = true;
         DragFrom = event->pos();
-        Chart->setSelectionRectMode(QCP::srmNone);
+        // A right drag scrolls; its rectangle stays invisible.
+        Chart->selectionRect()->setPen(Qt::NoPen);
+        Chart->selectionRect()->setBrush(Qt::NoBrush);
     }
     if (!(shift && right))
         Cursors->Erase(0);
@@ -268,8 +277,10 @@ void TLogPage::ChartMouseMove(QMouseEvent *event)
 
 void TLogPage::ChartMouseUp(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton)
-        Chart->setSelectionRectMode(QCP::srmCustom);
+    if (event->button() == Qt::RightButton) {
+        Chart->selectionRect()->setPen(RectPen);
+        Chart->selectionRect()->setBrush(RectBrush);
+    }
 }
 
 void TLogPage::ChartRectDragged(const QRect &rect, QMouseEvent *event)

@@ -32,6 +32,8 @@
 // Prompts().Exec. The session's polling loop sends the polls.
 
 #include <QWidget>
+#include <QBrush>
+#include <QPen>
 #include <QTimer>
 #include <array>
 
@@ -102,4 +104,6 @@ private:
     void ChartMouseUp(QMouseEvent *event);
     void ChartRectDragged(const QRect &rect, QMouseEvent *event);
     QPoint DragFrom;
+    QPen RectPen;
+    QBrush RectBrush;
 };
