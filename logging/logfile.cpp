@@ -6,6 +6,7 @@
 #include "settings/tools.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -13,25 +14,32 @@ namespace {
 constexpr int MaxFieldLength = 100;
 constexpr qsizetype FlushBytes = 256 * 1024;
 
-QString Fixed(double value, int decimals)
+// Appends value with the given decimals, "." whatever the locale.
+void AppendFixed(QByteArray &out, double value, int decimals)
 {
-    QString text = QString::number(value, 'f', decimals);
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc()) {
+        out += QByteArray::number(value, 'f', decimals);
+        return;
+    }
+    const char *begin = buffer;
     // A tiny negative value would read "-0.00"; zero has no sign.
-    if (text.startsWith(u'-') && text.count(u'0') == text.size() - 2)
-        text.remove(0, 1);
-    return text;
+    if (*begin == '-' && std::all_of(begin + 1, static_cast<const char *>(end), [](char c) { return c == '0' || c == '.'; }))
+        ++begin;
+    out.append(begin, end - begin);
 }
 
 // Two decimals at least, up to six when the value has them.
-QString WeightText(double value)
+void AppendWeight(QByteArray &out, double value)
 {
-    QString text = Fixed(value, 6);
-    const qsizetype point = text.indexOf(u'.');
-    qsizetype end = text.size();
-    while (end > point + 3 && text[end - 1] == u'0')
+    const qsizetype start = out.size();
+    AppendFixed(out, value, 6);
+    const qsizetype point = out.indexOf('.', start);
+    qsizetype end = out.size();
+    while (point >= 0 && end > point + 3 && out[end - 1] == '0')
         --end;
-    text.truncate(end);
-    return text;
+    out.truncate(end);
 }
 
 const QCPGraphDataContainer *DataOf(const TLoggingSession &session, size_t index)
@@ -71,15 +79,18 @@ bool FieldValue(const Tcommsobj &parser, int index, double &value, QString &text
 
 // ---------------------------------------------------------------- writer
 
-void WriteLogLines(const TLoggingSession &session, const QString &comment,
-                   const std::function<void(const QString &)> &sink)
+namespace {
+
+// Calls sink with each line's Latin-1 bytes (without its end).
+void WriteLogBytes(const TLoggingSession &session, const QString &comment,
+                   const std::function<void(const QByteArray &)> &sink)
 {
     // A line end inside the comment would turn its rest into a sample line.
     QString header = comment;
     header.replace(u'\r', u' ').replace(u'\n', u' ');
-    sink(header);
+    sink(header.toLatin1());
     const auto &ch = session.Channels;
-    sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]));
+    sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]).toLatin1());
 
     const QCPGraphDataContainer *samples = DataOf(session, TLoggingSession::FirstUnitTrace);
     if (!samples || samples->isEmpty())
@@ -87,10 +98,13 @@ void WriteLogLines(const TLoggingSession &session, const QString &comment,
     if (!samples)
         return;
     const int count = samples->size();
-    QString line;
+    QByteArray line;
     int i = 0;
     for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
-        line = Fixed(p->key, 2) + u',' + WeightText(p->value);
+        line.clear();
+        AppendFixed(line, p->key, 2);
+        line += ',';
+        AppendWeight(line, p->value);
         for (int c = 0; c < LogChannels::ChannelCount; ++c) {
             if (ch[size_t(c)] == LogChannels::ChoiceNone)
                 continue;
@@ -98,10 +112,19 @@ void WriteLogLines(const TLoggingSession &session, const QString &comment,
             double level = 0;
             if (!trace || !ChannelLevel(*trace, i, count, p->key, level))
                 break;
-            line += u',' + Fixed(level, 2);
+            line += ',';
+            AppendFixed(line, level, 2);
         }
         sink(line);
     }
+}
+
+} // namespace
+
+void WriteLogLines(const TLoggingSession &session, const QString &comment,
+                   const std::function<void(const QString &)> &sink)
+{
+    WriteLogBytes(session, comment, [&sink](const QByteArray &line) { sink(QString::fromLatin1(line)); });
 }
 
 QStringList BuildLogLines(const TLoggingSession &session, const QString &comment)
@@ -115,8 +138,8 @@ bool SaveLogFile(const QString &path, const TLoggingSession &session, const QStr
 {
     TAtomicFileWriter writer(path);
     QByteArray buffer;
-    WriteLogLines(session, comment, [&](const QString &line) {
-        buffer += line.toLatin1();
+    WriteLogBytes(session, comment, [&](const QByteArray &line) {
+        buffer += line;
         buffer += "\r\n";
         if (buffer.size() >= FlushBytes) {
             writer.Write(buffer);

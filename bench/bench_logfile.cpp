@@ -1,0 +1,54 @@
+// Prints how long saving and loading a log of N samples (default 1,000,000,
+// four channels on) takes, and the file size: bench_logfile [samples]
+#include "link/session.h"
+#include "logging/logfile.h"
+#include "logging/loggingsession.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 1000000;
+    TSession link;
+    link.Timer1.stop();
+    TLoggingSession logging(link);
+    logging.Channels = {1, 2, 3, 4};
+    logging.Traces.emplace_back();
+    for (int i = 0; i < n; ++i) {
+        const QCPGraphData p(i * 0.1, (i % 20001 - 10000) / 100.0);
+        logging.Traces[TLoggingSession::SeriesWeight].Data->add(p);
+        logging.Traces[TLoggingSession::FirstUnitTrace].Data->add(p);
+        for (int c = 0; c < 4; ++c)
+            logging.Traces[size_t(c)].Data->add(QCPGraphData(p.key, LogChannels::Level(c, (i >> c) & 1)));
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bench.LOG");
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    if (!SaveLogFile(path, logging, QStringLiteral("bench"), &error)) {
+        std::printf("save failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    const qint64 saveMs = timer.restart();
+    TLogFileData data;
+    TLogLoadResult result;
+    if (!LoadLogFile(path, data, &error, &result)) {
+        std::printf("load failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    const qint64 loadMs = timer.restart();
+    ApplyLogFile(data, logging);
+    const qint64 applyMs = timer.elapsed();
+    std::printf("samples %d, file %lld bytes\n", n, static_cast<long long>(QFileInfo(path).size()));
+    std::printf("save  %lld ms (%.2f us/sample)\n", saveMs, 1000.0 * saveMs / n);
+    std::printf("load  %lld ms (%.2f us/sample), %lld samples read\n", loadMs, 1000.0 * loadMs / n,
+                static_cast<long long>(result.Samples));
+    std::printf("apply %lld ms\n", applyMs);
+    return 0;
+}
