@@ -247,9 +247,15 @@ void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
     session.Channels = data.Channels;
     TLogTrace &weight = session.Traces[TLoggingSession::SeriesWeight];
     weight.Visible = true;
-    weight.Data->add(data.Weight, false);
+    // A saved log is in time order; only a hand-edited one needs sorting.
+    auto add = [](QCPGraphDataContainer &trace, const QVector<QCPGraphData> &points) {
+        const bool sorted = std::is_sorted(points.begin(), points.end(),
+                                           [](const QCPGraphData &a, const QCPGraphData &b) { return a.key < b.key; });
+        trace.add(points, sorted);
+    };
+    add(*weight.Data, data.Weight);
     for (int c = 0; c < LogChannels::ChannelCount; ++c)
-        session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data->add(data.ChannelPoints[size_t(c)], false);
+        add(*session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data, data.ChannelPoints[size_t(c)]);
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();
 }

@@ -182,8 +182,9 @@ void TestLogFile::manySamplesComeBackUnchanged()
 
 void TestLogFile::savingALoadedLogKeepsItsSamples()
 {
-    // A loaded log fills SeriesWeight only; one channel lacks a point.
-    WriteAll(Path("loaded.LOG"), "c\r\n1,2,0,0\r\n1.00,5.00,1.00,2.50\r\n2.00,6.00,0.00\r\n3.00,7.00,1.00,1.50\r\n");
+    // A loaded log fills SeriesWeight only; one channel lacks a point; the
+    // hand-edited lines out of time order are drawn in order.
+    WriteAll(Path("loaded.LOG"), "c\r\n1,2,0,0\r\n1.00,5.00,1.00,2.50\r\n3.00,7.00,1.00,1.50\r\n2.00,6.00,0.00\r\n");
     TLogFileData data;
     QVERIFY(LoadLogFile(Path("loaded.LOG"), data, nullptr));
     TRig rig;
