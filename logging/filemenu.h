@@ -22,8 +22,11 @@
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
 //
 // Sound behaviour beyond the bare procedure: a file that cannot be read, is
-// binary, empty or (as settings) holds no settings line gives a message and
-// changes nothing; lines that were passed over are reported after the load.
+// binary, empty or (as settings) holds no settings line gives an error
+// message and changes nothing (no hook runs, SerialNumber stays). After a
+// load, an information message says when a settings file named fewer than
+// its 36 settings or had lines that are no settings lines, or when a log
+// had sample lines without a usable time; a clean load says nothing.
 // A save under ".qvs" or ".log" in any letter case writes that kind; any
 // other extension writes the kind of the chosen filter.
 
