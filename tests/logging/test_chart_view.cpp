@@ -364,6 +364,44 @@ private slots:
         QCOMPARE(prompts.History[1].kind, TPrompts::Kind::Error);
     }
 
+    void leavingAnEditChecksItUnlessCancelTakesTheFocus()
+    {
+        TViewRig rig;
+        TScriptedPrompts prompts;
+        TScopedPrompts scope(&prompts);
+        TFrmChartSetup &d = *rig.Page.ChartSetupDialog;
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        d.EdtTend->setFocus();
+        d.EdtTend->setText("5000");
+        d.EdtComment->setFocus();
+        QTRY_COMPARE(prompts.History.size(), size_t(1));
+        QCOMPARE(prompts.History[0].text, QString("Out of Range: (0 to 1000)"));
+        QTRY_VERIFY(d.EdtTend->hasFocus());
+        d.BtnCancel->setFocus();                // on its way to Cancel: no complaint
+        QTest::qWait(20);
+        QCOMPARE(prompts.History.size(), size_t(1));
+        d.hide();
+    }
+
+    void anAcceptWithBoundsOutOfOrderChangesNoAxis()
+    {
+        TViewRig rig;
+        TScriptedPrompts prompts;
+        TScopedPrompts scope(&prompts);
+        rig.SetAxes(0, 20, -10, 10);
+        prompts.DialogAnswers.push_back([](QDialog &d) {
+            auto &setup = static_cast<TFrmChartSetup &>(d);
+            setup.EdtTstart->setText("90");
+            setup.EdtTend->setText("10");
+            return int(QDialog::Accepted);
+        });
+        rig.Page.ChartSetupClick();
+        ExpectAxes(rig.Logging, 0, 20, -10, 10);
+        QVERIFY(rig.Page.findChild<TFrmChartSetup *>("FrmChartSetup"));
+    }
+
     void autoProposesFromTheShownTraces()
     {
         TViewRig rig;
