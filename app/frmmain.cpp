@@ -12,6 +12,8 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
+#include "settings/editor.h"
+#include "settings/editorcal.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
 #include "terminal/testpage.h"
@@ -228,26 +230,35 @@ void TFrmMain::BuildSettingsPage()
 {
     auto *layout = new QVBoxLayout(TSSettings);
     layout->setContentsMargins(0, 0, 0, 0);
-    PgCSettings = Named(new QTabWidget(TSSettings), "PgCSettings");
-    layout->addWidget(PgCSettings);
-    TSBuild = NewPage(PgCSettings, "TSBuild", QStringLiteral("Build"));
-    TSOption = NewPage(PgCSettings, "TSOption", QStringLiteral("Option"));
-    TSSpecial = NewPage(PgCSettings, "TSSpecial", QStringLiteral("Special"));
-    TSSerial = NewPage(PgCSettings, "TSSerial", QStringLiteral("Serial"));
-    TSSetpoint = NewPage(PgCSettings, "TSSetpoint", QStringLiteral("Setpoint"));
+    SettingsEditor = Named(new TSettingsEditor(EditModel, TSSettings), "SettingsEditor");
+    layout->addWidget(SettingsEditor);
+    PgCSettings = SettingsEditor->PgCSettings;
+    TSBuild = SettingsEditor->TSBuild;
+    TSOption = SettingsEditor->TSOption;
+    TSSpecial = SettingsEditor->TSSpecial;
+    TSSerial = SettingsEditor->TSSerial;
+    TSSetpoint = SettingsEditor->TSSetpoint;
+    PageWork.TakeSettingsPages = [this] { SettingsEditor->TakeSettingsPages(); };
+    PageWork.FillSettingsPages = [this] {
+        SettingsEditor->FillSettingsPages();
+        SettingsEditor->UpdateCalWeightVisibility();
+        SettingsShown = true;
+    };
+    SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
 }
 
 void TFrmMain::BuildCalibrationPage()
 {
-    // Placed as designed, at a fixed size; the calibration controls gather
-    // round these two when calibration joins.
+    // Placed as designed, at a fixed size; the calibration steps gather round
+    // the display and the editor's calibration settings below it.
     LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
     LCDCal->setGeometry(CalibrationDisplayGeometry);
     SetDisplayColours(LCDCal, CalibrationGlass);
-    LBxLCal = Named(new QListWidget(TSCal), "LBxLCal");
-    for (int point = 1; point <= 5; ++point)
-        LBxLCal->addItem(QStringLiteral("%1:").arg(point));
-    LBxLCal->setGeometry(CalibrationDisplayGeometry.left(), CalibrationDisplayGeometry.bottom() + 9, 160, 90);
+    TCalSettingsFields *fields = SettingsEditor->CalFields;
+    fields->setParent(TSCal);
+    fields->move(8, CalibrationDisplayGeometry.bottom() + 9);
+    fields->resize(fields->sizeHint());
+    LBxLCal = fields->LBxLCal;
 }
 
 void TFrmMain::BuildTestPage()
@@ -267,6 +278,8 @@ void TFrmMain::BuildLogPage()
     // Selecting the page sets the axes up from the dialog's choices and puts
     // the focus on the chart.
     PageWork.PrepareChart = [this] { LogPage->PrepareChart(); };
+    // Zoom and scroll keys of the chart, while the Log page is shown.
+    FormKeyDown = [this](QKeyEvent *event) { return LogPage->FormKeyDown(event); };
 }
 
 void TFrmMain::BuildStatusBar()
@@ -632,7 +645,7 @@ void TFrmMain::Contents1Click() { HelpFile.Show(QStringLiteral("contents")); }
 void TFrmMain::Open1Click() {}
 void TFrmMain::Save1Click() {}
 void TFrmMain::Print1Click() {}
-void TFrmMain::ChartSetupClick() {}
+void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }
 void TFrmMain::ReadSettings1Click()
 {
     Transfer->ReadSettings1Click();

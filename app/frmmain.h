@@ -30,6 +30,7 @@ class TSettingsTransfer;
 class TLoggingSession;
 class TFrmLogDialog;
 class TLogPage;
+class TSettingsEditor;
 class TfrmAbout;
 
 class TFrmMain : public QMainWindow {
@@ -108,6 +109,7 @@ public:
     TT7400LED *LCDMain = nullptr;
     QWidget *pnlDispFill = nullptr;
     QWidget *TSSettings = nullptr;
+    TSettingsEditor *SettingsEditor = nullptr;
     QTabWidget *PgCSettings = nullptr;
     QWidget *TSBuild = nullptr;
     QWidget *TSOption = nullptr;

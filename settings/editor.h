@@ -30,6 +30,7 @@
 
 #include "settings/database.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -67,7 +68,8 @@ public:
     QWidget *TSSpecial = nullptr;
     QWidget *TSSerial = nullptr;
     QWidget *TSSetpoint = nullptr;
-    TCalSettingsFields *CalFields = nullptr;
+    // Guarded: the page that adopts it may go first when the window closes.
+    QPointer<TCalSettingsFields> CalFields;
 
     // Build
     QComboBox *CBxDP = nullptr;

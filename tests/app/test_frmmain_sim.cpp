@@ -8,6 +8,7 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
+#include "settings/editor.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "terminal/testpage.h"
@@ -107,8 +108,10 @@ private slots:
         QVERIFY(w.EditModel == w.InstrumentModel);
         QVERIFY(w.PanelText(2).startsWith(QStringLiteral("Unit 0  SN: ")));
 
-        // A changed setting goes to the instrument and comes back on the next read.
-        w.EditModel.PrintFormat = QStringLiteral("GROSS");
+        // A setting changed on the Serial page goes to the instrument and comes
+        // back on the next read.
+        QVERIFY(w.SettingsShown);
+        w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
         w.SettingsSent = false;
         for (int i = 0; i < 3; ++i) // build read-back, write
             script.DialogAnswers.push_back(runTransferDialog);
