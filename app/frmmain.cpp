@@ -9,7 +9,10 @@
 #include "display/u7400led.h"
 #include "link/comms.h"
 #include "link/programfiles.h"
+#include "logging/chartview.h"
+#include "logging/filemenu.h"
 #include "logging/logdialog.h"
+#include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/editor.h"
@@ -319,6 +322,7 @@ void TFrmMain::FormCreate()
     // start values and its own reply parser.
     WireSession();
     WireTransfer();
+    WireFileMenu();
     HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
     SetRegionRects();
@@ -413,6 +417,41 @@ void TFrmMain::WireSession()
     Session.LogRecord = [this](quint8 statusByte, qint32 statusWord, qint32 weight) {
         Logging->TakeRecord(statusByte, statusWord, weight);
     };
+}
+
+void TFrmMain::WireFileMenu()
+{
+    FileMenu = std::make_unique<TFileMenu>();
+    FileMenu->EditModel = &EditModel;
+    FileMenu->Logging = Logging.get();
+    FileMenu->LogPageActive = [this] { return PgCMain->currentWidget() == TSLog; };
+    FileMenu->LogComment = [this] { return LogPage->LblLogComment->text(); };
+    FileMenu->TakeEditorPages = [this] {
+        if (SettingsShown)
+            SettingsEditor->TakeSettingsPages();
+    };
+    FileMenu->SettingsLoaded = [this] { SettingsFileLoaded(); };
+    FileMenu->LogLoaded = [this](const TLogFileData &data) {
+        LogPage->LblLogComment->setText(data.Comment);
+        TLogChoices choices = LogDialog->Choices();
+        choices.Channels = data.Channels;
+        LogDialog->SetChoices(choices);
+        Logging->SetupAxes(choices, EditModel);
+        ChartView::FitToData(*Logging);
+        LogPage->RedrawNow();
+    };
+}
+
+void TFrmMain::SettingsFileLoaded()
+{
+    // The file's settings are what the pages now edit; nothing says they are
+    // in the instrument.
+    Logging->SetupAxes(LogDialog->Choices(), EditModel);
+    PageWork.FillSettingsPages();
+    for (QWidget *page : {TSCal, TSSettings, TSLog})
+        PgCMain->setTabVisible(PgCMain->indexOf(page), true);
+    SettingsSent = false;
+    UpdateIdentity();
 }
 
 void TFrmMain::WireTransfer()
@@ -642,8 +681,8 @@ void TFrmMain::Contents1Click() { HelpFile.Show(QStringLiteral("contents")); }
 
 // The commands below belong to subsystems that have not joined the window
 // yet; until they do, choosing them does nothing.
-void TFrmMain::Open1Click() {}
-void TFrmMain::Save1Click() {}
+void TFrmMain::Open1Click() { FileMenu->Open(); }
+void TFrmMain::Save1Click() { FileMenu->Save(); }
 void TFrmMain::Print1Click() {}
 void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }
 void TFrmMain::ReadSettings1Click()

@@ -31,6 +31,7 @@ class TLoggingSession;
 class TFrmLogDialog;
 class TLogPage;
 class TSettingsEditor;
+class TFileMenu;
 class TfrmAbout;
 
 class TFrmMain : public QMainWindow {
@@ -66,6 +67,8 @@ public:
     // The logging session and its dialog, shown on the Log page.
     std::unique_ptr<TLoggingSession> Logging;
     std::unique_ptr<TFrmLogDialog> LogDialog;
+    // File > Open and Save: settings files and log files.
+    std::unique_ptr<TFileMenu> FileMenu;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -197,6 +200,9 @@ private:
     void BuildTestPage();
     void BuildLogPage();
     void WireTransfer();
+    void WireFileMenu();
+    // After a settings file is loaded into EditModel.
+    void SettingsFileLoaded();
     void BuildStatusBar();
     void FormCreate();
     void FormDestroy();

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -510,6 +511,48 @@ private slots:
         QCOMPARE(w.LCDMain->OnColor(), QColor(0, 255, 0));
         for (int region = 1; region <= TT7400LED::RegionCount; ++region)
             QCOMPARE(w.LCDCal->RegionRect(region).Right, 0);
+    }
+
+    void settingsFileSavedAndOpenedThroughTheFileMenu()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("site.QVS"));
+        TFrmMain w;
+        GiveIdentity(w);
+        w.SettingsSent = true;
+        w.EditModel.FullScale1 = 12345;
+        w.EditModel.HeaderLines[2] = QStringLiteral("Line three");
+        script.FileAnswers = {path};
+        w.Save1->trigger();
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QVERIFY(QFileInfo::exists(path));
+
+        w.EditModel = Tdata7410();
+        script.FileAnswers = {path};
+        w.Open1->trigger();
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QCOMPARE(w.EditModel.FullScale1, 12345);
+        QCOMPARE(w.EditModel.HeaderLines[2], QStringLiteral("Line three"));
+        // Loaded settings are for editing and sending: the pages show, nothing
+        // says the instrument holds them, and the identity is not the file's.
+        for (QWidget *page : {w.TSSettings, w.TSCal, w.TSLog})
+            QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(page)));
+        QVERIFY(!w.SettingsSent);
+        QVERIFY(w.SettingsShown);
+        QVERIFY(w.EditModel.SerialNumber.isEmpty());
+        QCOMPARE(w.PanelText(2), QString());
+
+        // A file that is no settings file changes nothing and says so.
+        QFile junk(dir.filePath(QStringLiteral("junk.QVS")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray("\x00\x01\x02garbage", 10));
+        junk.close();
+        script.FileAnswers = {junk.fileName()};
+        w.Open1->trigger();
+        QCOMPARE(script.Messages().size(), 1);
+        QCOMPARE(w.EditModel.FullScale1, 12345);
     }
 };
 
