@@ -1,5 +1,6 @@
 // Settings files on disk: the exact bytes written, a full round trip, hand
 // edits, garbage and truncated files, and a save that fails.
+#include "settings/changed_model.h"
 #include "settings/database.h"
 #include "settings/settingsfile.h"
 
@@ -11,51 +12,18 @@
 
 namespace {
 
-Tdata7410 EveryFieldChanged()
+// What a settings file carries: the every-field model without calibration
+// values and the instrument's read-only texts, which no write line holds.
+Tdata7410 EveryFileFieldChanged()
 {
-    Tdata7410 m;
-    m.Address = 17;
-    m.WeighMode = 3;
-    m.OperatingMode = 1;
-    m.DecimalPoint = 5;
-    m.FullScale1 = 999999;
-    m.FullScale2 = 12345;
-    m.CalWeight = 0;
-    m.Resolution1 = 6;
-    m.Resolution2 = 4;
-    m.HighRes = true;
-    m.AddTareLimit = 250000;
-    m.Units = 4;
-    m.Average = 14;
-    m.AntiJitter = 2;
-    m.SynchFilter = 12;
-    m.Motion = 12;
-    m.ZeroTracking = 7;
-    m.ZeroRange = 0;
-    m.ZeroBand = 42;
-    m.AutoZero = 1;
-    m.SerialID = QStringLiteral("ID,1 x");
-    for (int i = 0; i < 6; ++i)
-        m.HeaderLines[i] = QStringLiteral("Header %1, 30 characters long.").arg(i + 1).left(30);
-    m.PrintFormat = QString(100, u'p');
-    m.AutoFormat = QStringLiteral("%W,%U 20 characters");
-    m.Serial2Mode = 3;
-    m.PrintMode = 7;
-    m.AutoType = 5;
-    m.AutoSource = 3;
-    m.PrintColumns = 20;
-    m.PrintRows = 10;
-    m.FrontKeys = {0, 2, 0, 2};
-    m.RemoteKeys = {21, 14, 1, 7};
-    m.InflightAdjust = 100;
-    m.PulseTime = 200;
-    m.SetpointOptions = {1, 2, 0, 0, 1};
-    for (int i = 0; i < 4; ++i) {
-        TSetpoint &s = m.Setpoints[i];
-        s = {50 - i, 1, 1, 1, 1, 1 + i % 3, 1000 + i, 999999 - i, -99999 + i};
-    }
-    m.Materials[0] = {QStringLiteral("Sand \u00e9 \u00ff"), 0};
-    m.Materials[1] = {QStringLiteral("Gravel,x"), 200};
+    const Tdata7410 defaults;
+    Tdata7410 m = EveryFieldChanged();
+    m.DirectZero = defaults.DirectZero;
+    m.DirectSpan = defaults.DirectSpan;
+    m.LinPercent = defaults.LinPercent;
+    m.LinWeight = defaults.LinWeight;
+    m.SerialNumber = defaults.SerialNumber;
+    m.Version = defaults.Version;
     return m;
 }
 
@@ -115,7 +83,7 @@ private slots:
 
 void TestSettingsFile::savedFileIsTheWriteCommandsInLatin1WithCrLf()
 {
-    const Tdata7410 model = EveryFieldChanged();
+    const Tdata7410 model = EveryFileFieldChanged();
     QString error;
     QVERIFY2(SaveSettingsFile(Path("a.QVS"), model, &error), qPrintable(error));
     const QByteArray bytes = ReadAll(Path("a.QVS"));
@@ -130,7 +98,7 @@ void TestSettingsFile::savedFileIsTheWriteCommandsInLatin1WithCrLf()
 
 void TestSettingsFile::roundTripKeepsEverySettingTheFileCarries()
 {
-    const Tdata7410 saved = EveryFieldChanged();
+    const Tdata7410 saved = EveryFileFieldChanged();
     QVERIFY(SaveSettingsFile(Path("b.QVS"), saved, nullptr));
 
     Tdata7410 loaded;
@@ -168,7 +136,7 @@ void TestSettingsFile::handEditedFileTakesWhatItCanAndSaysWhatItPassedOver()
                             "\tMTD4\t\r\n"
                             "PST1,\"  spaced header  \"   \r\n"
                             "ICR");
-    Tdata7410 model = EveryFieldChanged();
+    Tdata7410 model = EveryFileFieldChanged();
     Tdata7410 expected = model;
     expected.Units = 3;
     expected.Address = 5;
@@ -226,10 +194,10 @@ void TestSettingsFile::unusableFilesChangeNothingAndSaySo()
     const QString path = Path(QStringLiteral("bad-%1.QVS").arg(QTest::currentDataTag()));
     if (!content.isEmpty())
         WriteAll(path, content);
-    Tdata7410 model = EveryFieldChanged();
+    Tdata7410 model = EveryFileFieldChanged();
     QString error;
     QVERIFY(!LoadSettingsFile(path, model, &error));
-    QVERIFY(model == EveryFieldChanged());
+    QVERIFY(model == EveryFileFieldChanged());
     QVERIFY2(error.startsWith(QStringLiteral("Cannot read file \"")), qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
 
@@ -240,7 +208,7 @@ void TestSettingsFile::unusableFilesChangeNothingAndSaySo()
 
 void TestSettingsFile::truncatedFileLoadsItsWholeLinesAndSaysSo()
 {
-    QVERIFY(SaveSettingsFile(Path("f.QVS"), EveryFieldChanged(), nullptr));
+    QVERIFY(SaveSettingsFile(Path("f.QVS"), EveryFileFieldChanged(), nullptr));
     const QByteArray full = ReadAll(Path("f.QVS"));
     const qsizetype cut = full.indexOf("ENU");          // cut inside the seventh line
     WriteAll(Path("f.QVS"), full.left(cut + 2));
@@ -263,7 +231,7 @@ void TestSettingsFile::failedSaveKeepsTheOldFile()
     QString error;
     {
         const TFileSizeLimit limit(64);
-        QVERIFY(!SaveSettingsFile(path, EveryFieldChanged(), &error));
+        QVERIFY(!SaveSettingsFile(path, EveryFileFieldChanged(), &error));
     }
     QCOMPARE(ReadAll(path), old);
     QVERIFY2(error.startsWith(QStringLiteral("Cannot write file \"")), qPrintable(error));

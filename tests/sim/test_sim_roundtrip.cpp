@@ -5,6 +5,7 @@
 // field that one side writes, words or numbers differently from the other
 // shows up as a difference.
 
+#include "settings/changed_model.h"
 #include "settings/database.h"
 #include "settings/tools.h"
 #include "sim_harness.h"
@@ -85,67 +86,17 @@ Tdata7410 FromStore(const TSimSettings &s, const TSimConfig &config)
     return m;
 }
 
-// A model in which every field differs from its default, from what a fresh
-// instrument holds, and lies within the intake limits (one alarm aside).
-Tdata7410 EveryFieldChanged()
+// The shared every-field model, moved off what a fresh instrument holds and
+// onto linearisation points the simulated scale can take (one alarm aside).
+Tdata7410 EveryFieldChangedForInstrument()
 {
-    Tdata7410 m;
-    m.Address = 17;
-    m.WeighMode = 3;
-    m.OperatingMode = 1;
+    Tdata7410 m = EveryFieldChanged();
     m.DecimalPoint = 4;
-    m.FullScale1 = 999999;
-    m.FullScale2 = 12345;
-    m.CalWeight = 0;
-    m.Resolution1 = 6;
-    m.Resolution2 = 4;
-    m.HighRes = true;
-    m.AddTareLimit = 250000;
     m.DirectZero = -9999;
-    m.DirectSpan = 32000;
-    m.Units = 4;
-    m.Average = 14;
-    m.AntiJitter = 2;
-    m.SynchFilter = 12;
-    m.Motion = 12;
-    m.ZeroTracking = 7;
-    m.ZeroRange = 0;
-    m.ZeroBand = 42;
-    m.AutoZero = 1;
     m.LinPercent = {-50, 20, 50, 80, 140};
     m.LinWeight = {-99999, 810, 2020, 3230, 999999};
-    m.SerialID = QStringLiteral("ID,1 x");
-    m.SerialNumber = QStringLiteral("SN0001");
-    m.Version = QStringLiteral("V2.10");
-    for (int i = 0; i < 6; ++i)
-        m.HeaderLines[i] = QStringLiteral("Header %1, 30 characters long.").arg(i + 1).left(30);
-    m.PrintFormat = QString(100, u'p');
-    m.AutoFormat = QStringLiteral("%W,%U 20 characters");
-    m.Serial2Mode = 3;
-    m.PrintMode = 7;
-    m.AutoType = 5;
-    m.AutoSource = 3;
-    m.PrintColumns = 20;
-    m.PrintRows = 10;
-    m.FrontKeys = {0, 2, 0, 2};
-    m.RemoteKeys = {21, 14, 1, 7};
-    m.InflightAdjust = 100;
-    m.PulseTime = 200;
-    m.SetpointOptions = {1, 2, 0, 0, 1};
-    for (int i = 0; i < 4; ++i) {
-        TSetpoint &s = m.Setpoints[i];
-        s.Type = 50 - i;
-        s.Source = 1;
-        s.Direction = 1;
-        s.Logic = 1;
-        s.Lock = 1;
-        s.Alarm = 1 + i; // setpoint 4: Flash Display
-        s.InFlight = 1000 + i;
-        s.Tolerance = 999999 - i;
-        s.Target = -99999 + i;
-    }
-    m.Materials[0] = {QStringLiteral("Sand \u00e9 \u00ff"), 0};
-    m.Materials[1] = {QStringLiteral("Gravel,x"), 200};
+    for (int i = 0; i < 4; ++i)
+        m.Setpoints[i].Alarm = 1 + i; // setpoint 4: Flash Display
     return m;
 }
 
@@ -187,7 +138,7 @@ private slots:
         TSimConfig config;
         TSimHarness sim(config);
         QStringList failures;
-        Tdata7410 model = EveryFieldChanged();
+        Tdata7410 model = EveryFieldChangedForInstrument();
         model.ApplyLines(ReadReplies(sim, failures));
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1String("; "))));
 
@@ -207,7 +158,7 @@ private slots:
         // Linearisation points are set with a load on the scale (the factory
         // calibration reads the load as it is), direct zero and span by
         // value: neither is in the write commands.
-        const Tdata7410 written = EveryFieldChanged();
+        const Tdata7410 written = EveryFieldChangedForInstrument();
         const qint32 loads[5] = {-2000, 800, 2000, 3200, 5600};
         for (int point = 1; point <= 5; ++point) {
             sim.Instrument.Load().SetFixed(loads[point - 1]);
