@@ -15,6 +15,7 @@
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
+#include "logging/logprint.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
 #include "settings/tools.h"
@@ -29,6 +30,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -577,6 +579,8 @@ void TFrmMain::SetConnectCaption(bool connected)
 void TFrmMain::PgCMainChange()
 {
     QWidget *page = PgCMain->currentWidget();
+    // The Log page prints its chart; every other page the settings.
+    Print1->setText(page == TSLog ? QStringLiteral("&Print Log") : QStringLiteral("&Print Settings"));
     if (page != TSSettings) {
         if (SettingsShown && PageWork.TakeSettingsPages)
             PageWork.TakeSettingsPages();
@@ -683,7 +687,19 @@ void TFrmMain::Contents1Click() { HelpFile.Show(QStringLiteral("contents")); }
 // yet; until they do, choosing them does nothing.
 void TFrmMain::Open1Click() { FileMenu->Open(); }
 void TFrmMain::Save1Click() { FileMenu->Save(); }
-void TFrmMain::Print1Click() {}
+void TFrmMain::Print1Click()
+{
+    // The settings report joins here with its subsystem.
+    if (PgCMain->currentWidget() != TSLog)
+        return;
+    TLogPrintLabels labels;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const QLabel *label = LogPage->LblDig[i];
+        labels[i] = {label->text(), label->palette().color(QPalette::WindowText)};
+    }
+    QPrinter printer;
+    PrintLogClick(printer, *LogPage->Chart, LogPage->LblLogComment->text(), labels, font());
+}
 void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }
 void TFrmMain::ReadSettings1Click()
 {

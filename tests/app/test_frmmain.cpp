@@ -554,6 +554,21 @@ private slots:
         QCOMPARE(script.Messages().size(), 1);
         QCOMPARE(w.EditModel.FullScale1, 12345);
     }
+
+    void printReadsPrintLogOnTheLogPageAndAsksForAPrinter()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        QCOMPARE(w.Print1->text(), QStringLiteral("&Print Settings"));
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        QCOMPARE(w.Print1->text(), QStringLiteral("&Print Log"));
+        w.Print1->trigger(); // the printer dialog is cancelled: nothing printed
+        QCOMPARE(script.History.back().type, TScriptedPrompts::Shown::Printer);
+        QVERIFY(script.Messages().isEmpty());
+        w.PgCMain->setCurrentWidget(w.TSDisplay);
+        QCOMPARE(w.Print1->text(), QStringLiteral("&Print Settings"));
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
