@@ -66,6 +66,8 @@ int TWidgetPrompts::Exec(QDialog &dialog) { return dialog.exec(); }
 void TScriptedPrompts::Message(const QString &text, Kind kind, const QString &)
 {
     History.push_back({Shown::Message, text, kind});
+    if (WhileMessageShown)
+        WhileMessageShown();
 }
 
 bool TScriptedPrompts::Confirm(const QString &text, const QString &)

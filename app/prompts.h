@@ -72,6 +72,10 @@ public:
     // Each entry gets the dialog (already created, not yet shown) and returns
     // the result to report; it may set the dialog's controls first.
     std::deque<std::function<int(QDialog &)>> DialogAnswers;
+    // Runs while a message is "on screen", after it was recorded: what the
+    // user's event loop would do before pressing OK (ticks, received bytes,
+    // another command).
+    std::function<void()> WhileMessageShown;
 
     void Message(const QString &text, Kind kind, const QString &title) override;
     bool Confirm(const QString &text, const QString &title) override;

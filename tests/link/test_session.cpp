@@ -560,17 +560,9 @@ private slots:
     {
         TRig rig;
         bool destroyedDuringMessage = true;
-        struct TConnectingPrompts : TScriptedPrompts {
-            std::function<void()> During;
-            void Message(const QString &text, Kind kind, const QString &title) override
-            {
-                TScriptedPrompts::Message(text, kind, title);
-                if (During)
-                    During();
-            }
-        } prompts;
+        TScriptedPrompts prompts;
         TScopedPrompts guard(&prompts);
-        prompts.During = [&] {
+        prompts.WhileMessageShown = [&] {
             rig.Session.InstallAndOpen(std::make_unique<TFakeTransport>());
             destroyedDuringMessage = rig.FakeDestroyed;
         };
@@ -633,18 +625,10 @@ private slots:
         s.LoggingState = 1;
         s.LoggedUnits[0] = 5;
         s.LoggedUnitCount = 1;
-        struct TWaitingPrompts : TScriptedPrompts {
-            std::function<void()> During;
-            void Message(const QString &text, Kind kind, const QString &title) override
-            {
-                TScriptedPrompts::Message(text, kind, title);
-                if (During)
-                    During();
-            }
-        } prompts;
+        TScriptedPrompts prompts;
         TScopedPrompts guard(&prompts);
         qsizetype pollsDuringMessage = 0;
-        prompts.During = [&] {
+        prompts.WhileMessageShown = [&] {
             // As a message box would: a nested loop until the user answers.
             const qsizetype before = rig.Fake->Sent.size();
             (void)QTest::qWaitFor([&] { return rig.Fake->Sent.size() > before + 1; }, 2000);

@@ -1,6 +1,7 @@
 // Log files on disk and the File menu's Open and Save: the exact text of a
 // small log, a round trip of many samples, odd and broken files, a save that
 // fails, and the choice between settings and log files.
+#include "support/file_size_limit.h"
 #include "app/prompts.h"
 #include "link/session.h"
 #include "logging/filemenu.h"
@@ -51,26 +52,6 @@ struct TRig {
     }
 };
 
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit now = old;
-        now.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &now);
-    }
-    ~TFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit old{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 // Scripted prompts that also choose the dialog's filter.
 class TFilterPrompts : public TScriptedPrompts {

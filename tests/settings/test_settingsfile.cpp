@@ -1,5 +1,6 @@
 // Settings files on disk: the exact bytes written, a full round trip, hand
 // edits, garbage and truncated files, and a save that fails.
+#include "support/file_size_limit.h"
 #include "settings/changed_model.h"
 #include "settings/database.h"
 #include "settings/settingsfile.h"
@@ -40,28 +41,6 @@ void WriteAll(const QString &path, const QByteArray &bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-// Limits the size of files this process may write, so a save fails part way
-// through even for root.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit now = old;
-        now.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &now);
-    }
-    ~TFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit old{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
