@@ -37,9 +37,11 @@ private slots:
         const QString config = Root.filePath("home/.config"), settings = config + "/quenvale7400/quenvale7400.ini";
         Start(viewer, Usr() + "/bin/quenvale7400", {}, "XDG_CONFIG_HOME", config);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(settings), 20000);
+        QTest::qWait(500); // the settings come just before the handler of SIGTERM
         ::kill(viewer.processId(), SIGTERM);
         QVERIFY(viewer.waitForFinished(20000));
-        QVERIFY2(viewer.exitCode() == 0, viewer.readAllStandardError().constData());
+        QVERIFY2(viewer.exitStatus() == QProcess::NormalExit && viewer.exitCode() == 0,
+                 viewer.readAllStandardError().constData());
         QFile made(settings), shipped(Usr() + "/share/quenvale7400/quenvale7400.ini");
         QVERIFY(made.open(QIODevice::ReadWrite) && shipped.open(QIODevice::ReadOnly));
         QCOMPARE(made.readAll(), shipped.readAll());
