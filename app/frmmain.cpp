@@ -18,6 +18,7 @@
 #include "logging/logprint.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "settings/settingsprint.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
 #include "terminal/testpage.h"
@@ -689,15 +690,20 @@ void TFrmMain::Open1Click() { FileMenu->Open(); }
 void TFrmMain::Save1Click() { FileMenu->Save(); }
 void TFrmMain::Print1Click()
 {
-    // The settings report joins here with its subsystem.
-    if (PgCMain->currentWidget() != TSLog)
+    QPrinter printer;
+    if (PgCMain->currentWidget() != TSLog) {
+        // As saving does: what the Settings pages show is what gets printed.
+        SettingsEditor->TakeSettingsPages();
+        const TCalSettingsFields &cal = *SettingsEditor->CalFields;
+        PrintSettingsClick(printer, EditModel, cal.edtCalDirectZero->text(), cal.edtCalDirectSpan->text(),
+                           SettingsEditor->MemoHeader->font());
         return;
+    }
     TLogPrintLabels labels;
     for (size_t i = 0; i < labels.size(); ++i) {
         const QLabel *label = LogPage->LblDig[i];
         labels[i] = {label->text(), label->palette().color(QPalette::WindowText)};
     }
-    QPrinter printer;
     PrintLogClick(printer, *LogPage->Chart, LogPage->LblLogComment->text(), labels, font());
 }
 void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }

@@ -100,9 +100,11 @@ QString TScriptedPrompts::SaveFileName(const QString &title, const QString &, co
     return answer;
 }
 
-bool TScriptedPrompts::PrinterSetup(QPrinter &)
+bool TScriptedPrompts::PrinterSetup(QPrinter &printer)
 {
     History.push_back({Shown::Printer, QString(), Kind::Plain});
+    if (WhilePrinterShown)
+        WhilePrinterShown(printer);
     if (PrinterAnswers.empty())
         return false;
     const bool answer = PrinterAnswers.front();

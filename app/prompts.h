@@ -76,6 +76,9 @@ public:
     // user's event loop would do before pressing OK (ticks, received bytes,
     // another command).
     std::function<void()> WhileMessageShown;
+    // What the user sets in the printer dialog before choosing to print (a
+    // PDF file, a page size).
+    std::function<void(QPrinter &)> WhilePrinterShown;
 
     void Message(const QString &text, Kind kind, const QString &title) override;
     bool Confirm(const QString &text, const QString &title) override;

@@ -1,8 +1,7 @@
 #include "logging/logprint.h"
 
-#include "app/prompts.h"
+#include "app/printjob.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
@@ -56,14 +55,14 @@ bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, con
     QCPPainter painter;
     if (!painter.begin(&printer)) {
         if (error)
-            *error = QStringLiteral("The print job could not be started.");
+            *error = PrintJobNotStartedText();
         return false;
     }
     const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
     PaintLogPage(painter, page, chart, comment, labels, baseFont);
     if (!painter.end()) {
         if (error)
-            *error = QStringLiteral("The print job could not be finished.");
+            *error = PrintJobNotFinishedText();
         return false;
     }
     return true;
@@ -72,15 +71,7 @@ bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, con
 bool PrintLogClick(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
                    const QFont &baseFont)
 {
-    if (!Prompts().PrinterSetup(printer))
-        return false;
-    if (qApp)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    const bool ok = PrintLog(printer, chart, comment, labels, baseFont, &error);
-    if (qApp)
-        QApplication::restoreOverrideCursor();
-    if (!ok)
-        Prompts().Message(error, TPrompts::Kind::Error);
-    return ok;
+    return RunPrintJob(printer, [&](QPrinter &target, QString *error) {
+        return PrintLog(target, chart, comment, labels, baseFont, error);
+    });
 }

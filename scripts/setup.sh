@@ -9,6 +9,7 @@ PACKAGES=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils
+  poppler-utils
   clang libclang-rt-14-dev
   dpkg-dev file desktop-file-utils
 )
