@@ -55,9 +55,12 @@ void TCalibrationPage::BuildCalibrationBox()
     gbxCal = Named(new QGroupBox(QStringLiteral("Calibration"), this), "gbxCal");
     BtnZero = Named(new QPushButton(QStringLiteral("Zero"), gbxCal), "BtnZero");
     BTnSpan = Named(new QPushButton(QStringLiteral("Span"), gbxCal), "BTnSpan");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BtnZero);
+    buttons->addWidget(BTnSpan);
+    buttons->addStretch(1);
     auto *grid = new QGridLayout(gbxCal);
-    grid->addWidget(BtnZero, 0, 0);
-    grid->addWidget(BTnSpan, 0, 1);
+    grid->addLayout(buttons, 0, 0, 1, 3);
     grid->addWidget(Fields.LblCalWeight, 1, 0);
     grid->addWidget(EdtCalWeight, 1, 1);
     grid->addWidget(Fields.lblCalWeightUnits, 1, 2);
