@@ -4,14 +4,12 @@
 #include "calibration/abscal.h"
 #include "calibration/calwait.h"
 #include "link/comms.h"
+#include "link/hourglass.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 #include <iterator>
 
 namespace {
@@ -88,6 +86,17 @@ void TCalibrationSteps::RunPaused(const std::function<void()> &op)
     op();
 }
 
+bool TCalibrationSteps::RunStep(const std::function<bool()> &op)
+{
+    if (!CanStart())
+        return false;
+    bool readBack = true;
+    RunPaused([&] { readBack = op(); });
+    if (readBack)
+        ReadBack();
+    return true;
+}
+
 void TCalibrationSteps::ReadBack()
 {
     Transfer.SettingsSent = false;
@@ -120,25 +129,18 @@ void TCalibrationSteps::BTnSpanClick() { ZeroOrSpan(true); }
 
 void TCalibrationSteps::ZeroOrSpan(bool span)
 {
-    if (!CanStart())
-        return;
-    bool readBack = true;
-    RunPaused([&] {
+    RunStep([this, span] {
         if (!IsLinearisationShown()) {
             SignalStep(span);
-            return;
+            return true;
         }
         Call(ShowDashes);
         // A refused span weight ends the step before anything changed.
-        if (span
-            && !Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText)))))) {
-            readBack = false;
-            return;
-        }
+        if (span && !Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText))))))
+            return false;
         TestWeightStep(span);
+        return true;
     });
-    if (readBack)
-        ReadBack();
 }
 
 void TCalibrationSteps::TestWeightStep(bool span)
@@ -279,10 +281,5 @@ void TCalibrationSteps::Hourglass(bool on)
         SetBusy(on);
         return;
     }
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return;
-    if (on)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
+    ShowHourglass(on);
 }

@@ -12,6 +12,7 @@
 //   RunPaused(op)     display polls paused, WaitTicks(5), op, polls resumed
 //   ReadBack()        SettingsSent cleared, identity refreshed, all settings
 //                     read as Instrument > Read Settings does
+//   RunStep(op)       all three in turn; op says whether to read back
 //   TMainControlsOff  DisableMainControls ... EnableMainControls, with the
 //                     hourglass
 
@@ -91,6 +92,9 @@ public:
     // cleared, identity refreshed, and, while the link is open, every
     // setting read back with its progress dialog.
     void ReadBack();
+    // CanStart, RunPaused(op) and, when op returns true, ReadBack. False
+    // when the step could not start.
+    bool RunStep(const std::function<bool()> &op);
 
     class TMainControlsOff {
     public:

@@ -7,6 +7,7 @@
 #include "calibration/calpage.h"
 #include "calibration/calsteps.h"
 #include "calibration/calwait.h"
+#include "settings/editorcal.h"
 #include "link/ioiface_serial.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
@@ -166,6 +167,47 @@ private slots:
         if (button == QLatin1String("BtnLSet"))
             QCOMPARE(w.LBxLCal->item(1)->text(),
                      QString::asprintf("2: %4d%%   ", int(rig.Instrument.Settings().Int("LIC", 2, 0))) + "50.0");
+    }
+
+    void typingIntoTheNumberFields_data()
+    {
+        QTest::addColumn<bool>("signalField");   // EdtAbsMV, else EdtLCalWeight
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("setEnabled");
+        QTest::newRow("signal above 3 mV/V") << true << "3.0001" << false << "3.0001"
+                                             << "Out of Range: (-3.0000 to 3.0000)" << false;
+        QTest::newRow("signal at -3 mV/V") << true << "-3" << false << "-3.0000" << "" << false;
+        QTest::newRow("signal letters dropped") << true << "1.2x" << true << "1.2000" << "" << false;
+        QTest::newRow("weight letters dropped") << false << "5a" << false << "5" << "" << true;
+        QTest::newRow("weight Enter") << false << "12" << true << "12.0" << "" << true;
+        QTest::newRow("weight empty") << false << "" << false << "" << "" << false;
+    }
+
+    void typingIntoTheNumberFields()
+    {
+        QFETCH(bool, signalField);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(bool, setEnabled);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmAbsCal dialog;
+        TCalibrationPage page(*new TCalSettingsFields);   // the page adopts the fields
+        page.Decimals = [] { return 1; };
+        QLineEdit *edit = signalField ? dialog.EdtAbsMV : page.EdtLCalWeight;
+        QTest::keyClicks(edit, typed);
+        if (enter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        if (signalField)
+            dialog.EdtAbsMVExit();
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(script.Messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(page.BtnLSet->isEnabled(), setEnabled);
     }
 };
 
