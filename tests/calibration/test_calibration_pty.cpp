@@ -70,31 +70,39 @@ private slots:
         QTest::addColumn<QStringList>("faults");
         QTest::addColumn<bool>("weighMode3");
         QTest::addColumn<int>("stopAfterQueries");   // > 0 Cancel, < 0 the port goes
+        QTest::addColumn<bool>("duringRead");         // pressed while a settings read runs
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<int>("readBack");
         QTest::addColumn<QStringList>("messages");    // beginnings
 
         const auto times = [](const QString &command, int n) { return QStringList(n, command); };
         QTest::newRow("zero settles after 1,0,0,1,0,0,0,0,0")
-            << "BtnZero" << QStringList{"progress=1,0,0,1,0,0,0,0,0"} << false << 0
+            << "BtnZero" << QStringList{"progress=1,0,0,1,0,0,0,0,0"} << false << 0 << false
             << QStringList{"LDW"} + times("LDW?", 9) << 42 << QStringList{};
         QTest::newRow("span ends at error 103")
-            << "BTnSpan" << QStringList{"progress=1,50,103"} << false << 0
+            << "BTnSpan" << QStringList{"progress=1,50,103"} << false << 0 << false
             << QStringList{"CWT3000", "LWT"} + times("LWT?", 3) << 42 << QStringList{"Error: 103 - Span Too Low"};
         QTest::newRow("span weight refused")
-            << "BTnSpan" << QStringList{"refuse=CWT"} << false << 0 << QStringList{"CWT3000"} << 0
+            << "BTnSpan" << QStringList{"refuse=CWT"} << false << 0 << false
+            << QStringList{"CWT3000"} << 0
             << QStringList{"Invalid Setting"};
-        QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0
-                                     << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
-        QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0
-                                       << QStringList{"LIC2", "LIC?2"} << 0 << QStringList{};
+        QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
+            << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
+        QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0 << false
+            << QStringList{"LIC2", "LIC?2"} << 0 << QStringList{};
         QTest::newRow("zero signal in weighing mode 3")
-            << "BtnZero" << QStringList{} << true << 0 << QStringList{"VAL?", "LDW12000"} << 42 << QStringList{};
+            << "BtnZero" << QStringList{} << true << 0 << false
+            << QStringList{"VAL?", "LDW12000"} << 42 << QStringList{};
         QTest::newRow("endless progress cancelled by the operator")
-            << "BtnZero" << QStringList{"progress=50"} << false << 6 << QStringList{"LDW"} + times("LDW?", 6)
+            << "BtnZero" << QStringList{"progress=50"} << false << 6 << false
+            << QStringList{"LDW"} + times("LDW?", 6)
             << 42 << QStringList{};
+        QTest::newRow("zero refused while settings are read")
+            << "BtnZero" << QStringList{} << false << 0 << true << QStringList{} << 42
+            << QStringList{"The instrument is busy"};
         QTest::newRow("port lost during the wait")
-            << "BtnZero" << QStringList{"progress=1"} << false << -3 << QStringList{"LDW"} + times("LDW?", 3) << 0
+            << "BtnZero" << QStringList{"progress=1"} << false << -3 << false
+            << QStringList{"LDW"} + times("LDW?", 3) << 0
             << QStringList{"Connection to"};
     }
 
@@ -104,6 +112,7 @@ private slots:
         QFETCH(QStringList, faults);
         QFETCH(bool, weighMode3);
         QFETCH(int, stopAfterQueries);
+        QFETCH(bool, duringRead);
         QFETCH(QStringList, steps);
         QFETCH(int, readBack);
         QFETCH(QStringList, messages);
@@ -141,10 +150,17 @@ private slots:
                 QTest::keyClick(absCal.EdtAbsMV, Qt::Key_Return);
                 return int(absCal.EdtAbsMV->text() == QLatin1String("1.2000") ? QDialog::Accepted : QDialog::Rejected);
             });
-        rig.RunTransferDialog();
+        QPushButton *pressed = w.CalPage->findChild<QPushButton *>(button);
+        if (duringRead)
+            rig.Script.DialogAnswers.push_back([pressed](QDialog &dialog) {
+                pressed->click();
+                return dialog.exec();
+            });
+        else
+            rig.RunTransferDialog();
         rig.Script.Clear();
         rig.Wire.clear();
-        w.CalPage->findChild<QPushButton *>(button)->click();
+        duringRead ? w.ReadSettings1->trigger() : pressed->click();
 
         // Polls may precede the step; none may come inside it or before
         // the read-back, which then runs without any.
