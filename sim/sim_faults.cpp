@@ -45,6 +45,10 @@ bool TSimFaults::Apply(const QString &spec, QString *error)
         RefuseTo.unite(ReadMnemonics(value));
         return true;
     }
+    if (name == QLatin1String("caldata")) {
+        CalibrationData = value;
+        return true;
+    }
     if (name == QLatin1String("esr")) {
         bool ok = false;
         const uint status = value.toUInt(&ok, 16);
@@ -85,6 +89,7 @@ QString TSimFaults::Help()
         "overlong=N        every N-th line is preceded by a line of %1 characters\n"
         "dle=N             every N-th line is preceded by a burst of broken DLE framing\n"
         "calerror=CODE     zero and span calibration end with CODE (101..)\n"
+        "caldata=TEXT      TEXT is answered to MDD?1 instead of the calibration data\n"
         "esr=HEX           the error status word answered to ESR?\n"
         "portloss=N        the port goes away when the N-th command arrives\n"
         "portloss-ms=MS    the port goes away MS milliseconds after the start")
