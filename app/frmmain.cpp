@@ -4,6 +4,7 @@
 #include "app/imagelist.h"
 #include "app/ownerdrawnpanel.h"
 #include "app/prompts.h"
+#include "calibration/calbackup.h"
 #include "display/frontpanel/frontpanelpicture.h"
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
@@ -200,6 +201,7 @@ void TFrmMain::BuildPages()
     BuildDisplayPage();
     BuildSettingsPage();
     BuildCalibrationPage();
+    BuildCalBackupGroups();
     BuildTestPage();
     BuildLogPage();
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);

@@ -33,6 +33,9 @@ class TLogPage;
 class TSettingsEditor;
 class TFileMenu;
 class TfrmAbout;
+class TCalBackup;
+class QGroupBox;
+class QPushButton;
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -69,6 +72,8 @@ public:
     std::unique_ptr<TFrmLogDialog> LogDialog;
     // File > Open and Save: settings files and log files.
     std::unique_ptr<TFileMenu> FileMenu;
+    // Direct mV/V calibration and calibration backup and restore.
+    std::unique_ptr<TCalBackup> CalBackup;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -122,6 +127,11 @@ public:
     QWidget *TSCal = nullptr;
     TT7400LED *LCDCal = nullptr;
     QListWidget *LBxLCal = nullptr;
+    QGroupBox *gbxMVCal = nullptr;
+    QPushButton *btnCalDirect = nullptr;
+    QGroupBox *gbxBackupCal = nullptr;
+    QPushButton *btnBackupCal = nullptr;
+    QPushButton *btnRestoreCal = nullptr;
     QWidget *TSLog = nullptr;
     TLogPage *LogPage = nullptr;
     QWidget *TSTest = nullptr;
@@ -178,6 +188,10 @@ public slots:
     void LCDMainRegionShiftClick2();
     void LCDMainRegionShiftClick3();
     void LCDMainRegionShiftClick4();
+    // The Calibration page's signal and calibration file buttons.
+    void btnCalDirectClick();
+    void btnBackupCalClick();
+    void btnRestoreCalClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;   // FormCloseQuery
@@ -197,6 +211,7 @@ private:
     void BuildDisplayPage();
     void BuildSettingsPage();
     void BuildCalibrationPage();
+    void BuildCalBackupGroups();
     void BuildTestPage();
     void BuildLogPage();
     void WireTransfer();

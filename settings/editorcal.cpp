@@ -1,10 +1,12 @@
 #include "settings/editorcal.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,12 +24,8 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CalSettings"));
     auto *form = new QFormLayout(this);
-    edtCalDirectZero = Named(new QLineEdit(this), "edtCalDirectZero");
-    LblCalDirectZero = Named(new QLabel(QStringLiteral("Zero (mV/V)"), this), "LblCalDirectZero");
-    form->addRow(LblCalDirectZero, edtCalDirectZero);
-    edtCalDirectSpan = Named(new QLineEdit(this), "edtCalDirectSpan");
-    LblCalDirectSpan = Named(new QLabel(QStringLiteral("Span (mV/V)"), this), "LblCalDirectSpan");
-    form->addRow(LblCalDirectSpan, edtCalDirectSpan);
+    BuildDirectGroup();
+    form->addRow(gbxMVCal);
 
     LblCalWeight = Named(new QLabel(QStringLiteral("Span Weight"), this), "LblCalWeight");
     EdtCalWeight = Named(new QLineEdit(this), "EdtCalWeight");
@@ -47,4 +45,23 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
     lin->addWidget(LBxLCal);
     lin->addWidget(LblLCalWeightUnits);
     form->addRow(GBxLin);
+}
+
+void TCalSettingsFields::BuildDirectGroup()
+{
+    gbxMVCal = Named(new QGroupBox(QStringLiteral("Direct mV/V Calibration"), this), "gbxMVCal");
+    auto *grid = new QGridLayout(gbxMVCal);
+    auto row = [this, grid](int at, QLabel *label, QLineEdit *edit) {
+        grid->addWidget(label, at, 0);
+        grid->addWidget(edit, at, 1);
+        grid->addWidget(new QLabel(QStringLiteral("mV/V"), gbxMVCal), at, 2);
+    };
+    LblCalDirectZero = Named(new QLabel(QStringLiteral("Zero"), gbxMVCal), "LblCalDirectZero");
+    edtCalDirectZero = Named(new QLineEdit(gbxMVCal), "edtCalDirectZero");
+    row(0, LblCalDirectZero, edtCalDirectZero);
+    LblCalDirectSpan = Named(new QLabel(QStringLiteral("Fullscale"), gbxMVCal), "LblCalDirectSpan");
+    edtCalDirectSpan = Named(new QLineEdit(gbxMVCal), "edtCalDirectSpan");
+    row(1, LblCalDirectSpan, edtCalDirectSpan);
+    btnCalDirect = Named(new QPushButton(QStringLiteral("Calibrate"), gbxMVCal), "btnCalDirect");
+    grid->addWidget(btnCalDirect, 2, 1);
 }

@@ -1,31 +1,37 @@
 // Direct mV/V calibration, backup and restore over a pseudo-terminal to the
 // simulated instrument: what goes out on the line, in which order, what the
 // user is told and asked, and the file a backup leaves.
+#include "app/frmmain.h"
 #include "app/prompts.h"
 #include "calibration/calbackup.h"
 #include "calibration/calfile.h"
 #include "link/ioiface_serial.h"
 #include "link/session.h"
 #include "settings/database.h"
+#include "settings/editor.h"
+#include "settings/editorcal.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 
+#include <QAction>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct TRig {
+// The simulated instrument on its pseudo-terminal, and the viewer's end.
+struct TLine {
     TScriptedPrompts Script;
     TScopedPrompts Guard{&Script};
     TSimInstrument Instrument;
     TSimPty Pty;
-    TSession Session;
-    Tdata7410 EditModel;
-    TCalBackup Cal{Session, EditModel};
-    QStringList Sent;   // what the instrument heard, less the display polls; "<read>" for the read-back
+    QStringList Sent;   // what the instrument heard, less the display polls
 
-    TRig()
+    TLine()
     {
         QString error;
         QVERIFY2(Pty.Open(&error), qPrintable(error));
@@ -35,13 +41,27 @@ struct TRig {
             if (!QStringList{"MSV?", "ESR?", "S99"}.contains(c))
                 Sent << c;
         });
+    }
+    void Connect(TSession &session)
+    {
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(Pty.DevicePath());
+        session.InstallAndOpen(std::move(serial));
+    }
+};
+
+struct TRig : TLine {
+    TSession Session;
+    Tdata7410 EditModel;
+    TCalBackup Cal{Session, EditModel};
+
+    TRig()
+    {
         Cal.ReadSettings = [this] { Sent << "<read>"; };
         EditModel.SerialID = "KD4620";
         EditModel.Version = "1.04";
         EditModel.SerialNumber = "46200001";
-        auto serial = std::make_unique<TIOIfaceSerial>();
-        serial->SetPortName(Pty.DevicePath());
-        Session.InstallAndOpen(std::move(serial));
+        Connect(Session);
         Session.Activity = actCalibration; // the page polls its display meanwhile
     }
     QStringList Asked() const { return Script.Questions(); }
@@ -182,6 +202,27 @@ private slots:
         for (int i = 0; i < messages.size(); ++i)
             QVERIFY2(rig.Script.Messages()[i].contains(messages[i]), qPrintable(rig.Script.Messages()[i]));
         QCOMPARE(rig.Sent, (sent ? QStringList{"MDD" + data, "TDD1", "<read>"} : QStringList{"<read>"}));
+    }
+
+    void windowCalibratesAndReadsTheSignalsBack()
+    {
+        TLine line;
+        TFrmMain w;
+        line.Connect(w.Session);
+        auto runDialog = [](QDialog &dialog) { return dialog.exec(); };
+        line.Script.DialogAnswers = {runDialog, runDialog};
+        w.ReadSettings1->trigger();
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        line.Script.ConfirmAnswers = {true};
+        line.Sent.clear();
+        w.SettingsEditor->CalFields->edtCalDirectZero->setText("0.1234");
+        w.SettingsEditor->CalFields->edtCalDirectSpan->setText("2");
+        w.btnCalDirect->click();
+        QCOMPARE(line.Sent.mid(0, 3), (QStringList{"LDW1,1234", "LWT1,20000", "TDD1"}));
+        QVERIFY(line.Sent.mid(3).contains("LDW?1"));
+        QCOMPARE(w.SettingsEditor->CalFields->edtCalDirectZero->text(), "0.1234");
+        QCOMPARE(w.SettingsEditor->CalFields->edtCalDirectSpan->text(), "2.0000");
+        QVERIFY(line.Script.Messages().isEmpty() && w.SettingsSent);
     }
 
     void closedLinkDoesNothing()
