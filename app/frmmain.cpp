@@ -5,6 +5,8 @@
 #include "app/ownerdrawnpanel.h"
 #include "app/prompts.h"
 #include "calibration/calbackup.h"
+#include "calibration/calpage.h"
+#include "calibration/calsteps.h"
 #include "display/frontpanel/frontpanelpicture.h"
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
@@ -29,6 +31,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QComboBox>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinter>
@@ -261,11 +265,11 @@ void TFrmMain::BuildCalibrationPage()
     LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
     LCDCal->setGeometry(CalibrationDisplayGeometry);
     SetDisplayColours(LCDCal, CalibrationGlass);
-    TCalSettingsFields *fields = SettingsEditor->CalFields;
-    fields->setParent(TSCal);
-    fields->move(8, CalibrationDisplayGeometry.bottom() + 9);
-    fields->resize(fields->sizeHint());
-    LBxLCal = fields->LBxLCal;
+    CalPage = Named(new TCalibrationPage(*SettingsEditor->CalFields, TSCal), "CalPage");
+    CalPage->move(8, CalibrationDisplayGeometry.bottom() + 9);
+    CalPage->resize(CalPage->sizeHint());
+    CalPage->Decimals = [this] { return SettingsEditor->CBxDP->currentIndex(); };
+    LBxLCal = CalPage->LBxLCal;
 }
 
 void TFrmMain::BuildTestPage()
@@ -326,6 +330,8 @@ void TFrmMain::FormCreate()
     // start values and its own reply parser.
     WireSession();
     WireTransfer();
+    WireCalibration();
+    WireCalBackup();
     WireFileMenu();
     HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
@@ -481,6 +487,33 @@ void TFrmMain::WireTransfer()
             PageWork.FillSettingsPages();
     };
     Transfer->RefreshStatusBar = [this] { UpdateIdentity(); };
+}
+
+void TFrmMain::WireCalibration()
+{
+    CalSteps = std::make_unique<TCalibrationSteps>(Session, *Transfer, EditModel, this);
+    CalSteps->DisableMainControls = [this] { DisableMainControls(); };
+    CalSteps->EnableMainControls = [this] { EnableMainControls(); };
+    CalSteps->ShowDashes = [this] {
+        LCDCal->ShowText(QStringLiteral("------"));
+        LCDCal->PaintSegments();
+    };
+    CalSteps->RefreshIdentity = [this] { UpdateIdentity(); };
+    CalSteps->FillSettingsPages = [this] { PageWork.FillSettingsPages(); };
+    CalPage->Bind(*CalSteps);
+}
+
+void TFrmMain::DisableMainControls() { SetMainControlsEnabled(false); }
+
+void TFrmMain::EnableMainControls() { SetMainControlsEnabled(true); }
+
+void TFrmMain::SetMainControlsEnabled(bool enabled)
+{
+    PgCMain->setEnabled(enabled);
+    ToolBar->setEnabled(enabled);
+    for (const char *name : {"File1", "Instrument1", "Help1"})
+        if (auto *menu = MainMenu->findChild<QMenu *>(QLatin1String(name)))
+            menu->menuAction()->setEnabled(enabled);
 }
 
 // ------------------------------------------------------------- status bar

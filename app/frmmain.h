@@ -33,6 +33,8 @@ class TLogPage;
 class TSettingsEditor;
 class TFileMenu;
 class TfrmAbout;
+class TCalibrationSteps;
+class TCalibrationPage;
 class TCalBackup;
 class QGroupBox;
 class QPushButton;
@@ -72,6 +74,8 @@ public:
     std::unique_ptr<TFrmLogDialog> LogDialog;
     // File > Open and Save: settings files and log files.
     std::unique_ptr<TFileMenu> FileMenu;
+    // Zero, span and linearisation on the Calibration page.
+    std::unique_ptr<TCalibrationSteps> CalSteps;
     // Direct mV/V calibration and calibration backup and restore.
     std::unique_ptr<TCalBackup> CalBackup;
 
@@ -127,6 +131,7 @@ public:
     QWidget *TSCal = nullptr;
     TT7400LED *LCDCal = nullptr;
     QListWidget *LBxLCal = nullptr;
+    TCalibrationPage *CalPage = nullptr;
     QGroupBox *gbxMVCal = nullptr;
     QPushButton *btnCalDirect = nullptr;
     QGroupBox *gbxBackupCal = nullptr;
@@ -162,6 +167,10 @@ public:
     // ---- Live display and front keys ----
     // The reply now in Session.Parser() onto the given display (not painted).
     void UpdateDisplayFromReply(TT7400LED &Display);
+    // While a calibration step waits for the instrument: the page control,
+    // the tool bar and the File, Instrument and Help menus.
+    void DisableMainControls();
+    void EnableMainControls();
     // Sends the command of front key 1..4 (framed) and lets the next poll
     // wait a little; nothing for other keys or with the link closed.
     void PressDisplayKey(int Key, bool Modified);
@@ -212,9 +221,12 @@ private:
     void BuildSettingsPage();
     void BuildCalibrationPage();
     void BuildCalBackupGroups();
+    void WireCalBackup();
     void BuildTestPage();
     void BuildLogPage();
     void WireTransfer();
+    void WireCalibration();
+    void SetMainControlsEnabled(bool enabled);
     void WireFileMenu();
     // After a settings file is loaded into EditModel.
     void SettingsFileLoaded();

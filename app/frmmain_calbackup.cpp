@@ -5,6 +5,7 @@
 #include "app/frmmain.h"
 #include "calibration/calbackup.h"
 #include "calibration/calbackupgroup.h"
+#include "calibration/calpage.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
 
@@ -13,24 +14,22 @@
 
 void TFrmMain::BuildCalBackupGroups()
 {
-    CalBackup = std::make_unique<TCalBackup>(Session, EditModel);
-    CalBackup->ReadSettings = [this] { ReadSettings1Click(); };
-
-    TCalSettingsFields *fields = SettingsEditor->CalFields;
-    gbxMVCal = fields->gbxMVCal;
-    btnCalDirect = fields->btnCalDirect;
-    auto *backup = new TCalBackupGroup(TSCal);
+    // The direct group stands in the editor's calibration fields, which the
+    // page already shows; the backup group goes below them.
+    gbxMVCal = SettingsEditor->CalFields->gbxMVCal;
+    btnCalDirect = SettingsEditor->CalFields->btnCalDirect;
+    auto *backup = new TCalBackupGroup(CalPage);
     gbxBackupCal = backup;
     btnBackupCal = backup->btnBackupCal;
     btnRestoreCal = backup->btnRestoreCal;
-    // Beside the calibration settings, at its designed size.
-    backup->move(fields->geometry().right() + 8, fields->y());
-    backup->resize(backup->sizeHint());
-
+    CalPage->AddSideBox(backup);
+    CalPage->resize(CalPage->sizeHint());
     connect(btnCalDirect, &QPushButton::clicked, this, &TFrmMain::btnCalDirectClick);
     connect(btnBackupCal, &QPushButton::clicked, this, &TFrmMain::btnBackupCalClick);
     connect(btnRestoreCal, &QPushButton::clicked, this, &TFrmMain::btnRestoreCalClick);
 }
+
+void TFrmMain::WireCalBackup() { CalBackup = std::make_unique<TCalBackup>(Session, EditModel, *CalSteps); }
 
 void TFrmMain::btnCalDirectClick()
 {

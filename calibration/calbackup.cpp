@@ -3,6 +3,7 @@
 #include "app/prompts.h"
 #include "calibration/calfile.h"
 #include "calibration/calsignal.h"
+#include "calibration/calsteps.h"
 #include "link/session.h"
 #include "settings/database.h"
 
@@ -28,50 +29,45 @@ const QString Filter = QStringLiteral("Calibration files (*.cal);;All files (*.*
 // The instrument gives out more than this; anything shorter is no
 // calibration data (a refusal, a cut line).
 constexpr int ShortestData = 40;
-constexpr int PauseTicks = 5;
 
 QString Shown(const QString &path) { return QDir::toNativeSeparators(path); }
 
 } // namespace
 
-TCalBackup::TCalBackup(TSession &session, Tdata7410 &editModel) : Session(session), EditModel(editModel) {}
-
-bool TCalBackup::RunPaused(const std::function<void()> &operation)
+TCalBackup::TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationSteps &frame)
+    : Session(session), EditModel(editModel), Frame(frame)
 {
-    if (!Session.IsOpen())
-        return false;
-    // Polls between the commands would take their answers.
-    struct TPause {
-        TSession &S;
-        explicit TPause(TSession &s) : S(s) { S.DisplayPollPaused = true; }
-        ~TPause() { S.DisplayPollPaused = false; }
-    } pause(Session);
-    Session.WaitTicks(PauseTicks);
-    operation();
-    return true;
 }
 
-void TCalBackup::ReadBack()
+void TCalBackup::Run(const std::function<bool()> &op)
 {
-    if (ReadSettings)
-        ReadSettings();
+    // With the link closed the buttons do nothing at all, not even say so.
+    if (Session.IsOpen())
+        Frame.RunStep(op);
 }
 
 void TCalBackup::CalDirect(const QString &zeroText, const QString &spanText)
 {
-    if (RunPaused([&] { CalDirectSteps(zeroText, spanText); }))
-        ReadBack();
+    Run([&] {
+        CalDirectSteps(zeroText, spanText);
+        return true;
+    });
 }
 
 void TCalBackup::Backup()
 {
-    RunPaused([this] { BackupSteps(); });
+    Run([this] {
+        BackupSteps();
+        return false;
+    });
 }
 
 void TCalBackup::Restore()
 {
-    if (RunPaused([this] { RestoreSteps(); }))
-        ReadBack();
+    Run([this] {
+        RestoreSteps();
+        return true;
+    });
 }
 
 void TCalBackup::CalDirectSteps(const QString &zeroText, const QString &spanText)

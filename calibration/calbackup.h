@@ -5,24 +5,23 @@
 // a file back. No widgets: the page hands in the two typed texts and binds
 // its buttons to the three operations.
 //
-// Each one does nothing while the link is closed. Otherwise display polling
-// pauses while it talks to the instrument, also when it ends early. Direct
-// calibration and restore change what the instrument holds, so the full
-// settings read follows them in every case; a backup changes nothing.
+// Each one does nothing while the link is closed. Otherwise it runs in the
+// frame of the calibration steps: display polling pauses while it talks to
+// the instrument, also when it ends early. Direct calibration and restore
+// change what the instrument holds, so the full settings read follows them
+// in every case; a backup changes nothing.
 
 #include <QString>
 #include <functional>
 
+class TCalibrationSteps;
 class TSession;
 class Tdata7410;
 struct TCalFileRecord;
 
 class TCalBackup {
 public:
-    TCalBackup(TSession &session, Tdata7410 &editModel);
-
-    // The full settings read of the Instrument menu's Read Settings.
-    std::function<void()> ReadSettings;
+    TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationSteps &frame);
 
     // "Calibrate": zeroText and spanText as typed, in mV/V.
     void CalDirect(const QString &zeroText, const QString &spanText);
@@ -34,9 +33,10 @@ public:
 private:
     TSession &Session;
     Tdata7410 &EditModel;
+    TCalibrationSteps &Frame;
 
-    bool RunPaused(const std::function<void()> &operation);
-    void ReadBack();
+    // op says whether the settings are read back afterwards.
+    void Run(const std::function<bool()> &op);
     void CalDirectSteps(const QString &zeroText, const QString &spanText);
     void BackupSteps();
     void RestoreSteps();

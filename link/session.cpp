@@ -2,13 +2,12 @@
 
 #include "app/prompts.h"
 #include "link/comms.h"
+#include "link/hourglass.h"
 #include "link/ioiface_null.h"
 #include "link/ioifaceconfigure.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QEventLoop>
-#include <QGuiApplication>
 
 #include <algorithm>
 
@@ -363,12 +362,7 @@ void TSession::Busy(bool on)
         SetBusy(on);
         return;
     }
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return;
-    if (on)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
+    ShowHourglass(on);
 }
 
 void TSession::StartupSequence()

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -27,24 +26,18 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
     BuildDirectGroup();
     form->addRow(gbxMVCal);
 
+    // The span weight and the linearisation box are laid out by the
+    // Calibration page, beside the calibration steps that use them.
     LblCalWeight = Named(new QLabel(QStringLiteral("Span Weight"), this), "LblCalWeight");
     EdtCalWeight = Named(new QLineEdit(this), "EdtCalWeight");
     EdtCalWeight->setProperty("Tag", 12);
     lblCalWeightUnits = Named(new QLabel(this), "lblCalWeightUnits");
-    auto *weightRow = new QHBoxLayout;
-    weightRow->addWidget(EdtCalWeight);
-    weightRow->addWidget(lblCalWeightUnits);
-    form->addRow(LblCalWeight, weightRow);
 
     GBxLin = Named(new QGroupBox(QStringLiteral("Linearisation"), this), "GBxLin");
-    auto *lin = new QVBoxLayout(GBxLin);
     LBxLCal = Named(new QListWidget(GBxLin), "LBxLCal");
     for (int point = 1; point <= 5; ++point)
         LBxLCal->addItem(QStringLiteral("%1:").arg(point));
     LblLCalWeightUnits = Named(new QLabel(GBxLin), "LblLCalWeightUnits");
-    lin->addWidget(LBxLCal);
-    lin->addWidget(LblLCalWeightUnits);
-    form->addRow(GBxLin);
 }
 
 void TCalSettingsFields::BuildDirectGroup()

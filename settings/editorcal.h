@@ -2,7 +2,8 @@
 // The settings shown on the Calibration page: the direct mV/V values, the
 // span calibration weight and the linearisation list. The settings editor
 // fills them with the other pages; the main window places this widget on
-// its Calibration page (objectName "CalSettings").
+// its Calibration page (objectName "CalSettings"), whose layout takes the
+// span weight and the linearisation box out of it.
 
 #include <QWidget>
 

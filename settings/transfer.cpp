@@ -1,13 +1,11 @@
 #include "settings/transfer.h"
 
 #include "app/prompts.h"
+#include "link/hourglass.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/tools.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLineEdit>
 
 namespace {
@@ -89,12 +87,7 @@ void TSettingsTransfer::Hourglass(bool on)
         SetBusy(on);
         return;
     }
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return;
-    if (on)
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-        QGuiApplication::restoreOverrideCursor();
+    ShowHourglass(on);
 }
 
 TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QStringList &commands,

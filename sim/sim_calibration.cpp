@@ -3,6 +3,7 @@
 #include "sim/sim_settings.h"
 #include "sim/sim_weight.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,10 +50,13 @@ void TSimCalibration::Start(bool span)
     Span = span;
     Remaining = BusyPolls;
     Result = 0;
+    ScriptPosition = 0;
 }
 
 int TSimCalibration::Progress()
 {
+    if (!ScriptedProgress.isEmpty())
+        return ScriptedProgress[std::min(ScriptPosition++, ScriptedProgress.size() - 1)];
     switch (State) {
     case TState::Idle:
         return Result;

@@ -3,6 +3,7 @@
 // their result over a few progress queries, direct zero and span signals,
 // linearisation points and the calibration data as one opaque text.
 
+#include <QList>
 #include <QString>
 
 class TSimSettings;
@@ -23,6 +24,9 @@ public:
 
     int BusyPolls = 3;    // progress queries answered "1" before a step computes
     int ForcedError = 0;  // fault: every step ends with this code (0: none)
+    // Fault: a step answers its progress queries with these in turn, the last
+    // one for ever after, instead of computing (nothing is calibrated).
+    QList<int> ScriptedProgress;
 
     void Start(bool span);
     // The answer to "LDW?" / "LWT?": 1 while the scale moves or the step is
@@ -45,6 +49,7 @@ private:
     bool Span = false;
     int Remaining = 0;
     int Result = 0;
+    qsizetype ScriptPosition = 0;
 
     int Complete();
     int CompleteZero();

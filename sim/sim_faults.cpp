@@ -27,6 +27,23 @@ QSet<QString> ReadMnemonics(const QString &value)
     return set;
 }
 
+// "1,0,0,50": the answers a calibration step gives to its progress queries.
+bool ReadProgress(const QString &value, QList<int> *out, QString *error)
+{
+    QList<int> answers;
+    for (const QString &item : value.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int answer = item.trimmed().toInt(&ok);
+        if (!ok || answer < 0) {
+            *error = QStringLiteral("fault progress needs whole numbers of at least 0, separated by commas");
+            return false;
+        }
+        answers << answer;
+    }
+    *out = answers;
+    return true;
+}
+
 } // namespace
 
 bool TSimFaults::Apply(const QString &spec, QString *error)
@@ -49,6 +66,8 @@ bool TSimFaults::Apply(const QString &spec, QString *error)
         CalibrationData = value;
         return true;
     }
+    if (name == QLatin1String("progress"))
+        return ReadProgress(value, &CalibrationProgress, error);
     if (name == QLatin1String("esr")) {
         bool ok = false;
         const uint status = value.toUInt(&ok, 16);
@@ -90,6 +109,8 @@ QString TSimFaults::Help()
         "dle=N             every N-th line is preceded by a burst of broken DLE framing\n"
         "calerror=CODE     zero and span calibration end with CODE (101..)\n"
         "caldata=TEXT      TEXT is answered to MDD?1 instead of the calibration data\n"
+        "progress=N,...    zero and span answer their progress queries with these, the\n"
+        "                  last one for ever after (e.g. 1,0,0,0,0,0 or 50)\n"
         "esr=HEX           the error status word answered to ESR?\n"
         "portloss=N        the port goes away when the N-th command arrives\n"
         "portloss-ms=MS    the port goes away MS milliseconds after the start")

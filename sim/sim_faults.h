@@ -3,6 +3,7 @@
 // against a line that misbehaves. Each can be set from a text such as
 // "latency=200" (the program's --fault option) or directly by tests.
 
+#include <QList>
 #include <QSet>
 #include <QString>
 
@@ -17,6 +18,7 @@ struct TSimFaults {
     int DleStormEvery = 0;      // every n-th line is preceded by a burst of DLE framing
     int CalibrationError = 0;   // zero and span steps end with this code
     QString CalibrationData;    // answered to "MDD?1" instead of the real data (empty: the real)
+    QList<int> CalibrationProgress; // zero and span steps answer these in turn
     quint16 ErrorStatus = 0;    // the answer to "ESR?"
     int PortLossAfterCommands = 0; // the port goes away at this command (0: never)
     int PortLossAfterMs = 0;    // ... or this long after the start (0: never)

@@ -97,6 +97,7 @@ TSimInstrument::TReply TSimInstrument::Key(const TSimCommand &command)
 TSimInstrument::TReply TSimInstrument::ZeroOrSpan(const TSimCommand &command, bool span)
 {
     Cal.ForcedError = FaultSwitches.CalibrationError;
+    Cal.ScriptedProgress = FaultSwitches.CalibrationProgress;
     if (command.Query) {
         if (command.Argument.isEmpty())
             return QString::number(Cal.Progress());

@@ -4,10 +4,12 @@
 #include "app/prompts.h"
 #include "calibration/calbackup.h"
 #include "calibration/calfile.h"
+#include "calibration/calsteps.h"
 #include "calibration/calsignal.h"
 #include "link/ioiface_serial.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "settings/transfer.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/file_size_limit.h"
@@ -29,8 +31,10 @@ struct TRig {
     TSimPty Pty;
     QStringList Sent;   // what the instrument heard, less the display polls; "<read>": the read-back
     TSession Session;
-    Tdata7410 EditModel;
-    TCalBackup Cal{Session, EditModel};
+    Tdata7410 EditModel, InstrumentModel;
+    TSettingsTransfer Transfer{Session, EditModel, InstrumentModel};
+    TCalibrationSteps Steps{Session, Transfer, EditModel};
+    TCalBackup Cal{Session, EditModel, Steps};
 
     explicit TRig(TSession *viewer = nullptr)
     {
@@ -42,7 +46,10 @@ struct TRig {
             if (!QStringList{"MSV?", "ESR?", "S99"}.contains(c))
                 Sent << c;
         });
-        Cal.ReadSettings = [this] { Sent << "<read>"; };
+        Script.DialogAnswers = {[this](QDialog &) {
+            Sent << "<read>";
+            return int(QDialog::Rejected);
+        }};
         EditModel.SerialID = "KD4620", EditModel.Version = "1.04", EditModel.SerialNumber = "46200001";
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(Pty.DevicePath());

@@ -1,0 +1,231 @@
+// The calibration steps from the Calibration page's buttons to the simulated
+// instrument and back, over a real pseudo-terminal and the serial transport.
+
+#include "app/frmmain.h"
+#include "app/prompts.h"
+#include "calibration/abscal.h"
+#include "calibration/calpage.h"
+#include "calibration/calsteps.h"
+#include "calibration/calwait.h"
+#include "settings/editorcal.h"
+#include "link/ioiface_serial.h"
+#include "sim/sim_instrument.h"
+#include "sim/sim_pty.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+bool IsPoll(const QString &command)
+{
+    return command == QLatin1String("MSV?") || command == QLatin1String("ESR?")
+        || (command.size() == 3 && command.startsWith(QLatin1Char('S')));
+}
+
+struct TRig {
+    TScriptedPrompts Script;
+    TScopedPrompts Guard{&Script};
+    TSimInstrument Instrument;
+    TSimPty Pty;
+    TFrmMain Window;
+    QStringList Wire;
+
+    explicit TRig(const TSimConfig &config) : Instrument(config)
+    {
+        QString error;
+        if (!Pty.Open(&error))
+            qFatal("%s", qPrintable(error));
+        QObject::connect(&Pty, &TSimPty::Received, &Instrument, &TSimInstrument::Receive);
+        QObject::connect(&Instrument, &TSimInstrument::Transmit, &Pty, &TSimPty::Write);
+        QObject::connect(&Instrument, &TSimInstrument::PortLost, &Pty, [this] { Pty.Close(); });
+        QObject::connect(&Instrument, &TSimInstrument::CommandReceived, &Pty,
+                         [this](const QString &command) { Wire << command; });
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(Pty.DevicePath());
+        Window.Session.InstallAndOpen(std::move(serial));
+    }
+    void RunTransferDialog()
+    {
+        Script.DialogAnswers.push_back([](QDialog &dialog) { return dialog.exec(); });
+    }
+};
+
+} // namespace
+
+class TestCalibrationPty : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Quenvale 7400 Viewer")); }
+
+    void stepsOnTheWire_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<bool>("weighMode3");
+        QTest::addColumn<int>("stopAfterQueries");   // > 0 Cancel, < 0 the port goes
+        QTest::addColumn<bool>("duringRead");         // pressed while a settings read runs
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("readBack");
+        QTest::addColumn<QStringList>("messages");    // beginnings
+
+        const auto times = [](const QString &command, int n) { return QStringList(n, command); };
+        QTest::newRow("zero settles after 1,0,0,1,0,0,0,0,0")
+            << "BtnZero" << QStringList{"progress=1,0,0,1,0,0,0,0,0"} << false << 0 << false
+            << QStringList{"LDW"} + times("LDW?", 9) << 42 << QStringList{};
+        QTest::newRow("span ends at error 103")
+            << "BTnSpan" << QStringList{"progress=1,50,103"} << false << 0 << false
+            << QStringList{"CWT3000", "LWT"} + times("LWT?", 3) << 42 << QStringList{"Error: 103 - Span Too Low"};
+        QTest::newRow("span weight refused")
+            << "BTnSpan" << QStringList{"refuse=CWT"} << false << 0 << false
+            << QStringList{"CWT3000"} << 0
+            << QStringList{"Invalid Setting"};
+        QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
+            << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
+        QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0 << false
+            << QStringList{"LIC2", "LIC?2"} << 0 << QStringList{};
+        QTest::newRow("zero signal in weighing mode 3")
+            << "BtnZero" << QStringList{} << true << 0 << false
+            << QStringList{"VAL?", "LDW12000"} << 42 << QStringList{};
+        QTest::newRow("endless progress cancelled by the operator")
+            << "BtnZero" << QStringList{"progress=50"} << false << 6 << false
+            << QStringList{"LDW"} + times("LDW?", 6)
+            << 42 << QStringList{};
+        QTest::newRow("zero refused while settings are read")
+            << "BtnZero" << QStringList{} << false << 0 << true << QStringList{} << 42
+            << QStringList{"The instrument is busy"};
+        QTest::newRow("port lost during the wait")
+            << "BtnZero" << QStringList{"progress=1"} << false << -3 << false
+            << QStringList{"LDW"} + times("LDW?", 3) << 0
+            << QStringList{"Connection to"};
+    }
+
+    void stepsOnTheWire()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, faults);
+        QFETCH(bool, weighMode3);
+        QFETCH(int, stopAfterQueries);
+        QFETCH(bool, duringRead);
+        QFETCH(QStringList, steps);
+        QFETCH(int, readBack);
+        QFETCH(QStringList, messages);
+
+        TSimConfig config;
+        config.Load = weighMode3 ? 2469 : 1250;   // 2469 counts give a signal of 1.2345 mV/V
+        TRig rig(config);
+        TFrmMain &w = rig.Window;
+        QVERIFY(w.Session.IsOpen());
+        if (weighMode3)
+            rig.Instrument.Settings().Set("WMD", 0, 0, 4);
+        rig.RunTransferDialog();
+        w.ReadSettings1->trigger();
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QCOMPARE(w.CalPage->GBxLin->isHidden(), weighMode3);
+        QString error;
+        for (const QString &fault : faults)
+            QVERIFY(rig.Instrument.Faults().Apply(fault, &error));
+        w.LBxLCal->setCurrentRow(1);
+        w.CalPage->EdtLCalWeight->setText(QStringLiteral("500"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Wire.contains(QStringLiteral("MSV?")), 2000);
+
+        int queries = 0;
+        QObject::connect(&rig.Instrument, &TSimInstrument::CommandReceived, &rig.Pty, [&](const QString &c) {
+            if (c.endsWith(QLatin1Char('?')) && c.startsWith(QLatin1String("LDW")) && ++queries == std::abs(stopAfterQueries))
+                stopAfterQueries > 0 ? w.CalSteps->WaitBox().BtnCancel->click() : rig.Instrument.LosePort();
+        });
+        rig.Script.DialogAnswers.clear();
+        if (weighMode3)
+            rig.Script.DialogAnswers.push_back([](QDialog &dialog) {
+                auto &absCal = static_cast<TFrmAbsCal &>(dialog);
+                if (absCal.EdtAbsMV->text() != QLatin1String("1.2345"))
+                    return int(QDialog::Rejected);
+                absCal.EdtAbsMV->setText(QStringLiteral("1.2"));
+                QTest::keyClick(absCal.EdtAbsMV, Qt::Key_Return);
+                return int(absCal.EdtAbsMV->text() == QLatin1String("1.2000") ? QDialog::Accepted : QDialog::Rejected);
+            });
+        QPushButton *pressed = w.CalPage->findChild<QPushButton *>(button);
+        if (duringRead)
+            rig.Script.DialogAnswers.push_back([pressed](QDialog &dialog) {
+                pressed->click();
+                return dialog.exec();
+            });
+        else
+            rig.RunTransferDialog();
+        rig.Script.Clear();
+        rig.Wire.clear();
+        duringRead ? w.ReadSettings1->trigger() : pressed->click();
+
+        // Polls may precede the step; none may come inside it or before
+        // the read-back, which then runs without any.
+        QStringList wire = rig.Wire;
+        while (!wire.isEmpty() && IsPoll(wire.first()))
+            wire.removeFirst();
+        QCOMPARE(wire.mid(0, steps.size()), steps);
+        const QStringList after = wire.mid(steps.size());
+        const auto firstPoll = std::find_if(after.begin(), after.end(), IsPoll);
+        QCOMPARE(int(firstPoll - after.begin()), readBack);
+        // A lost line is reported from the event loop, after the step.
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Script.Messages().size(), messages.size(), 1000);
+        for (int i = 0; i < messages.size(); ++i)
+            QVERIFY2(rig.Script.Messages()[i].startsWith(messages[i]), qPrintable(rig.Script.Messages()[i]));
+        QVERIFY(w.PgCMain->isEnabled() && w.ToolBar->isEnabled());
+        QVERIFY(!w.Session.DisplayPollPaused);
+        if (!w.Session.IsOpen())
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.Wire.isEmpty() && rig.Wire.last() == QLatin1String("MSV?"), 2000);
+        if (button == QLatin1String("BtnLSet"))
+            QCOMPARE(w.LBxLCal->item(1)->text(),
+                     QString::asprintf("2: %4d%%   ", int(rig.Instrument.Settings().Int("LIC", 2, 0))) + "50.0");
+    }
+
+    void typingIntoTheNumberFields_data()
+    {
+        QTest::addColumn<bool>("signalField");   // EdtAbsMV, else EdtLCalWeight
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("setEnabled");
+        QTest::newRow("signal above 3 mV/V") << true << "3.0001" << false << "3.0001"
+                                             << "Out of Range: (-3.0000 to 3.0000)" << false;
+        QTest::newRow("signal at -3 mV/V") << true << "-3" << false << "-3.0000" << "" << false;
+        QTest::newRow("signal letters dropped") << true << "1.2x" << true << "1.2000" << "" << false;
+        QTest::newRow("weight letters dropped") << false << "5a" << false << "5" << "" << true;
+        QTest::newRow("weight Enter") << false << "12" << true << "12.0" << "" << true;
+        QTest::newRow("weight empty") << false << "" << false << "" << "" << false;
+    }
+
+    void typingIntoTheNumberFields()
+    {
+        QFETCH(bool, signalField);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(bool, setEnabled);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmAbsCal dialog;
+        TCalibrationPage page(*new TCalSettingsFields);   // the page adopts the fields
+        page.Decimals = [] { return 1; };
+        QLineEdit *edit = signalField ? dialog.EdtAbsMV : page.EdtLCalWeight;
+        QTest::keyClicks(edit, typed);
+        if (enter)
+            QTest::keyClick(edit, Qt::Key_Return);
+        if (signalField)
+            dialog.EdtAbsMVExit();
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(script.Messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(page.BtnLSet->isEnabled(), setEnabled);
+    }
+};
+
+QTEST_MAIN(TestCalibrationPty)
+#include "test_calibration_pty.moc"
