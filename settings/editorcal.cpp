@@ -23,6 +23,7 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CalSettings"));
     auto *form = new QFormLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);   // the group box draws the frame
     BuildDirectGroup();
     form->addRow(gbxMVCal);
 
