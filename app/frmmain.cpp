@@ -4,6 +4,7 @@
 #include "app/imagelist.h"
 #include "app/ownerdrawnpanel.h"
 #include "app/prompts.h"
+#include "calibration/calbackup.h"
 #include "calibration/calpage.h"
 #include "calibration/calsteps.h"
 #include "display/frontpanel/frontpanelpicture.h"
@@ -205,6 +206,7 @@ void TFrmMain::BuildPages()
     BuildDisplayPage();
     BuildSettingsPage();
     BuildCalibrationPage();
+    BuildCalBackupGroups();
     BuildTestPage();
     BuildLogPage();
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
@@ -330,6 +332,7 @@ void TFrmMain::FormCreate()
     WireSession();
     WireTransfer();
     WireCalibration();
+    WireCalBackup();
     WireFileMenu();
     HelpFile = THelpFile(ProgramDataFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));

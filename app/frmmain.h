@@ -35,6 +35,9 @@ class TFileMenu;
 class TfrmAbout;
 class TCalibrationSteps;
 class TCalibrationPage;
+class TCalBackup;
+class QGroupBox;
+class QPushButton;
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -73,6 +76,8 @@ public:
     std::unique_ptr<TFileMenu> FileMenu;
     // Zero, span and linearisation on the Calibration page.
     std::unique_ptr<TCalibrationSteps> CalSteps;
+    // Direct mV/V calibration and calibration backup and restore.
+    std::unique_ptr<TCalBackup> CalBackup;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -127,6 +132,11 @@ public:
     TT7400LED *LCDCal = nullptr;
     QListWidget *LBxLCal = nullptr;
     TCalibrationPage *CalPage = nullptr;
+    QGroupBox *gbxMVCal = nullptr;
+    QPushButton *btnCalDirect = nullptr;
+    QGroupBox *gbxBackupCal = nullptr;
+    QPushButton *btnBackupCal = nullptr;
+    QPushButton *btnRestoreCal = nullptr;
     QWidget *TSLog = nullptr;
     TLogPage *LogPage = nullptr;
     QWidget *TSTest = nullptr;
@@ -187,6 +197,10 @@ public slots:
     void LCDMainRegionShiftClick2();
     void LCDMainRegionShiftClick3();
     void LCDMainRegionShiftClick4();
+    // The Calibration page's signal and calibration file buttons.
+    void btnCalDirectClick();
+    void btnBackupCalClick();
+    void btnRestoreCalClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;   // FormCloseQuery
@@ -206,6 +220,8 @@ private:
     void BuildDisplayPage();
     void BuildSettingsPage();
     void BuildCalibrationPage();
+    void BuildCalBackupGroups();
+    void WireCalBackup();
     void BuildTestPage();
     void BuildLogPage();
     void WireTransfer();

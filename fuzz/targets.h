@@ -11,3 +11,5 @@
 int FuzzParseOne(const std::uint8_t *data, std::size_t size);
 // Latin-1 text, one settings line per "\n".
 int FuzzApplyOne(const std::uint8_t *data, std::size_t size);
+// Latin-1 bytes of a calibration file.
+int FuzzCalFileOne(const std::uint8_t *data, std::size_t size);

@@ -62,7 +62,9 @@ bool TIniFile::Load()
 bool TIniFile::Save()
 {
     QSaveFile file(Name);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails only at commit (a full disk)
+    // is not always reported, and the file would count as saved.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         Error = file.errorString();
         return false;
     }

@@ -1,10 +1,12 @@
 #include "settings/editorcal.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace {
 
@@ -21,12 +23,9 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CalSettings"));
     auto *form = new QFormLayout(this);
-    edtCalDirectZero = Named(new QLineEdit(this), "edtCalDirectZero");
-    LblCalDirectZero = Named(new QLabel(QStringLiteral("Zero (mV/V)"), this), "LblCalDirectZero");
-    form->addRow(LblCalDirectZero, edtCalDirectZero);
-    edtCalDirectSpan = Named(new QLineEdit(this), "edtCalDirectSpan");
-    LblCalDirectSpan = Named(new QLabel(QStringLiteral("Span (mV/V)"), this), "LblCalDirectSpan");
-    form->addRow(LblCalDirectSpan, edtCalDirectSpan);
+    form->setContentsMargins(0, 0, 0, 0);   // the group box draws the frame
+    BuildDirectGroup();
+    form->addRow(gbxMVCal);
 
     // The span weight and the linearisation box are laid out by the
     // Calibration page, beside the calibration steps that use them.
@@ -40,4 +39,23 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
     for (int point = 1; point <= 5; ++point)
         LBxLCal->addItem(QStringLiteral("%1:").arg(point));
     LblLCalWeightUnits = Named(new QLabel(GBxLin), "LblLCalWeightUnits");
+}
+
+void TCalSettingsFields::BuildDirectGroup()
+{
+    gbxMVCal = Named(new QGroupBox(QStringLiteral("Direct mV/V Calibration"), this), "gbxMVCal");
+    auto *grid = new QGridLayout(gbxMVCal);
+    auto row = [this, grid](int at, QLabel *label, QLineEdit *edit) {
+        grid->addWidget(label, at, 0);
+        grid->addWidget(edit, at, 1);
+        grid->addWidget(new QLabel(QStringLiteral("mV/V"), gbxMVCal), at, 2);
+    };
+    LblCalDirectZero = Named(new QLabel(QStringLiteral("Zero"), gbxMVCal), "LblCalDirectZero");
+    edtCalDirectZero = Named(new QLineEdit(gbxMVCal), "edtCalDirectZero");
+    row(0, LblCalDirectZero, edtCalDirectZero);
+    LblCalDirectSpan = Named(new QLabel(QStringLiteral("Fullscale"), gbxMVCal), "LblCalDirectSpan");
+    edtCalDirectSpan = Named(new QLineEdit(gbxMVCal), "edtCalDirectSpan");
+    row(1, LblCalDirectSpan, edtCalDirectSpan);
+    btnCalDirect = Named(new QPushButton(QStringLiteral("Calibrate"), gbxMVCal), "btnCalDirect");
+    grid->addWidget(btnCalDirect, 2, 1);
 }

@@ -11,19 +11,27 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 
 class TCalSettingsFields : public QWidget {
 public:
     explicit TCalSettingsFields(QWidget *parent = nullptr);
 
+    // "Direct mV/V Calibration": the two signals and the page's Calibrate
+    // button, which the main window binds.
+    QGroupBox *gbxMVCal = nullptr;
     QLabel *LblCalDirectZero = nullptr;
     QLineEdit *edtCalDirectZero = nullptr;   // mV/V, 4 decimals
     QLabel *LblCalDirectSpan = nullptr;
     QLineEdit *edtCalDirectSpan = nullptr;
+    QPushButton *btnCalDirect = nullptr;
     QLabel *LblCalWeight = nullptr;
     QLineEdit *EdtCalWeight = nullptr;       // Tag 12; counts
     QLabel *lblCalWeightUnits = nullptr;
     QGroupBox *GBxLin = nullptr;             // linearisation
     QListWidget *LBxLCal = nullptr;          // five lines, one per point
     QLabel *LblLCalWeightUnits = nullptr;
+
+private:
+    void BuildDirectGroup();
 };

@@ -62,6 +62,10 @@ bool TSimFaults::Apply(const QString &spec, QString *error)
         RefuseTo.unite(ReadMnemonics(value));
         return true;
     }
+    if (name == QLatin1String("caldata")) {
+        CalibrationData = value;
+        return true;
+    }
     if (name == QLatin1String("progress"))
         return ReadProgress(value, &CalibrationProgress, error);
     if (name == QLatin1String("esr")) {
@@ -104,6 +108,7 @@ QString TSimFaults::Help()
         "overlong=N        every N-th line is preceded by a line of %1 characters\n"
         "dle=N             every N-th line is preceded by a burst of broken DLE framing\n"
         "calerror=CODE     zero and span calibration end with CODE (101..)\n"
+        "caldata=TEXT      TEXT is answered to MDD?1 instead of the calibration data\n"
         "progress=N,...    zero and span answer their progress queries with these, the\n"
         "                  last one for ever after (e.g. 1,0,0,0,0,0 or 50)\n"
         "esr=HEX           the error status word answered to ESR?\n"

@@ -136,6 +136,8 @@ TSimInstrument::TReply TSimInstrument::Linearisation(const TSimCommand &command)
 
 TSimInstrument::TReply TSimInstrument::CalibrationData(const TSimCommand &command)
 {
+    if (command.Query && command.Argument == QLatin1String("1") && !FaultSwitches.CalibrationData.isEmpty())
+        return FaultSwitches.CalibrationData;
     if (command.Query)
         return command.Argument == QLatin1String("1") ? TReply(Cal.Backup()) : Refused;
     QString data = command.Argument;

@@ -5,5 +5,6 @@ qv_add_test(test_fuzz_regression
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_fuzz_regression.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/parse_target.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/apply_target.cpp
-  LIBS qv_settings)
+          ${CMAKE_SOURCE_DIR}/fuzz/calfile_target.cpp
+  LIBS qv_settings qv_calibration)
 target_compile_definitions(test_fuzz_regression PRIVATE QV_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/seeds")

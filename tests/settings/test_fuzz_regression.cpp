@@ -87,6 +87,8 @@ private slots:
             QCOMPARE(Run(FuzzApplyOne, "PST2," + text), 0);
         RunSeeds(QStringLiteral("apply"), FuzzApplyOne);
     }
+
+    void calibrationFileInvariants() { RunSeeds(QStringLiteral("calfile"), FuzzCalFileOne); }
 };
 
 QTEST_GUILESS_MAIN(TestFuzzRegression)

@@ -1,0 +1,45 @@
+#pragma once
+// Three operations of the Calibration page that need no test weight:
+// calibrating zero and span at once from two signals typed in mV/V, saving
+// the instrument's calibration data to a calibration file, and sending such
+// a file back. No widgets: the page hands in the two typed texts and binds
+// its buttons to the three operations.
+//
+// Each one does nothing while the link is closed. Otherwise it runs in the
+// frame of the calibration steps: display polling pauses while it talks to
+// the instrument, also when it ends early. Direct calibration and restore
+// change what the instrument holds, so the full settings read follows them
+// in every case; a backup changes nothing.
+
+#include <QString>
+#include <functional>
+
+class TCalibrationSteps;
+class TSession;
+class Tdata7410;
+struct TCalFileRecord;
+
+class TCalBackup {
+public:
+    TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationSteps &frame);
+
+    // "Calibrate": zeroText and spanText as typed, in mV/V.
+    void CalDirect(const QString &zeroText, const QString &spanText);
+    // "Backup calibration".
+    void Backup();
+    // "Restore calibration".
+    void Restore();
+
+private:
+    TSession &Session;
+    Tdata7410 &EditModel;
+    TCalibrationSteps &Frame;
+
+    // op says whether the settings are read back afterwards.
+    void Run(const std::function<bool()> &op);
+    void CalDirectSteps(const QString &zeroText, const QString &spanText);
+    void BackupSteps();
+    void RestoreSteps();
+    bool AcceptedDespiteDifferences(const TCalFileRecord &record);
+    QString InstrumentVersion() const;
+};
