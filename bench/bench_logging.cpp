@@ -1,9 +1,12 @@
 // Figures for a long logging session: time per text reply and per binary
-// record taken into the traces, and the time of one chart redraw with
-// 1,000,000 points per trace, showing the newest span and showing all;
-// cursor presses, fitting to the data and a zoom key over those points.
-// Runs offscreen unless a platform is chosen.
+// record taken into the traces, the resident memory per logged sample (all
+// traces), and the time of one chart redraw with N samples (default
+// 10,000,000) in the weight trace and four channel traces, showing the
+// newest 10 s and showing all; cursor presses, fitting to the data and a
+// zoom key over those points. Runs offscreen unless a platform is chosen.
+// Usage: bench_logging [samples]
 
+#include "bench/resident_memory.h"
 #include "link/session.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
@@ -18,8 +21,6 @@
 #include <qcustomplot.h>
 
 namespace {
-constexpr int Samples = 1'000'000;
-
 double NsPer(qint64 ns, int n) { return double(ns) / n; }
 
 double ReplotMs(QCustomPlot &chart, int repeats)
@@ -68,6 +69,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int Samples = argc > 1 ? std::max(1000, atoi(argv[1])) : 10'000'000;
     TSession session;
     session.Timer1.stop();
     TLoggingSession logging(session);
@@ -86,6 +88,8 @@ int main(int argc, char **argv)
     logging.Begin(choices, model);
     session.LoggingState = 1;
 
+    page.RedrawNow();
+    const double mbBefore = ResidentMb();
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < Samples; ++i) {
@@ -97,13 +101,20 @@ int main(int argc, char **argv)
                 Samples, NsPer(replyNs, Samples), replyNs / 1e6);
 
     page.RedrawNow();
+    const double mbTaken = ResidentMb();
     std::printf("replot, newest span (%.0f..%.0f s), %d points per trace: %.2f ms\n", logging.TimeMin,
                 logging.TimeMax, Samples, ReplotMs(*page.Chart, 20));
     logging.TimeMin = 0;
     logging.TimeMax = logging.LastSampleTime;
+    timer.restart();
     page.RedrawNow();
+    std::printf("first replot of the whole span (overviews built): %.2f ms\n", timer.nsecsElapsed() / 1e6);
     std::printf("replot, all %.0f s shown, %d points per trace: %.2f ms\n", logging.TimeMax, Samples,
                 ReplotMs(*page.Chart, 5));
+    const double mbAfter = ResidentMb();
+    std::printf("resident memory: %.1f MB before, %.1f MB with the samples, %.1f MB with the overviews drawn: "
+                "%.1f bytes per logged sample (weight, unit and four channel traces)\n",
+                mbBefore, mbTaken, mbAfter, (mbAfter - mbBefore) * 1048576.0 / Samples);
 
     MeasureView(page);
 

@@ -198,9 +198,12 @@ void TLogLineReader::TakeSample(const QString &line)
     }
     int index = 2;
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
-        if (data.Channels[size_t(c)] == LogChannels::ChoiceNone)
+        const int choice = data.Channels[size_t(c)];
+        if (choice == LogChannels::ChoiceNone)
             continue;
-        if (FieldValue(*parser, index, v, field))
+        // A selection without a name (7, 8) still has its column, which is
+        // read past so the later channels keep their own fields.
+        if (LogChannels::Listed(choice) == choice && FieldValue(*parser, index, v, field))
             data.ChannelPoints[size_t(c)].append(QCPGraphData(t, v));
         ++index;
     }
@@ -232,6 +235,10 @@ bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLo
             *error = why + QStringLiteral(" Nothing was loaded.");
         return false;
     }
+    // Unnamed selections count as "None" everywhere else: the dialog, the
+    // labels, the session and the next save agree with what is drawn.
+    for (int &choice : loaded.Channels)
+        choice = LogChannels::Listed(choice);
     data = std::move(loaded);
     if (result)
         *result = reader.Result();
@@ -256,6 +263,8 @@ void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
     add(*weight.Data, data.Weight);
     for (int c = 0; c < LogChannels::ChannelCount; ++c)
         add(*session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data, data.ChannelPoints[size_t(c)]);
+    if (!data.Weight.isEmpty())
+        session.ContinueAfter((weight.Data->constEnd() - 1)->key);
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();
 }
