@@ -16,12 +16,26 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
+#include <utility>
+#include <qcustomplot.h>
 
 namespace {
 
-// The longest gap between ticks of a short timer, beyond its interval.
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// The longest gap between ticks of a short timer, beyond its interval, and
+// the most processor time the event loop spent between two ticks: on a
+// machine shared with busy programs the first also counts the time the
+// loop waited for a core, the second only its own work.
 class TStallMeter : public QObject {
 public:
     static constexpr int TickMs = 5;
@@ -31,24 +45,39 @@ public:
         Ticks.setInterval(TickMs);
         connect(&Ticks, &QTimer::timeout, this, [this] {
             const double gap = double(Clock.nsecsElapsed()) / 1e6;
+            const double cpu = ThreadCpuMs();
             Clock.restart();
             PeriodMax = std::max(PeriodMax, gap - TickMs);
+            PeriodMaxWork = std::max(PeriodMaxWork, cpu - LastCpu);
+            LastCpu = cpu;
         });
         Clock.start();
+        LastCpu = ThreadCpuMs();
         Ticks.start();
     }
-    double TakePeriodMax()
+    // The period's longest stall and longest work; both start again.
+    std::pair<double, double> TakePeriod()
     {
-        const double m = PeriodMax;
-        PeriodMax = 0;
+        const std::pair<double, double> m{PeriodMax, PeriodMaxWork};
+        PeriodMax = PeriodMaxWork = 0;
         return m;
     }
 
 private:
     QTimer Ticks;
     QElapsedTimer Clock;
+    double LastCpu = 0;
     double PeriodMax = 0;
+    double PeriodMaxWork = 0;
 };
+
+// The machine's one-minute load average: the stalls mean little when other
+// programs keep every core busy.
+QByteArray LoadAverage()
+{
+    QFile loadavg(QStringLiteral("/proc/loadavg"));
+    return loadavg.open(QIODevice::ReadOnly) ? loadavg.readAll().split(' ').value(0) : QByteArray("?");
+}
 
 } // namespace
 
@@ -91,7 +120,11 @@ int main(int argc, char **argv)
                 reportSeconds, startMb);
     std::fflush(stdout);
     TStallMeter stalls;
-    double worst = 0;
+    // The page's own share of a stall: its longest drawing in the period.
+    double longestDraw = 0;
+    QObject::connect(page.Chart, &QCustomPlot::afterReplot,
+                     [&] { longestDraw = std::max(longestDraw, page.Chart->replotTime(false)); });
+    double worst = 0, worstWork = 0;
     int reports = 0;
     // Growth per sample counts from the first report, after the start-up's
     // one-off allocations (first drawing, fonts, buffers).
@@ -102,8 +135,9 @@ int main(int argc, char **argv)
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, [&] {
         ++reports;
-        const double stall = stalls.TakePeriodMax();
+        const auto [stall, work] = stalls.TakePeriod();
         worst = std::max(worst, stall);
+        worstWork = std::max(worstWork, work);
         const qint64 samples = logging.Traces[TLoggingSession::SeriesWeight].Data->size();
         const double mb = ResidentMb();
         if (reports == 1) {
@@ -112,9 +146,11 @@ int main(int argc, char **argv)
         }
         const double perSample = samples > firstSamples ? (mb - firstMb) * 1048576.0 / double(samples - firstSamples) : 0;
         std::printf("%6.0f s  samples %9lld (%.1f/s)  resident %8.1f MB (+%.1f MB since start, %.0f B/sample since "
-                    "the first report)  longest stall %6.1f ms (worst so far %6.1f ms)\n",
+                    "the first report)  longest stall %6.1f ms (worst %6.1f), of it own work %5.1f ms CPU (worst "
+                    "%5.1f), longest redraw %5.1f ms, load average %s\n",
                     clock.elapsed() / 1000.0, static_cast<long long>(samples), samples * 1000.0 / clock.elapsed(),
-                    mb, mb - startMb, perSample, stall, worst);
+                    mb, mb - startMb, perSample, stall, worst, work, worstWork, longestDraw, LoadAverage().constData());
+        longestDraw = 0;
         std::fflush(stdout);
         if (clock.elapsed() + reportSeconds * 500 >= qint64(seconds) * 1000)
             app.quit();
@@ -122,6 +158,7 @@ int main(int argc, char **argv)
     report.start(reportSeconds * 1000);
     app.exec();
     logging.Stop();
-    std::printf("soak done: %d reports, worst stall %.1f ms\n", reports, worst);
+    std::printf("soak done: %d reports, worst stall %.1f ms, worst own work between two ticks %.1f ms CPU\n", reports,
+                worst, worstWork);
     return 0;
 }

@@ -86,6 +86,7 @@ void TLogPage::BuildChart()
         graph->setPen(QPen(channel ? LogChannels::Colour(int(i)) : QColor(Qt::red)));
         graph->setLineStyle(channel ? QCPGraph::lsStepLeft : QCPGraph::lsLine);
         graph->setAdaptiveSampling(true);
+        graph->setAntialiased(false);   // fast lines: smoothing costs more than it shows
         graph->setSelectable(QCP::stNone);
         graph->removeFromLegend();
         Overviews.emplace_back(Logging.Traces[i].Data);
@@ -191,6 +192,7 @@ void TLogPage::RebuildUnitGraphs()
         graph->setData(trace.Data);
         graph->setPen(QPen(palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]));
         graph->setAdaptiveSampling(true);
+        graph->setAntialiased(false);
         graph->setSelectable(QCP::stNone);
         Overviews.emplace_back(trace.Data);
     }

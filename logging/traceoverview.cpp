@@ -6,11 +6,14 @@ TTraceOverview::TTraceOverview(QSharedPointer<QCPGraphDataContainer> trace) : So
 
 QSharedPointer<QCPGraphDataContainer> TTraceOverview::ForRange(double lower, double upper, int maxPoints)
 {
+    // Summarised at every drawing, a little at a time, so the first wide
+    // view after hours of samples finds the work done.
+    Summarise();
     const auto begin = Source->findBegin(lower);
     const auto end = Source->findEnd(upper);
     if (end - begin <= maxPoints)
         return Source;
-    Refresh();
+    Build();
     return Overview;
 }
 
@@ -26,17 +29,14 @@ bool TTraceOverview::TraceReplaced() const
            || last.value != LastSeen.value;
 }
 
-void TTraceOverview::Refresh()
+void TTraceOverview::Summarise()
 {
     if (TraceReplaced()) {
         Summary.clear();
         Summarised = 0;
         BuiltFrom = -1;
     }
-    const int size = Source->size();
-    if (size == BuiltFrom)
-        return;
-    const int whole = size / Bucket * Bucket;
+    const int whole = Source->size() / Bucket * Bucket;
     const auto data = Source->constBegin();
     for (; Summarised < whole; Summarised += Bucket) {
         const auto from = data + Summarised;
@@ -51,6 +51,15 @@ void TTraceOverview::Refresh()
         FirstSeen = *data;
         LastSeen = *(data + (Summarised - 1));
     }
+}
+
+void TTraceOverview::Build()
+{
+    const int size = Source->size();
+    if (size == BuiltFrom)
+        return;
+    const auto data = Source->constBegin();
+    const int whole = Summarised;
     Overview->set(Summary, true);
     QVector<QCPGraphData> tail(data + whole, data + size);
     Overview->add(tail, true);

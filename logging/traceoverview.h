@@ -3,9 +3,9 @@
 // than the chart has pixels: of every Bucket points of the trace, the
 // lowest and the highest, in time order, followed by the newest points that
 // fill no bucket yet. Drawn instead of the trace, it looks the same at
-// screen resolution and costs a hundredth of the drawing. Only what was
-// appended since the last use is summarised; a trace that was cleared or
-// refilled is summarised again from its start.
+// screen resolution and costs a hundredth of the drawing. Each use
+// summarises only what was appended since the last; a trace that was
+// cleared or refilled is summarised again from its start.
 
 #include <QSharedPointer>
 #include <QVector>
@@ -31,6 +31,7 @@ private:
     int BuiltFrom = -1;                // trace size the overview was built from
     QCPGraphData FirstSeen, LastSeen;  // to notice a cleared and refilled trace
 
-    void Refresh();
+    void Summarise();
+    void Build();
     bool TraceReplaced() const;
 };
