@@ -83,14 +83,20 @@ bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
         const TLogTrace &trace = logging.Traces[i];
         if (!trace.Visible)
             continue;
-        bool any = false;
-        const QCPRange range = trace.Data->valueRange(any);
-        if (!any)
+        const QCPGraphDataContainer &data = *trace.Data;
+        if (data.isEmpty())
             continue;
+        // A plain pass over the values: hours of samples are tens of
+        // millions of points, and this runs on a key press.
+        double low = data.constBegin()->value, high = low;
+        for (auto p = data.constBegin(); p != data.constEnd(); ++p) {
+            low = std::min(low, p->value);
+            high = std::max(high, p->value);
+        }
         // Channel levels are drawn multiplied by the channel scale.
         const double scale = i < size_t(TLoggingSession::SeriesWeight) ? logging.ChannelScale : 1;
-        lo = found ? std::min(lo, range.lower * scale) : range.lower * scale;
-        hi = found ? std::max(hi, range.upper * scale) : range.upper * scale;
+        lo = found ? std::min(lo, low * scale) : low * scale;
+        hi = found ? std::max(hi, high * scale) : high * scale;
         found = true;
     }
     return found;
