@@ -175,7 +175,7 @@ void WriteLogBytes(const TLoggingSession &session, const QString &comment,
     QByteArray line;
     int i = 0;
     for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
-        line.clear();
+        line.resize(0);   // keeps the buffer for the next line
         AppendFixed(line, p->key, 2);
         line += ',';
         AppendWeight(line, p->value);
