@@ -1,14 +1,15 @@
 // Prints how long saving and loading a log of N samples (default 1,000,000,
 // four channels on) takes, and the file size: bench_logfile [samples]
+#include "bench/stopwatch.h"
 #include "link/session.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <string>
 
 int main(int argc, char **argv)
 {
@@ -28,27 +29,26 @@ int main(int argc, char **argv)
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.LOG");
-    QElapsedTimer timer;
-    timer.start();
+    TStopwatch watch;
     QString error;
     if (!SaveLogFile(path, logging, QStringLiteral("bench"), &error)) {
         std::printf("save failed: %s\n", qPrintable(error));
         return 1;
     }
-    const qint64 saveMs = timer.restart();
+    const std::string save = watch.Text();
+    watch.Restart();
     TLogFileData data;
     TLogLoadResult result;
     if (!LoadLogFile(path, data, &error, &result)) {
         std::printf("load failed: %s\n", qPrintable(error));
         return 1;
     }
-    const qint64 loadMs = timer.restart();
+    const std::string load = watch.Text();
+    watch.Restart();
     ApplyLogFile(data, logging);
-    const qint64 applyMs = timer.elapsed();
     std::printf("samples %d, file %lld bytes\n", n, static_cast<long long>(QFileInfo(path).size()));
-    std::printf("save  %lld ms (%.2f us/sample)\n", saveMs, 1000.0 * saveMs / n);
-    std::printf("load  %lld ms (%.2f us/sample), %lld samples read\n", loadMs, 1000.0 * loadMs / n,
-                static_cast<long long>(result.Samples));
-    std::printf("apply %lld ms\n", applyMs);
+    std::printf("save  %s\n", save.c_str());
+    std::printf("load  %s, %lld samples read\n", load.c_str(), static_cast<long long>(result.Samples));
+    std::printf("apply %s\n", watch.Text());
     return 0;
 }

@@ -1,9 +1,13 @@
 // Figures for a long logging session: time per text reply and per binary
-// record taken into the traces, and the time of one chart redraw with
-// 1,000,000 points per trace, showing the newest span and showing all;
-// cursor presses, fitting to the data and a zoom key over those points.
-// Runs offscreen unless a platform is chosen.
+// record taken into the traces, the resident memory per logged sample (all
+// traces), and the time of one chart redraw with N samples (default
+// 10,000,000) in the weight trace and four channel traces, showing the
+// newest 10 s and showing all; cursor presses, fitting to the data and a
+// zoom key over those points. Runs offscreen unless a platform is chosen.
+// Usage: bench_logging [samples]
 
+#include "bench/resident_memory.h"
+#include "bench/stopwatch.h"
 #include "link/session.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
@@ -11,25 +15,21 @@
 #include "settings/database.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cstdio>
 #include <qcustomplot.h>
 
 namespace {
-constexpr int Samples = 1'000'000;
-
-double NsPer(qint64 ns, int n) { return double(ns) / n; }
-
-double ReplotMs(QCustomPlot &chart, int repeats)
+const char *ReplotTime(QCustomPlot &chart, int repeats)
 {
-    QElapsedTimer timer;
-    timer.start();
+    static TStopwatch watch;
+    watch.Restart();
     for (int i = 0; i < repeats; ++i)
         chart.replot(QCustomPlot::rpImmediateRefresh);
-    return double(timer.nsecsElapsed()) / 1e6 / repeats;
+    return watch.Text(repeats);
 }
+
 void PressOnChart(QCustomPlot &chart, QPoint pos, Qt::MouseButton button)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(pos), QPointF(chart.mapToGlobal(pos)), button, button,
@@ -45,21 +45,19 @@ void MeasureView(TLogPage &page)
 {
     constexpr int Presses = 200;
     const QPoint centre = page.Chart->axisRect()->rect().center();
-    QElapsedTimer timer;
-    timer.start();
+    TStopwatch watch;
     for (int i = 0; i < Presses; ++i)
         PressOnChart(*page.Chart, centre + QPoint(i % 50, i % 30), i % 2 ? Qt::RightButton : Qt::LeftButton);
-    std::printf("cursor press with read-out (cross-hair layer only): %.3f ms\n",
-                double(timer.nsecsElapsed()) / 1e6 / Presses);
+    std::printf("cursor press with read-out (cross-hair layer only): %s\n", watch.Text(Presses));
 
     QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-    timer.restart();
+    watch.Restart();
     page.FormKeyDown(&home);
-    std::printf("Home (fit to data over every shown trace): %.2f ms\n", double(timer.nsecsElapsed()) / 1e6);
+    std::printf("Home (fit to data over every shown trace): %s\n", watch.Text());
     QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
-    timer.restart();
+    watch.Restart();
     page.FormKeyDown(&pageUp);
-    std::printf("Page Up with its redraw: %.2f ms\n", double(timer.nsecsElapsed()) / 1e6);
+    std::printf("Page Up with its redraw: %s\n", watch.Text());
 }
 } // namespace
 
@@ -68,6 +66,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int Samples = argc > 1 ? std::max(1000, atoi(argv[1])) : 10'000'000;
     TSession session;
     session.Timer1.stop();
     TLoggingSession logging(session);
@@ -86,34 +85,42 @@ int main(int argc, char **argv)
     logging.Begin(choices, model);
     session.LoggingState = 1;
 
-    QElapsedTimer timer;
-    timer.start();
+    page.RedrawNow();
+    const double mbBefore = ResidentMb();
+    TStopwatch watch;
     for (int i = 0; i < Samples; ++i) {
         now += (i % 3 == 0) ? 0 : 10;   // some replies share one clock time
         logging.TakeReply((i * 37) % 4000 - 2000, 1, (i / 50) & 0x1f2);
     }
-    const qint64 replyNs = timer.nsecsElapsed();
-    std::printf("text reply intake: %d replies, 4 channels + unit trace: %.1f ns per reply (%.0f ms total)\n",
-                Samples, NsPer(replyNs, Samples), replyNs / 1e6);
+    std::printf("text reply intake: %d replies, 4 channels + unit trace: %s per 1000 replies\n", Samples,
+                watch.Text(Samples / 1000));
 
+    watch.Restart();
     page.RedrawNow();
-    std::printf("replot, newest span (%.0f..%.0f s), %d points per trace: %.2f ms\n", logging.TimeMin,
-                logging.TimeMax, Samples, ReplotMs(*page.Chart, 20));
+    std::printf("first redraw after the intake (every trace summarised at once): %s\n", watch.Text());
+    const double mbTaken = ResidentMb();
+    std::printf("replot, newest span (%.0f..%.0f s), %d points per trace: %s\n", logging.TimeMin,
+                logging.TimeMax, Samples, ReplotTime(*page.Chart, 20));
     logging.TimeMin = 0;
     logging.TimeMax = logging.LastSampleTime;
+    TStopwatch first;
     page.RedrawNow();
-    std::printf("replot, all %.0f s shown, %d points per trace: %.2f ms\n", logging.TimeMax, Samples,
-                ReplotMs(*page.Chart, 5));
+    std::printf("first replot of the whole span: %s\n", first.Text());
+    std::printf("replot, all %.0f s shown, %d points per trace: %s\n", logging.TimeMax, Samples,
+                ReplotTime(*page.Chart, 5));
+    const double mbAfter = ResidentMb();
+    std::printf("resident memory: %.1f MB before, %.1f MB with the samples, %.1f MB with the overviews drawn: "
+                "%.1f bytes per logged sample (weight, unit and four channel traces)\n",
+                mbBefore, mbTaken, mbAfter, (mbAfter - mbBefore) * 1048576.0 / Samples);
 
     MeasureView(page);
 
     logging.Begin(TLogChoices{0, {1, 2, 0, 0}}, model);
-    timer.restart();
+    watch.Restart();
     for (int i = 0; i < Samples; ++i)
         logging.TakeRecord(quint8(i & 0xc3), 0, i % 5000);
-    const qint64 recordNs = timer.nsecsElapsed();
-    std::printf("binary record intake: %d records, 2 channels: %.1f ns per record (%.0f ms total)\n", Samples,
-                NsPer(recordNs, Samples), recordNs / 1e6);
+    std::printf("binary record intake: %d records, 2 channels: %s per 1000 records\n", Samples,
+                watch.Text(Samples / 1000));
     session.LoggingState = 0;
     return 0;
 }

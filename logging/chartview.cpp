@@ -19,13 +19,6 @@ void MarkZoomed(TLoggingSession &logging)
         logging.BeforeZoom = Current(logging);
     logging.Zoomed = true;
 }
-
-// The label step follows the span, so a view fitted to hours of samples
-// never asks the chart for a label per second.
-void NewTimeStep(TLoggingSession &logging)
-{
-    logging.TimeStep = LogChannels::NiceStep(logging.TimeMax - logging.TimeMin);
-}
 } // namespace
 
 void ZoomTo(TLoggingSession &logging, double t0, double t1, double w0, double w1)
@@ -86,16 +79,24 @@ bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
 {
     bool found = false;
     lo = hi = 0;
-    for (size_t i = TLoggingSession::SeriesWeight; i < logging.Traces.size(); ++i) {
+    for (size_t i = 0; i < logging.Traces.size(); ++i) {
         const TLogTrace &trace = logging.Traces[i];
         if (!trace.Visible)
             continue;
-        bool any = false;
-        const QCPRange range = trace.Data->valueRange(any);
-        if (!any)
+        const QCPGraphDataContainer &data = *trace.Data;
+        if (data.isEmpty())
             continue;
-        lo = found ? std::min(lo, range.lower) : range.lower;
-        hi = found ? std::max(hi, range.upper) : range.upper;
+        // A plain pass over the values: hours of samples are tens of
+        // millions of points, and this runs on a key press.
+        double low = data.constBegin()->value, high = low;
+        for (auto p = data.constBegin(); p != data.constEnd(); ++p) {
+            low = std::min(low, p->value);
+            high = std::max(high, p->value);
+        }
+        // Channel levels are drawn multiplied by the channel scale.
+        const double scale = i < size_t(TLoggingSession::SeriesWeight) ? logging.ChannelScale : 1;
+        lo = found ? std::min(lo, low * scale) : low * scale;
+        hi = found ? std::max(hi, high * scale) : high * scale;
         found = true;
     }
     return found;
@@ -117,7 +118,8 @@ void FitToData(TLoggingSession &logging)
         margin = hi != 0 ? std::abs(hi) / 10 : 1;
     logging.WeightMax = hi + margin;
     logging.WeightMin = lo - margin;
-    NewTimeStep(logging);
+    // The label step stays: it also spaces binary records, and the page
+    // thins out labels that would come too close.
     emit logging.AxesChanged();
 }
 

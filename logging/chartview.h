@@ -25,8 +25,9 @@ void ScrollWeight(TLoggingSession &logging, double offset);
 // with a tenth of their spread as margin.
 void FitToData(TLoggingSession &logging);
 
-// The largest and smallest values of the traces drawn against the weight
-// axis and shown; false (and 0, 0) when none has points.
+// The largest and smallest values, in weight units, of the shown traces
+// (channel levels times the channel scale); false (and 0, 0) when none has
+// points.
 bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi);
 // The time of the last point of SeriesWeight; 0 without points.
 double LastWeightTime(const TLoggingSession &logging);

@@ -6,7 +6,9 @@
 #include "settings/database.h"
 #include "settings/settingsfile.h"
 
+#include <QCursor>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 QString TFileMenu::SettingsFilter() { return QStringLiteral("QV Settings (*.QVS)"); }
 QString TFileMenu::LogFilter() { return QStringLiteral("QV Log (*.LOG)"); }
@@ -23,6 +25,24 @@ void TFileMenu::Fail(const QString &text) const
 }
 
 namespace {
+// The hourglass while a file is read or written: a log of a million samples
+// takes the better part of a second either way.
+class TBusy {
+public:
+    explicit TBusy(const std::function<void(bool)> &hook) : Hook(hook) { Set(true); }
+    ~TBusy() { Set(false); }
+
+private:
+    const std::function<void(bool)> &Hook;
+    void Set(bool on) const
+    {
+        if (Hook)
+            Hook(on);
+        else if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+            on ? QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)) : QGuiApplication::restoreOverrideCursor();
+    }
+};
+
 // The extension: the text from the last "." of the file's own name on.
 QString ExtensionOf(const QString &fileName)
 {
@@ -88,13 +108,20 @@ bool TFileMenu::OpenLog(const QString &path)
     data.Channels = Logging->Channels;
     QString error;
     TLogLoadResult result;
-    if (!LoadLogFile(path, data, &error, &result)) {
+    bool loaded = false;
+    {
+        TBusy busy(SetBusy);
+        loaded = LoadLogFile(path, data, &error, &result);
+        if (loaded) {
+            ApplyLogFile(data, *Logging);
+            if (LogLoaded)
+                LogLoaded(data);
+        }
+    }
+    if (!loaded) {
         Fail(error);
         return false;
     }
-    ApplyLogFile(data, *Logging);
-    if (LogLoaded)
-        LogLoaded(data);
     const QString note = SkippedLinesMessage(result);
     if (!note.isEmpty())
         Prompts().Message(note, TPrompts::Kind::Warning);
@@ -113,6 +140,7 @@ bool TFileMenu::Save()
     if (SaveKind(path, filter) == Kind::Log) {
         if (!Logging)
             return false;
+        TBusy busy(SetBusy);
         ok = SaveLogFile(path, *Logging, LogComment ? LogComment() : QString(), &error);
     } else {
         if (!EditModel)

@@ -63,6 +63,9 @@ public:
     std::function<void()> TakeEditorPages;
     std::function<void()> SettingsLoaded;
     std::function<void(const TLogFileData &)> LogLoaded;
+    // Busy look on (true) and off while a log is loaded or saved; the
+    // hourglass cursor when unset.
+    std::function<void(bool)> SetBusy;
 
 private:
     QString PreselectedFilter() const;

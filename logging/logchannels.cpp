@@ -34,6 +34,11 @@ const QStringList &ChoiceTexts()
     return texts;
 }
 
+int Listed(int choice)
+{
+    return choice >= 0 && choice < int(Bits.size()) ? choice : ChoiceNone;
+}
+
 const QStringList &RateTexts()
 {
     static const QStringList texts{"Auto", "10 Hz", "1 Hz", "1/10 secs"};

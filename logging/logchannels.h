@@ -14,6 +14,9 @@ constexpr int ChoiceNone = 0;
 
 // Items of CBxDig1..CBxDig4; the item index is the channel selection.
 const QStringList &ChoiceTexts();
+// A selection that names an item, else "None": selections 7 and 8 (a log
+// file may hold them) have neither a text nor a status bit.
+int Listed(int choice);
 // Items of CBLogRate.
 const QStringList &RateTexts();
 

@@ -73,5 +73,5 @@ void TFrmLogDialog::SetChoices(const TLogChoices &choices)
 {
     CBLogRate->setCurrentIndex(std::clamp(choices.Rate, 0, int(CBLogRate->count()) - 1));
     for (size_t i = 0; i < CBxDig.size(); ++i)
-        CBxDig[i]->setCurrentIndex(std::clamp(choices.Channels[i], 0, int(CBxDig[i]->count()) - 1));
+        CBxDig[i]->setCurrentIndex(LogChannels::Listed(choices.Channels[i]));
 }

@@ -30,8 +30,9 @@ class Tcommsobj;
 
 struct TLogFileData {
     QString Comment;
-    // Selections 0..8; on loading, a field of line 2 that is missing or out
-    // of range keeps the value this held before the load.
+    // Selections 0..6; on loading, a field of line 2 that is missing or out
+    // of range keeps the value this held before the load, and 7 or 8 (no
+    // name, no status bit) become "None" once their column has been read past.
     std::array<int, LogChannels::ChannelCount> Channels{};
     QVector<QCPGraphData> Weight;
     std::array<QVector<QCPGraphData>, LogChannels::ChannelCount> ChannelPoints;

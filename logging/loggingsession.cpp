@@ -48,8 +48,12 @@ bool TLoggingSession::Start(TFrmLogDialog &dialog, const Tdata7410 &model)
         Prompts().Message(NotConnectedMessage(), TPrompts::Kind::Plain);
         return false;
     }
+    // The dialog's lists are the stored choices: a cancelled one must not
+    // reach the next axis set-up.
+    const TLogChoices previous = dialog.Choices();
     dialog.SetChoices(CurrentChoices());
     if (Prompts().Exec(dialog) != QDialog::Accepted) {
+        dialog.SetChoices(previous);
         emit FocusChart();
         return false;
     }
@@ -126,10 +130,9 @@ void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &mod
 
     RateDivisor = LogChannels::RateDivisorOf(std::max(choices.Rate, 0));
     DecimationCounter = 0;
-    for (size_t i = 0; i < Channels.size(); ++i) {
-        const int c = choices.Channels[i];
-        Channels[i] = c >= 0 && c < LogChannels::ChoiceTexts().size() ? c : 0;
-    }
+    const auto before = Channels;
+    for (size_t i = 0; i < Channels.size(); ++i)
+        Channels[i] = LogChannels::Listed(choices.Channels[i]);
     // A synch filter of 0 would give no interval; the shortest span is used.
     const double interval = RateDivisor != 0 ? RateDivisor * 0.1
                             : model.SynchFilter > 0 ? 1.0 / model.SynchFilter
@@ -137,8 +140,12 @@ void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &mod
     TimeMin = 0;
     TimeMax = interval < 0.1 ? 10 : 100 * interval;
     ScrollStep = TimeMax / 2;
-    Zoomed = false;
     SetupAxesTail();
+    // Records are spaced by the step of the initial span: zooming or
+    // fitting the view must not change the times of the data.
+    RecordStep = TimeStep;
+    if (Channels != before)
+        emit ChannelLabelsChanged();
 }
 
 void TLoggingSession::SetupAxesTail()
@@ -189,7 +196,7 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
     if (Link.LoggingState == 0 || !CountForPlot())
         return;
     const QCPGraphDataContainer &all = *Traces[SeriesWeight].Data;
-    const double x = all.isEmpty() ? 0 : (all.constEnd() - 1)->key + TimeStep;
+    const double x = all.isEmpty() ? 0 : (all.constEnd() - 1)->key + RecordStep;
     if (x > TimeMax) {
         TimeMax += ScrollStep;
         TimeMin += ScrollStep;
@@ -198,6 +205,19 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
     Traces[SeriesWeight].Data->add(QCPGraphData(x, double(weight) / WeightDivisor));
     AddChannelPoints(x, [statusByte](int choice) { return LogChannels::IsOnBinary(choice, statusByte); });
     emit SamplesAdded();
+}
+
+void TLoggingSession::ContinueAfter(double time)
+{
+    // Loaded points end at `time`; a running session's next samples would
+    // otherwise be inserted among them, one costly insertion each.
+    if (Link.LoggingState == 0)
+        return;
+    const qint64 behind = qint64(std::ceil(time * 1000)) - (ClockMs() - StartMs);
+    if (behind <= 0)
+        return;
+    StartMs -= behind;
+    StartTime = StartTime.addMSecs(-behind);
 }
 
 void TLoggingSession::FollowTime(double t)

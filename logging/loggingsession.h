@@ -75,6 +75,9 @@ public:
     // ---- Sample intake (TSession::LogReply / LogRecord) ----
     void TakeReply(qint32 weight, qint32 unit, qint32 status);
     void TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight);
+    // A log ending at `time` was loaded: a running session's samples carry
+    // on after it.
+    void ContinueAfter(double time);
 
     // ---- State ----
     int RateDivisor = 0;
@@ -90,6 +93,7 @@ public:
     double ChannelScale = 20.0 / 15.0;
 
     double TimeMin = 0, TimeMax = 100, TimeStep = 10;
+    double RecordStep = 10;           // time between binary records
     double WeightMin = -10, WeightMax = 10;
     QString WeightTitle = QStringLiteral("Weight (kg)");
     QString UnitsText = QStringLiteral("kg");

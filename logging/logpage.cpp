@@ -16,6 +16,18 @@
 #include <cstdlib>
 #include <qcustomplot.h>
 
+namespace {
+// Axis labels in the format of the cursor read-out, "#,##0.###".
+template <class TBase>
+class TFormattedTicker : public TBase {
+protected:
+    QString getTickLabel(double tick, const QLocale &, QChar, int) override
+    {
+        return ChartView::FormatAxisValue(tick);
+    }
+};
+} // namespace
+
 TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel, QWidget *parent)
     : QWidget(parent), Logging(logging), Dialog(dialog), EditModel(editModel)
 {
@@ -27,7 +39,10 @@ TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7
     layout->addWidget(BuildBottomPanel());
 
     RedrawTimer.setSingleShot(true);
-    connect(&RedrawTimer, &QTimer::timeout, this, &TLogPage::Redraw);
+    connect(&RedrawTimer, &QTimer::timeout, this, [this] {
+        if (Pacer.Fire())
+            Redraw();
+    });
     connect(&Logging, &TLoggingSession::SamplesAdded, this, &TLogPage::ScheduleRedraw);
     connect(&Logging, &TLoggingSession::AxesChanged, this, [this] {
         AxesPending = true;
@@ -57,6 +72,7 @@ void TLogPage::BuildChart()
     Chart->xAxis->setSubTicks(false);
     Chart->xAxis->setTickLength(0, 4);
     Chart->yAxis->setLabel(Logging.WeightTitle);
+    Chart->yAxis->setTicker(QSharedPointer<TFormattedTicker<QCPAxisTicker>>::create());
     Chart->yAxis->grid()->setPen(QPen(QColor(192, 192, 192)));
     // The channel traces hang on a hidden axis whose range is the weight
     // axis's divided by ChannelScale: their stored levels are drawn scaled
@@ -70,8 +86,10 @@ void TLogPage::BuildChart()
         graph->setPen(QPen(channel ? LogChannels::Colour(int(i)) : QColor(Qt::red)));
         graph->setLineStyle(channel ? QCPGraph::lsStepLeft : QCPGraph::lsLine);
         graph->setAdaptiveSampling(true);
+        graph->setAntialiased(false);   // fast lines: smoothing costs more than it shows
         graph->setSelectable(QCP::stNone);
         graph->removeFromLegend();
+        Overviews.emplace_back(Logging.Traces[i].Data);
     }
     Chart->legend->setVisible(true);
     auto *legendRow = new QCPLayoutGrid;
@@ -163,6 +181,7 @@ void TLogPage::RebuildUnitGraphs()
 {
     while (Chart->graphCount() > TLoggingSession::FirstUnitTrace)
         Chart->removeGraph(Chart->graphCount() - 1);
+    Overviews.erase(Overviews.begin() + TLoggingSession::FirstUnitTrace, Overviews.end());
     static const std::array<QColor, 8> palette{QColor(0, 0, 160), QColor(0, 128, 128), QColor(160, 96, 0),
                                                QColor(96, 96, 96), QColor(0, 160, 0), QColor(160, 0, 160),
                                                QColor(0, 96, 192), QColor(128, 128, 0)};
@@ -173,7 +192,9 @@ void TLogPage::RebuildUnitGraphs()
         graph->setData(trace.Data);
         graph->setPen(QPen(palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]));
         graph->setAdaptiveSampling(true);
+        graph->setAntialiased(false);
         graph->setSelectable(QCP::stNone);
+        Overviews.emplace_back(trace.Data);
     }
     ScheduleRedraw();
 }
@@ -187,7 +208,7 @@ void TLogPage::UpdateChannelLabels()
 void TLogPage::ApplyAxes()
 {
     Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
-    auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+    auto ticker = QSharedPointer<TFormattedTicker<QCPAxisTickerFixed>>::create();
     // A step far below the span (a view set by hand over hours of samples)
     // would ask for a label per second; the span's own step is used then.
     const double span = Logging.TimeMax - Logging.TimeMin;
@@ -203,31 +224,32 @@ void TLogPage::ApplyAxes()
 
 void TLogPage::ScheduleRedraw()
 {
-    RedrawPending = true;
-    if (RedrawTimer.isActive())
-        return;
-    // A view of hours of points takes long to draw; wait at least three
-    // times the last drawing so input and replies always get their turn.
-    const int lastMs = int(Chart->replotTime(true));
-    RedrawTimer.start(std::max(RedrawMs, 3 * lastMs));
+    const int delay = Pacer.Request();
+    if (delay >= 0)
+        RedrawTimer.start(delay);
 }
 
 void TLogPage::Redraw()
 {
-    if (!RedrawPending)
-        return;
-    RedrawPending = false;
     if (AxesPending) {
         ApplyAxes();
         AxesPending = false;
     }
     Chart->graph(TLoggingSession::SeriesWeight)->setVisible(Logging.Traces[TLoggingSession::SeriesWeight].Visible);
+    ChooseDrawnData();
+    Pacer.Drawn(qint64(Chart->replotTime(true)));
     Chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TLogPage::ChooseDrawnData()
+{
+    const QCPRange time = Chart->xAxis->range();
+    for (int i = 0; i < Chart->graphCount() && size_t(i) < Overviews.size(); ++i)
+        Chart->graph(i)->setData(Overviews[size_t(i)].ForRange(time.lower, time.upper, MaxDrawnPoints));
 }
 
 void TLogPage::RedrawNow()
 {
-    RedrawPending = true;
     AxesPending = true;
     Redraw();
     Chart->replot(QCustomPlot::rpImmediateRefresh);
@@ -271,7 +293,6 @@ void TLogPage::ChartMouseMove(QMouseEvent *event)
     ChartView::ScrollWeight(Logging, delta.y() * (Logging.WeightMax - Logging.WeightMin) / plot.height());
     // The drag follows the mouse at once; the chart coalesces the repaints.
     AxesPending = true;
-    RedrawPending = true;
     Redraw();
 }
 

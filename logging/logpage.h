@@ -1,9 +1,9 @@
 #pragma once
 // The Log page: the chart with its traces and the bottom panel (Start,
 // Stop, read-out, comment and the four channel labels). It draws what a
-// TLoggingSession holds and redraws at most every RedrawMs (longer when one
-// redraw itself takes long), so hours of
-// samples arriving at full rate never hold up the window.
+// TLoggingSession holds, paced by a TRedrawPacer, and a view over more
+// points than pixels from each trace's overview, so hours of samples
+// arriving at full rate never hold up the window.
 //
 // What the main window wires (it owns the session, the dialog and EditModel,
 // all of which outlive the page):
@@ -31,11 +31,15 @@
 // fills LoggedUnits with UnitAddress alone, and shows the dialog through
 // Prompts().Exec. The session's polling loop sends the polls.
 
+#include "logging/redrawpacer.h"
+#include "logging/traceoverview.h"
+
 #include <QWidget>
 #include <QBrush>
 #include <QPen>
 #include <QTimer>
 #include <array>
+#include <vector>
 
 class QCustomPlot;
 class QCPGraph;
@@ -52,9 +56,9 @@ class TLoggingSession;
 class TLogPage : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int RedrawMs = 100;
-
     static constexpr int ZoomDragPixels = 16;
+    // A view holding more points of a trace than this draws its overview.
+    static constexpr int MaxDrawnPoints = 20000;
 
     TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel,
              QWidget *parent = nullptr);
@@ -83,14 +87,16 @@ public:
     std::array<QLabel *, 4> LblDig{};
     TFrmChartSetup *ChartSetupDialog = nullptr;
     TChartCursors *Cursors = nullptr;
+    TRedrawPacer Pacer;
 
 private:
     TLoggingSession &Logging;
     TFrmLogDialog &Dialog;
     const Tdata7410 &EditModel;
     QTimer RedrawTimer;
-    bool RedrawPending = false;
     bool AxesPending = true;
+    // One per chart graph, in the chart's order.
+    std::vector<TTraceOverview> Overviews;
 
     void BuildChart();
     QWidget *BuildBottomPanel();
@@ -99,6 +105,7 @@ private:
     void UpdateChannelLabels();
     void ScheduleRedraw();
     void Redraw();
+    void ChooseDrawnData();
     void ChartMouseDown(QMouseEvent *event);
     void ChartMouseMove(QMouseEvent *event);
     void ChartMouseUp(QMouseEvent *event);

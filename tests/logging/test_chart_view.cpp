@@ -9,6 +9,7 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
+#include "logging/traceoverview.h"
 #include "settings/database.h"
 
 #include <QKeyEvent>
@@ -122,6 +123,9 @@ private slots:
         QCOMPARE(rig.Logging.ChannelScale, 40.0 / 15);
         QCOMPARE(rig.Page.Chart->xAxis->range().lower, -50.0);
 
+        // The axis set-up (page shown again, settings read) keeps the zoom.
+        rig.Page.PrepareChart();
+        QVERIFY(rig.Logging.Zoomed);
         rig.Logging.ManualView = true;
         ChartView::UndoZoom(rig.Logging);
         ExpectAxes(rig.Logging, 0, 100, -10, 10);
@@ -210,14 +214,21 @@ private slots:
         ExpectAxes(rig.Logging, 0, 250, 4.5, 5.5);
 
         weight.add(QCPGraphData(300, 25));
-        // A channel trace hangs on its own axis and does not count.
-        rig.Logging.Traces[0].Data->add(QCPGraphData(10, 1000));
         QVERIFY(rig.Key(Qt::Key_Home));
         ExpectAxes(rig.Logging, 0, 300, 3, 27);
-        // Hours of samples never give a label per second.
+        // A channel level counts as drawn: times the channel scale.
+        rig.Logging.ChannelScale = 10;
+        rig.Logging.Traces[3].Data->add(QCPGraphData(10, 5.5));
+        QVERIFY(rig.Key(Qt::Key_Home));
+        ExpectAxes(rig.Logging, 0, 300, 0, 60);
+        // The fit changes the view only: the label step that spaces binary
+        // records stays, and the labels are thinned out instead.
+        const double step = rig.Logging.TimeStep;
         weight.add(QCPGraphData(100000, 25));
         QVERIFY(rig.Key(Qt::Key_Home));
-        QCOMPARE(rig.Logging.TimeStep, 10000.0);
+        QCOMPARE(rig.Logging.TimeStep, step);
+        rig.Page.RedrawNow();
+        QVERIFY(rig.Page.Chart->xAxis->tickVector().size() <= 20);
     }
 
     void cursorsReadOutOnePointAndTheDifference()
@@ -270,6 +281,31 @@ private slots:
         QCOMPARE(FormatAxisValue(-0.0001), QString("0"));
         QCOMPARE(FormatAxisValue(12), QString("12"));
         QCOMPARE(FormatAxisValue(-123), QString("-123"));
+        // The chart's own axis labels use the same format.
+        TViewRig rig;
+        rig.SetAxes(0, 5000, -2500, 2500);
+        QVERIFY(rig.Page.Chart->xAxis->tickVectorLabels().contains("1,000"));
+        QVERIFY(rig.Page.Chart->yAxis->tickVectorLabels().contains("-2,000"));
+    }
+
+    void overviewKeepsTheExtremesAndFollowsItsTrace()
+    {
+        auto trace = QSharedPointer<QCPGraphDataContainer>::create();
+        TTraceOverview overview(trace);
+        for (int i = 0; i < 1000; ++i)
+            trace->add(QCPGraphData(i, i == 300 ? 99 : i % 2));
+        QCOMPARE(overview.ForRange(0, 100, 200), trace);   // few points: the trace itself
+        // 7 whole buckets of 128 give a low and a high each; 104 newest points follow.
+        QSharedPointer<QCPGraphDataContainer> drawn = overview.ForRange(0, 1000, 200);
+        QCOMPARE(drawn->size(), 7 * 2 + 104);
+        bool found = false;
+        QCOMPARE(drawn->valueRange(found), QCPRange(0, 99));
+        QCOMPARE((drawn->constEnd() - 1)->key, 999.0);
+        // Cleared and refilled to the same size: summarised afresh.
+        trace->clear();
+        for (int i = 0; i < 1000; ++i)
+            trace->add(QCPGraphData(i, -5));
+        QCOMPARE(overview.ForRange(0, 1000, 200)->valueRange(found), QCPRange(-5, -5));
     }
 
     void setupDialogSetsTheAxesAndComment()

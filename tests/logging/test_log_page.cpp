@@ -8,6 +8,7 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
+#include "logging/redrawpacer.h"
 #include "settings/database.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
@@ -92,6 +93,9 @@ private slots:
         const TLogChoices back = dialog.Choices();
         QCOMPARE(back.Rate, 3);
         QCOMPARE(back.Channels, c.Channels);
+        // Selections without a name (a log file may hold 7 or 8) are "None".
+        dialog.SetChoices(TLogChoices{1, {7, 8, 2, 1}});
+        QCOMPARE(dialog.Choices().Channels, (std::array<int, 4>{0, 0, 2, 1}));
         // No choice counts as the first item.
         dialog.CBLogRate->setCurrentIndex(-1);
         QCOMPARE(dialog.Choices().Rate, 0);
@@ -158,17 +162,69 @@ private slots:
         rig.Session.LoggingState = 1;
         int replots = 0;
         connect(rig.Page.Chart, &QCustomPlot::afterReplot, this, [&replots] { ++replots; });
-        for (int burst = 0; burst < 5; ++burst) {
-            for (int i = 0; i < 2000; ++i)
-                rig.Logging.TakeReply(i, 99, 0);
-            QTest::qWait(50);
-        }
-        QTest::qWait(150);
+        for (int i = 0; i < 10000; ++i)
+            rig.Logging.TakeReply(i, 99, 0);
+        QTRY_VERIFY(replots >= 1);
         QCOMPARE(rig.Page.Chart->graph(4)->dataCount(), 10000);
-        QVERIFY2(replots >= 1 && replots <= 6, qPrintable(QString::number(replots)));
         // A right press on the chart holds the view.
         QTest::mousePress(rig.Page.Chart, Qt::RightButton, {}, QPoint(100, 100));
         QVERIFY(rig.Logging.ManualView);
+    }
+
+    void cancelledChoicesStayOutOfTheSession()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument;
+        TLogRig rig;
+        rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        script.DialogAnswers.push_back(Choose(2, {1, 0, 0, 0}));
+        rig.Page.BtnStart->click();
+        script.DialogAnswers.push_back([](QDialog &d) {
+            Choose(3, {0, 5, 0, 0})(d);
+            return int(QDialog::Rejected);
+        });
+        rig.Page.BtnStart->click();
+        rig.Page.PrepareChart();   // the next axis set-up reads the dialog's lists
+        QCOMPARE(rig.Logging.RateDivisor, 10);
+        QCOMPARE(rig.Logging.Channels, (std::array<int, 4>{1, 0, 0, 0}));
+        // Selections changed by other means show in the labels at once.
+        rig.Dialog.CBxDig[1]->setCurrentIndex(3);
+        rig.Page.PrepareChart();
+        QCOMPARE(rig.Page.LblDig[1]->text(), QString("Output 1"));
+        rig.Page.BtnStop->click();
+    }
+
+    void redrawsArePacedByTheClock_data()
+    {
+        QTest::addColumn<int>("sampleEveryMs");
+        QTest::addColumn<int>("drawMs");
+        QTest::addColumn<int>("redraws");
+        QTest::newRow("a sample every ms: one redraw per 100 ms") << 1 << 0 << 10;
+        QTest::newRow("slow drawing stretches the gap to three times it") << 1 << 60 << 6;
+        QTest::newRow("sparse samples are drawn at once") << 250 << 0 << 4;
+        QTest::newRow("one burst, one redraw") << 5000 << 0 << 1;
+    }
+
+    void redrawsArePacedByTheClock()
+    {
+        QFETCH(int, sampleEveryMs);
+        QFETCH(int, drawMs);
+        QFETCH(int, redraws);
+        qint64 now = 0, dueAt = -1;
+        TRedrawPacer pacer;
+        pacer.ClockMs = [&now] { return now; };
+        int drawn = 0;
+        for (; now < 1000; ++now) {
+            for (int i = 0; now % sampleEveryMs == 0 && i < 100; ++i)
+                if (const int delay = pacer.Request(); delay >= 0)
+                    dueAt = now + delay;
+            if (dueAt >= 0 && now >= dueAt && (dueAt = -1, pacer.Fire())) {
+                ++drawn;
+                pacer.Drawn(drawMs);
+            }
+        }
+        QCOMPARE(drawn, redraws);
     }
 
     void polledSessionAgainstTheSimulator()

@@ -172,6 +172,25 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     ApplyLogFile(data, rig.Logging);
     QCOMPARE(BuildLogLines(rig.Logging, QStringLiteral("c")),
              QStringList({"c", "1,2,0,0", "1.00,5.00,1.00,2.50", "2.00,6.00,0.00", "3.00,7.00,1.00,1.50"}));
+
+    // Loaded while a session runs (2 s in): its next sample follows the log.
+    TRig running;
+    qint64 now = 2000;
+    running.Logging.ClockMs = [&now] { return now; };
+    running.Session.LoggingState = 1;
+    ApplyLogFile(data, running.Logging);
+    now = 2500;
+    running.Logging.TakeReply(800, 1, 0);
+    const QCPGraphData last = *(running.Trace(TLoggingSession::SeriesWeight).constEnd() - 1);
+    QCOMPARE(QPointF(last.key, last.value), QPointF(3.5, 800));
+
+    // Selection 7 has no name: its column is read past, then it is "None".
+    WriteAll(Path("seven.LOG"), "c\r\n7,0,3,0\r\n1.00,5.00,1.00,4.00\r\n");
+    QVERIFY(LoadLogFile(Path("seven.LOG"), data, nullptr));
+    QCOMPARE(data.Channels, (std::array<int, 4>{0, 0, 3, 0}));
+    QVERIFY(data.ChannelPoints[0].isEmpty());
+    QCOMPARE(data.ChannelPoints[2].size(), 1);
+    QCOMPARE(data.ChannelPoints[2][0].value, 4.0);
 }
 
 void TestLogFile::readerTakesWhatEachLineHolds()
