@@ -1,14 +1,13 @@
 #include "logging/filemenu.h"
 
 #include "app/prompts.h"
+#include "link/hourglass.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
 #include "settings/settingsfile.h"
 
-#include <QCursor>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 QString TFileMenu::SettingsFilter() { return QStringLiteral("QV Settings (*.QVS)"); }
 QString TFileMenu::LogFilter() { return QStringLiteral("QV Log (*.LOG)"); }
@@ -38,8 +37,8 @@ private:
     {
         if (Hook)
             Hook(on);
-        else if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-            on ? QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)) : QGuiApplication::restoreOverrideCursor();
+        else
+            ShowHourglass(on);
     }
 };
 
