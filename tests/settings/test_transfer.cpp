@@ -274,17 +274,28 @@ private slots:
         QVERIFY(!rig.Session.PollingSuspended);
     }
 
+    void aRefusedLineIsRepeatedAtOnceThenTheWriteFails_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"");
+        // Only a query of these two may read a refusal as empty.
+        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"");
+        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"");
+        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0");
+    }
+
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails()
     {
+        QFETCH(QString, line);
         TTransferRig rig;
         QVERIFY(rig.ReadAll());
         rig.Transfer.SettingsSent = false;
-        rig.EditModel.HeaderLines[0] = QStringLiteral("Refused");
+        rig.EditModel.ApplyLines({line});
         rig.EditModel.PrintFormat = QStringLiteral("%W");
         const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
         QCOMPARE(changed.size(), 2);
         const Tdata7410 held = rig.InstrumentModel;
-        rig.Instrument.Faults().RefuseTo = {QStringLiteral("PST")};
+        rig.Instrument.Faults().RefuseTo = {line.left(3)};
 
         int ticks = 0;
         rig.RunTraffic();
@@ -292,8 +303,7 @@ private slots:
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
         QVERIFY(ticks < 50); // no 4 s wait after a refusal
-        const QStringList pst = rig.Commands().filter(QStringLiteral("PST1,"));
-        QCOMPARE(pst.size(), 4);
+        QCOMPARE(rig.Commands().count(line), 4);
         QVERIFY(rig.InstrumentModel == held); // offered again next time
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.Commands().last(), QStringLiteral("TDD1"));
