@@ -179,7 +179,13 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
     if (RunTransfer(QStringLiteral("Read Build Settings from Instrument"), queries, expected)
         != TTransferEngine::TOutcome::Done)
         return TPreRead::Failed;
+    const QStringList changed = pending;
     RemoveCommon(pending, TrafficDialog->Engine.Replies());
+    // The lines dropped are held by the instrument: without them in
+    // InstrumentModel the two models would still differ after the write.
+    QStringList held = changed;
+    RemoveCommon(held, pending);
+    InstrumentModel.ApplyLines(held);
     return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
 }
 

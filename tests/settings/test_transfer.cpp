@@ -208,6 +208,7 @@ private slots:
         rig.RunTraffic();
         QVERIFY(rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"TDD1", "TDD1"}));
+        QVERIFY(rig.InstrumentModel == rig.EditModel);
     }
 
     void aHeaderChangeNeedsNoPasscode()
