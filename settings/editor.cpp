@@ -156,6 +156,7 @@ void TSettingsEditor::TakeSettingsPages()
 {
     if (!SettingsShown)
         return;
+    CheckTypedCountEdit();
     TakeBuildPage();
     Take(CBxMode, Model.OperatingMode);
     Take(CBxAvSetting, Model.Average);
@@ -319,6 +320,7 @@ void TSettingsEditor::TakeSetpoint(int n)
 {
     if (n < 0 || n > 3)
         return;
+    CheckTypedCountEdit();
     TSetpoint &setpoint = Model.Setpoints[n];
     Take(CBxSetpType, setpoint.Type);
     Take(CBxSetpSrc, setpoint.Source);

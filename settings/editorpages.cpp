@@ -80,6 +80,7 @@ QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int ta
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
     edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this, edit] { Unchecked = edit; });
     return edit;
 }
 

@@ -9,6 +9,7 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/editor.h"
+#include "settings/trafficdlg.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "terminal/testpage.h"
@@ -124,6 +125,54 @@ private slots:
         script.DialogAnswers.push_back(runTransferDialog);
         w.ReadSettings1->trigger();
         QCOMPARE(w.EditModel.PrintFormat, QStringLiteral("GROSS"));
+    }
+
+    void aCountEditWithTheFocusIsTakenWithItsDecimals_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"Ctrl+S", "toolbar Write", "menu Write"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+
+    void aCountEditWithTheFocusIsTakenWithItsDecimals()
+    {
+        QFETCH(QString, how);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument{TSimConfig()};
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        script.DialogAnswers.push_back([](QDialog &dialog) { // the read, tick by tick
+            auto &traffic = static_cast<TFrmTraffic &>(dialog);
+            traffic.Timer1.stop();
+            while (traffic.Engine.Running()) {
+                QCoreApplication::processEvents();
+                traffic.Timer1Timer();
+            }
+            return traffic.result();
+        });
+        w.ReadSettings1->trigger();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->CBxDP->setCurrentIndex(2);
+        QLineEdit *fs1 = w.SettingsEditor->EdtFS1;
+        fs1->setFocus();
+        QTRY_VERIFY(fs1->hasFocus());
+        fs1->selectAll();
+        QTest::keyClicks(fs1, QStringLiteral("75"));
+        QTemporaryDir dir;
+        script.FileAnswers.push_back(dir.filePath(QStringLiteral("scale.QVS")));
+        if (how == QLatin1String("Ctrl+S"))
+            QTest::keyClick(fs1, Qt::Key_S, Qt::ControlModifier);
+        else if (how == QLatin1String("toolbar Write"))
+            w.ToolButton7->click();
+        else
+            w.WriteSettings1->trigger();
+        QCOMPARE(fs1->text(), QStringLiteral("75.00"));
+        QCOMPARE(w.EditModel.FullScale1, 7500);
     }
 
     void pollAndLogTheSimulatedWeightOnTheLogPage()
