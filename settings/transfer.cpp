@@ -14,6 +14,8 @@ namespace {
 
 const QString NotConnected = QStringLiteral("Instrument not Connected");
 const QString NotResponding = QStringLiteral("Instrument not Responding");
+const QString LineBusy =
+    QStringLiteral("The instrument is still answering another request. Please try again in a moment.");
 constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 
 } // namespace
@@ -123,6 +125,17 @@ void TSettingsTransfer::ReportLinkLost()
     Prompts().Message(NotConnected, TPrompts::Kind::Plain);
 }
 
+// A transfer needs the line to itself: an exchange still awaited (the
+// start-up questions, a calibration step) could neither finish nor let the
+// transfer wait for its own answers.
+bool TSettingsTransfer::LineFree() const
+{
+    if (!Session.IsWaiting())
+        return true;
+    Prompts().Message(LineBusy, TPrompts::Kind::Warning);
+    return false;
+}
+
 // ---------------------------------------------------------------- read
 
 bool TSettingsTransfer::ReadSettings()
@@ -133,6 +146,8 @@ bool TSettingsTransfer::ReadSettings()
         Prompts().Message(NotConnected, TPrompts::Kind::Plain);
         return false;
     }
+    if (!LineFree())
+        return false;
     Busy = true;
     bool completed = false;
     {
@@ -222,7 +237,8 @@ bool TSettingsTransfer::StoreAfterWrite(const QStringList &written)
     const bool stored = Acknowledged(QStringLiteral("TDD1"));
     Acknowledged(QStringLiteral("PCD")); // guarded settings locked again
     Session.DisplayUnits = EditModel.Units;
-    SettingsSent = true;
+    // Not stored, the instrument would lose the settings at power-off.
+    SettingsSent = stored;
     Hourglass(false);
     return stored;
 }
@@ -238,6 +254,8 @@ bool TSettingsTransfer::WriteSettings()
         Prompts().Message(NotConnected, TPrompts::Kind::Plain);
         return false;
     }
+    if (!LineFree())
+        return false;
     Busy = true;
     bool success = false;
     bool storeAgain = true;
@@ -266,7 +284,7 @@ bool TSettingsTransfer::WriteSettings()
         case TPreRead::NothingLeft:
             Hourglass(true);
             success = Acknowledged(QStringLiteral("TDD1"));
-            SettingsSent = true;
+            SettingsSent = success;
             Hourglass(false);
             break;
         case TPreRead::Failed:

@@ -97,6 +97,7 @@ private:
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     void ReportLinkLost();
+    bool LineFree() const;
     void Call(const std::function<void()> &hook) const;
     void Hourglass(bool on);
 };

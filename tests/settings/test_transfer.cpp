@@ -211,6 +211,32 @@ private slots:
         QVERIFY(rig.InstrumentModel == rig.EditModel);
     }
 
+    void noTransferStartsWhileAnotherAnswerIsAwaited()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.Instrument.Faults().SilentTo = {QStringLiteral("ENU")};
+        bool wrote = true;
+        QTimer poke;
+        QObject::connect(&poke, &QTimer::timeout, [&] {
+            if (rig.Session.IsWaiting() && rig.Session.ReplyPrefix == QLatin1String("ENU") && poke.isActive()) {
+                poke.stop();
+                wrote = rig.Transfer.WriteSettings1Click();
+            }
+        });
+        poke.start(5);
+        rig.Session.StartupSequence();
+        QVERIFY(!wrote);
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(!rig.Commands().contains(QStringLiteral("TDD1")));
+
+        // A store the instrument refuses is no success either.
+        rig.Instrument.Faults().RefuseTo = {QStringLiteral("TDD")};
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QVERIFY(!rig.Transfer.SettingsSent);
+    }
+
     void aHeaderChangeNeedsNoPasscode()
     {
         TSimConfig config;
