@@ -211,7 +211,7 @@ bool TSettingsTransfer::Acknowledged(const QString &command)
     return Session.SendAndWait(command, false, QString(), Session.Acknowledge());
 }
 
-bool TSettingsTransfer::EnterPasscodeIfNeeded()
+bool TSettingsTransfer::EnterPasscodeIfNeeded(bool &sent)
 {
     // Without a valid answer there is no knowing whether the instrument
     // guards these settings; the time-out has been reported, the write ends.
@@ -227,6 +227,7 @@ bool TSettingsTransfer::EnterPasscodeIfNeeded()
     // "PCD" alone would lock the instrument rather than open it.
     if (digits.isEmpty())
         return false;
+    sent = true;
     return Acknowledged(QStringLiteral("PCD%1").arg(digits));
 }
 
@@ -269,17 +270,22 @@ bool TSettingsTransfer::WriteSettings()
         InstrumentModel.BuildWriteCommands(held);
         RemoveCommon(pending, held);
 
+        // Once the passcode went out, the instrument is locked again however
+        // the write ends (a refused passcode left it locked: harmless).
+        bool unlocked = false;
         switch (PreRead(pending)) {
         case TPreRead::Remaining:
-            if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded()) {
-                storeAgain = false; // nothing more goes to the instrument
+            if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded(unlocked)) {
+                storeAgain = false; // no setting goes to the instrument
                 break;
             }
             scope.Use(actWriteSettings);
             Call(BlankMainDisplay);
             if (RunTransfer(QStringLiteral("Write Settings to Instrument"), pending, pending)
-                == TTransferEngine::TOutcome::Done)
+                == TTransferEngine::TOutcome::Done) {
                 success = StoreAfterWrite(pending);
+                unlocked = false; // locked by the store
+            }
             break;
         case TPreRead::NothingLeft:
             Hourglass(true);
@@ -293,6 +299,8 @@ bool TSettingsTransfer::WriteSettings()
             storeAgain = false;
             break;
         }
+        if (unlocked)
+            Acknowledged(QStringLiteral("PCD"));
         if (storeAgain)
             Acknowledged(QStringLiteral("TDD1"));
         scope.Restore();

@@ -93,7 +93,7 @@ private:
     class TActivityScope;
     TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
                                           const QStringList &expected);
-    bool EnterPasscodeIfNeeded();
+    bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     void ReportLinkLost();

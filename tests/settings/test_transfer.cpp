@@ -286,7 +286,7 @@ private slots:
         rig.AnswerPasscode(QStringLiteral("1111"));
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Invalid Setting")});
-        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111"}));
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111", "PCD"}));
 
         rig.Wire.clear();
         rig.RunTraffic();
@@ -304,21 +304,26 @@ private slots:
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails_data()
     {
         QTest::addColumn<QString>("line");
-        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"");
+        QTest::addColumn<QString>("passcode");
+        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"") << QString();
         // Only a query of these two may read a refusal as empty.
-        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"");
-        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"");
-        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0");
+        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"") << QString();
+        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"") << QString();
+        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0") << QString();
+        QTest::newRow("guarded instrument") << QStringLiteral("PST1,\"Locked again\"") << QStringLiteral("4620");
     }
 
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails()
     {
         QFETCH(QString, line);
-        TTransferRig rig;
+        QFETCH(QString, passcode);
+        TSimConfig config;
+        config.Passcode = passcode;
+        TTransferRig rig(config);
         QVERIFY(rig.ReadAll());
         rig.Transfer.SettingsSent = false;
         rig.EditModel.ApplyLines({line});
-        rig.EditModel.PrintFormat = QStringLiteral("%W");
+        rig.EditModel.Units = 3; // a guarded setting: the passcode goes out first
         const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
         QCOMPARE(changed.size(), 2);
         const Tdata7410 held = rig.InstrumentModel;
@@ -326,6 +331,8 @@ private slots:
 
         int ticks = 0;
         rig.RunTraffic();
+        if (!passcode.isEmpty())
+            rig.AnswerPasscode(passcode);
         rig.RunTraffic([&ticks](TFrmTraffic &, int) { ++ticks; });
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
@@ -334,6 +341,7 @@ private slots:
         QVERIFY(rig.InstrumentModel == held); // offered again next time
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.Commands().last(), QStringLiteral("TDD1"));
+        QVERIFY(passcode.isEmpty() || !rig.Instrument.Unlocked());
     }
 
     void aCancelledWriteOrPreReadMarksNothingAsSent()
