@@ -16,6 +16,8 @@ const QString NotConnected = QStringLiteral("Instrument not Connected");
 const QString NotResponding = QStringLiteral("Instrument not Responding");
 const QString LineBusy =
     QStringLiteral("The instrument is still answering another request. Please try again in a moment.");
+const QString StreamRunning = QStringLiteral(
+    "A streamed log is running. Stop it on the Log page before reading or writing settings.");
 constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 
 } // namespace
@@ -127,12 +129,14 @@ void TSettingsTransfer::ReportLinkLost()
 
 // A transfer needs the line to itself: an exchange still awaited (the
 // start-up questions, a calibration step) could neither finish nor let the
-// transfer wait for its own answers.
+// transfer wait for its own answers, and a streamed weight could be taken
+// for a query's answer.
 bool TSettingsTransfer::LineFree() const
 {
-    if (!Session.IsWaiting())
+    const bool streaming = Session.LoggingState == 2;
+    if (!Session.IsWaiting() && !streaming)
         return true;
-    Prompts().Message(LineBusy, TPrompts::Kind::Warning);
+    Prompts().Message(streaming ? StreamRunning : LineBusy, TPrompts::Kind::Warning);
     return false;
 }
 

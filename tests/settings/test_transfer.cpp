@@ -231,6 +231,15 @@ private slots:
         QVERIFY(!rig.Transfer.SettingsSent);
         QVERIFY(!rig.Commands().contains(QStringLiteral("TDD1")));
 
+        // Nor while the instrument streams weights that could pass for answers.
+        rig.Session.LoggingState = 2;
+        rig.Session.SendCommand(QStringLiteral("MSV?,0"), false);
+        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        QVERIFY(!rig.Commands().contains(QStringLiteral("IDN?")));
+        QVERIFY(rig.Script.Messages().last().startsWith(QLatin1String("A streamed log")));
+        rig.Session.SendCommand(QStringLiteral("STP"), false);
+        rig.Session.LoggingState = 0;
+
         // A store the instrument refuses is no success either.
         rig.Instrument.Faults().RefuseTo = {QStringLiteral("TDD")};
         QVERIFY(!rig.Transfer.WriteSettings1Click());
