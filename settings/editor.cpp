@@ -274,17 +274,20 @@ bool TSettingsEditor::TakeText(QLineEdit *edit, const QString &name, QString &fi
 void TSettingsEditor::TakeHeader()
 {
     const QStringList lines = MemoHeader->toPlainText().split(QLatin1Char('\n'));
-    bool refused = false;
+    QStringList reasons;
     for (int i = 0; i < HeaderMaxLines; ++i) {
         const QString line = i < lines.size() ? lines[i] : QString();
-        if (IsTypedTextAccepted(line) && line.size() <= HeaderMaxColumns)
+        const bool carried = IsTypedTextAccepted(line);
+        const bool fits = line.size() <= HeaderMaxColumns;
+        if (carried && fits)
             Model.HeaderLines[i] = line;
-        else
-            refused = true;
+        if (!carried && !reasons.contains(UnsafeTextMessage(QStringLiteral("Header"))))
+            reasons << UnsafeTextMessage(QStringLiteral("Header"));
+        if (!fits && !reasons.contains(HeaderLimitText()))
+            reasons << HeaderLimitText();
     }
-    if (refused) {
-        Prompts().Message(UnsafeTextMessage(QStringLiteral("Header")) + QLatin1Char(' ') + HeaderLimitText(),
-                          TPrompts::Kind::Error);
+    if (!reasons.isEmpty()) {
+        Prompts().Message(reasons.join(QLatin1Char(' ')), TPrompts::Kind::Error);
         const bool wasFilling = Filling;
         Filling = true;
         QStringList stored(Model.HeaderLines.begin(), Model.HeaderLines.end());

@@ -179,6 +179,7 @@ void TSettingsEditor::BuildSerialPage()
     MemoHeader = Named(new QPlainTextEdit(TSSerial), "MemoHeader");
     MemoHeader->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     MemoHeader->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoHeader->setTabChangesFocus(true);   // a tab character is no header text
     MemoHeader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoHeader->installEventFilter(this);
     connect(MemoHeader, &QPlainTextEdit::textChanged, this, [this] { MemoHeaderChange(); });
