@@ -166,7 +166,7 @@ void TSettingsEditor::BuildSerialPage()
 {
     auto *form = new QFormLayout(TSSerial);
     EdtID = Named(new QLineEdit(TSSerial), "EdtID");
-    EdtID->setMaxLength(15);
+    EdtID->setMaxLength(SerialIDLength);   // a longer ID could not be read back
     form->addRow(QStringLiteral("Serial ID"), EdtID);
     CbxSerMode = NewCombo(TSSerial, "CbxSerMode", Serial2ModeTexts());
     form->addRow(QStringLiteral("Serial 2 Operation"), CbxSerMode);
@@ -192,7 +192,7 @@ void TSettingsEditor::BuildSerialPage()
     CBxASrc = NewCombo(TSSerial, "CBxASrc", AutoSourceTexts());
     form->addRow(QStringLiteral("Source"), CBxASrc);
     EdtAFmt = Named(new QLineEdit(TSSerial), "EdtAFmt");
-    EdtAFmt->setMaxLength(80);
+    EdtAFmt->setMaxLength(AutoFormatLength);
     form->addRow(QStringLiteral("Custom Auto Format"), EdtAFmt);
 }
 

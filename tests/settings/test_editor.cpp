@@ -300,6 +300,21 @@ private slots:
         QCOMPARE(model.SerialID, QStringLiteral("old"));
     }
 
+    void typedTextsComeBackFromTheInstrument()
+    {
+        Tdata7410 model;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        for (QLineEdit *edit : {editor.EdtID, editor.EdtPFmt, editor.EdtAFmt})
+            QTest::keyClicks(edit, QString(120, QLatin1Char('k')));
+        editor.TakeSettingsPages();
+        QStringList lines;
+        model.BuildWriteCommands(lines);
+        Tdata7410 readBack;
+        readBack.ApplyLines(lines);
+        QVERIFY(readBack == model);
+    }
+
     void headerHoldsSixLinesOfThirtyCharacters()
     {
         Tdata7410 model;
