@@ -56,6 +56,7 @@ private slots:
     void spreadsExamplesLoadAsDescribed();
     void unusableFilesChangeNothingAndSaySo_data();
     void unusableFilesChangeNothingAndSaySo();
+    void truncatedFileLoadsItsWholeLinesAndSaysSo_data();
     void truncatedFileLoadsItsWholeLinesAndSaysSo();
     void failedSaveKeepsTheOldFile();
 };
@@ -123,12 +124,14 @@ void TestSettingsFile::handEditedFileTakesWhatItCanAndSaysWhatItPassedOver()
     expected.HeaderLines[0] = QStringLiteral("  spaced header  ");
     TSettingsLoadResult result;
     QVERIFY(LoadSettingsFile(Path("c.QVS"), model, nullptr, &result));
-    QVERIFY(model == expected);   // ICR without a value keeps SynchFilter
-    QCOMPARE(result.SettingsLines, 5);
-    QCOMPARE(result.PassedOver, 3);
+    QVERIFY(model == expected);   // ICR, with no line end, keeps SynchFilter
+    QCOMPARE(result.SettingsLines, 4);
+    QCOMPARE(result.PassedOver, 4);
     QCOMPARE(SettingsLoadNote(result),
-             QStringLiteral("The file holds 5 of the 36 settings lines; the settings it does not name keep "
-                            "their values. 3 line(s) of the file are not settings lines and were passed over."));
+             QStringLiteral("The file holds 4 of the 36 settings lines; the settings it does not name keep "
+                            "their values. 3 line(s) of the file are not settings lines and were passed over. "
+                            "The last line of the file has no line end, so the file may be cut short; that "
+                            "line was passed over."));
 }
 
 void TestSettingsFile::spreadsExamplesLoadAsDescribed()
@@ -177,7 +180,9 @@ void TestSettingsFile::unusableFilesChangeNothingAndSaySo()
     QString error;
     QVERIFY(!LoadSettingsFile(path, model, &error));
     QVERIFY(model == EveryFileFieldChanged());
-    QVERIFY2(error.startsWith(QStringLiteral("Cannot read file \"")), qPrintable(error));
+    // A file that was read is not called unreadable.
+    QVERIFY2(error.startsWith(content.isEmpty() ? QStringLiteral("Cannot read file \"") : QStringLiteral("\"")),
+             qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
 
     // A folder is no settings file either.
@@ -185,21 +190,30 @@ void TestSettingsFile::unusableFilesChangeNothingAndSaySo()
     QVERIFY(error.contains(QStringLiteral("It is not a file.")));
 }
 
+void TestSettingsFile::truncatedFileLoadsItsWholeLinesAndSaysSo_data()
+{
+    QTest::addColumn<QByteArray>("cutAfter");   // the file ends right after this text
+    QTest::addColumn<int>("wholeLines");
+    QTest::newRow("inside a mnemonic") << QByteArray("\nEN") << 6;
+    QTest::newRow("inside the values") << QByteArray("\nIAD1,99999") << 2;
+}
+
 void TestSettingsFile::truncatedFileLoadsItsWholeLinesAndSaysSo()
 {
+    QFETCH(QByteArray, cutAfter);
+    QFETCH(int, wholeLines);
     QVERIFY(SaveSettingsFile(Path("f.QVS"), EveryFileFieldChanged(), nullptr));
     const QByteArray full = ReadAll(Path("f.QVS"));
-    const qsizetype cut = full.indexOf("ENU");          // cut inside the seventh line
-    WriteAll(Path("f.QVS"), full.left(cut + 2));
+    WriteAll(Path("f.QVS"), full.left(full.indexOf(cutAfter) + cutAfter.size()));
     Tdata7410 model;
     TSettingsLoadResult result;
     QVERIFY(LoadSettingsFile(Path("f.QVS"), model, nullptr, &result));
-    QCOMPARE(model.Address, 17);
-    QCOMPARE(model.CalWeight, 0);
-    QCOMPARE(model.Units, Tdata7410().Units);
-    QCOMPARE(result.SettingsLines, 6);
-    QCOMPARE(result.PassedOver, 1);   // "EN"
-    QVERIFY(SettingsLoadNote(result).startsWith(QStringLiteral("The file holds 6 of the 36")));
+    Tdata7410 expected;
+    expected.ApplyLines(QString::fromLatin1(full).split(QStringLiteral("\r\n")).mid(0, wholeLines));
+    QVERIFY(model == expected);
+    QCOMPARE(result.SettingsLines, wholeLines);
+    QCOMPARE(result.PassedOver, 1);
+    QVERIFY(SettingsLoadNote(result).startsWith(QStringLiteral("The file holds %1 of the 36").arg(wholeLines)));
 }
 
 void TestSettingsFile::failedSaveKeepsTheOldFile()
