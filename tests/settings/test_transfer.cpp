@@ -412,6 +412,49 @@ private slots:
         QVERIFY(!rig.Session.PollingSuspended);
     }
 
+    void aTransferThatCannotFinishChangesNothing_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent pre-read") << true << "silent" << NotResponding;
+        QTest::newRow("port lost in the pre-read") << true << "lost" << NotConnected;
+        QTest::newRow("port lost in a read") << false << "lost" << NotConnected;
+        QTest::newRow("PCD? unanswered") << true << "PCD" << QStringLiteral("Instrument not responding");
+    }
+
+    void aTransferThatCannotFinishChangesNothing()
+    {
+        QFETCH(bool, write);
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        TSimConfig config;
+        config.Passcode = QStringLiteral("4620");
+        TTransferRig rig(config);
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.EditModel.Units = 1;
+        const Tdata7410 edited = rig.EditModel;
+        const Tdata7410 held = rig.InstrumentModel;
+        if (fault == QLatin1String("PCD"))
+            rig.Instrument.Faults().SilentTo = {fault};
+        rig.RunTraffic([&rig, fault](TFrmTraffic &, int tick) {
+            if (tick == 10 && fault == QLatin1String("silent"))
+                rig.Instrument.Faults().Silent = true;
+            if (tick == 10 && fault == QLatin1String("lost"))
+                rig.Instrument.LosePort();
+        });
+        QVERIFY(!(write ? rig.Transfer.WriteSettings1Click() : rig.Transfer.ReadSettings1Click()));
+        QCOMPARE(rig.Script.Messages().last(), message);
+        QVERIFY(rig.Script.DialogAnswers.empty()); // no passcode asked for
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QVERIFY(rig.EditModel == edited);
+        QVERIFY(rig.InstrumentModel == held);
+        QVERIFY(!rig.Commands().contains(QStringLiteral("ENU1")));
+        QVERIFY(!rig.Commands().contains(QStringLiteral("TDD1")));
+        QVERIFY(!rig.Session.PollingSuspended);
+    }
+
     void theProgressDialogRunsModallyOnItsOwnTimer()
     {
         TTransferRig rig;
