@@ -70,6 +70,7 @@ void TSettingsEditor::FillSettingsPages()
     if (Filling)
         return;
     Filling = true;
+    Unchecked = nullptr;   // what was typed is replaced, not to be checked
     if (StatusRefresh)
         StatusRefresh();
     FillBuildPage();
