@@ -9,7 +9,6 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/editor.h"
-#include "settings/trafficdlg.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "terminal/testpage.h"
@@ -112,6 +111,12 @@ private slots:
         // A setting changed on the Serial page goes to the instrument and comes
         // back on the next read.
         QVERIFY(w.SettingsShown);
+        // Typed at two decimals, still in the edit when Write is chosen.
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->CBxDP->setCurrentIndex(2);
+        w.SettingsEditor->EdtFS1->setFocus();
+        w.SettingsEditor->EdtFS1->selectAll();
+        QTest::keyClicks(w.SettingsEditor->EdtFS1, QStringLiteral("75"));
         w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
         w.SettingsSent = false;
         for (int i = 0; i < 3; ++i) // build read-back, write
@@ -120,59 +125,12 @@ private slots:
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(w.SettingsSent);
         QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
+        QCOMPARE(w.InstrumentModel.FullScale1, 7500);
         w.EditModel = Tdata7410();
         script.DialogAnswers.clear();
         script.DialogAnswers.push_back(runTransferDialog);
         w.ReadSettings1->trigger();
         QCOMPARE(w.EditModel.PrintFormat, QStringLiteral("GROSS"));
-    }
-
-    void aCountEditWithTheFocusIsTakenWithItsDecimals_data()
-    {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"Ctrl+S", "toolbar Write", "menu Write"})
-            QTest::newRow(how) << QString::fromLatin1(how);
-    }
-
-    void aCountEditWithTheFocusIsTakenWithItsDecimals()
-    {
-        QFETCH(QString, how);
-        TScriptedPrompts script;
-        TScopedPrompts guard(&script);
-        TSimInstrument instrument{TSimConfig()};
-        TFrmMain w;
-        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        script.DialogAnswers.push_back([](QDialog &dialog) { // the read, tick by tick
-            auto &traffic = static_cast<TFrmTraffic &>(dialog);
-            traffic.Timer1.stop();
-            while (traffic.Engine.Running()) {
-                QCoreApplication::processEvents();
-                traffic.Timer1Timer();
-            }
-            return traffic.result();
-        });
-        w.ReadSettings1->trigger();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.PgCMain->setCurrentWidget(w.TSSettings);
-        w.SettingsEditor->CBxDP->setCurrentIndex(2);
-        QLineEdit *fs1 = w.SettingsEditor->EdtFS1;
-        fs1->setFocus();
-        QTRY_VERIFY(fs1->hasFocus());
-        fs1->selectAll();
-        QTest::keyClicks(fs1, QStringLiteral("75"));
-        QTemporaryDir dir;
-        script.FileAnswers.push_back(dir.filePath(QStringLiteral("scale.QVS")));
-        if (how == QLatin1String("Ctrl+S"))
-            QTest::keyClick(fs1, Qt::Key_S, Qt::ControlModifier);
-        else if (how == QLatin1String("toolbar Write"))
-            w.ToolButton7->click();
-        else
-            w.WriteSettings1->trigger();
-        QCOMPARE(fs1->text(), QStringLiteral("75.00"));
-        QCOMPARE(w.EditModel.FullScale1, 7500);
     }
 
     void pollAndLogTheSimulatedWeightOnTheLogPage()
