@@ -7,6 +7,7 @@
 #include "settings/database.h"
 #include "settings/settingsfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 QString TFileMenu::SettingsFilter() { return QStringLiteral("QV Settings (*.QVS)"); }
@@ -134,6 +135,11 @@ bool TFileMenu::Save()
     if (chosen.isEmpty())
         return false;
     const QString path = SaveName(chosen, filter);
+    // The dialog asked about the name as typed, not the one with the
+    // extension added.
+    if (path != chosen && QFileInfo::exists(path)
+        && !Prompts().Confirm(QStringLiteral("\"%1\" already exists. Replace it?").arg(QDir::toNativeSeparators(path))))
+        return false;
     QString error;
     bool ok = false;
     if (SaveKind(path, filter) == Kind::Log) {

@@ -73,7 +73,7 @@ private:
 
 void TakeIdentity(Tdata7410 &m, const TIntake &in)
 {
-    in.TakeText(0, 0, 10, m.SerialID);
+    in.TakeText(0, 0, SerialIDLength, m.SerialID);
     in.TakeText(1, 1, 10, m.SerialNumber);
     in.TakeText(2, 1, 6, m.Version);
 }
@@ -166,7 +166,7 @@ void TakePrintFormat(Tdata7410 &m, const TIntake &in)
 
 void TakeAutoFormat(Tdata7410 &m, const TIntake &in)
 {
-    in.TakeText(0, 0, 20, m.AutoFormat);
+    in.TakeText(0, 0, AutoFormatLength, m.AutoFormat);
 }
 
 void TakeHeaderLine(Tdata7410 &m, const TIntake &in)

@@ -15,6 +15,10 @@
 
 #include <array>
 
+// The longest texts the instrument holds (and answers with) for these settings.
+inline constexpr int SerialIDLength = 10;
+inline constexpr int AutoFormatLength = 20;
+
 // Resolution in counts of range n is ResolutionSteps[Resolution n].
 inline constexpr std::array<qint32, 7> ResolutionSteps{1, 2, 5, 10, 20, 50, 100};
 

@@ -70,6 +70,7 @@ void TSettingsEditor::FillSettingsPages()
     if (Filling)
         return;
     Filling = true;
+    Unchecked = nullptr;   // what was typed is replaced, not to be checked
     if (StatusRefresh)
         StatusRefresh();
     FillBuildPage();
@@ -156,6 +157,7 @@ void TSettingsEditor::TakeSettingsPages()
 {
     if (!SettingsShown)
         return;
+    CheckTypedCountEdit();
     TakeBuildPage();
     Take(CBxMode, Model.OperatingMode);
     Take(CBxAvSetting, Model.Average);
@@ -273,17 +275,20 @@ bool TSettingsEditor::TakeText(QLineEdit *edit, const QString &name, QString &fi
 void TSettingsEditor::TakeHeader()
 {
     const QStringList lines = MemoHeader->toPlainText().split(QLatin1Char('\n'));
-    bool refused = false;
+    QStringList reasons;
     for (int i = 0; i < HeaderMaxLines; ++i) {
         const QString line = i < lines.size() ? lines[i] : QString();
-        if (IsTypedTextAccepted(line) && line.size() <= HeaderMaxColumns)
+        const bool carried = IsTypedTextAccepted(line);
+        const bool fits = line.size() <= HeaderMaxColumns;
+        if (carried && fits)
             Model.HeaderLines[i] = line;
-        else
-            refused = true;
+        if (!carried && !reasons.contains(UnsafeTextMessage(QStringLiteral("Header"))))
+            reasons << UnsafeTextMessage(QStringLiteral("Header"));
+        if (!fits && !reasons.contains(HeaderLimitText()))
+            reasons << HeaderLimitText();
     }
-    if (refused) {
-        Prompts().Message(UnsafeTextMessage(QStringLiteral("Header")) + QLatin1Char(' ') + HeaderLimitText(),
-                          TPrompts::Kind::Error);
+    if (!reasons.isEmpty()) {
+        Prompts().Message(reasons.join(QLatin1Char(' ')), TPrompts::Kind::Error);
         const bool wasFilling = Filling;
         Filling = true;
         QStringList stored(Model.HeaderLines.begin(), Model.HeaderLines.end());
@@ -319,6 +324,7 @@ void TSettingsEditor::TakeSetpoint(int n)
 {
     if (n < 0 || n > 3)
         return;
+    CheckTypedCountEdit();
     TSetpoint &setpoint = Model.Setpoints[n];
     Take(CBxSetpType, setpoint.Type);
     Take(CBxSetpSrc, setpoint.Source);

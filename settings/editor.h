@@ -57,6 +57,10 @@ public:
     // Exit check of a count edit: fixes the decimals and warns when the value
     // lies outside its Tag's range (the focus goes back to the edit).
     void EdtFS1Exit(QLineEdit *edit);
+    // The exit check of a count edit typed into since its last check: a
+    // take from a shortcut, the toolbar or a menu leaves the focus where it
+    // is, and 75 must still be taken as 75.00, not as 75 counts.
+    void CheckTypedCountEdit();
 
     bool SettingsShown = false;
     bool SetpointShown = false;
@@ -169,6 +173,7 @@ private:
     bool Filling = false;
     bool Closing = false;
     bool Checking = false;     // an exit check's message is up
+    QLineEdit *Unchecked = nullptr;   // typed into since its exit check
     bool HeaderTrimming = false;
     int ShownSetpoint = 0;     // the tab whose setpoint the controls hold
     int ShownPage = 0;

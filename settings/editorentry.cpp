@@ -46,7 +46,8 @@ QString HeaderLimitText()
 
 bool IsHeaderKeyAccepted(QChar key, int lineLength)
 {
-    if (key.unicode() <= 0x20)
+    // Delete comes as the character 0x7F: it shortens a full line.
+    if (key.unicode() <= 0x20 || key.unicode() == 0x7F)
         return true;
     return lineLength < HeaderMaxColumns;
 }

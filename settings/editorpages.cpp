@@ -80,6 +80,7 @@ QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int ta
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
     edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this, edit] { Unchecked = edit; });
     return edit;
 }
 
@@ -165,7 +166,7 @@ void TSettingsEditor::BuildSerialPage()
 {
     auto *form = new QFormLayout(TSSerial);
     EdtID = Named(new QLineEdit(TSSerial), "EdtID");
-    EdtID->setMaxLength(15);
+    EdtID->setMaxLength(SerialIDLength);   // a longer ID could not be read back
     form->addRow(QStringLiteral("Serial ID"), EdtID);
     CbxSerMode = NewCombo(TSSerial, "CbxSerMode", Serial2ModeTexts());
     form->addRow(QStringLiteral("Serial 2 Operation"), CbxSerMode);
@@ -178,6 +179,7 @@ void TSettingsEditor::BuildSerialPage()
     MemoHeader = Named(new QPlainTextEdit(TSSerial), "MemoHeader");
     MemoHeader->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     MemoHeader->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoHeader->setTabChangesFocus(true);   // a tab character is no header text
     MemoHeader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoHeader->installEventFilter(this);
     connect(MemoHeader, &QPlainTextEdit::textChanged, this, [this] { MemoHeaderChange(); });
@@ -190,7 +192,7 @@ void TSettingsEditor::BuildSerialPage()
     CBxASrc = NewCombo(TSSerial, "CBxASrc", AutoSourceTexts());
     form->addRow(QStringLiteral("Source"), CBxASrc);
     EdtAFmt = Named(new QLineEdit(TSSerial), "EdtAFmt");
-    EdtAFmt->setMaxLength(80);
+    EdtAFmt->setMaxLength(AutoFormatLength);
     form->addRow(QStringLiteral("Custom Auto Format"), EdtAFmt);
 }
 

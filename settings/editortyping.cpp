@@ -58,6 +58,8 @@ void TSettingsEditor::EdtFS1Exit(QLineEdit *edit)
 {
     if (Checking)
         return;
+    if (edit == Unchecked)
+        Unchecked = nullptr;
     const int decimals = SelectedDecimals();
     edit->setText(FixDecimals(edit->text(), decimals));
     const auto limit = EntryLimits(edit->property("Tag").toInt());
@@ -70,6 +72,13 @@ void TSettingsEditor::EdtFS1Exit(QLineEdit *edit)
     Prompts().Message(OutOfRangeText(*limit, decimals), TPrompts::Kind::Error);
     edit->setFocus(Qt::OtherFocusReason);
     Checking = false;
+}
+
+void TSettingsEditor::CheckTypedCountEdit()
+{
+    // Rows and columns are whole numbers with a check of their own at the take.
+    if (Unchecked && Unchecked != EDtRows && Unchecked != EdtCols)
+        EdtFS1Exit(Unchecked);
 }
 
 bool TSettingsEditor::MemoHeaderKeyPress(QKeyEvent *event)

@@ -3,6 +3,7 @@
 #include "settings/database.h"
 #include "settings/textfilelines.h"
 
+#include <QDir>
 #include <QSet>
 
 namespace {
@@ -26,10 +27,15 @@ bool IsSettingsLine(const QString &line)
     return line.size() >= 3 && FileMnemonics().contains(line.left(3));
 }
 
+// The file was read; what it holds is no use as settings.
 QString NotSettingsFile(const QString &path, const QString &why)
 {
-    return FileReadError(path, why) + QStringLiteral(" Nothing was loaded.");
+    return QStringLiteral("\"%1\" is not a settings file. %2 Nothing was loaded.")
+        .arg(QDir::toNativeSeparators(path), why);
 }
+
+const QString UnendedNote = QStringLiteral(
+    "The last line of the file has no line end, so the file may be cut short; that line was passed over.");
 
 } // namespace
 
@@ -72,7 +78,10 @@ bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadRes
         line = line.trimmed();
         if (line.isEmpty())
             continue;
-        if (!reader.LastLineTooLong() && IsSettingsLine(line)) {
+        // "IAD1,99999" may be what is left of "IAD1,999999": only a line
+        // that ends is known to be whole.
+        result.Unended = !reader.LastLineEnded();
+        if (!reader.LastLineTooLong() && !result.Unended && IsSettingsLine(line)) {
             lines << line;
             ++result.SettingsLines;
         } else {
@@ -87,7 +96,7 @@ bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadRes
     else if (reader.SawNul())
         why = QStringLiteral("It is not a text file.");
     else if (lines.isEmpty())
-        why = QStringLiteral("It holds no settings.");
+        why = QStringLiteral("It holds no settings.") + (result.Unended ? u' ' + UnendedNote : QString());
     if (why.isEmpty())
         return true;
     lines.clear();
@@ -116,8 +125,10 @@ QString SettingsLoadNote(const TSettingsLoadResult &result)
                                 "keep their values.")
                      .arg(result.SettingsLines)
                      .arg(SettingsFileLines);
-    if (result.PassedOver > 0)
+    if (result.PassedOver > int(result.Unended))
         parts << QStringLiteral("%1 line(s) of the file are not settings lines and were passed over.")
-                     .arg(result.PassedOver);
+                     .arg(result.PassedOver - int(result.Unended));
+    if (result.Unended)
+        parts << UnendedNote;
     return parts.join(u' ');
 }

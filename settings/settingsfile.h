@@ -22,6 +22,7 @@ struct TSettingsLoadResult {
     int SettingsLines = 0;     // lines handed to the intake
     int PassedOver = 0;        // non-empty lines that were not settings lines
     int TooLong = 0;           // of those, lines cut off at the length cap
+    bool Unended = false;      // the last line had no line end and was passed over
 };
 
 // A settings file is a few kilobytes; anything far larger was chosen by

@@ -66,6 +66,7 @@ bool TTextFileLines::Next(QString &line)
 {
     line.clear();
     lastTooLong = false;
+    lastEnded = false;
     bool any = false;
     for (;;) {
         if (pos >= chunk.size() && !Refill())
@@ -89,6 +90,7 @@ bool TTextFileLines::Next(QString &line)
         if (end < chunk.size()) {
             skipLf = chunk[end] == '\r';
             pos = end + 1;
+            lastEnded = true;
             return true;
         }
         pos = end;

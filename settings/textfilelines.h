@@ -25,6 +25,9 @@ public:
     bool Next(QString &line);
 
     bool LastLineTooLong() const { return lastTooLong; }
+    // False for a last line the file ends in without a line end: a file cut
+    // short (a full disk, a broken copy) may have lost part of it.
+    bool LastLineEnded() const { return lastEnded; }
     bool SawNul() const { return sawNul; }
     bool Failed() const { return failed; }
     QString ErrorText() const;
@@ -40,6 +43,7 @@ private:
     int maxLength;
     bool atEnd = false;
     bool lastTooLong = false;
+    bool lastEnded = false;
     bool sawNul = false;
     bool failed = false;
     bool skipLf = false;   // the last line ended in CR: a LF next belongs to it

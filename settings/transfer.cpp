@@ -12,6 +12,10 @@ namespace {
 
 const QString NotConnected = QStringLiteral("Instrument not Connected");
 const QString NotResponding = QStringLiteral("Instrument not Responding");
+const QString LineBusy =
+    QStringLiteral("The instrument is still answering another request. Please try again in a moment.");
+const QString StreamRunning = QStringLiteral(
+    "A streamed log is running. Stop it on the Log page before reading or writing settings.");
 constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 
 } // namespace
@@ -116,6 +120,19 @@ void TSettingsTransfer::ReportLinkLost()
     Prompts().Message(NotConnected, TPrompts::Kind::Plain);
 }
 
+// A transfer needs the line to itself: an exchange still awaited (the
+// start-up questions, a calibration step) could neither finish nor let the
+// transfer wait for its own answers, and a streamed weight could be taken
+// for a query's answer.
+bool TSettingsTransfer::LineFree() const
+{
+    const bool streaming = Session.LoggingState == 2;
+    if (!Session.IsWaiting() && !streaming)
+        return true;
+    Prompts().Message(streaming ? StreamRunning : LineBusy, TPrompts::Kind::Warning);
+    return false;
+}
+
 // ---------------------------------------------------------------- read
 
 bool TSettingsTransfer::ReadSettings()
@@ -126,6 +143,8 @@ bool TSettingsTransfer::ReadSettings()
         Prompts().Message(NotConnected, TPrompts::Kind::Plain);
         return false;
     }
+    if (!LineFree())
+        return false;
     Busy = true;
     bool completed = false;
     {
@@ -172,7 +191,13 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
     if (RunTransfer(QStringLiteral("Read Build Settings from Instrument"), queries, expected)
         != TTransferEngine::TOutcome::Done)
         return TPreRead::Failed;
+    const QStringList changed = pending;
     RemoveCommon(pending, TrafficDialog->Engine.Replies());
+    // The lines dropped are held by the instrument: without them in
+    // InstrumentModel the two models would still differ after the write.
+    QStringList held = changed;
+    RemoveCommon(held, pending);
+    InstrumentModel.ApplyLines(held);
     return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
 }
 
@@ -183,7 +208,7 @@ bool TSettingsTransfer::Acknowledged(const QString &command)
     return Session.SendAndWait(command, false, QString(), Session.Acknowledge());
 }
 
-bool TSettingsTransfer::EnterPasscodeIfNeeded()
+bool TSettingsTransfer::EnterPasscodeIfNeeded(bool &sent)
 {
     // Without a valid answer there is no knowing whether the instrument
     // guards these settings; the time-out has been reported, the write ends.
@@ -199,6 +224,7 @@ bool TSettingsTransfer::EnterPasscodeIfNeeded()
     // "PCD" alone would lock the instrument rather than open it.
     if (digits.isEmpty())
         return false;
+    sent = true;
     return Acknowledged(QStringLiteral("PCD%1").arg(digits));
 }
 
@@ -209,7 +235,8 @@ bool TSettingsTransfer::StoreAfterWrite(const QStringList &written)
     const bool stored = Acknowledged(QStringLiteral("TDD1"));
     Acknowledged(QStringLiteral("PCD")); // guarded settings locked again
     Session.DisplayUnits = EditModel.Units;
-    SettingsSent = true;
+    // Not stored, the instrument would lose the settings at power-off.
+    SettingsSent = stored;
     Hourglass(false);
     return stored;
 }
@@ -225,6 +252,8 @@ bool TSettingsTransfer::WriteSettings()
         Prompts().Message(NotConnected, TPrompts::Kind::Plain);
         return false;
     }
+    if (!LineFree())
+        return false;
     Busy = true;
     bool success = false;
     bool storeAgain = true;
@@ -238,22 +267,27 @@ bool TSettingsTransfer::WriteSettings()
         InstrumentModel.BuildWriteCommands(held);
         RemoveCommon(pending, held);
 
+        // Once the passcode went out, the instrument is locked again however
+        // the write ends (a refused passcode left it locked: harmless).
+        bool unlocked = false;
         switch (PreRead(pending)) {
         case TPreRead::Remaining:
-            if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded()) {
-                storeAgain = false; // nothing more goes to the instrument
+            if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded(unlocked)) {
+                storeAgain = false; // no setting goes to the instrument
                 break;
             }
             scope.Use(actWriteSettings);
             Call(BlankMainDisplay);
             if (RunTransfer(QStringLiteral("Write Settings to Instrument"), pending, pending)
-                == TTransferEngine::TOutcome::Done)
+                == TTransferEngine::TOutcome::Done) {
                 success = StoreAfterWrite(pending);
+                unlocked = false; // locked by the store
+            }
             break;
         case TPreRead::NothingLeft:
             Hourglass(true);
             success = Acknowledged(QStringLiteral("TDD1"));
-            SettingsSent = true;
+            SettingsSent = success;
             Hourglass(false);
             break;
         case TPreRead::Failed:
@@ -262,6 +296,8 @@ bool TSettingsTransfer::WriteSettings()
             storeAgain = false;
             break;
         }
+        if (unlocked)
+            Acknowledged(QStringLiteral("PCD"));
         if (storeAgain)
             Acknowledged(QStringLiteral("TDD1"));
         scope.Restore();

@@ -93,10 +93,11 @@ private:
     class TActivityScope;
     TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
                                           const QStringList &expected);
-    bool EnterPasscodeIfNeeded();
+    bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     void ReportLinkLost();
+    bool LineFree() const;
     void Call(const std::function<void()> &hook) const;
     void Hourglass(bool on);
 };

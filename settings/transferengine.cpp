@@ -71,11 +71,12 @@ void TTransferEngine::SendCurrentLine()
     }
 }
 
-bool TTransferEngine::RefusalMeansEmpty(const QString &expected)
+bool TTransferEngine::RefusalMeansEmpty(const QString &command)
 {
     // An instrument without these optional settings refuses their queries;
-    // the empty answer is what they hold then.
-    return expected.contains(QLatin1String("LIS")) || expected.contains(QLatin1String("LIL"));
+    // the empty answer is what they hold then. Only the queries: a written
+    // line that is refused was not taken, whatever its text holds.
+    return command.startsWith(QLatin1String("LIS?")) || command.startsWith(QLatin1String("LIL?"));
 }
 
 void TTransferEngine::TakeReply(const QString &reply)
@@ -85,7 +86,7 @@ void TTransferEngine::TakeReply(const QString &reply)
     QString taken = reply;
     if (reply == QLatin1String("?")) {
         const bool current = TransferIndex < TransferReplies.size();
-        if (!current || !TransferAwaiting || !RefusalMeansEmpty(TransferReplies[TransferIndex])) {
+        if (!current || !TransferAwaiting || !RefusalMeansEmpty(TransferCommands[TransferIndex])) {
             TransferCountdown = 0; // sent again on the next tick, as a further attempt
             return;
         }

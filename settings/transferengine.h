@@ -61,5 +61,5 @@ private:
     void SendCurrentLine();
     void Finish(TOutcome outcome);
     void Advance();
-    static bool RefusalMeansEmpty(const QString &expected);
+    static bool RefusalMeansEmpty(const QString &command);
 };

@@ -528,6 +528,12 @@ private slots:
         w.Save1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(QFileInfo::exists(path));
+        // "site" with the extension added would replace site.QVS: asked first.
+        w.EditModel.FullScale1 = 500;
+        script.FileAnswers = {dir.filePath(QStringLiteral("site"))};
+        script.ConfirmAnswers = {false};
+        w.Save1->trigger();
+        QCOMPARE(script.Questions().size(), 1);
 
         w.EditModel = Tdata7410();
         script.FileAnswers = {path};

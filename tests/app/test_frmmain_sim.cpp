@@ -111,6 +111,12 @@ private slots:
         // A setting changed on the Serial page goes to the instrument and comes
         // back on the next read.
         QVERIFY(w.SettingsShown);
+        // Typed at two decimals, still in the edit when Write is chosen.
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->CBxDP->setCurrentIndex(2);
+        w.SettingsEditor->EdtFS1->setFocus();
+        w.SettingsEditor->EdtFS1->selectAll();
+        QTest::keyClicks(w.SettingsEditor->EdtFS1, QStringLiteral("75"));
         w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
         w.SettingsSent = false;
         for (int i = 0; i < 3; ++i) // build read-back, write
@@ -119,6 +125,7 @@ private slots:
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(w.SettingsSent);
         QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
+        QCOMPARE(w.InstrumentModel.FullScale1, 7500);
         w.EditModel = Tdata7410();
         script.DialogAnswers.clear();
         script.DialogAnswers.push_back(runTransferDialog);

@@ -294,10 +294,15 @@ private slots:
         editor.MemoHeader->setPlainText(QString(31, QLatin1Char('p')));   // pasted, not typed
         editor.TakeSettingsPages();
         QCOMPARE(model.HeaderLines[0], QStringLiteral("one"));
-        QCOMPARE(Script.Messages().size(), 1);
+        QCOMPARE(Script.Messages(), QStringList{HeaderLimitText()});   // the reason, not every rule
         editor.EdtID->setText(QStringLiteral("\u20ac"));   // outside Latin-1
         editor.TakeSettingsPages();
         QCOMPARE(model.SerialID, QStringLiteral("old"));
+        QTest::keyClicks(editor.EdtAFmt, QString(30, u'k'));   // no more than the instrument holds
+        editor.TakeSettingsPages();
+        Tdata7410 readBack;
+        readBack.ApplyLines({QStringLiteral("AFT\"%1\"").arg(model.AutoFormat)});
+        QCOMPARE(readBack.AutoFormat, model.AutoFormat);
     }
 
     void headerHoldsSixLinesOfThirtyCharacters()
@@ -315,6 +320,10 @@ private slots:
         editor.MemoHeader->moveCursor(QTextCursor::End);
         QTest::keyClick(editor.MemoHeader, Qt::Key_Return);
         QCOMPARE(editor.MemoHeader->blockCount(), 6);
+        editor.MemoHeader->moveCursor(QTextCursor::Start);
+        QTest::keyClick(editor.MemoHeader, Qt::Key_Delete);   // a full line can be shortened
+        QTest::keyClick(editor.MemoHeader, Qt::Key_Tab);      // moves on, types nothing
+        QCOMPARE(editor.MemoHeader->document()->firstBlock().text(), QString(29, QLatin1Char('w')) + u' ');
         QCOMPARE(Script.Messages().size(), 2);
         QCOMPARE(HeaderLimitText(), QStringLiteral("Maximum size = 6 lines x 30 characters"));
     }

@@ -108,23 +108,41 @@ private slots:
         QCOMPARE(rig.Commands().size(), 42); // refused once each, not repeated
     }
 
+    void aSilentInstrumentEndsTheReadWithoutTouchingTheModels_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("fault");   // from the 8th tick on, or to "PCD?"
+        QTest::newRow("silent read") << false << "Silent";
+        QTest::newRow("port lost in a read") << false << "lost";
+        QTest::newRow("silent build read-back") << true << "Silent";
+        QTest::newRow("port lost in the read-back") << true << "lost";
+        QTest::newRow("PCD? unanswered") << true << "PCD";
+    }
+
     void aSilentInstrumentEndsTheReadWithoutTouchingTheModels()
     {
+        QFETCH(bool, write);
+        QFETCH(QString, fault);
         TTransferRig rig;
         rig.EditModel.Units = 4;
         const Tdata7410 before = rig.EditModel;
-        rig.RunTraffic([&rig](TFrmTraffic &, int tick) {
-            if (tick == 20)
-                rig.Instrument.Faults().Silent = true;
+        rig.Instrument.Faults().SilentTo = {fault};
+        rig.RunTraffic([&rig, fault](TFrmTraffic &, int tick) {
+            rig.Instrument.Faults().Silent = tick >= 8 && fault == QLatin1String("Silent");
+            if (tick == 8 && fault == QLatin1String("lost"))
+                rig.Instrument.LosePort();
         });
-        QVERIFY(!rig.Transfer.ReadSettings1Click());
-        QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
+        QVERIFY(!(write ? rig.Transfer.WriteSettings1Click() : rig.Transfer.ReadSettings1Click()));
+        QCOMPARE(rig.Script.Messages().last(), fault == QLatin1String("lost") ? NotConnected
+                                               : fault == QLatin1String("PCD") ? QStringLiteral("Instrument not responding")
+                                                                               : NotResponding);
         QVERIFY(rig.EditModel == before);
         QVERIFY(rig.InstrumentModel == Tdata7410());
         QVERIFY(!rig.Transfer.SettingsSent);
-        QCOMPARE(rig.PagesFilled, 1); // the pages are refilled all the same
+        QCOMPARE(rig.PagesFilled, write ? 0 : 1); // a read refills the pages all the same
         const QStringList sent = rig.Commands();
-        QCOMPARE(sent.count(sent.last()), 4);
+        QVERIFY(!sent.contains(QStringLiteral("ENU4")) && !sent.contains(QStringLiteral("TDD1")));
+        QCOMPARE(sent.count(sent.last()), fault == QLatin1String("Silent") ? 4 : 1);
         QCOMPARE(rig.Session.Activity, quint8(actDisplay));
         QVERIFY(!rig.Session.PollingSuspended);
     }
@@ -208,6 +226,29 @@ private slots:
         rig.RunTraffic();
         QVERIFY(rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"TDD1", "TDD1"}));
+        QVERIFY(rig.InstrumentModel == rig.EditModel);
+    }
+
+    void noTransferStartsWhileAnotherAnswerIsAwaited()
+    {
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        rig.Transfer.SettingsSent = false;
+        rig.Instrument.Faults().SilentTo = {QStringLiteral("ENU")};
+        bool wrote = true;
+        QTimer::singleShot(0, [&] { wrote = rig.Transfer.WriteSettings1Click(); });
+        rig.Session.SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), rig.Session.Numeric());
+        QVERIFY(!wrote && !rig.Transfer.SettingsSent);
+        // Nor while the instrument streams weights that could pass for answers.
+        rig.Session.LoggingState = 2;
+        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        QVERIFY(rig.Script.Messages().last().startsWith(QLatin1String("A streamed log")));
+        rig.Session.LoggingState = 0;
+        // A store the instrument refuses is no success either.
+        rig.Instrument.Faults().RefuseTo = {QStringLiteral("TDD")};
+        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QVERIFY(!rig.Transfer.SettingsSent);
+        QCOMPARE(rig.Commands(), (QStringList{"ENU?", "TDD1", "TDD1"}));
     }
 
     void aHeaderChangeNeedsNoPasscode()
@@ -259,7 +300,7 @@ private slots:
         rig.AnswerPasscode(QStringLiteral("1111"));
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Invalid Setting")});
-        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111"}));
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111", "PCD"}));
 
         rig.Wire.clear();
         rig.RunTraffic();
@@ -274,29 +315,47 @@ private slots:
         QVERIFY(!rig.Session.PollingSuspended);
     }
 
+    void aRefusedLineIsRepeatedAtOnceThenTheWriteFails_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("passcode");
+        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"") << QString();
+        // Only a query of these two may read a refusal as empty.
+        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"") << QString();
+        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"") << QString();
+        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0") << QString();
+        QTest::newRow("guarded instrument") << QStringLiteral("PST1,\"Locked again\"") << QStringLiteral("4620");
+    }
+
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails()
     {
-        TTransferRig rig;
+        QFETCH(QString, line);
+        QFETCH(QString, passcode);
+        TSimConfig config;
+        config.Passcode = passcode;
+        TTransferRig rig(config);
         QVERIFY(rig.ReadAll());
         rig.Transfer.SettingsSent = false;
-        rig.EditModel.HeaderLines[0] = QStringLiteral("Refused");
-        rig.EditModel.PrintFormat = QStringLiteral("%W");
+        rig.EditModel.ApplyLines({line});
+        rig.EditModel.Units = 3; // a guarded setting: the passcode goes out first
         const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
         QCOMPARE(changed.size(), 2);
         const Tdata7410 held = rig.InstrumentModel;
-        rig.Instrument.Faults().RefuseTo = {QStringLiteral("PST")};
+        rig.Instrument.Faults().RefuseTo = {line.left(3)};
 
         int ticks = 0;
         rig.RunTraffic();
+        if (!passcode.isEmpty())
+            rig.AnswerPasscode(passcode);
         rig.RunTraffic([&ticks](TFrmTraffic &, int) { ++ticks; });
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
         QVERIFY(ticks < 50); // no 4 s wait after a refusal
-        const QStringList pst = rig.Commands().filter(QStringLiteral("PST1,"));
-        QCOMPARE(pst.size(), 4);
+        QCOMPARE(rig.Commands().count(line), 4);
         QVERIFY(rig.InstrumentModel == held); // offered again next time
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.Commands().last(), QStringLiteral("TDD1"));
+        QVERIFY(passcode.isEmpty() || !rig.Instrument.Unlocked());
     }
 
     void aCancelledWriteOrPreReadMarksNothingAsSent()
