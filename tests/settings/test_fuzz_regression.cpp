@@ -1,6 +1,8 @@
 // The fuzz targets' invariants over inputs that once were, or easily could
 // be, trouble: long digit strings, too many fields, open quotes, smuggled
-// commands, control characters. Every seed file of the fuzzers runs too.
+// commands, control characters; the same for every reader of outside data.
+// Every seed file of the fuzzers runs too, and so does every input a fuzzer
+// once found a fault with (kept among the seeds).
 #include "fuzz/targets.h"
 
 #include <QDir>
@@ -65,6 +67,14 @@ void RunSeeds(const QString &folder, int (*target)(const std::uint8_t *, std::si
     }
 }
 
+using TTarget = int (*)(const std::uint8_t *, std::size_t);
+struct TReader {
+    const char *Seeds;
+    TTarget Target;
+};
+const TReader Readers[] = {{"receive", FuzzReceiveOne}, {"settingsfile", FuzzSettingsFileOne},
+                           {"logfile", FuzzLogFileOne}, {"ini", FuzzIniOne}};
+
 } // namespace
 
 class TestFuzzRegression : public QObject {
@@ -86,6 +96,15 @@ private slots:
         for (const QByteArray &text : NastyTexts())
             QCOMPARE(Run(FuzzApplyOne, "PST2," + text), 0);
         RunSeeds(QStringLiteral("apply"), FuzzApplyOne);
+    }
+
+    void readerInvariants()
+    {
+        for (const TReader &reader : Readers) {
+            for (const QByteArray &input : NastyTexts() + NastyLines())
+                QCOMPARE(Run(reader.Target, input), 0);
+            RunSeeds(QLatin1String(reader.Seeds), reader.Target);
+        }
     }
 };
 
