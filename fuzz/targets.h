@@ -13,3 +13,9 @@ int FuzzParseOne(const std::uint8_t *data, std::size_t size);
 int FuzzApplyOne(const std::uint8_t *data, std::size_t size);
 // Latin-1 bytes of a calibration file.
 int FuzzCalFileOne(const std::uint8_t *data, std::size_t size);
+// First byte: the size of the pieces the rest arrives in (0: all at once).
+int FuzzReceiveOne(const std::uint8_t *data, std::size_t size);
+// The bytes of a settings file, a log file, an ini file.
+int FuzzSettingsFileOne(const std::uint8_t *data, std::size_t size);
+int FuzzLogFileOne(const std::uint8_t *data, std::size_t size);
+int FuzzIniOne(const std::uint8_t *data, std::size_t size);

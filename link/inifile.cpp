@@ -92,7 +92,10 @@ void TIniFile::Parse(const QByteArray &bytes)
     Content.clear();
     Modified = false;
     QByteArray text = bytes;
-    if (text.startsWith("\xEF\xBB\xBF")) // byte order mark of an editor that saved as UTF-8
+    // Byte order marks of an editor that saved as UTF-8: all of them, since
+    // a file saved that way twice has two, and a mark left at the start of a
+    // line would be dropped by the next load and so change that line.
+    while (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
     const qsizetype firstBreak = text.indexOf('\n');
     if (firstBreak >= 0)

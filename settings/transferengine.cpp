@@ -60,7 +60,7 @@ void TTransferEngine::SendCurrentLine()
     if (Send)
         Send(TransferCommands[TransferIndex]);
     if (!TransferReplies[TransferIndex].isEmpty()) {
-        TransferCountdown = LineWaitTicks;
+        TransferCountdown = LineWait;
         ++TransferAttempts;
         TransferAwaiting = true;
     } else {

@@ -20,6 +20,9 @@ public:
     static constexpr int LineWaitTicks = 200;    // 4 s of 20 ms
     static constexpr int NoReplyPauseTicks = 5;  // 100 ms after a line that expects nothing
     static constexpr int MaxSends = 4;
+    // The wait for one answer; tests of whole transfers against a silent
+    // line shorten it so they need not sit out four real waits.
+    int LineWait = LineWaitTicks;
 
     // ---- Hooks ----
     std::function<void(const QString &line)> Send;   // the session's SendCommand (unframed)

@@ -7,6 +7,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_options.h"
 #include "sim/sim_pty.h"
+#include "sim/sim_server.h"
 #include "sim/sim_signals.h"
 
 #include <QCoreApplication>
@@ -50,19 +51,18 @@ int main(int argc, char *argv[])
         break;
     }
 
-    TSimInstrument instrument(options.Config);
-    TSimPty pty;
-    if (!pty.Open(&message)) {
+    TSimServer server(options.Config, options.LinkPath);
+    if (!server.Start(&message)) {
         Log(message);
         return 1;
     }
-    QObject::connect(&pty, &TSimPty::Received, &instrument, &TSimInstrument::Receive);
-    QObject::connect(&instrument, &TSimInstrument::Transmit, &pty, &TSimPty::Write);
+    TSimInstrument &instrument = server.Instrument();
+    TSimPty &pty = server.Port();
 
-    const QString announcement = PublishPort(pty.DevicePath());
+    const QString announcement = PublishPort(server.Path());
     if (announcement.isEmpty())
         Log(QStringLiteral("could not announce the port in %1").arg(PublishedPortsDir()));
-    std::fprintf(stdout, "%s\n", pty.DevicePath().toLocal8Bit().constData());
+    std::fprintf(stdout, "%s\n", server.Path().toLocal8Bit().constData());
     std::fflush(stdout);
     Log(QStringLiteral("serving unit %1 on %2").arg(instrument.Address()).arg(pty.DevicePath()));
 
@@ -74,9 +74,8 @@ int main(int argc, char *argv[])
             Log(attached ? QStringLiteral("client attached") : QStringLiteral("client detached"));
         });
     }
-    QObject::connect(&instrument, &TSimInstrument::PortLost, &app, [&] {
+    QObject::connect(&server, &TSimServer::PortLost, &app, [&] {
         Log(QStringLiteral("port lost: the pseudo-terminal closes"));
-        pty.Close();
         WithdrawPort(announcement);
         QCoreApplication::exit(0);
     });

@@ -102,7 +102,7 @@ QString TSimFaults::Help()
         "latency=MS        every reply waits MS milliseconds\n"
         "silent            nothing goes out (commands still act)\n"
         "silent=MNE,...    these commands are not heard at all (e.g. MSV,ESR,Kz)\n"
-        "refuse=MNE,...    these commands are answered \"?\"\n"
+        "refuse=MNE,...    these commands are answered \"?\" (refuse=*: every command)\n"
         "garbage=N         every N-th line is preceded by a line of noise\n"
         "cut=N             every N-th line loses its second half and its line end\n"
         "overlong=N        every N-th line is preceded by a line of %1 characters\n"

@@ -11,7 +11,7 @@ struct TSimFaults {
     int LatencyMs = 0;          // every reply waits this long
     bool Silent = false;        // nothing at all goes out (commands still act)
     QSet<QString> SilentTo;     // these mnemonics are not heard at all
-    QSet<QString> RefuseTo;     // these mnemonics are answered "?"
+    QSet<QString> RefuseTo;     // these mnemonics are answered "?" ("*": every one)
     int GarbageEvery = 0;       // every n-th line is preceded by a line of noise
     int CutEvery = 0;           // every n-th line loses its second half and its end
     int OverlongEvery = 0;      // every n-th line is preceded by an overlong line
@@ -27,6 +27,10 @@ struct TSimFaults {
     // an unknown name or a bad value.
     bool Apply(const QString &spec, QString *error);
     static QString Help();
+    bool Refuses(const QString &mnemonic) const
+    {
+        return RefuseTo.contains(mnemonic) || RefuseTo.contains(QStringLiteral("*"));
+    }
 };
 
 inline constexpr int SimOverlongLength = 300;

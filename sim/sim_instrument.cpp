@@ -93,8 +93,8 @@ void TSimInstrument::Execute(const TSimSplitCommand &split)
     if (Selection == TSelection::Ignore || FaultSwitches.SilentTo.contains(command.Mnemonic))
         return;
     Scale.Advance(Now());
-    const TReply reply = FaultSwitches.RefuseTo.contains(command.Mnemonic) ? TReply(QStringLiteral("?"))
-                                                                           : Dispatch(command);
+    const TReply reply = FaultSwitches.Refuses(command.Mnemonic) ? TReply(QStringLiteral("?"))
+                                                                 : Dispatch(command);
     if (reply && Selection == TSelection::Answer)
         Reply(*reply);
 }

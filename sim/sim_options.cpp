@@ -96,6 +96,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         {"baud", "Pace the output as at this baud rate (default 0: unpaced).", "baud"},
         {"cal-busy", "Progress queries answered busy before a calibration step computes (default 3).", "n"},
         {"fault", "A fault switch; repeat for several:\n" + TSimFaults::Help(), "spec"},
+        {"link", "Also make the port known at this path (a symbolic link, made afresh at every start), so a "
+                 "simulator started again is found at the same path.", "path"},
         {"verbose", "Log received commands to standard error."},
     });
     if (!parser.parse(arguments)) {
@@ -150,6 +152,7 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
             return TSimOptionsResult::Error;
     config.Walk = parser.isSet("walk");
     config.BinaryStream = parser.isSet("binary");
+    options->LinkPath = parser.value("link");
     options->Verbose = parser.isSet("verbose");
     return TSimOptionsResult::Run;
 }

@@ -8,6 +8,7 @@
 
 struct TSimOptions {
     TSimConfig Config;
+    QString LinkPath; // a fixed path for the port (a symbolic link); empty: none
     bool Verbose = false;
 };
 

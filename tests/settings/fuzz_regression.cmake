@@ -6,5 +6,11 @@ qv_add_test(test_fuzz_regression
           ${CMAKE_SOURCE_DIR}/fuzz/parse_target.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/apply_target.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/calfile_target.cpp
-  LIBS qv_settings qv_calibration)
+          ${CMAKE_SOURCE_DIR}/fuzz/settings_invariants.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/receiver_target.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/inifile_target.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/settingsfile_target.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/logfile_target.cpp
+          ${CMAKE_SOURCE_DIR}/fuzz/scratch_file.cpp
+  LIBS qv_logging qv_calibration)
 target_compile_definitions(test_fuzz_regression PRIVATE QV_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/seeds")

@@ -1,6 +1,8 @@
 // The fuzz targets' invariants over inputs that once were, or easily could
 // be, trouble: long digit strings, too many fields, open quotes, smuggled
-// commands, control characters. Every seed file of the fuzzers runs too.
+// commands, control characters; the same for every reader of outside data.
+// Every seed file of the fuzzers runs too, and so does every input a fuzzer
+// once found a fault with (kept among the seeds).
 #include "fuzz/targets.h"
 
 #include <QDir>
@@ -65,6 +67,15 @@ void RunSeeds(const QString &folder, int (*target)(const std::uint8_t *, std::si
     }
 }
 
+using TTarget = int (*)(const std::uint8_t *, std::size_t);
+struct TReader {
+    const char *Seeds;
+    TTarget Target;
+};
+const TReader Readers[] = {{"receive", FuzzReceiveOne}, {"settingsfile", FuzzSettingsFileOne},
+                           {"logfile", FuzzLogFileOne}, {"ini", FuzzIniOne},
+                           {"calfile", FuzzCalFileOne}};
+
 } // namespace
 
 class TestFuzzRegression : public QObject {
@@ -88,7 +99,14 @@ private slots:
         RunSeeds(QStringLiteral("apply"), FuzzApplyOne);
     }
 
-    void calibrationFileInvariants() { RunSeeds(QStringLiteral("calfile"), FuzzCalFileOne); }
+    void readerInvariants()
+    {
+        for (const TReader &reader : Readers) {
+            for (const QByteArray &input : NastyTexts() + NastyLines())
+                QCOMPARE(Run(reader.Target, input), 0);
+            RunSeeds(QLatin1String(reader.Seeds), reader.Target);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFuzzRegression)
