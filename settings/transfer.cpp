@@ -123,6 +123,14 @@ void TSettingsTransfer::ReportLinkLost()
     Prompts().Message(NotConnected, TPrompts::Kind::Plain);
 }
 
+void TSettingsTransfer::Abandon()
+{
+    if (TrafficDialog->Engine.Running())
+        TrafficDialog->reject();
+    if (PasscodeDialog->isVisible())
+        PasscodeDialog->reject();
+}
+
 // ---------------------------------------------------------------- read
 
 bool TSettingsTransfer::ReadSettings()

@@ -383,6 +383,24 @@ private slots:
         QVERIFY(w.Session.ReceiveDisabled);
     }
 
+    void closingDuringAWaitEndsItWithoutAMessage()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        w.show();
+        // A silent instrument: the start-up question waits for an answer
+        // that never comes, and the window is closed meanwhile.
+        auto fake = std::make_unique<TFakeTransport>();
+        TFakeTransport *line = fake.get();
+        QTimer::singleShot(50, &w, [&w] { w.close(); });
+        w.Session.InstallAndOpen(std::move(fake));
+        QVERIFY(!w.isVisible());
+        QTest::qWait(3 * TSession::ReplyWaitTicks * 10);
+        QCOMPARE(script.Messages(), QStringList());
+        QCOMPARE(line->Sent, (QStringList{"S98;STP;", "S99;COF11;"}));
+    }
+
     void keyPreviewSeesKeysOfTheWindowFirst()
     {
         TFrmMain w;
