@@ -325,8 +325,8 @@ void TFrmMain::FormCreate()
     WireSession();
     WireTransfer();
     WireFileMenu();
-    HelpFile = THelpFile(ProgramSideFile(QStringLiteral(".html")));
-    LCDMain->SetBackGroundFileName(ProgramSideFile(QStringLiteral(".bmp")));
+    HelpFile = THelpFile(ProgramDataFile(QStringLiteral(".html")));
+    LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));
     SetRegionRects();
     WireDisplayKeys();
     LCDMain->UpdateLayout();

@@ -186,25 +186,39 @@ QIcon AboutPicture()
     });
 }
 
-QIcon ApplicationPicture()
+void PaintApplication(QPainter &p)
 {
-    return Draw([](QPainter &p) {
-        p.setBrush(QColor(70, 75, 85));
-        p.drawRoundedRect(QRectF(1, 6, 30, 20), 3, 3);
-        p.setBrush(Qt::black);
-        p.drawRect(QRectF(4, 9, 24, 10));
-        // "7" on the little display glass.
-        p.setPen(QPen(Segment, 2));
-        p.drawLine(QPointF(8, 11), QPointF(13, 11));
-        p.drawLine(QPointF(13, 11), QPointF(11, 17));
-        p.drawLine(QPointF(17, 14), QPointF(24, 14));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(200, 200, 200));
-        for (int i = 0; i < 4; ++i)
-            p.drawRect(QRectF(5 + 6 * i, 21, 4, 3));
-    });
+    p.setBrush(QColor(70, 75, 85));
+    p.drawRoundedRect(QRectF(1, 6, 30, 20), 3, 3);
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(4, 9, 24, 10));
+    // "7" on the little display glass.
+    p.setPen(QPen(Segment, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    const QPointF seven[] = {{8, 11}, {13, 11}, {11, 17}};
+    p.drawPolyline(seven, 3);
+    p.drawLine(QPointF(17, 14), QPointF(24, 14));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 200, 200));
+    for (int i = 0; i < 4; ++i)
+        p.drawRect(QRectF(5 + 6 * i, 21, 4, 3));
 }
+
+QIcon ApplicationPicture() { return Draw(PaintApplication); }
 } // namespace
+
+QImage ApplicationImage(int size)
+{
+    // Drawn afresh at the size asked for: a scaled-up 32-pixel picture
+    // would be blurred in a desktop's large icon views.
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / double(Size), size / double(Size));
+    p.setPen(QPen(Ink, 1.5));
+    PaintApplication(p);
+    return image;
+}
 
 QList<QIcon> BuildImageList()
 {

@@ -3,6 +3,7 @@
 // at start-up so they look the same on every desktop and need no files.
 
 #include <QIcon>
+#include <QImage>
 #include <QList>
 
 // Positions in the list. The toolbar buttons take 0, 1, 2, 10, 4, 6 and 8
@@ -25,3 +26,7 @@ enum TImageIndex {
 };
 
 QList<QIcon> BuildImageList();
+
+// The program's own picture drawn at size x size pixels, for the desktop's
+// icon theme.
+QImage ApplicationImage(int size);

@@ -14,6 +14,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenvale 7400 Viewer"));
     QApplication::setWindowIcon(BuildImageList().value(imgApplication));
+    // Lets the desktop match the window to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quenvale7400"));
 
     // The window's creation runs before the connection settings store exists
     // and does not use it.

@@ -1,6 +1,6 @@
 #include "link/dmviewer.h"
 
-#include "link/programfiles.h"
+#include "link/connectionsettingsfile.h"
 
 #include <QFileInfo>
 #include <QtDebug>
@@ -10,7 +10,7 @@ QString Key(const char *key) { return QString::fromLatin1(key); }
 const QString SectionName = QString::fromLatin1(TdatViewer::Section);
 } // namespace
 
-TdatViewer::TdatViewer() : TdatViewer(ProgramSideFile(QStringLiteral(".ini"))) {}
+TdatViewer::TdatViewer() : TdatViewer(ConnectionSettingsFile()) {}
 
 TdatViewer::TdatViewer(const QString &fileName) : Ini(fileName)
 {

@@ -1,13 +1,15 @@
 #pragma once
 // The connection settings, kept in the initialisation file beside the program
-// (section "Connection"). Created once at start-up and destroyed at exit.
+// or, for an installed program, in the user's configuration folder (section
+// "Connection"; see link/connectionsettingsfile.h). Created once at start-up
+// and destroyed at exit.
 //
 // The file is used only when it exists at start-up: it is then held in
 // memory and written back when the store is destroyed (if anything changed).
 // Without it, every read gives the default and every write is ignored, so
-// the dialog shows the defaults each time; no file is created. A file that
-// exists but cannot be read is treated the same way and never written over,
-// so a passing fault cannot wipe what the user kept in it.
+// the dialog shows the defaults each time; the store creates no file. A file
+// that exists but cannot be read is treated the same way and never written
+// over, so a passing fault cannot wipe what the user kept in it.
 
 #include "link/inifile.h"
 
@@ -23,7 +25,7 @@ public:
     static constexpr int DefaultSerialAddress = 0; // read as "Any", like 99
     static QString DefaultSerialPort() { return QStringLiteral("COM1"); }
 
-    // The ".ini" beside the program.
+    // The running program's file (see ConnectionSettingsFile).
     TdatViewer();
     // A given file (tests, other locations).
     explicit TdatViewer(const QString &fileName);

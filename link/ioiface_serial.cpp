@@ -47,7 +47,7 @@ QString OpenFailureText(const QString &port, QSerialPort::SerialPortError error,
         if (!accessible)
             return QStringLiteral("Cannot open serial port %1: permission denied (%2). This account needs "
                                   "access to serial devices (on Debian, membership of the \"dialout\" "
-                                  "group; log in again after joining it).")
+                                  "group: run \"sudo adduser $USER dialout\", then log in again).")
                 .arg(port, reason);
         return QStringLiteral("Cannot open serial port %1: it is in use by another program (%2).")
             .arg(port, reason);

@@ -1,6 +1,8 @@
 #include "link/programfiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 QString SideFileOf(const QString &programPath, const QString &extension)
 {
@@ -19,4 +21,24 @@ QString SideFileOf(const QString &programPath, const QString &extension)
 QString ProgramSideFile(const QString &extension)
 {
     return SideFileOf(QCoreApplication::applicationFilePath(), extension);
+}
+
+QString InstalledDataFolderOf(const QString &programPath)
+{
+    const QFileInfo program(programPath);
+    return QDir::cleanPath(program.absolutePath() + QLatin1String("/../share/") + program.completeBaseName());
+}
+
+QString ProgramDataFileOf(const QString &programPath, const QString &extension)
+{
+    const QString side = SideFileOf(programPath, extension);
+    if (QFileInfo::exists(side))
+        return side;
+    const QString installed = InstalledDataFolderOf(programPath) + QLatin1Char('/') + QFileInfo(side).fileName();
+    return QFileInfo::exists(installed) ? installed : side;
+}
+
+QString ProgramDataFile(const QString &extension)
+{
+    return ProgramDataFileOf(QCoreApplication::applicationFilePath(), extension);
 }

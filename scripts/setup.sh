@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils
   clang libclang-rt-14-dev
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "link/connectionsettingsfile.h"
 #include "link/inifile.h"
 #include "link/programfiles.h"
 
@@ -197,6 +198,37 @@ private slots:
         const QString side = ProgramSideFile(".ini");
         QCOMPARE(QFileInfo(side).absolutePath(), QCoreApplication::applicationDirPath());
         QVERIFY(side.endsWith(QLatin1String("test_inifile.ini")));
+    }
+
+    void connectionSettingsStayBesideAWritableProgram_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("build folder") << true << false << "/opt/qv/quenvale7400.ini";
+        QTest::newRow("read-only folder") << false << false << "/home/u/.config/qv/quenvale7400.ini";
+        QTest::newRow("installed in a writable prefix") << true << true << "/home/u/.config/qv/quenvale7400.ini";
+    }
+
+    void connectionSettingsStayBesideAWritableProgram()
+    {
+        QFETCH(bool, writable);
+        QFETCH(bool, installed);
+        QFETCH(QString, file);
+        QCOMPARE(ConnectionSettingsFileOf("/opt/qv/quenvale7400", writable, installed, "/home/u/.config/qv"), file);
+    }
+
+    void usersSettingsFileIsMadeOnceAndNeverReplaced()
+    {
+        QTemporaryDir dir;
+        const QString users = dir.filePath("config/qv/viewer.ini"), shipped = dir.filePath("viewer.ini");
+        QString error;
+        // Nothing shipped: an empty file, every setting at its default.
+        QVERIFY2(CreateFromDefault(users, shipped, &error), qPrintable(error));
+        QFile file(shipped);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("BaudRate=1200") && file.flush());
+        QVERIFY(CreateFromDefault(users, shipped, &error));
+        QCOMPARE(QFileInfo(users).size(), 0);
     }
 };
 
