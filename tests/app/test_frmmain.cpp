@@ -389,8 +389,7 @@ private slots:
         TScopedPrompts guard(&script);
         TFrmMain w;
         w.show();
-        // A silent instrument: the start-up question waits for an answer
-        // that never comes, and the window is closed meanwhile.
+        // The start-up question waits on a silent line; the window closes meanwhile.
         auto fake = std::make_unique<TFakeTransport>();
         TFakeTransport *line = fake.get();
         QTimer::singleShot(50, &w, [&w] { w.close(); });

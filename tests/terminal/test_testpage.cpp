@@ -83,26 +83,14 @@ private slots:
         QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;"));
     }
 
-    void charactersBeyondLatin1AreRefusedInTheEdit_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("sent");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("Latin-1 passes") << QString("P\u00e9S") << QString("P\u00e9S;") << 0;
-        QTest::newRow("euro sign refused") << QString("P\u20acS") << QString("PS;") << 1;
-    }
-
     void charactersBeyondLatin1AreRefusedInTheEdit()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, sent);
-        QFETCH(int, messages);
         TPageRig rig;
-        for (QChar c : typed)
+        for (QChar c : QString("P\u00e9\u20acS")) // e acute passes, the euro sign is refused
             QTest::sendKeyEvent(QTest::Click, rig.Page.EdtSendStr, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QTest::keyClick(rig.Page.EdtSendStr, Qt::Key_Return);
-        QCOMPARE(rig.Fake->Sent, QStringList{sent});
-        QCOMPARE(rig.Script.Messages().size(), messages);
+        QCOMPARE(rig.Fake->Sent, QStringList{QString("P\u00e9S;")});
+        QCOMPARE(rig.Script.Messages().size(), 1);
     }
 
     void repliesAndRecordsShowInTheView()
