@@ -400,8 +400,11 @@ void TFrmMain::FormDestroy()
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
-    // Bytes still arriving while the window goes away are ignored.
-    Session.ReceiveDisabled = true;
+    // Bytes still arriving while the window goes away are ignored, and every
+    // wait and transfer ends quietly: nothing may report after it has gone.
+    Session.Shutdown();
+    if (Transfer)
+        Transfer->Abandon();
     event->accept();
 }
 

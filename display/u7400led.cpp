@@ -269,7 +269,14 @@ void TT7400LED::ShowNumber(int32_t value, int32_t decimals)
 {
     const bool negative = value < 0;
     // In 64 bits: the most negative 32-bit value has no 32-bit magnitude.
-    QString text = QString::number(negative ? -int64_t(value) : int64_t(value));
+    const int64_t magnitude = negative ? -int64_t(value) : int64_t(value);
+    // The sign takes digit 1: five digits are left, and dropping one would
+    // show a different weight.
+    if (negative && magnitude >= 100000) {
+        ShowText(QStringLiteral("------"));
+        return;
+    }
+    QString text = QString::number(magnitude);
     while (text.size() < DisplayDigits)
         text.prepend(QLatin1Char('0'));
     for (int p = 1; p < int64_t(DisplayDigits) - decimals && p <= text.size() && text[p - 1] == QLatin1Char('0'); ++p)

@@ -104,7 +104,8 @@ public:
     void AllSegmentsOn();
     void AllSegmentsOff();
     // A signed number right-aligned with decimals places after the point;
-    // the minus sign stands on digit 1.
+    // the minus sign stands on digit 1. A negative number whose sign would
+    // have to replace a digit shows six dashes, as an overload does.
     void ShowNumber(int32_t value, int32_t decimals);
     // Up to six characters; a "." lights the point of the digit before it.
     void ShowText(const QString &text);

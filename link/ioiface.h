@@ -4,6 +4,7 @@
 // exactly one at a time.
 
 #include <QString>
+#include <algorithm>
 #include <functional>
 
 class TIOIface {
@@ -28,3 +29,10 @@ public:
     virtual void Close() = 0;
     virtual void Send(const QString &text) = 0;
 };
+
+// The line carries one byte per character, Latin-1: any other character
+// would go out as "?", so text typed for the instrument is checked first.
+inline bool IsLatin1Text(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}

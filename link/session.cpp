@@ -161,7 +161,8 @@ void TSession::TransportFailed(const QString &message)
     // not free the transport that is still reporting.
     TNesting nesting(*this);
     EndWaitWithFailure();
-    Prompts().Message(message, TPrompts::Kind::Error);
+    if (!ShuttingDown)
+        Prompts().Message(message, TPrompts::Kind::Error);
 }
 
 void TSession::EndWaitWithFailure()
@@ -196,7 +197,7 @@ void TSession::SendCommand(const QString &text, bool framed)
 bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
 {
     // One wait at a time: the waiting state is a single set of variables.
-    if (WaitInProgress || !IsOpen())
+    if (WaitInProgress || ShuttingDown || !IsOpen())
         return false;
     TNesting nesting(*this);
     WaitInProgress = true;
@@ -216,6 +217,16 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     ReplyHandler = nullptr;
     WaitInProgress = false;
     return accepted;
+}
+
+void TSession::Shutdown()
+{
+    ShuttingDown = true;
+    ReceiveDisabled = true;
+    // A stopped timer also ends WaitTicks and can no longer time a reply out.
+    Timer1.stop();
+    PauseCounter = 0;
+    EndWaitWithFailure();
 }
 
 void TSession::LogTraffic(const QString &line)
@@ -369,7 +380,7 @@ void TSession::StartupSequence()
 {
     // Nothing to do without a line; and an exchange already waiting (the
     // user switched pages during it) cannot be interleaved with this one.
-    if (!IsOpen() || WaitInProgress)
+    if (!IsOpen() || WaitInProgress || ShuttingDown)
         return;
     struct TRunningGuard {
         TSession &Session;
@@ -407,6 +418,9 @@ void TSession::WaitTicks(int n)
 
 void TSession::Timer1Timer()
 {
+    // A tick queued before the timer stopped still arrives.
+    if (ShuttingDown)
+        return;
     TNesting nesting(*this);
     if (PauseCounter > 0)
         --PauseCounter;

@@ -103,6 +103,11 @@ public:
     // True while a SendAndWait is in progress (a second one is refused).
     bool IsWaiting() const { return WaitInProgress; }
 
+    // The window is closing: received bytes are ignored, the timer stops, a
+    // wait in progress ends without a message and no new wait starts, so
+    // nothing is reported after the window has gone.
+    void Shutdown();
+
     // ---- Session and polling ----
     void StartupSequence();
     void WaitTicks(int n);
@@ -170,6 +175,7 @@ private:
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
     bool WaitInProgress = false;
+    bool ShuttingDown = false;
     bool Feeding = false;
     QString PendingReceive;
     int BusyDepth = 0;

@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
+# Only what is started below: the viewer (its build lays the help page and the
+# connection settings beside it), the front-panel picture and the simulator.
+# Tests and benchmarks are for scripts/test.sh; building them here would keep
+# a new user waiting several minutes longer.
+cmake --build build -j "$(nproc)" --target quenvale7400 frontpanel_bmp kd4620-sim
 
 BIN=build/bin
 VIEWER=$BIN/quenvale7400

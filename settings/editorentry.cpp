@@ -1,9 +1,8 @@
 #include "settings/editorentry.h"
 
+#include "link/ioiface.h"
 #include "settings/database.h"
 #include "settings/tools.h"
-
-#include <algorithm>
 
 std::optional<TEntryLimit> EntryLimits(int tag)
 {
@@ -54,6 +53,5 @@ bool IsHeaderKeyAccepted(QChar key, int lineLength)
 
 bool IsTypedTextAccepted(const QString &text)
 {
-    return Tdata7410::IsSafeSettingText(text) &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    return Tdata7410::IsSafeSettingText(text) && IsLatin1Text(text);
 }

@@ -133,6 +133,14 @@ bool TSettingsTransfer::LineFree() const
     return false;
 }
 
+void TSettingsTransfer::Abandon()
+{
+    if (TrafficDialog->Engine.Running())
+        TrafficDialog->reject();
+    if (PasscodeDialog->isVisible())
+        PasscodeDialog->reject();
+}
+
 // ---------------------------------------------------------------- read
 
 bool TSettingsTransfer::ReadSettings()

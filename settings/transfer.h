@@ -69,6 +69,9 @@ public:
     // instrument already holds; true when lines remain.
     bool ReadBuildAndPrune(QStringList &pending) { return PreRead(pending) == TPreRead::Remaining; }
     TPreRead PreRead(QStringList &pending);
+    // The window is closing: a transfer under way is cancelled (which
+    // reports nothing) and the passcode dialog closes unanswered.
+    void Abandon();
 
     // EditModel is known to match the instrument. The window clears it when
     // a file is loaded, the Settings page is left with changes, or a

@@ -1,5 +1,6 @@
 #include "terminal/testpage.h"
 
+#include "app/prompts.h"
 #include "link/session.h"
 
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 void TSelectAllEdit::focusInEvent(QFocusEvent *event)
 {
@@ -70,6 +73,20 @@ TTestPage::TTestPage(TSession &session, QWidget *parent) : QWidget(parent), Sess
     connect(BtnSend, &QPushButton::clicked, this, &TTestPage::BtnSendClick);
     connect(BtnClear, &QPushButton::clicked, this, &TTestPage::BtnClearClick);
     connect(CbStxEtx, &QCheckBox::clicked, this, &TTestPage::CbStxEtxClick);
+    connect(EdtSendStr, &QLineEdit::textChanged, this, &TTestPage::EdtSendStrChange);
+}
+
+void TTestPage::EdtSendStrChange(const QString &text)
+{
+    if (IsLatin1Text(text)) {
+        AcceptedText = text;
+        return;
+    }
+    const int cursor = EdtSendStr->cursorPosition() - int(text.size() - AcceptedText.size());
+    EdtSendStr->setText(AcceptedText);
+    EdtSendStr->setCursorPosition(std::max(cursor, 0));
+    Prompts().Message(QStringLiteral("Only Latin-1 characters can be sent to the instrument."),
+                      TPrompts::Kind::Error);
 }
 
 void TTestPage::AppendLine(const QString &line)

@@ -53,10 +53,14 @@ public:
     void BtnSendClick();
     void BtnClearClick();
     void CbStxEtxClick();
+    // Characters the line cannot carry are refused in the edit, with a
+    // message; the text is put back as it was before they came.
+    void EdtSendStrChange(const QString &text);
 
 private:
     void SendTyped();
     void FocusSendStr();
+    QString AcceptedText;
 
     TSession &Session;
 };

@@ -383,6 +383,23 @@ private slots:
         QVERIFY(w.Session.ReceiveDisabled);
     }
 
+    void closingDuringAWaitEndsItWithoutAMessage()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmMain w;
+        w.show();
+        // The start-up question waits on a silent line; the window closes meanwhile.
+        auto fake = std::make_unique<TFakeTransport>();
+        TFakeTransport *line = fake.get();
+        QTimer::singleShot(50, &w, [&w] { w.close(); });
+        w.Session.InstallAndOpen(std::move(fake));
+        QVERIFY(!w.isVisible());
+        QTest::qWait(3 * TSession::ReplyWaitTicks * 10);
+        QCOMPARE(script.Messages(), QStringList());
+        QCOMPARE(line->Sent, (QStringList{"S98;STP;", "S99;COF11;"}));
+    }
+
     void keyPreviewSeesKeysOfTheWindowFirst()
     {
         TFrmMain w;

@@ -15,7 +15,9 @@ private slots:
         QTest::newRow("0.05: zero before the point stays") << 5 << 2 << "   0.05";
         QTest::newRow("zero") << 0 << 0 << "     0";
         QTest::newRow("minus on digit 1") << -5 << 0 << "-    5";
-        QTest::newRow("six-digit negative loses its first digit") << -123456 << 0 << "-23456";
+        QTest::newRow("six-digit negative does not fit") << -123456 << 0 << "------";
+        QTest::newRow("five-digit negative fits") << -99999 << 0 << "-99999";
+        QTest::newRow("negative below one keeps its value") << -12345 << 5 << "-.12345";
         QTest::newRow("123.45") << 12345 << 2 << " 123.45";
         QTest::newRow("1234.50") << 123450 << 2 << "1234.50";
         QTest::newRow("negative with decimals") << -7 << 3 << "- 0.007";
@@ -24,7 +26,7 @@ private slots:
         QTest::newRow("nine decimals: no point") << 7 << 9 << "000007";
         QTest::newRow("negative decimals: no point") << 5 << -1 << "     5";
         QTest::newRow("seven digits: the first six show") << 1234567 << 0 << "123456";
-        QTest::newRow("most negative 32-bit value") << std::numeric_limits<int>::min() << 0 << "-14748";
+        QTest::newRow("most negative 32-bit value") << std::numeric_limits<int>::min() << 0 << "------";
         QTest::newRow("absurd decimals") << 5 << std::numeric_limits<int>::min() << "     5";
     }
 

@@ -103,7 +103,7 @@ private slots:
         QTest::newRow("no decimals") << "12345,1,2" << " 12345";
         QTest::newRow("negative") << "-0.5,1,2" << "-   0.5";
         QTest::newRow("largest") << "999999,0,2" << "999999";
-        QTest::newRow("smallest") << "-999999,0,2" << "-99999";
+        QTest::newRow("smallest does not fit") << "-999999,0,2" << "------";
         QTest::newRow("overload: dashes whatever the weight") << "123.45,1,3" << "------";
         QTest::newRow("blank before the weight") << " 1.5,0,2" << "    1.5";
     }

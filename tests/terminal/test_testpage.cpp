@@ -83,6 +83,16 @@ private slots:
         QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;"));
     }
 
+    void charactersBeyondLatin1AreRefusedInTheEdit()
+    {
+        TPageRig rig;
+        for (QChar c : QString("P\u00e9\u20acS")) // e acute passes, the euro sign is refused
+            QTest::sendKeyEvent(QTest::Click, rig.Page.EdtSendStr, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::keyClick(rig.Page.EdtSendStr, Qt::Key_Return);
+        QCOMPARE(rig.Fake->Sent, QStringList{QString("P\u00e9S;")});
+        QCOMPARE(rig.Script.Messages().size(), 1);
+    }
+
     void repliesAndRecordsShowInTheView()
     {
         TPageRig rig;
