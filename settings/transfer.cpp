@@ -108,16 +108,11 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     dialog.Engine.Cancel();
     dialog.StopTransfer();
     const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
+    // A lost line has been reported by the transport that lost it; a second
+    // message would only repeat it.
     if (outcome == TTransferEngine::TOutcome::Failed)
         Prompts().Message(NotResponding, TPrompts::Kind::Plain);
-    else if (outcome == TTransferEngine::TOutcome::LinkLost)
-        ReportLinkLost();
     return outcome;
-}
-
-void TSettingsTransfer::ReportLinkLost()
-{
-    Prompts().Message(NotConnected, TPrompts::Kind::Plain);
 }
 
 // A transfer needs the line to itself: an exchange still awaited (the
