@@ -71,6 +71,7 @@ TSettingsTransfer::TSettingsTransfer(TSession &session, Tdata7410 &editModel, Td
     TTransferEngine &engine = TrafficDialog->Engine;
     engine.Send = [this](const QString &line) { Session.SendCommand(line, false); };
     engine.IsLinkOpen = [this] { return Session.IsOpen(); };
+    engine.IsAnswer = &Tdata7410::IsCompleteLine;
     Session.SettingsReply = [this](const QString &reply) { TrafficDialog->TakeReply(reply); };
 }
 
