@@ -111,8 +111,10 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
     // A lost line has been reported by the transport that lost it; a second
     // message would only repeat it.
-    if (outcome == TTransferEngine::TOutcome::Failed)
+    if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
         Prompts().Message(NotResponding, TPrompts::Kind::Plain);
+    if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
+        Session.NoteFailure();
     return outcome;
 }
 
@@ -254,6 +256,9 @@ bool TSettingsTransfer::WriteSettings()
     bool success = false;
     bool storeAgain = true;
     {
+        // After a failure the closing commands still go out (a passcode sent
+        // must be locked again), but the write says only once that it failed.
+        TSession::TOneFailureMessage oneMessage(Session);
         TActivityScope scope(Session);
         Session.WaitTicks(SettlingTicks);
 
