@@ -180,15 +180,12 @@ QString LoggedOnlyTheLoad(TRig &rig)
 std::function<void(TRig &)> Press(const char *button, const QStringList &edits = {}, const QString &file = {})
 {
     return [=](TRig &rig) {
-        TSimCalibration &cal = rig.Sim.Instrument().Calibration();
-        const QString held = cal.Backup();
-        cal.SetDirect(false, 1234);
-        rig.CalBefore = cal.Backup(), rig.CalFile = file.isEmpty() ? file : rig.Dir.filePath(file);
-        if (file == QLatin1String("restore.cal"))
-            WriteCalFile(rig.CalFile, {CalFileProgramVersion(), {}, {}, held, CalDataChecksum(held)}, nullptr);
+        const QString held = rig.Sim.Instrument().Calibration().Backup();
+        rig.Sim.Instrument().Calibration().SetDirect(false, 1234);
+        rig.CalBefore = rig.Sim.Instrument().Calibration().Backup(), rig.CalFile = file.isEmpty() ? file : rig.Dir.filePath(file);
+        if (file == QLatin1String("restore.cal") && !WriteCalFile(rig.CalFile, {CalFileProgramVersion(), {}, {}, held, CalDataChecksum(held)}, nullptr)) return;
         rig.Script.FileAnswers = {rig.CalFile}, rig.Script.ConfirmAnswers = {true, true, true};
         rig.AnswerDialogs(1); // the read-back
-        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSCal);
         for (qsizetype i = 0; i + 1 < edits.size(); i += 2) rig.Window.findChild<QWidget *>(edits[i])->setProperty("text", edits[i + 1]);
         rig.Window.findChild<QPushButton *>(QLatin1String(button))->click();
     };
@@ -200,8 +197,7 @@ QString CalibrationClaims(TRig &rig)
     const QString now = rig.Sim.Instrument().Calibration().Backup(), saved = ReadCalFile(rig.CalFile).Record.MDD1;
     const bool backup = rig.CalFile.endsWith(QLatin1String("backup.cal")), restore = !backup && !rig.CalFile.isEmpty();
     rig.Claimed = backup ? QFile::exists(rig.CalFile) : rig.Script.Messages().isEmpty();
-    const bool wrong = backup ? saved != now : now == rig.CalBefore || (restore && now != saved);
-    return (rig.Claimed && wrong) || (restore && now != rig.CalBefore && now != saved) ? QStringLiteral("claimed, not done, or half done") : QString();
+    return (rig.Claimed && (backup ? saved != now : now == rig.CalBefore || (restore && now != saved))) || (restore && now != rig.CalBefore && now != saved) ? QStringLiteral("claimed, not done, or half done") : QString();
 }
 
 const QList<TOperation> &Operations()
