@@ -102,8 +102,10 @@ void TCalBackup::BackupSteps()
     const QString chosen = Prompts().SaveFileName(SaveTitle, QString(), Filter);
     if (chosen.isEmpty())
         return;
-    if (!Session.SendAndWait(QStringLiteral("MDD?1;"), false, {}, Session.Text()) ||
-        Session.ReplyPrefix.size() <= ShortestData) {
+    // An unanswered or refused request has said so already.
+    if (!Session.SendAndWait(QStringLiteral("MDD?1;"), false, {}, Session.Text()))
+        return;
+    if (Session.ReplyPrefix.size() <= ShortestData) {
         Prompts().Message(UploadFailed, TPrompts::Kind::Warning);
         return;
     }

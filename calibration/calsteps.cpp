@@ -90,6 +90,8 @@ bool TCalibrationSteps::RunStep(const std::function<bool()> &op)
 {
     if (!CanStart())
         return false;
+    // A step that failed says so once; the read-back after it fails quietly.
+    TSession::TOneFailureMessage oneMessage(Session);
     bool readBack = true;
     RunPaused([&] { readBack = op(); });
     if (readBack)
@@ -212,6 +214,7 @@ void TCalibrationSteps::BtnLSetClick()
     if (row < 0 || row >= PointCount || !CanStart())
         return;
     const int point = row + 1;
+    TSession::TOneFailureMessage oneMessage(Session);
     Running = true;
     Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText)))));
     Session.SendAndWait(QString::asprintf("LIC?%d", point), false, PointPrefix(point),
@@ -225,6 +228,7 @@ void TCalibrationSteps::BtnLClearClick()
 {
     if (!CanStart())
         return;
+    TSession::TOneFailureMessage oneMessage(Session);
     RunPaused([this] {
         const int row = SelectedPoint ? SelectedPoint() : -1;
         if (row < 0 || row >= PointCount)

@@ -197,8 +197,12 @@ void TSession::SendCommand(const QString &text, bool framed)
 bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
 {
     // One wait at a time: the waiting state is a single set of variables.
-    if (WaitInProgress || ShuttingDown || !IsOpen())
+    if (WaitInProgress || ShuttingDown)
         return false;
+    if (!IsOpen()) {
+        NoteFailure();
+        return false;
+    }
     TNesting nesting(*this);
     WaitInProgress = true;
     ReplyPrefix = prefix;
@@ -216,12 +220,15 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     const bool accepted = ReplyTimeout > 0;
     ReplyHandler = nullptr;
     WaitInProgress = false;
+    if (!accepted)
+        NoteFailure();
     return accepted;
 }
 
 void TSession::Shutdown()
 {
     ShuttingDown = true;
+    ReportWaitFailures = false;
     ReceiveDisabled = true;
     // A stopped timer also ends WaitTicks and can no longer time a reply out.
     Timer1.stop();
@@ -329,7 +336,8 @@ void TSession::AcknowledgeReply(const QString &reply)
     } else if (reply == QLatin1String("?")) {
         ReplyTimeout = 0;
         AwaitingReply = false;
-        Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
+        if (ReportWaitFailures)
+            Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
     }
 }
 
@@ -348,7 +356,8 @@ void TSession::TextReply(const QString &reply)
     if (reply == QLatin1String("?")) {
         ReplyTimeout = 0;
         AwaitingReply = false;
-        Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
+        if (ReportWaitFailures)
+            Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
         return;
     }
     ReplyPrefix = reply;
@@ -439,7 +448,8 @@ void TSession::Timer1Timer()
 
     if (ReplyTimeout > 0 && --ReplyTimeout == 0 && AwaitingReply) {
         AwaitingReply = false;
-        Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
+        if (ReportWaitFailures)
+            Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
     }
 }
 

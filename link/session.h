@@ -124,6 +124,37 @@ public:
     bool AwaitingReply = false;
     THandler ReplyHandler;                 // DefaultHandler at start
     int ReplyTimeout = 0;
+    // While false, a refused or unanswered exchange ends without a message.
+    // Within a TOneFailureMessage the first failure turns it off: an
+    // operation says once that it failed, and what tidies up after it (or
+    // reads back) goes on quietly.
+    bool ReportWaitFailures = true;
+    bool QuietAfterFailure = false;
+    void NoteFailure()
+    {
+        if (QuietAfterFailure)
+            ReportWaitFailures = false;
+    }
+    class TOneFailureMessage {
+    public:
+        explicit TOneFailureMessage(TSession &session) : Session(session), Outermost(!session.QuietAfterFailure)
+        {
+            Session.QuietAfterFailure = true;
+        }
+        ~TOneFailureMessage()
+        {
+            if (!Outermost)
+                return;
+            Session.QuietAfterFailure = false;
+            Session.ReportWaitFailures = !Session.ShuttingDown;
+        }
+        TOneFailureMessage(const TOneFailureMessage &) = delete;
+        TOneFailureMessage &operator=(const TOneFailureMessage &) = delete;
+
+    private:
+        TSession &Session;
+        bool Outermost;
+    };
     QString ReplyPrefix;
     qint32 ReplyValue = 0;
     bool ReceiveDisabled = false;

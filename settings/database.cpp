@@ -41,7 +41,7 @@ public:
     bool Read(int index, qint32 minimum, qint32 maximum, qint32 &value) const
     {
         qint32 places = 0;
-        return parser.GetInt(index, value, minimum, maximum, places);
+        return Counted(parser.GetInt(index, value, minimum, maximum, places));
     }
 
     // The wire value must lie in minimum..maximum; the model stores it less offset.
@@ -62,13 +62,27 @@ public:
     void TakeText(int index, int minimumLength, int maximumLength, QString &field) const
     {
         QString text;
-        if (parser.GetText(index, text, minimumLength, maximumLength)
-            && Tdata7410::IsSafeSettingText(text))
+        ++texts;
+        if (Counted(parser.GetText(index, text, minimumLength, maximumLength)
+                    && Tdata7410::IsSafeSettingText(text)))
             field = text;
     }
 
+    // Every field the line was read for was there, in range; texts counts
+    // the text fields among them.
+    bool AllTaken() const { return !missed; }
+    int Texts() const { return texts; }
+
 private:
+    bool Counted(bool taken) const
+    {
+        missed = missed || !taken;
+        return taken;
+    }
+
     const Tcommsobj &parser;
+    mutable bool missed = false;
+    mutable int texts = 0;
 };
 
 void TakeIdentity(Tdata7410 &m, const TIntake &in)
@@ -372,6 +386,21 @@ void Tdata7410::ApplyLines(const QStringList &lines)
         parser.Parse(line, false, true);
         row->take(*this, intake);
     }
+}
+
+bool Tdata7410::IsCompleteLine(const QString &line)
+{
+    const TIntakeRow *row = line.size() < 3 ? nullptr : FindIntake(QStringView(line).left(3));
+    if (!row)
+        return false;
+    Tcommsobj parser;
+    parser.Parse(line, false, true);
+    const TIntake intake(parser);
+    Tdata7410 scratch;
+    row->take(scratch, intake);
+    // The instrument sends each text in its own pair of quotes (a text holds
+    // none): unquoted text is noise that happened to fit.
+    return intake.AllTaken() && line.count(u'"') == 2 * intake.Texts();
 }
 
 bool Tdata7410::HasBuildCommand(const QStringList &list)

@@ -56,6 +56,9 @@ public:
     // Stores what each settings line carries; a value out of range, missing,
     // or a text with an unsafe character leaves that setting as it was.
     void ApplyLines(const QStringList &lines);
+    // True when ApplyLines would take every field of this line: the form the
+    // instrument answers in, each value in range, each text quoted.
+    static bool IsCompleteLine(const QString &line);
     // True when a line writes a setting the instrument guards with its passcode.
     static bool HasBuildCommand(const QStringList &list);
     // A text setting may hold no double quote, no ";" and no control character:

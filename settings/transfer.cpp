@@ -71,6 +71,7 @@ TSettingsTransfer::TSettingsTransfer(TSession &session, Tdata7410 &editModel, Td
     TTransferEngine &engine = TrafficDialog->Engine;
     engine.Send = [this](const QString &line) { Session.SendCommand(line, false); };
     engine.IsLinkOpen = [this] { return Session.IsOpen(); };
+    engine.IsAnswer = &Tdata7410::IsCompleteLine;
     Session.SettingsReply = [this](const QString &reply) { TrafficDialog->TakeReply(reply); };
 }
 
@@ -108,16 +109,13 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     dialog.Engine.Cancel();
     dialog.StopTransfer();
     const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
-    if (outcome == TTransferEngine::TOutcome::Failed)
+    // A lost line has been reported by the transport that lost it; a second
+    // message would only repeat it.
+    if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
         Prompts().Message(NotResponding, TPrompts::Kind::Plain);
-    else if (outcome == TTransferEngine::TOutcome::LinkLost)
-        ReportLinkLost();
+    if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
+        Session.NoteFailure();
     return outcome;
-}
-
-void TSettingsTransfer::ReportLinkLost()
-{
-    Prompts().Message(NotConnected, TPrompts::Kind::Plain);
 }
 
 // A transfer needs the line to itself: an exchange still awaited (the
@@ -266,6 +264,9 @@ bool TSettingsTransfer::WriteSettings()
     bool success = false;
     bool storeAgain = true;
     {
+        // After a failure the closing commands still go out (a passcode sent
+        // must be locked again), but the write says only once that it failed.
+        TSession::TOneFailureMessage oneMessage(Session);
         TActivityScope scope(Session);
         Session.WaitTicks(SettlingTicks);
 

@@ -99,7 +99,6 @@ private:
     bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
-    void ReportLinkLost();
     bool LineFree() const;
     void Call(const std::function<void()> &hook) const;
     void Hourglass(bool on);

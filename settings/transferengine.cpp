@@ -95,6 +95,12 @@ void TTransferEngine::TakeReply(const QString &reply)
         // Not an acceptance: a late answer to an earlier send or noise must
         // not count as this line's success.
         return;
+    } else if (RequiredReply.isEmpty() && IsAnswer && TransferAwaiting && TransferIndex < TransferReplies.size()
+               && !IsAnswer(TransferReplies[TransferIndex] + reply)) {
+        // Noise taken for this answer would shift every later answer by one.
+        // Sending again at once would not help: the answer to the first send
+        // may still be on its way and would be taken for the next line.
+        return;
     }
     if (TransferAwaiting && TransferIndex < TransferReplies.size()) {
         TransferAwaiting = false;

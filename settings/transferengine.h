@@ -45,6 +45,10 @@ public:
     // with "0"); any other text is taken for noise and the line waits on.
     // LoadTransfer leaves it as it is.
     QString RequiredReply;
+    // Without RequiredReply: true when expected text + reply is an answer the
+    // line can take. Any other reply is noise; the line waits on, and is sent
+    // again when its wait runs out. Left empty, every reply is taken.
+    std::function<bool(const QString &line)> IsAnswer;
 
     bool Running() const { return Outcome == TOutcome::Running; }
     // Expected text + reply per line; only meaningful after Done.
