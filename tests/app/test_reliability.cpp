@@ -268,7 +268,7 @@ private slots:
             QTimer::singleShot(300, [&rig] { rig.Strike(); });
         op.Start(rig);
         rig.Script.DialogAnswers.clear(); // those an early end left unused
-        QTRY_VERIFY_WITH_TIMEOUT(rig.SinceFault.isValid(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.SinceFault.isValid(), 4000);
         const qint64 ended = rig.SinceFault.elapsed();
 
         const double cpuBefore = CpuSeconds();
@@ -276,7 +276,7 @@ private slots:
         const double cpu = (CpuSeconds() - cpuBefore) / 0.3;
         const QStringList messages = rig.Script.Messages();
         const bool portLost = fault == QLatin1String(Faults[0]);
-        QStringList problems = {ended > 2500 ? QStringLiteral("ended after %1 ms").arg(ended) : QString(),
+        QStringList problems = {ended > 3000 ? QStringLiteral("ended after %1 ms").arg(ended) : QString(),
                                 op.Check ? op.Check(rig) : QString(),
                                 messages.size() > 1 || (portLost && messages.isEmpty()) ? QStringLiteral("%1 messages").arg(messages.size()) : QString(),
                                 QApplication::activeModalWidget() ? QStringLiteral("a dialog stays open") : QString(),
