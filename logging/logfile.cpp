@@ -8,37 +8,58 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <type_traits>
+
+// The fields a sample line can use: time, weight and four channel levels.
+struct TLogSampleFields {
+    static constexpr int Count = 2 + LogChannels::ChannelCount;
+    std::array<double, Count> Value{};
+    std::array<bool, Count> Usable{};
+};
 
 namespace {
 
 constexpr int MaxFieldLength = 100;
 constexpr qsizetype FlushBytes = 256 * 1024;
 
-// A value that is a whole number of hundredths (channel levels, most
-// weights) is written from that whole number: the same text as the general
-// formatting, a good deal faster. Below 10^7 the product's rounding cannot
-// move the value across a rounding boundary. False for any other value.
-bool AppendHundredths(QByteArray &out, double value)
+// Appends value rounded to `decimals` places (at most six), trailing zeros
+// dropped down to `keep` places, the same text as std::to_chars gives, but
+// from one integer: a log holds millions of these. The product with the
+// power of ten is off by less than 1e-4 below 1e12, so only values within
+// 1e-3 of a rounding half are left to the caller (false), as are huge ones.
+bool AppendRounded(QByteArray &out, double value, int decimals, int keep)
 {
-    const double scaled = value * 100;
-    if (!(std::abs(scaled) < 1e9) || scaled != std::floor(scaled))
+    static constexpr std::array<qint64, 7> Scale{1, 10, 100, 1000, 10000, 100000, 1000000};
+    const double scaled = value * double(Scale[size_t(decimals)]);
+    if (!(std::abs(scaled) < 1e12) || std::abs(scaled - std::floor(scaled) - 0.5) < 1e-3)
         return false;
-    const qint64 n = qint64(scaled);
+    const qint64 n = std::llround(scaled);
     const qint64 m = n < 0 ? -n : n;
-    char whole[16];
-    const char *end = std::to_chars(whole, whole + sizeof whole, m / 100).ptr;
-    const char hundredths[3] = {'.', char('0' + m % 100 / 10), char('0' + m % 10)};
-    if (n < 0)
-        out += '-';
-    out.append(whole, end - whole);
-    out.append(hundredths, sizeof hundredths);
+    qint64 fraction = m % Scale[size_t(decimals)];
+    int places = decimals;
+    while (places > keep && fraction % 10 == 0) {
+        fraction /= 10;
+        --places;
+    }
+    char text[40];
+    char *p = text;
+    if (n < 0)   // a value that rounds to zero has no sign
+        *p++ = '-';
+    p = std::to_chars(p, text + 20, m / Scale[size_t(decimals)]).ptr;
+    if (places > 0) {
+        *p++ = '.';
+        for (int i = places - 1; i >= 0; --i, fraction /= 10)
+            p[i] = char('0' + fraction % 10);
+        p += places;
+    }
+    out.append(text, p - text);
     return true;
 }
 
 // Appends value with the given decimals, "." whatever the locale.
 void AppendFixed(QByteArray &out, double value, int decimals)
 {
-    if (decimals == 2 && AppendHundredths(out, value))
+    if (decimals <= 6 && AppendRounded(out, value, decimals, decimals))
         return;
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
@@ -56,7 +77,7 @@ void AppendFixed(QByteArray &out, double value, int decimals)
 // Two decimals at least, up to six when the value has them.
 void AppendWeight(QByteArray &out, double value)
 {
-    if (AppendHundredths(out, value))
+    if (AppendRounded(out, value, 6, 2))
         return;
     const qsizetype start = out.size();
     AppendFixed(out, value, 6);
@@ -100,18 +121,13 @@ bool FieldValue(const Tcommsobj &parser, int index, double &value, QString &text
     return std::isfinite(value);
 }
 
-// The fields a sample line can use: time, weight and four channel levels.
-struct TSampleFields {
-    static constexpr int Count = 2 + LogChannels::ChannelCount;
-    std::array<double, Count> Value{};
-    std::array<bool, Count> Usable{};
-};
 
 // The usual sample line holds nothing but digits, ".", "-" and ",": its
 // fields are read straight from the characters, with the arithmetic of
 // ParseDecimal, which gives the same values as the field parser at a
 // fraction of its cost. False for any other line.
-bool ScanPlainLine(const QString &line, TSampleFields &fields)
+template <typename Char>
+bool ScanPlainLine(const Char *text, qsizetype size, TLogSampleFields &fields)
 {
     static constexpr std::array<double, 23> Powers{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -120,9 +136,8 @@ bool ScanPlainLine(const QString &line, TSampleFields &fields)
     qsizetype start = 0;
     double value = 0;
     bool point = false, negative = false, digit = false;
-    const QChar *text = line.constData();
-    for (qsizetype i = 0; i <= line.size(); ++i) {
-        const char16_t c = i < line.size() ? text[i].unicode() : u',';
+    for (qsizetype i = 0; i <= size; ++i) {
+        const char16_t c = i < size ? char16_t(static_cast<std::make_unsigned_t<Char>>(text[i])) : u',';
         if (c >= u'0' && c <= u'9') {
             value = value * 10 + (c - u'0');
             decimals += point ? 1 : 0;
@@ -134,7 +149,7 @@ bool ScanPlainLine(const QString &line, TSampleFields &fields)
         } else if (c != u',') {
             return false;
         } else {
-            if (index < TSampleFields::Count) {
+            if (index < TLogSampleFields::Count) {
                 value /= decimals < int(Powers.size()) ? Powers[size_t(decimals)] : std::pow(10.0, decimals);
                 fields.Value[size_t(index)] = negative ? -value : value;
                 fields.Usable[size_t(index)] = digit && i - start <= MaxFieldLength && std::isfinite(value);
@@ -258,14 +273,33 @@ void TLogLineReader::TakeChannels(const QString &line)
     }
 }
 
+void TLogLineReader::Take(QByteArrayView line, bool tooLong)
+{
+    // Sample lines of plain digits are read straight from the bytes; any
+    // other line takes the general way.
+    TLogSampleFields fields;
+    if (lineNumber >= 2 && !tooLong && ScanPlainLine(line.data(), line.size(), fields)) {
+        ++lineNumber;
+        if (!line.isEmpty())
+            AddSample(fields);
+        return;
+    }
+    Take(QString::fromLatin1(line), tooLong);
+}
+
 void TLogLineReader::TakeSample(const QString &line)
 {
-    TSampleFields fields;
-    if (!ScanPlainLine(line, fields)) {
+    TLogSampleFields fields;
+    if (!ScanPlainLine(reinterpret_cast<const char16_t *>(line.utf16()), line.size(), fields)) {
         parser->Parse(line, false, false);
-        for (int i = 0; i < TSampleFields::Count; ++i)
+        for (int i = 0; i < TLogSampleFields::Count; ++i)
             fields.Usable[size_t(i)] = FieldValue(*parser, i, fields.Value[size_t(i)], field);
     }
+    AddSample(fields);
+}
+
+void TLogLineReader::AddSample(const TLogSampleFields &fields)
+{
     if (!fields.Usable[0]) {
         ++result.Skipped;
         return;
@@ -296,7 +330,7 @@ bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLo
     TLogFileData loaded;
     loaded.Channels = data.Channels;
     TLogLineReader reader(loaded);
-    QString line;
+    QByteArrayView line;
     qint64 count = 0;
     while (lines.Next(line) && !lines.SawNul()) {
         reader.Take(line, lines.LastLineTooLong());

@@ -27,6 +27,7 @@
 
 class TLoggingSession;
 class Tcommsobj;
+struct TLogSampleFields;
 
 struct TLogFileData {
     QString Comment;
@@ -66,11 +67,13 @@ public:
     explicit TLogLineReader(TLogFileData &data);
     ~TLogLineReader();
     void Take(const QString &line, bool tooLong = false);
+    void Take(QByteArrayView line, bool tooLong = false);
     const TLogLoadResult &Result() const { return result; }
 
 private:
     void TakeChannels(const QString &line);
     void TakeSample(const QString &line);
+    void AddSample(const TLogSampleFields &fields);
 
     TLogFileData &data;
     TLogLoadResult result;

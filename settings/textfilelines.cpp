@@ -64,13 +64,24 @@ bool TTextFileLines::Refill()
 
 bool TTextFileLines::Next(QString &line)
 {
-    line.clear();
+    QByteArrayView bytes;
+    const bool more = Next(bytes);
+    line = QString::fromLatin1(bytes);
+    return more;
+}
+
+bool TTextFileLines::Next(QByteArrayView &line)
+{
+    carry.resize(0);
+    line = {};
     lastTooLong = false;
     lastEnded = false;
-    bool any = false;
+    bool any = false, carrying = false;
     for (;;) {
-        if (pos >= chunk.size() && !Refill())
+        if (pos >= chunk.size() && !Refill()) {
+            line = carry;
             return any && !failed;
+        }
         if (skipLf) {
             skipLf = false;
             if (chunk[pos] == '\n') {
@@ -79,21 +90,32 @@ bool TTextFileLines::Next(QString &line)
             }
         }
         any = true;
-        qsizetype end = pos;
-        while (end < chunk.size() && chunk[end] != '\r' && chunk[end] != '\n')
+        const char *const begin = chunk.constData() + pos;
+        const char *const stop = chunk.constData() + chunk.size();
+        const char *end = begin;
+        while (end < stop && *end != '\r' && *end != '\n')
             ++end;
-        const qsizetype room = maxLength - line.size();
-        const qsizetype take = std::min<qsizetype>(end - pos, std::max<qsizetype>(room, 0));
-        line += QString::fromLatin1(chunk.constData() + pos, take);
-        if (end - pos > take)
+        const qsizetype length = end - begin;
+        const bool ended = end < stop;
+        const qsizetype room = std::max<qsizetype>(maxLength - carry.size(), 0);
+        const qsizetype take = std::min(length, room);
+        if (length > take)
             lastTooLong = true;
-        if (end < chunk.size()) {
-            skipLf = chunk[end] == '\r';
-            pos = end + 1;
+        // Most lines lie within one chunk and are handed out in place.
+        if (ended && !carrying) {
+            line = QByteArrayView(begin, take);
+        } else {
+            carry.append(begin, take);
+            line = carry;
+        }
+        carrying = true;
+        if (ended) {
+            skipLf = *end == '\r';
+            pos = end - chunk.constData() + 1;
             lastEnded = true;
             return true;
         }
-        pos = end;
+        pos = chunk.size();
     }
 }
 

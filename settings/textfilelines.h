@@ -23,6 +23,9 @@ public:
     // The next line without its end; false at the end of the file or after a
     // read error (see Failed).
     bool Next(QString &line);
+    // The same as bytes, without a copy where it can be: the view is valid
+    // until the next call.
+    bool Next(QByteArrayView &line);
 
     bool LastLineTooLong() const { return lastTooLong; }
     // False for a last line the file ends in without a line end: a file cut
@@ -38,6 +41,7 @@ private:
 
     QFile file;
     QByteArray chunk;
+    QByteArray carry;   // a line that spans chunks, gathered here
     qsizetype pos = 0;
     qint64 size = 0;
     int maxLength;

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <charconv>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -92,6 +93,7 @@ private slots:
     void numbersKeepTheirDecimals();
     void manySamplesComeBackUnchanged();
     void savingALoadedLogKeepsItsSamples();
+    void readerTakesWhatEachLineHolds_data();
     void readerTakesWhatEachLineHolds();
     void brokenFilesChangeNothingAndSaySo_data();
     void brokenFilesChangeNothingAndSaySo();
@@ -127,6 +129,26 @@ void TestLogFile::numbersKeepTheirDecimals()
     rig.Sample(1302, -3);
     QCOMPARE(BuildLogLines(rig.Logging, QString()).mid(2),
              QStringList({"1234.57,1.234", "1300.00,0.00", "1301.00,12.345678", "1302.00,-3.00"}));
+
+    // Every time and weight reads as the exact rounding (std::to_chars) would
+    // write it, halves and values just beside them included.
+    auto exact = [](double v, int decimals, int keep) {
+        char text[64];
+        QString s = QString::fromLatin1(text, std::to_chars(text, text + 64, v, std::chars_format::fixed, decimals).ptr - text);
+        while (s.size() - s.indexOf(u'.') > keep + 1 && s.endsWith(u'0'))
+            s.chop(1);
+        return s.contains(QRegularExpression(QStringLiteral("^-[0.]*$"))) ? s.mid(1) : s;   // zero has no sign
+    };
+    QRandomGenerator random(7);
+    TRig sweep;
+    QStringList expected;
+    for (int i = 0; i < 20000; ++i) {
+        const double t = i * 0.005;
+        const double w = i % 3 == 0 ? (i - 10000) * 0.0000005 : (random.bounded(2e6) - 1e6) / std::pow(10, i % 8);
+        sweep.Sample(t, w);
+        expected << exact(t, 2, 2) + ',' + exact(w, 6, 2);
+    }
+    QCOMPARE(BuildLogLines(sweep.Logging, QString()).mid(2), expected);
 }
 
 void TestLogFile::manySamplesComeBackUnchanged()
@@ -193,14 +215,25 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     QCOMPARE(data.ChannelPoints[2][0].value, 4.0);
 }
 
+void TestLogFile::readerTakesWhatEachLineHolds_data()
+{
+    QTest::addColumn<bool>("bytes");
+    QTest::newRow("text") << false;
+    QTest::newRow("bytes") << true;
+}
+
 void TestLogFile::readerTakesWhatEachLineHolds()
 {
+    QFETCH(bool, bytes);
+    auto take = [bytes](TLogLineReader &reader, const char *line) {
+        bytes ? reader.Take(QByteArrayView(line)) : reader.Take(QString::fromLatin1(line));
+    };
     TLogFileData data;
     data.Channels = {4, 4, 4, 4};
     TLogLineReader reader(data);
     for (const char *line : {"Test, with, commas", "0,9,x", "12.5,-3", "abc,1", ",2", "", "  ",
                              "13,1,2,3,4", "14,,1", "15,2,,,,,,"})
-        reader.Take(QString::fromLatin1(line));
+        take(reader, line);
     QCOMPARE(data.Comment, QStringLiteral("Test, with, commas"));
     QCOMPARE(data.Channels, (std::array<int, 4>{0, 4, 4, 4}));   // 9 and "x" keep theirs
     QCOMPARE(data.Weight.size(), 3);
@@ -220,7 +253,7 @@ void TestLogFile::readerTakesWhatEachLineHolds()
     TLogFileData third;
     TLogLineReader r3(third);
     for (const char *line : {"", "0,0,3,0", "1,2,4"})
-        r3.Take(QString::fromLatin1(line));
+        take(r3, line);
     QCOMPARE(third.ChannelPoints[2].size(), 1);
     QCOMPARE(third.ChannelPoints[2][0].value, 4.0);
     QCOMPARE(LogChannels::LabelText(third.Channels[2]), QStringLiteral("Output 1"));
@@ -240,6 +273,9 @@ void TestLogFile::brokenFilesChangeNothingAndSaySo_data()
     QTest::newRow("comment only") << QByteArray("just a comment") << QString() << qint64(0) << qint64(0);
     QTest::newRow("truncated") << QByteArray("c\r\n0,0,0,0\r\n1.00,2.00\r\n2.00,3.") << QString() << qint64(2)
                                << qint64(0);
+    QByteArray acrossReads("c\r\n0,0,0,0\r\n");   // CR ends the first read, LF begins the next
+    acrossReads += QByteArray("1,2\r\n").repeated(13104) + "1,2\r" + "\n2,3\r\n";
+    QTest::newRow("CR LF across reads") << acrossReads << QString() << qint64(13106) << qint64(0);
     QTest::newRow("long line") << "c\n0,0,0,0\n1,2\n" + QByteArray(300000, '5') + "\n2,3\r3,4"
                                << QStringLiteral("1 line(s)") << qint64(3) << qint64(1);
 }
