@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source scripts/configure.sh
+configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Only what is started below: the viewer (its build lays the help page and the
 # connection settings beside it), the front-panel picture and the simulator.
 # Tests and benchmarks are for scripts/test.sh; building them here would keep

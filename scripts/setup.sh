@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ccache pkg-config lld
+  build-essential cmake ninja-build ccache pkg-config lld
   qt6-base-dev qt6-serialport-dev libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
   fonts-liberation fonts-dejavu-core
