@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 source scripts/configure.sh
+# The build folder is kept, so a later run rebuilds only what changed; on the
+# first, a compiler cache would only add work to every compile.
+export CCACHE_DISABLE=1
 configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # Only what is started below: the viewer (its build lays the help page and the
 # connection settings beside it), the front-panel picture and the simulator.
