@@ -5,9 +5,11 @@
 #include "fuzz/scratch_file.h"
 #include "fuzz/targets.h"
 #include "logging/logfile.h"
+#include "settings/textfilelines.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -38,6 +40,31 @@ void CheckPoints(const QVector<QCPGraphData> &points)
         QV_FUZZ_CHECK(std::isfinite(p.key) && std::isfinite(p.value));
 }
 
+bool SamePoints(const QVector<QCPGraphData> &a, const QVector<QCPGraphData> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const QCPGraphData &p, const QCPGraphData &q) {
+        return p.key == q.key && p.value == q.value;
+    });
+}
+
+// The loader reads most lines from the file's bytes; the same lines taken as
+// text, the general way, must give the same points.
+void CheckAgainstTextLines(const QString &path, const TLogFileData &loaded)
+{
+    TLogFileData text;
+    text.Channels = ShownBefore().Channels;
+    TLogLineReader reader(text);
+    TTextFileLines lines;
+    QString line;
+    if (!lines.Open(path, nullptr))
+        return;
+    while (lines.Next(line) && !lines.SawNul())
+        reader.Take(line, lines.LastLineTooLong());
+    QV_FUZZ_CHECK(text.Comment == loaded.Comment && SamePoints(text.Weight, loaded.Weight));
+    for (int c = 0; c < LogChannels::ChannelCount; ++c)
+        QV_FUZZ_CHECK(SamePoints(text.ChannelPoints[size_t(c)], loaded.ChannelPoints[size_t(c)]));
+}
+
 } // namespace
 
 int FuzzLogFileOne(const std::uint8_t *data, std::size_t size)
@@ -64,6 +91,7 @@ int FuzzLogFileOne(const std::uint8_t *data, std::size_t size)
         QV_FUZZ_CHECK(choice != LogChannels::ChoiceNone || points.isEmpty());
         CheckPoints(points);
     }
+    CheckAgainstTextLines(path, loaded);
     return 0;
 }
 
