@@ -121,7 +121,6 @@ bool FieldValue(const Tcommsobj &parser, int index, double &value, QString &text
     return std::isfinite(value);
 }
 
-
 // The usual sample line holds nothing but digits, ".", "-" and ",": its
 // fields are read straight from the characters, with the arithmetic of
 // ParseDecimal, which gives the same values as the field parser at a
