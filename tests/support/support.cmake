@@ -3,6 +3,7 @@ add_library(qv_testsupport STATIC
   ${CMAKE_CURRENT_LIST_DIR}/pty_peer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pty_peer.h)
 target_include_directories(qv_testsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(qv_testsupport PUBLIC Qt6::Core)
+# Qt Test too, so that it shares the tests' precompiled header.
+target_link_libraries(qv_testsupport PUBLIC Qt6::Core PRIVATE Qt6::Test)
 
 qv_add_test(test_pty_peer SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_pty_peer.cpp LIBS qv_testsupport)
