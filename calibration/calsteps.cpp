@@ -113,13 +113,13 @@ void TCalibrationSteps::ReadBack()
 
 TCalibrationSteps::TMainControlsOff::TMainControlsOff(TCalibrationSteps &steps) : Steps(steps)
 {
-    Steps.Hourglass(true);
+    ShowHourglass(true, Steps.SetBusy);
     Steps.Call(Steps.DisableMainControls);
 }
 
 TCalibrationSteps::TMainControlsOff::~TMainControlsOff()
 {
-    Steps.Hourglass(false);
+    ShowHourglass(false, Steps.SetBusy);
     Steps.Call(Steps.EnableMainControls);
 }
 
@@ -279,11 +279,3 @@ void TCalibrationSteps::Call(const std::function<void()> &hook) const
         hook();
 }
 
-void TCalibrationSteps::Hourglass(bool on)
-{
-    if (SetBusy) {
-        SetBusy(on);
-        return;
-    }
-    ShowHourglass(on);
-}

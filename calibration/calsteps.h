@@ -127,5 +127,4 @@ private:
     bool IsLinearisationShown() const;
     QString Text(const std::function<QString()> &hook) const;
     void Call(const std::function<void()> &hook) const;
-    void Hourglass(bool on);
 };

@@ -4,6 +4,14 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+void ShowHourglass(bool on, const std::function<void(bool busy)> &setBusy)
+{
+    if (setBusy)
+        setBusy(on);
+    else
+        ShowHourglass(on);
+}
+
 void ShowHourglass(bool on)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))

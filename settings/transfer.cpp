@@ -86,15 +86,6 @@ void TSettingsTransfer::Call(const std::function<void()> &hook) const
         hook();
 }
 
-void TSettingsTransfer::Hourglass(bool on)
-{
-    if (SetBusy) {
-        SetBusy(on);
-        return;
-    }
-    ShowHourglass(on);
-}
-
 TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QStringList &commands,
                                                          const QStringList &expected)
 {
@@ -237,13 +228,13 @@ bool TSettingsTransfer::EnterPasscodeIfNeeded(bool &sent)
 bool TSettingsTransfer::StoreAfterWrite(const QStringList &written)
 {
     InstrumentModel.ApplyLines(written);
-    Hourglass(true);
+    ShowHourglass(true, SetBusy);
     const bool stored = Acknowledged(QStringLiteral("TDD1"));
     Acknowledged(QStringLiteral("PCD")); // guarded settings locked again
     Session.DisplayUnits = EditModel.Units;
     // Not stored, the instrument would lose the settings at power-off.
     SettingsSent = stored;
-    Hourglass(false);
+    ShowHourglass(false, SetBusy);
     return stored;
 }
 
@@ -294,10 +285,10 @@ bool TSettingsTransfer::WriteSettings()
             }
             break;
         case TPreRead::NothingLeft:
-            Hourglass(true);
+            ShowHourglass(true, SetBusy);
             success = Acknowledged(QStringLiteral("TDD1"));
             SettingsSent = success;
-            Hourglass(false);
+            ShowHourglass(false, SetBusy);
             break;
         case TPreRead::Failed:
             // Unknown what the instrument holds: nothing was sent, nothing is

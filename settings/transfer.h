@@ -101,5 +101,4 @@ private:
     bool Acknowledged(const QString &command);
     bool LineFree() const;
     void Call(const std::function<void()> &hook) const;
-    void Hourglass(bool on);
 };
