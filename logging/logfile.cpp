@@ -56,11 +56,10 @@ bool AppendRounded(QByteArray &out, double value, int decimals, int keep)
     return true;
 }
 
-// Appends value with the given decimals, "." whatever the locale.
-void AppendFixed(QByteArray &out, double value, int decimals)
+// Appends value with the given decimals by the exact formatting, "."
+// whatever the locale.
+void AppendExact(QByteArray &out, double value, int decimals)
 {
-    if (decimals <= 6 && AppendRounded(out, value, decimals, decimals))
-        return;
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
@@ -74,13 +73,20 @@ void AppendFixed(QByteArray &out, double value, int decimals)
     out.append(begin, end - begin);
 }
 
+// Two decimals (times and channel levels).
+void AppendFixed(QByteArray &out, double value)
+{
+    if (!AppendRounded(out, value, 2, 2))
+        AppendExact(out, value, 2);
+}
+
 // Two decimals at least, up to six when the value has them.
 void AppendWeight(QByteArray &out, double value)
 {
     if (AppendRounded(out, value, 6, 2))
         return;
     const qsizetype start = out.size();
-    AppendFixed(out, value, 6);
+    AppendExact(out, value, 6);
     const qsizetype point = out.indexOf('.', start);
     qsizetype end = out.size();
     while (point >= 0 && end > point + 3 && out[end - 1] == '0')
@@ -190,7 +196,7 @@ void WriteLogBytes(const TLoggingSession &session, const QString &comment,
     int i = 0;
     for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
         line.resize(0);   // keeps the buffer for the next line
-        AppendFixed(line, p->key, 2);
+        AppendFixed(line, p->key);
         line += ',';
         AppendWeight(line, p->value);
         for (int c = 0; c < LogChannels::ChannelCount; ++c) {
@@ -201,7 +207,7 @@ void WriteLogBytes(const TLoggingSession &session, const QString &comment,
             if (!trace || !ChannelLevel(*trace, i, count, p->key, level))
                 break;
             line += ',';
-            AppendFixed(line, level, 2);
+            AppendFixed(line, level);
         }
         sink(line);
     }
