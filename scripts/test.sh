@@ -41,8 +41,8 @@ build_suite build-ci -O2 -DQV_WERROR=ON
 # finds the same faults, and compiles a third faster than -O2.
 mkdir -p build-asan
 set -m
-nice -n 19 bash -c "source scripts/configure.sh; $(declare -f build_suite); JOBS=$JOBS
-  build_suite build-asan -O1 -DQV_WERROR=ON -DQV_SANITIZE=ON -DQV_BENCH=OFF" >build-asan/build.log 2>&1 &
+(renice -n 19 -p "$BASHPID" >/dev/null
+ build_suite build-asan -O1 -DQV_WERROR=ON -DQV_SANITIZE=ON -DQV_BENCH=OFF) >build-asan/build.log 2>&1 &
 asan_pid=$!
 set +m
 test_suite build-ci
