@@ -150,7 +150,9 @@ private slots:
         QCOMPARE(sim.Process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(sim.Process.exitCode(), 0);
         QVERIFY(!QFileInfo::exists(announcement.fileName()));
-        QVERIFY(!QFileInfo::exists(sim.Port));
+        // Withdrawn: the terminal's number itself may already serve another
+        // program, with tests running side by side.
+        QVERIFY(!PublishedPorts().contains(sim.Port));
         QVERIFY(sim.Process.readAllStandardOutput().isEmpty()); // only the port line, ever
     }
 
