@@ -1,6 +1,6 @@
 #include "app/about.h"
 
-#include "app/partnumber.h"
+#include "ui/partnumber.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

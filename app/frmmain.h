@@ -2,7 +2,10 @@
 // The main window: toolbar, menus, the five pages, the status bar, page
 // switching and the connected and disconnected looks. The conversation with
 // the instrument lives in TSession (headless); this window fills its hooks
-// and stays a thin shell around it.
+// and stays a thin shell around it. Its code is in four files: frmmain.cpp
+// (the shell, status bar and looks), frmmain_menus.cpp (menus, toolbar and
+// their commands), frmmain_pages.cpp (pages, session and transfer wiring,
+// live display and keys) and frmmain_calibration.cpp (the Calibration page).
 
 #include "app/helpfile.h"
 #include "link/session.h"

@@ -1,6 +1,6 @@
 #include "app/helpfile.h"
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 #include <QDesktopServices>
 #include <QDir>

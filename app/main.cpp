@@ -3,9 +3,9 @@
 
 #include "app/about.h"
 #include "app/frmmain.h"
-#include "app/imagelist.h"
 #include "app/termination.h"
 #include "link/dmviewer.h"
+#include "ui/imagelist.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 #include "calibration/abscal.h"
 
-#include "app/prompts.h"
 #include "calibration/numberentry.h"
 #include "settings/editorentry.h"
 #include "settings/tools.h"
+#include "ui/prompts.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "calibration/calbackup.h"
 
-#include "app/prompts.h"
 #include "calibration/calfile.h"
 #include "calibration/calsignal.h"
 #include "calibration/calsteps.h"
 #include "link/session.h"
 #include "settings/database.h"
+#include "ui/prompts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "calibration/calfile.h"
 
-#include "app/partnumber.h"
 #include "link/inifile.h"
+#include "ui/partnumber.h"
 
 #include <QFile>
 #include <QFileInfo>

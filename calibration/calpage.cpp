@@ -1,6 +1,5 @@
 #include "calibration/calpage.h"
 
-#include "calibration/calsteps.h"
 #include "calibration/numberentry.h"
 #include "settings/editorcal.h"
 #include "settings/tools.h"
@@ -92,19 +91,11 @@ void TCalibrationPage::AddSideBox(QWidget *box)
     SideColumn->insertWidget(SideColumn->count() - 1, box);
 }
 
-void TCalibrationPage::Bind(TCalibrationSteps &steps)
-{
-    connect(BtnZero, &QPushButton::clicked, this, [&steps] { steps.BtnZeroClick(); });
-    connect(BTnSpan, &QPushButton::clicked, this, [&steps] { steps.BTnSpanClick(); });
-    connect(BtnLSet, &QPushButton::clicked, this, [&steps] { steps.BtnLSetClick(); });
-    connect(BtnLClear, &QPushButton::clicked, this, [&steps] { steps.BtnLClearClick(); });
-    steps.LinearisationShown = [this] { return !GBxLin->isHidden(); };
-    // A weight typed without Enter is sent as if Enter had been pressed:
-    // "100" at one decimal is 100.0, never 10.0.
-    steps.CalWeightText = [this] { return FixDecimals(EdtCalWeight->text(), SelectedDecimals()); };
-    steps.LCalWeightText = [this] { return FixDecimals(EdtLCalWeight->text(), SelectedDecimals()); };
-    steps.SelectedPoint = [this] { return SelectedPoint(); };
-}
+bool TCalibrationPage::LinearisationShown() const { return !GBxLin->isHidden(); }
+
+QString TCalibrationPage::CalWeightText() const { return FixDecimals(EdtCalWeight->text(), SelectedDecimals()); }
+
+QString TCalibrationPage::LCalWeightText() const { return FixDecimals(EdtLCalWeight->text(), SelectedDecimals()); }
 
 int TCalibrationPage::SelectedPoint() const
 {

@@ -4,8 +4,9 @@
 // group "Linearisation" with its five points, and a side column that holds
 // the editor's direct mV/V fields and any further calibration boxes.
 // The span weight, the list and the direct fields are the settings editor's
-// (TCalSettingsFields); this page lays them out and adds the step controls,
-// whose clicks go to TCalibrationSteps (Bind).
+// (TCalSettingsFields); this page lays them out and adds the step controls.
+// It knows nothing of the steps: the main window connects the buttons to
+// them and gives them the read-outs below as their hooks.
 
 #include <QWidget>
 #include <functional>
@@ -16,7 +17,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QVBoxLayout;
-class TCalibrationSteps;
 class TCalSettingsFields;
 
 class TCalibrationPage : public QWidget {
@@ -42,8 +42,13 @@ public:
     // (CBxDP); Enter in the calibration weight field brings its text to them.
     std::function<int()> Decimals;
 
-    // The buttons run the steps; the steps read the fields through hooks.
-    void Bind(TCalibrationSteps &steps);
+    // What a step reads off the page. A weight typed without Enter reads
+    // as if Enter had been pressed: "100" at one decimal is 100.0, never 10.0.
+    bool LinearisationShown() const;
+    QString CalWeightText() const;
+    QString LCalWeightText() const;
+    // Selected line of LBxLCal, 0..4, or -1 for none.
+    int SelectedPoint() const;
 
     void EdtLCalWeightExit();
 
@@ -55,5 +60,4 @@ private:
     int SelectedDecimals() const;
     void BuildCalibrationBox();
     void BuildLinearisationBox();
-    int SelectedPoint() const;
 };

@@ -1,14 +1,14 @@
 #include "calibration/calsteps.h"
 
-#include "app/prompts.h"
 #include "calibration/abscal.h"
 #include "calibration/calwait.h"
 #include "link/comms.h"
-#include "link/hourglass.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
+#include "ui/hourglass.h"
+#include "ui/prompts.h"
 
 #include <iterator>
 

@@ -1,9 +1,9 @@
 #include "link/ioifaceconfigure.h"
 
-#include "app/prompts.h"
 #include "link/comdialog.h"
 #include "link/dmviewer.h"
 #include "link/portlist.h"
+#include "ui/prompts.h"
 
 namespace {
 int OrDefault(int chosen, int defaultValue) { return chosen != 0 ? chosen : defaultValue; }

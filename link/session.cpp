@@ -1,10 +1,10 @@
 #include "link/session.h"
 
-#include "app/prompts.h"
 #include "link/comms.h"
-#include "link/hourglass.h"
 #include "link/ioiface_null.h"
 #include "link/ioifaceconfigure.h"
+#include "ui/hourglass.h"
+#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

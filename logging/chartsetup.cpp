@@ -1,9 +1,9 @@
 #include "logging/chartsetup.h"
 
-#include "app/prompts.h"
 #include "logging/chartview.h"
 #include "logging/loggingsession.h"
 #include "settings/tools.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,11 +1,11 @@
 #include "logging/filemenu.h"
 
-#include "app/prompts.h"
-#include "link/hourglass.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
 #include "settings/settingsfile.h"
+#include "ui/hourglass.h"
+#include "ui/prompts.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // choices. Created once and kept: its lists are the stored choices that the
 // axis set-up reads.
 
-#include "logging/loggingsession.h"
+#include "logging/logchoices.h"
 
 #include <QDialog>
 

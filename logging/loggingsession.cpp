@@ -1,10 +1,10 @@
 #include "logging/loggingsession.h"
 
-#include "app/prompts.h"
 #include "link/session.h"
 #include "logging/logdialog.h"
 #include "settings/database.h"
 #include "settings/enumtexts.h"
+#include "ui/prompts.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

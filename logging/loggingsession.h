@@ -9,6 +9,7 @@
 // and never copied; the page redraws on a throttled timer.
 
 #include "logging/logchannels.h"
+#include "logging/logchoices.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -22,12 +23,6 @@
 class TSession;
 class Tdata7410;
 class TFrmLogDialog;
-
-// The choices the logging dialog holds: rate item and four channel items.
-struct TLogChoices {
-    int Rate = 0;
-    std::array<int, LogChannels::ChannelCount> Channels{};
-};
 
 // The ranges of both axes, kept from before the first zoom so undoing it
 // returns to them.

@@ -1,6 +1,6 @@
 #include "logging/logprint.h"
 
-#include "app/printjob.h"
+#include "ui/printjob.h"
 
 #include <QFontMetrics>
 #include <QPainter>

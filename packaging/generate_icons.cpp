@@ -2,7 +2,7 @@
 // generate_icons <icon theme folder> <program name> <size>...
 // writes <folder>/<size>x<size>/apps/<program name>.png for every size.
 
-#include "app/imagelist.h"
+#include "ui/imagelist.h"
 
 #include <QDir>
 #include <QGuiApplication>

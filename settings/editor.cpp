@@ -1,12 +1,12 @@
 // Copying the edited settings model into the settings pages and back.
 #include "settings/editor.h"
 
-#include "app/prompts.h"
 #include "settings/editorcal.h"
 #include "settings/editorentry.h"
 #include "settings/editortabs.h"
 #include "settings/enumtexts.h"
 #include "settings/tools.h"
+#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,12 +3,12 @@
 // units changes, and the setpoint tabs.
 #include "settings/editor.h"
 
-#include "app/prompts.h"
 #include "settings/editorcal.h"
 #include "settings/editorentry.h"
 #include "settings/editortabs.h"
 #include "settings/enumtexts.h"
 #include "settings/tools.h"
+#include "ui/prompts.h"
 
 #include <QComboBox>
 #include <QFocusEvent>

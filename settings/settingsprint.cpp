@@ -1,8 +1,8 @@
 #include "settings/settingsprint.h"
 
-#include "app/lineprinter.h"
-#include "app/printjob.h"
 #include "settings/settingsreport.h"
+#include "ui/lineprinter.h"
+#include "ui/printjob.h"
 
 #include <QFont>
 

@@ -1,10 +1,10 @@
 #include "settings/transfer.h"
 
-#include "app/prompts.h"
-#include "link/hourglass.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/tools.h"
+#include "ui/hourglass.h"
+#include "ui/prompts.h"
 
 #include <QLineEdit>
 

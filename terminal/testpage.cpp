@@ -1,7 +1,7 @@
 #include "terminal/testpage.h"
 
-#include "app/prompts.h"
 #include "link/session.h"
+#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -2,9 +2,9 @@
 
 #include "app/about.h"
 #include "app/frmmain.h"
-#include "app/imagelist.h"
-#include "app/partnumber.h"
-#include "app/prompts.h"
+#include "ui/imagelist.h"
+#include "ui/partnumber.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QFile>

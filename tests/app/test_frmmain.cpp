@@ -3,12 +3,12 @@
 // Calibration page's question.
 
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "display/fontreading.h"
 #include "display/u7400led.h"
 #include "link/ioiface_null.h"
 #include "link/test_session_fake.h"
 #include "terminal/testpage.h"
+#include "ui/prompts.h"
 
 #include <QAction>
 #include <QApplication>

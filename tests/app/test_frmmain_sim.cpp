@@ -2,7 +2,6 @@
 // the status panels, the Test page conversation and a lost port.
 
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "display/fontreading.h"
 #include "link/dmviewer.h"
 #include "logging/logdialog.h"
@@ -12,6 +11,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "terminal/testpage.h"
+#include "ui/prompts.h"
 
 #include <QAction>
 #include <QApplication>

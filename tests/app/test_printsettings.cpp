@@ -1,8 +1,8 @@
 // File > Print Settings into a PDF file, read back: each line where the report puts it, over pages.
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "settings/editor.h"
 #include "settings/settingsreport.h"
+#include "ui/prompts.h"
 
 #include <QAction>
 #include <QLineEdit>

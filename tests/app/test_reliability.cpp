@@ -6,7 +6,6 @@
 // must connect again. A new operation is one row of Operations().
 
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "calibration/calfile.h"
 #include "link/dmviewer.h"
 #include "logging/logdialog.h"
@@ -16,6 +15,7 @@
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
 #include "terminal/testpage.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QPushButton>

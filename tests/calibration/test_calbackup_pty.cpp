@@ -1,11 +1,10 @@
 // Direct mV/V calibration, backup and restore over a pseudo-terminal to the
 // simulated instrument (commands in order, texts shown, files left); calibration files alone.
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "calibration/calbackup.h"
 #include "calibration/calfile.h"
-#include "calibration/calsteps.h"
 #include "calibration/calsignal.h"
+#include "calibration/calsteps.h"
 #include "link/ioiface_serial.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
@@ -13,6 +12,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/file_size_limit.h"
+#include "ui/prompts.h"
 
 #include <QAction>
 #include <QDialog>

@@ -2,15 +2,15 @@
 // instrument and back, over a real pseudo-terminal and the serial transport.
 
 #include "app/frmmain.h"
-#include "app/prompts.h"
 #include "calibration/abscal.h"
 #include "calibration/calpage.h"
 #include "calibration/calsteps.h"
 #include "calibration/calwait.h"
-#include "settings/editorcal.h"
 #include "link/ioiface_serial.h"
+#include "settings/editorcal.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,10 +1,10 @@
-#include "app/prompts.h"
 #include "link/comdialog.h"
 #include "link/dmviewer.h"
 #include "link/ioifaceconfigure.h"
 #include "link/portlist.h"
 #include "sim/published_ports.h"
 #include "support/pty_peer.h"
+#include "ui/prompts.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "app/prompts.h"
 #include "link/comms.h"
 #include "link/session.h"
 #include "link/test_session_fake.h"
+#include "ui/prompts.h"
 
 #include <QtTest>
 

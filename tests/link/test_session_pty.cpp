@@ -1,12 +1,12 @@
 // The whole conversation over a real pseudo-terminal: the serial transport,
 // the session's timer and nested waits, and a scripted instrument.
 
-#include "app/prompts.h"
 #include "link/comms.h"
 #include "link/dmviewer.h"
 #include "link/ioiface_serial.h"
 #include "link/session.h"
 #include "link/test_session_instrument.h"
+#include "ui/prompts.h"
 
 #include <QDialog>
 #include <QTemporaryDir>

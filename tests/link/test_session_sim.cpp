@@ -3,12 +3,12 @@
 // The simulator is written independently of the viewer's receiver and
 // parser, so agreement here is worth more than agreement with our own fakes.
 
-#include "app/prompts.h"
 #include "link/comms.h"
 #include "link/ioiface_serial.h"
 #include "link/session.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "ui/prompts.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -2,7 +2,6 @@
 // undo, the navigation keys, fitting to the data, the two cursors and their
 // read-out, and the chart set-up dialog with its checks.
 
-#include "app/prompts.h"
 #include "link/session.h"
 #include "logging/chartsetup.h"
 #include "logging/chartview.h"
@@ -11,6 +10,7 @@
 #include "logging/logpage.h"
 #include "logging/traceoverview.h"
 #include "settings/database.h"
+#include "ui/prompts.h"
 
 #include <QKeyEvent>
 #include <QLabel>

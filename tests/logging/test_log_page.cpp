@@ -3,7 +3,6 @@
 // whole sessions against the in-process simulated instrument (polled and
 // streamed, lines and binary records).
 
-#include "app/prompts.h"
 #include "link/session.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
@@ -12,6 +11,7 @@
 #include "settings/database.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "ui/prompts.h"
 
 #include <QComboBox>
 #include <QGroupBox>

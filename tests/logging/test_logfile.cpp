@@ -1,13 +1,13 @@
 // Log files on disk and the File menu's Open and Save: the exact text of a
 // small log, a round trip of many samples, odd and broken files, a save that
 // fails, and the choice between settings and log files.
-#include "support/file_size_limit.h"
-#include "app/prompts.h"
 #include "link/session.h"
 #include "logging/filemenu.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
+#include "support/file_size_limit.h"
+#include "ui/prompts.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

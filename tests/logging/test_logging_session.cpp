@@ -3,12 +3,12 @@
 // points (rate divisor, channel bits, weight divisor, per-unit traces,
 // spreading of equal times, the time axis following).
 
-#include "app/prompts.h"
 #include "link/session.h"
 #include "link/test_session_fake.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
+#include "ui/prompts.h"
 
 #include <QComboBox>
 #include <QtTest>

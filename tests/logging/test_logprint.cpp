@@ -1,7 +1,7 @@
 // The printed log: where comment, labels and chart land on the page, and the
 // print job through the printer dialog (to a PDF file).
-#include "app/prompts.h"
 #include "logging/logprint.h"
+#include "ui/prompts.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>

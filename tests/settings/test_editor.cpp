@@ -1,8 +1,8 @@
-#include "app/prompts.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
 #include "settings/editorentry.h"
 #include "settings/editortabs.h"
+#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

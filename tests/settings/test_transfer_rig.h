@@ -4,12 +4,12 @@
 // dialog is run by the script tick by tick (no 20 ms waits), so a transfer
 // that waits out four silent sends still takes a moment only.
 
-#include "app/prompts.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/transfer.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

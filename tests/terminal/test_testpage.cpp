@@ -1,7 +1,7 @@
-#include "app/prompts.h"
 #include "link/session.h"
 #include "link/test_session_fake.h"
 #include "terminal/testpage.h"
+#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>

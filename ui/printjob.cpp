@@ -1,6 +1,6 @@
-#include "app/printjob.h"
+#include "ui/printjob.h"
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 #include <QApplication>
 

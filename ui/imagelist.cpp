@@ -1,4 +1,4 @@
-#include "app/imagelist.h"
+#include "ui/imagelist.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "link/hourglass.h"
+#include "ui/hourglass.h"
 
 #include <QCoreApplication>
 #include <QCursor>

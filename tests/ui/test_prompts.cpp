@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 #include <QDialog>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "app/lineprinter.h"
+#include "ui/lineprinter.h"
 
-#include "app/printjob.h"
+#include "ui/printjob.h"
 
 #include <QFontMetrics>
 #include <QPrinter>

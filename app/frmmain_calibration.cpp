@@ -1,0 +1,104 @@
+// The main window's part in calibration: the Calibration page with its
+// small display, the steps wired to the page's buttons and read-outs, the
+// direct mV/V and backup groups, and the question before calibrating with
+// settings not yet sent. The operations live in TCalibrationSteps and
+// TCalBackup.
+
+#include "app/frmmain.h"
+
+#include "app/frmmain_build.h"
+#include "calibration/calbackup.h"
+#include "calibration/calbackupgroup.h"
+#include "calibration/calpage.h"
+#include "calibration/calsteps.h"
+#include "display/u7400led.h"
+#include "settings/editor.h"
+#include "settings/editorcal.h"
+#include "ui/prompts.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+const QString CalibrationQuestion = QStringLiteral("Current Settings not sent to instrument.  Send now?");
+
+// The small display on the Calibration page is plain black so the digits
+// stand out there.
+const QColor CalibrationGlass(0, 0, 0);
+const QRect CalibrationDisplayGeometry(132, 8, 350, 100);
+} // namespace
+
+void TFrmMain::BuildCalibrationPage()
+{
+    // Placed as designed, at a fixed size; the calibration steps gather round
+    // the display and the editor's calibration settings below it.
+    LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
+    LCDCal->setGeometry(CalibrationDisplayGeometry);
+    SetDisplayColours(LCDCal, CalibrationGlass);
+    CalPage = Named(new TCalibrationPage(*SettingsEditor->CalFields, TSCal), "CalPage");
+    CalPage->move(8, CalibrationDisplayGeometry.bottom() + 9);
+    CalPage->resize(CalPage->sizeHint());
+    CalPage->Decimals = [this] { return SettingsEditor->CBxDP->currentIndex(); };
+    LBxLCal = CalPage->LBxLCal;
+}
+
+void TFrmMain::WireCalibration()
+{
+    CalSteps = std::make_unique<TCalibrationSteps>(Session, *Transfer, EditModel, this);
+    CalSteps->DisableMainControls = [this] { DisableMainControls(); };
+    CalSteps->EnableMainControls = [this] { EnableMainControls(); };
+    CalSteps->ShowDashes = [this] {
+        LCDCal->ShowText(QStringLiteral("------"));
+        LCDCal->PaintSegments();
+    };
+    CalSteps->RefreshIdentity = [this] { UpdateIdentity(); };
+    CalSteps->FillSettingsPages = [this] { PageWork.FillSettingsPages(); };
+    // The page's buttons run the steps; the steps read the page's fields.
+    connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { CalSteps->BtnZeroClick(); });
+    connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { CalSteps->BTnSpanClick(); });
+    connect(CalPage->BtnLSet, &QPushButton::clicked, this, [this] { CalSteps->BtnLSetClick(); });
+    connect(CalPage->BtnLClear, &QPushButton::clicked, this, [this] { CalSteps->BtnLClearClick(); });
+    CalSteps->LinearisationShown = [this] { return CalPage->LinearisationShown(); };
+    CalSteps->CalWeightText = [this] { return CalPage->CalWeightText(); };
+    CalSteps->LCalWeightText = [this] { return CalPage->LCalWeightText(); };
+    CalSteps->SelectedPoint = [this] { return CalPage->SelectedPoint(); };
+}
+
+void TFrmMain::AskToSendSettings()
+{
+    if (PanelText(2).isEmpty() || SettingsSent)
+        return;
+    if (Prompts().Confirm(CalibrationQuestion))
+        WriteSettings1Click();
+}
+
+void TFrmMain::BuildCalBackupGroups()
+{
+    // The direct group stands in the editor's calibration fields, which the
+    // page already shows; the backup group goes below them.
+    gbxMVCal = SettingsEditor->CalFields->gbxMVCal;
+    btnCalDirect = SettingsEditor->CalFields->btnCalDirect;
+    auto *backup = new TCalBackupGroup(CalPage);
+    gbxBackupCal = backup;
+    btnBackupCal = backup->btnBackupCal;
+    btnRestoreCal = backup->btnRestoreCal;
+    CalPage->AddSideBox(backup);
+    CalPage->resize(CalPage->sizeHint());
+    connect(btnCalDirect, &QPushButton::clicked, this, &TFrmMain::btnCalDirectClick);
+    connect(btnBackupCal, &QPushButton::clicked, this, &TFrmMain::btnBackupCalClick);
+    connect(btnRestoreCal, &QPushButton::clicked, this, &TFrmMain::btnRestoreCalClick);
+}
+
+void TFrmMain::WireCalBackup() { CalBackup = std::make_unique<TCalBackup>(Session, EditModel, *CalSteps); }
+
+void TFrmMain::btnCalDirectClick()
+{
+    CalBackup->CalDirect(SettingsEditor->CalFields->edtCalDirectZero->text(),
+                         SettingsEditor->CalFields->edtCalDirectSpan->text());
+}
+
+void TFrmMain::btnBackupCalClick() { CalBackup->Backup(); }
+
+void TFrmMain::btnRestoreCalClick() { CalBackup->Restore(); }

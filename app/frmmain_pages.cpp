@@ -1,0 +1,308 @@
+// The main window's pages: building the Display, Settings, Log and Test
+// pages, wiring the session, the settings transfer and the file menu to
+// them, switching pages, and the live display with its front-panel keys.
+
+#include "app/frmmain.h"
+
+#include "app/frmmain_build.h"
+#include "display/frontpanel/frontpanelpicture.h"
+#include "display/livedisplay.h"
+#include "display/u7400led.h"
+#include "link/comms.h"
+#include "logging/chartview.h"
+#include "logging/filemenu.h"
+#include "logging/logdialog.h"
+#include "logging/logfile.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
+#include "settings/editor.h"
+#include "settings/tools.h"
+#include "settings/transfer.h"
+#include "terminal/testpage.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+
+namespace {
+// The main display copies the instrument's dark green glass.
+const QColor MainGlass(0, 64, 0);
+
+QWidget *NewPage(QTabWidget *pages, const char *name, const QString &caption)
+{
+    auto *page = Named(new QWidget, name);
+    pages->addTab(page, caption);
+    return page;
+}
+} // namespace
+
+void TFrmMain::BuildPages()
+{
+    PgCMain = Named(new QTabWidget(this), "PgCMain");
+    setCentralWidget(PgCMain);
+    TSDisplay = NewPage(PgCMain, "TSDisplay", QStringLiteral("Display"));
+    TSSettings = NewPage(PgCMain, "TSSettings", QStringLiteral("Settings"));
+    TSCal = NewPage(PgCMain, "TSCal", QStringLiteral("Calibration"));
+    TSLog = NewPage(PgCMain, "TSLog", QStringLiteral("Log"));
+    TSTest = NewPage(PgCMain, "TSTest", QStringLiteral("Test"));
+    BuildDisplayPage();
+    BuildSettingsPage();
+    BuildCalibrationPage();
+    BuildCalBackupGroups();
+    BuildTestPage();
+    BuildLogPage();
+    PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
+    connect(PgCMain, &QTabWidget::currentChanged, this, [this] {
+        if (!ApplyingLook)
+            PgCMainChange();
+    });
+}
+
+void TFrmMain::BuildDisplayPage()
+{
+    auto *layout = new QVBoxLayout(TSDisplay);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    LCDMain = Named(new TT7400LED(TSDisplay), "LCDMain");
+    // The glass sits in the window of the front-panel picture beside the
+    // program, which is drawn to these same factors.
+    const TFrontPanelGlass glass;
+    LCDMain->SetLCDXOffsetFactor(glass.XOffset);
+    LCDMain->SetLCDYOffsetFactor(glass.YOffset);
+    LCDMain->SetLCDWidthFactor(glass.Width);
+    LCDMain->SetLCDHeightFactor(glass.Height);
+    SetDisplayColours(LCDMain, MainGlass);
+    pnlDispFill = Named(new QWidget(TSDisplay), "pnlDispFill");
+    pnlDispFill->setFixedHeight(0);
+    layout->addWidget(LCDMain, 1);
+    layout->addWidget(pnlDispFill, 0);
+}
+
+void TFrmMain::BuildSettingsPage()
+{
+    auto *layout = new QVBoxLayout(TSSettings);
+    layout->setContentsMargins(0, 0, 0, 0);
+    SettingsEditor = Named(new TSettingsEditor(EditModel, TSSettings), "SettingsEditor");
+    layout->addWidget(SettingsEditor);
+    PgCSettings = SettingsEditor->PgCSettings;
+    TSBuild = SettingsEditor->TSBuild;
+    TSOption = SettingsEditor->TSOption;
+    TSSpecial = SettingsEditor->TSSpecial;
+    TSSerial = SettingsEditor->TSSerial;
+    TSSetpoint = SettingsEditor->TSSetpoint;
+    PageWork.TakeSettingsPages = [this] { SettingsEditor->TakeSettingsPages(); };
+    PageWork.FillSettingsPages = [this] {
+        SettingsEditor->FillSettingsPages();
+        SettingsEditor->UpdateCalWeightVisibility();
+        SettingsShown = true;
+    };
+    SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
+}
+
+void TFrmMain::BuildTestPage()
+{
+    auto *layout = new QVBoxLayout(TSTest);
+    layout->setContentsMargins(0, 0, 0, 0);
+    TestPage = Named(new TTestPage(Session, TSTest), "TestPage");
+    layout->addWidget(TestPage);
+}
+
+void TFrmMain::BuildLogPage()
+{
+    auto *layout = new QVBoxLayout(TSLog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    LogPage = Named(new TLogPage(*Logging, *LogDialog, EditModel, TSLog), "LogPage");
+    layout->addWidget(LogPage);
+    // Selecting the page sets the axes up from the dialog's choices and puts
+    // the focus on the chart.
+    PageWork.PrepareChart = [this] { LogPage->PrepareChart(); };
+    // Zoom and scroll keys of the chart, while the Log page is shown.
+    FormKeyDown = [this](QKeyEvent *event) { return LogPage->FormKeyDown(event); };
+}
+
+void TFrmMain::WireSession()
+{
+    Session.ShowCommand = [this](const QString &command) { SetPanelText(0, command); };
+    Session.ShowReply = [this](const QString &reply) { SetPanelText(1, reply); };
+    Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
+    Session.AppendTraffic = [this](const QString &line) { TestPage->AppendLine(line); };
+    Session.DisplayReply = [this](bool calibration) {
+        TT7400LED &display = calibration ? *LCDCal : *LCDMain;
+        UpdateDisplayFromReply(display);
+        display.PaintSegments();
+    };
+    Session.DisplayStale = [this] {
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    };
+    Session.Connected = [this] { ConnectedLook(); };
+    Session.Disconnected = [this] { DisconnectedLook(); };
+    Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
+        Logging->TakeReply(weight, unit, status);
+    };
+    Session.LogRecord = [this](quint8 statusByte, qint32 statusWord, qint32 weight) {
+        Logging->TakeRecord(statusByte, statusWord, weight);
+    };
+}
+
+void TFrmMain::WireFileMenu()
+{
+    FileMenu = std::make_unique<TFileMenu>();
+    FileMenu->EditModel = &EditModel;
+    FileMenu->Logging = Logging.get();
+    FileMenu->LogPageActive = [this] { return PgCMain->currentWidget() == TSLog; };
+    FileMenu->LogComment = [this] { return LogPage->LblLogComment->text(); };
+    FileMenu->TakeEditorPages = [this] {
+        if (SettingsShown)
+            SettingsEditor->TakeSettingsPages();
+    };
+    FileMenu->SettingsLoaded = [this] { SettingsFileLoaded(); };
+    FileMenu->LogLoaded = [this](const TLogFileData &data) {
+        LogPage->LblLogComment->setText(data.Comment);
+        TLogChoices choices = LogDialog->Choices();
+        choices.Channels = data.Channels;
+        LogDialog->SetChoices(choices);
+        Logging->SetupAxes(choices, EditModel);
+        ChartView::FitToData(*Logging);
+        LogPage->RedrawNow();
+    };
+}
+
+void TFrmMain::SettingsFileLoaded()
+{
+    // The file's settings are what the pages now edit; nothing says they are
+    // in the instrument.
+    Logging->SetupAxes(LogDialog->Choices(), EditModel);
+    PageWork.FillSettingsPages();
+    for (QWidget *page : {TSCal, TSSettings, TSLog})
+        PgCMain->setTabVisible(PgCMain->indexOf(page), true);
+    SettingsSent = false;
+    UpdateIdentity();
+}
+
+void TFrmMain::WireTransfer()
+{
+    // Takes over the session's settings-reply hook.
+    Transfer = std::make_unique<TSettingsTransfer>(Session, EditModel, InstrumentModel, this, &SettingsSent);
+    Transfer->BlankMainDisplay = [this] {
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    };
+    Transfer->SetupChartAxes = [this] { Logging->SetupAxes(LogDialog->Choices(), EditModel); };
+    Transfer->ShowSettingsPages = [this] {
+        PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), true);
+        PgCMain->setTabVisible(PgCMain->indexOf(TSCal), true);
+    };
+    Transfer->SettingsAvailable = [this] { return PgCMain->isTabVisible(PgCMain->indexOf(TSCal)); };
+    Transfer->TakeSettingsPages = [this] {
+        if (SettingsShown && PageWork.TakeSettingsPages)
+            PageWork.TakeSettingsPages();
+    };
+    Transfer->FillSettingsPages = [this] {
+        if (PageWork.FillSettingsPages)
+            PageWork.FillSettingsPages();
+    };
+    Transfer->RefreshStatusBar = [this] { UpdateIdentity(); };
+}
+
+void TFrmMain::PgCMainChange()
+{
+    QWidget *page = PgCMain->currentWidget();
+    // The Log page prints its chart; every other page the settings.
+    Print1->setText(page == TSLog ? QStringLiteral("&Print Log") : QStringLiteral("&Print Settings"));
+    if (page != TSSettings) {
+        if (SettingsShown && PageWork.TakeSettingsPages)
+            PageWork.TakeSettingsPages();
+        CompareWithInstrument();
+    }
+    if (page == TSDisplay) {
+        Session.Activity = actDisplay;
+        Session.StartupSequence();
+    } else if (page == TSCal) {
+        Session.Activity = actCalibration;
+        AskToSendSettings();
+    } else if (page == TSTest) {
+        TestPage->PageSelected();
+        Session.Activity = actTest;
+    } else if (page == TSSettings) {
+        // Whatever was polled before goes on being polled.
+        if (PageWork.FillSettingsPages)
+            PageWork.FillSettingsPages();
+        PgCSettings->setCurrentWidget(TSBuild);
+    } else if (page == TSLog) {
+        if (PageWork.PrepareChart)
+            PageWork.PrepareChart();
+        Session.Activity = actLog;
+        if (PageWork.FocusChart)
+            PageWork.FocusChart();
+    }
+}
+
+void TFrmMain::CompareWithInstrument()
+{
+    QStringList edited;
+    QStringList held;
+    EditModel.BuildWriteCommands(edited);
+    InstrumentModel.BuildWriteCommands(held);
+    RemoveCommon(edited, held);
+    if (!edited.isEmpty())
+        SettingsSent = false;
+    UpdateIdentity();
+}
+
+void TFrmMain::SetRegionRects()
+{
+    // The four front-panel keys under the digits, then the small key at the
+    // lower right, in the picture's 600 x 400 design units.
+    for (int i = 1; i <= 4; ++i)
+        LCDMain->SetRegionRect(i, {100 + 98 * (i - 1), 260, 92 + 98 * i, 350});
+    LCDMain->SetRegionRect(5, {520, 320, 560, 370});
+}
+
+void TFrmMain::WireDisplayKeys()
+{
+    // Region 5 (and the calibration display) have no key behind them.
+    const std::array<void (TFrmMain::*)(), 4> plain{&TFrmMain::LCDMainRegionClick1, &TFrmMain::LCDMainRegionClick2,
+                                                   &TFrmMain::LCDMainRegionClick3, &TFrmMain::LCDMainRegionClick4};
+    const std::array<void (TFrmMain::*)(), 4> shifted{
+        &TFrmMain::LCDMainRegionShiftClick1, &TFrmMain::LCDMainRegionShiftClick2,
+        &TFrmMain::LCDMainRegionShiftClick3, &TFrmMain::LCDMainRegionShiftClick4};
+    for (int i = 0; i < 4; ++i) {
+        LCDMain->SetOnRegionClick(i + 1, [this, handler = plain[size_t(i)]] { (this->*handler)(); });
+        LCDMain->SetOnRegionShiftClick(i + 1, [this, handler = shifted[size_t(i)]] { (this->*handler)(); });
+    }
+}
+
+void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
+{
+    TLiveDisplayInput input;
+    input.StatusReply = Session.StatusPollCountdown == TSession::StatusPollEvery;
+    input.TickCycle = Session.TickCycle;
+    input.DisplayUnits = Session.DisplayUnits;
+    input.WeighMode = EditModel.WeighMode;
+    ::UpdateDisplayFromReply(Display, Session.Parser(), input, Session.ErrorStatus);
+}
+
+void TFrmMain::PressDisplayKey(int Key, bool Modified)
+{
+    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
+    // With the link closed a key does nothing, not even delay the polls
+    // of the next connection.
+    if (command.isEmpty() || !Session.IsOpen())
+        return;
+    Session.SendCommand(command, true);
+    Session.PollDelay = TSession::KeyPollDelayTicks;
+}
+
+void TFrmMain::LCDMainRegionClick1() { PressDisplayKey(1, false); }
+void TFrmMain::LCDMainRegionClick2() { PressDisplayKey(2, false); }
+void TFrmMain::LCDMainRegionClick3() { PressDisplayKey(3, false); }
+void TFrmMain::LCDMainRegionClick4() { PressDisplayKey(4, false); }
+void TFrmMain::LCDMainRegionShiftClick1() { PressDisplayKey(1, true); }
+void TFrmMain::LCDMainRegionShiftClick2() { PressDisplayKey(2, true); }
+void TFrmMain::LCDMainRegionShiftClick3() { PressDisplayKey(3, true); }
+void TFrmMain::LCDMainRegionShiftClick4() { PressDisplayKey(4, true); }
