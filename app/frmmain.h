@@ -245,5 +245,7 @@ private:
     // Clears SettingsSent when the edited settings would write anything the
     // instrument does not hold; refreshes the identity panel.
     void CompareWithInstrument();
+    // The edited settings would write something InstrumentModel lacks.
+    bool PagesDifferFromInstrument() const;
     void CentreOnScreen();
 };

@@ -68,7 +68,9 @@ void TFrmMain::WireCalibration()
 
 void TFrmMain::AskToSendSettings()
 {
-    if (PanelText(2).isEmpty() || SettingsSent)
+    // A linearisation point set or cleared clears SettingsSent without the
+    // pages holding anything the instrument lacks: no question then.
+    if (PanelText(2).isEmpty() || SettingsSent || !PagesDifferFromInstrument())
         return;
     if (Prompts().Confirm(CalibrationQuestion))
         WriteSettings1Click();

@@ -108,6 +108,7 @@ void TFrmMain::BuildTestPage()
     auto *layout = new QVBoxLayout(TSTest);
     layout->setContentsMargins(0, 0, 0, 0);
     TestPage = Named(new TTestPage(Session, TSTest), "TestPage");
+    TestPage->CommandSent = [this] { Transfer->MarkInstrumentChanged(); };
     layout->addWidget(TestPage);
 }
 
@@ -139,7 +140,11 @@ void TFrmMain::WireSession()
         LCDMain->AllSegmentsOff();
         LCDMain->PaintSegments();
     };
-    Session.Connected = [this] { ConnectedLook(); };
+    Session.Connected = [this] {
+        // The instrument may have been changed while the program was away.
+        Transfer->MarkInstrumentChanged();
+        ConnectedLook();
+    };
     Session.Disconnected = [this] { DisconnectedLook(); };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
         Logging->TakeReply(weight, unit, status);
@@ -181,6 +186,7 @@ void TFrmMain::SettingsFileLoaded()
     for (QWidget *page : {TSCal, TSSettings, TSLog})
         PgCMain->setTabVisible(PgCMain->indexOf(page), true);
     SettingsSent = false;
+    Transfer->MarkInstrumentChanged();
     UpdateIdentity();
 }
 
@@ -242,14 +248,19 @@ void TFrmMain::PgCMainChange()
     }
 }
 
-void TFrmMain::CompareWithInstrument()
+bool TFrmMain::PagesDifferFromInstrument() const
 {
     QStringList edited;
     QStringList held;
     EditModel.BuildWriteCommands(edited);
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(edited, held);
-    if (!edited.isEmpty())
+    return !edited.isEmpty();
+}
+
+void TFrmMain::CompareWithInstrument()
+{
+    if (PagesDifferFromInstrument())
         SettingsSent = false;
     UpdateIdentity();
 }

@@ -101,6 +101,8 @@ bool TCalibrationSteps::RunStep(const std::function<bool()> &op)
 
 void TCalibrationSteps::ReadBack()
 {
+    // Until the read-back completes, what the instrument holds is unknown.
+    Transfer.MarkInstrumentChanged();
     Transfer.SettingsSent = false;
     Call(RefreshIdentity);
     // A lost line has been reported by the transport already; a read now

@@ -20,6 +20,8 @@ std::optional<TEntryLimit> EntryLimits(int tag)
         return TEntryLimit{0, 20};
     case 12:
         return TEntryLimit{10, 999999};
+    case 16:   // additive tare limit: what the instrument takes
+        return TEntryLimit{0, 999999};
     default:
         return std::nullopt;
     }

@@ -105,7 +105,9 @@ void TSettingsEditor::BuildBuildPage()
     form->addRow(QStringLiteral("Resolution 1"), CBxRes1);
     CBxRes2 = NewCombo(TSBuild, "CBxRes2", ResolutionTexts());
     form->addRow(QStringLiteral("Resolution 2"), CBxRes2);
-    edtAddTare = Named(new QLineEdit(TSBuild), "edtAddTare");
+    // A weight like the full scales: typed decimals are padded on exit, so
+    // "1.5" at two places goes out as 150 counts, never 15.
+    edtAddTare = NewCountEdit(TSBuild, "edtAddTare", 16, 8);
     form->addRow(QStringLiteral("Additive Tare Limit"), edtAddTare);
     cbxFilter = NewCombo(TSBuild, "cbxFilter", SynchFilterTexts());
     form->addRow(QStringLiteral("Synch Filter"), WithUnits(TSBuild, cbxFilter, new QLabel(QStringLiteral("Hz"))));

@@ -16,6 +16,7 @@ const QString LineBusy =
     QStringLiteral("The instrument is still answering another request. Please try again in a moment.");
 const QString StreamRunning = QStringLiteral(
     "A streamed log is running. Stop it on the Log page before reading or writing settings.");
+const QString AlreadyHeld = QStringLiteral("The instrument already holds these settings.");
 constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 
 } // namespace
@@ -150,14 +151,8 @@ bool TSettingsTransfer::ReadSettings()
         scope.Use(actReadSettings);
         Call(BlankMainDisplay);
 
-        QStringList queries;
-        QStringList expected;
-        EditModel.BuildQueryList(true, queries, expected);
-        if (RunTransfer(QStringLiteral("Read Settings from Instrument"), queries, expected)
-            == TTransferEngine::TOutcome::Done) {
-            const QStringList lines = TrafficDialog->Engine.Replies();
-            EditModel.ApplyLines(lines);
-            InstrumentModel.ApplyLines(lines);
+        if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"))) {
+            EditModel.ApplyLines(TrafficDialog->Engine.Replies());
             Call(SetupChartAxes);
             Call(ShowSettingsPages);
             SettingsSent = true;
@@ -170,6 +165,37 @@ bool TSettingsTransfer::ReadSettings()
     Call(FillSettingsPages);
     Busy = false;
     return completed;
+}
+
+// Every setting the instrument holds into the model; a completed read makes
+// InstrumentModel trustworthy again.
+bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
+{
+    QStringList queries;
+    QStringList expected;
+    model.BuildQueryList(true, queries, expected);
+    if (RunTransfer(caption, queries, expected) != TTransferEngine::TOutcome::Done)
+        return false;
+    model.ApplyLines(TrafficDialog->Engine.Replies());
+    InstrumentModelStale = false;
+    return true;
+}
+
+// Before a write with a stale InstrumentModel: what the instrument holds
+// now, and from that what is left to send.
+TSettingsTransfer::TPreRead TSettingsTransfer::ReadInstrumentState(QStringList &pending)
+{
+    TActivityScope scope(Session);
+    scope.Use(actReadSettings);
+    Call(BlankMainDisplay);
+    if (!ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument")))
+        return TPreRead::Failed;
+    pending.clear();
+    EditModel.BuildWriteCommands(pending);
+    QStringList held;
+    InstrumentModel.BuildWriteCommands(held);
+    RemoveCommon(pending, held);
+    return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
 }
 
 TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
@@ -270,7 +296,8 @@ bool TSettingsTransfer::WriteSettings()
         // Once the passcode went out, the instrument is locked again however
         // the write ends (a refused passcode left it locked: harmless).
         bool unlocked = false;
-        switch (PreRead(pending)) {
+        const bool stale = InstrumentModelStale && Session.IsOpen();
+        switch (stale ? ReadInstrumentState(pending) : PreRead(pending)) {
         case TPreRead::Remaining:
             if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded(unlocked)) {
                 storeAgain = false; // no setting goes to the instrument
@@ -289,6 +316,8 @@ bool TSettingsTransfer::WriteSettings()
             success = Acknowledged(QStringLiteral("TDD1"));
             SettingsSent = success;
             ShowHourglass(false, SetBusy);
+            if (success)
+                Prompts().Message(AlreadyHeld, TPrompts::Kind::Information);
             break;
         case TPreRead::Failed:
             // Unknown what the instrument holds: nothing was sent, nothing is

@@ -69,6 +69,12 @@ public:
     // instrument already holds; true when lines remain.
     bool ReadBuildAndPrune(QStringList &pending) { return PreRead(pending) == TPreRead::Remaining; }
     TPreRead PreRead(QStringList &pending);
+    // InstrumentModel may no longer be what the instrument holds: a command
+    // from the Test page, a settings file loaded, a new connection, a
+    // calibration step. The next write then reads every setting first and
+    // sends what differs from that. A completed read clears the mark.
+    void MarkInstrumentChanged() { InstrumentModelStale = true; }
+    bool IsInstrumentModelStale() const { return InstrumentModelStale; }
     // The window is closing: a transfer under way is cancelled (which
     // reports nothing) and the passcode dialog closes unanswered.
     void Abandon();
@@ -92,8 +98,11 @@ private:
     std::unique_ptr<TFrmTraffic> TrafficDialog;
     std::unique_ptr<TFrmPasscode> PasscodeDialog;
     bool Busy = false;   // a read or write is under way: a second is refused
+    bool InstrumentModelStale = true;
 
     class TActivityScope;
+    bool ReadAllInto(Tdata7410 &model, const QString &caption);
+    TPreRead ReadInstrumentState(QStringList &pending);
     TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
                                           const QStringList &expected);
     bool EnterPasscodeIfNeeded(bool &sent);

@@ -108,6 +108,8 @@ void TTestPage::PageSelected()
 void TTestPage::SendTyped()
 {
     Session.SendCommand(EdtSendStr->text(), CbStxEtx->isChecked());
+    if (CommandSent)
+        CommandSent();
 }
 
 void TTestPage::EdtSendStrKeyPress()

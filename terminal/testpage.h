@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -36,6 +37,10 @@ public:
     static constexpr int TrimLines = 10;
 
     explicit TTestPage(TSession &session, QWidget *parent = nullptr);
+
+    // After every command typed and sent: whatever it was, it may have
+    // changed the instrument's settings behind the program's back.
+    std::function<void()> CommandSent;
 
     QWidget *Panel1;
     QPushButton *BtnClear;

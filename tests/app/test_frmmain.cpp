@@ -210,7 +210,11 @@ private slots:
         w.PgCMain->setCurrentWidget(w.TSCal);     // sent: no question
         QVERIFY(script.Questions().isEmpty());
 
-        w.SettingsSent = false;
+        w.SettingsSent = false;   // cleared by a linearisation point: still no question
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QVERIFY(script.Questions().isEmpty());
+        w.EditModel.FullScale1 = 5000;   // the pages hold what the instrument does not
         w.PgCMain->setCurrentWidget(w.TSLog);
         w.PgCMain->setCurrentWidget(w.TSCal);
         QCOMPARE(script.Questions(), QStringList{question});

@@ -10,6 +10,7 @@
 #include "settings/editorcal.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "terminal/testpage.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -224,6 +225,36 @@ private slots:
         QCOMPARE(edit->text(), shown);
         QCOMPARE(script.Messages(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(page.BtnLSet->isEnabled(), setEnabled);
+    }
+
+    // Settings changed behind the program's back (the Test page here) are
+    // written back to what the pages hold; a linearisation point asks nothing.
+    void writesGoAgainstWhatTheInstrumentHolds()
+    {
+        TRig rig{TSimConfig()};
+        TFrmMain &w = rig.Window;
+        rig.RunTransferDialog();
+        w.ReadSettings1->trigger();
+        for (const char *command : {"ASF5,1", "RBT2,7"}) {
+            w.TestPage->EdtSendStr->setText(QLatin1String(command));
+            w.TestPage->BtnSend->click();
+            QTRY_VERIFY(rig.Wire.contains(QLatin1String(command)));
+        }
+        rig.RunTransferDialog();
+        rig.RunTransferDialog();
+        w.WriteSettings1->trigger();
+        QVERIFY(rig.Wire.contains(QStringLiteral("ASF0,0")) && rig.Wire.contains(QStringLiteral("RBT2,0")));
+        QCOMPARE(rig.Instrument.Settings().Int("RBT", 2, 0), 0);
+        rig.RunTransferDialog();
+        w.WriteSettings1->trigger();   // nothing has changed since
+        QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument already holds these settings."));
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        w.LBxLCal->setCurrentRow(1);
+        w.CalPage->EdtLCalWeight->setText(QStringLiteral("500"));
+        w.CalPage->BtnLSet->click();
+        w.PgCMain->setCurrentWidget(w.TSDisplay);
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QVERIFY(rig.Script.Questions().isEmpty());
     }
 };
 

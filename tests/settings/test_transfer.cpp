@@ -137,7 +137,8 @@ private slots:
                                                : fault == QLatin1String("PCD") ? QStringLiteral("Instrument not responding")
                                                                                : NotResponding);
         QVERIFY(rig.EditModel == before);
-        QVERIFY(rig.InstrumentModel == Tdata7410());
+        // A read of what the instrument holds that completed before the end stays.
+        QVERIFY(rig.InstrumentModel == Tdata7410() || fault == QLatin1String("PCD"));
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.PagesFilled, write ? 0 : 1); // a read refills the pages all the same
         const QStringList sent = rig.Commands();
