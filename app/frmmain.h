@@ -247,5 +247,10 @@ private:
     void CompareWithInstrument();
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
+    bool SettingsPagesInRange();
+    // Before the pages are filled from elsewhere (a read, a file, a
+    // calibration step's read-back): true when they hold nothing unsent, or
+    // the operator lets it go.
+    bool MayDiscardEdits();
     void CentreOnScreen();
 };

@@ -142,7 +142,23 @@ void TFrmMain::Contents1Click() { HelpFile.Show(QStringLiteral("contents")); }
 
 void TFrmMain::Open1Click() { FileMenu->Open(); }
 
-void TFrmMain::Save1Click() { FileMenu->Save(); }
+void TFrmMain::Save1Click()
+{
+    if (PgCMain->currentWidget() != TSLog && !SettingsPagesInRange())
+        return;
+    FileMenu->Save();
+}
+
+// A weight outside its limits would be refused by the instrument (and read
+// as its silence), or saved into a file that no instrument takes.
+bool TFrmMain::SettingsPagesInRange()
+{
+    if (!SettingsShown || !SettingsEditor->FirstCountEditOutOfRange())
+        return true;
+    // The pages show what EditModel took from them when they were left.
+    PgCMain->setCurrentWidget(TSSettings);
+    return SettingsEditor->CountEditsInRange();
+}
 
 void TFrmMain::Print1Click()
 {
@@ -167,12 +183,16 @@ void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }
 
 void TFrmMain::ReadSettings1Click()
 {
+    if (!MayDiscardEdits())
+        return;
     Transfer->ReadSettings1Click();
     UpdateIdentity();
 }
 
 void TFrmMain::WriteSettings1Click()
 {
+    if (!SettingsPagesInRange())
+        return;
     Transfer->WriteSettings1Click();
     UpdateIdentity();
 }

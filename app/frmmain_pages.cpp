@@ -19,6 +19,7 @@
 #include "settings/tools.h"
 #include "settings/transfer.h"
 #include "terminal/testpage.h"
+#include "ui/prompts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +28,9 @@
 #include <array>
 
 namespace {
+const QString DiscardQuestion =
+    QStringLiteral("The settings pages hold changes not yet written to the instrument. Discard them?");
+
 // The main display copies the instrument's dark green glass.
 const QColor MainGlass(0, 64, 0);
 
@@ -166,6 +170,7 @@ void TFrmMain::WireFileMenu()
             SettingsEditor->TakeSettingsPages();
     };
     FileMenu->SettingsLoaded = [this] { SettingsFileLoaded(); };
+    FileMenu->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     FileMenu->LogLoaded = [this](const TLogFileData &data) {
         LogPage->LblLogComment->setText(data.Comment);
         TLogChoices choices = LogDialog->Choices();
@@ -256,6 +261,15 @@ bool TFrmMain::PagesDifferFromInstrument() const
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(edited, held);
     return !edited.isEmpty();
+}
+
+bool TFrmMain::MayDiscardEdits()
+{
+    if (!SettingsShown)
+        return true;
+    if (PageWork.TakeSettingsPages)
+        PageWork.TakeSettingsPages();
+    return !PagesDifferFromInstrument() || Prompts().Confirm(DiscardQuestion);
 }
 
 void TFrmMain::CompareWithInstrument()

@@ -88,7 +88,7 @@ void TCalibrationSteps::RunPaused(const std::function<void()> &op)
 
 bool TCalibrationSteps::RunStep(const std::function<bool()> &op)
 {
-    if (!CanStart())
+    if (!CanStart() || (MayDiscardEdits && !MayDiscardEdits()))
         return false;
     // A step that failed says so once; the read-back after it fails quietly.
     TSession::TOneFailureMessage oneMessage(Session);

@@ -51,6 +51,9 @@ public:
     std::function<void()> FillSettingsPages;
     // Hourglass on/off; empty: the application's override cursor.
     std::function<void(bool busy)> SetBusy;
+    // Before a step whose settings read-back would replace what the pages
+    // hold: false leaves the step unstarted.
+    std::function<bool()> MayDiscardEdits;
 
     // ---- Hooks for the page's controls ----
     // GBxLin is shown: false in weighing mode 3, where zero and span take

@@ -85,10 +85,16 @@ bool TFileMenu::OpenSettings(const QString &path)
         return false;
     QString error;
     TSettingsLoadResult result;
-    if (!LoadSettingsFile(path, *EditModel, &error, &result)) {
+    // Into a copy first: the pages' unsent edits go only once the file has
+    // been read whole and the operator lets them go.
+    Tdata7410 loaded = *EditModel;
+    if (!LoadSettingsFile(path, loaded, &error, &result)) {
         Fail(error);
         return false;
     }
+    if (MayDiscardEdits && !MayDiscardEdits())
+        return false;
+    *EditModel = loaded;
     // A file carries no serial number: the identity shown would not be the
     // instrument's the settings came from.
     EditModel->SerialNumber.clear();

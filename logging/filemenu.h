@@ -62,6 +62,9 @@ public:
     std::function<QString()> LogComment;
     std::function<void()> TakeEditorPages;
     std::function<void()> SettingsLoaded;
+    // Before a loaded settings file replaces what the pages hold: false
+    // keeps the pages as they are.
+    std::function<bool()> MayDiscardEdits;
     std::function<void(const TLogFileData &)> LogLoaded;
     // Busy look on (true) and off while a log is loaded or saved; the
     // hourglass cursor when unset.

@@ -61,6 +61,12 @@ public:
     // take from a shortcut, the toolbar or a menu leaves the focus where it
     // is, and 75 must still be taken as 75.00, not as 75 counts.
     void CheckTypedCountEdit();
+    // Before a write or a save: the first weight edit, in page order, whose
+    // value lies outside its limits (none: null) ...
+    QLineEdit *FirstCountEditOutOfRange() const;
+    // ... gets its page shown, its "Out of Range" message and the focus;
+    // false then, and nothing may go out.
+    bool CountEditsInRange();
 
     bool SettingsShown = false;
     bool SetpointShown = false;
@@ -174,6 +180,7 @@ private:
     bool Closing = false;
     bool Checking = false;     // an exit check's message is up
     QLineEdit *Unchecked = nullptr;   // typed into since its exit check
+    QList<QLineEdit *> CountEdits;    // weight edits with limits, in page order
     bool HeaderTrimming = false;
     int ShownSetpoint = 0;     // the tab whose setpoint the controls hold
     int ShownPage = 0;

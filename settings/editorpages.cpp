@@ -77,6 +77,8 @@ QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int ta
 {
     auto *edit = Named(new QLineEdit(page), name);
     edit->setProperty("Tag", tag);
+    if (tag != 5 && tag != 6)   // rows and columns have a check of their own
+        CountEdits << edit;
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
     edit->installEventFilter(this);

@@ -81,6 +81,30 @@ void TSettingsEditor::CheckTypedCountEdit()
         EdtFS1Exit(Unchecked);
 }
 
+QLineEdit *TSettingsEditor::FirstCountEditOutOfRange() const
+{
+    const int decimals = SelectedDecimals();
+    for (QLineEdit *edit : CountEdits) {
+        const auto limit = EntryLimits(edit->property("Tag").toInt());
+        const qint64 counts = ParseCounts(FixDecimals(edit->text(), decimals));
+        if (limit && (counts < limit->Minimum || counts > limit->Maximum))
+            return edit;
+    }
+    return nullptr;
+}
+
+bool TSettingsEditor::CountEditsInRange()
+{
+    QLineEdit *edit = FirstCountEditOutOfRange();
+    if (!edit)
+        return true;
+    for (QWidget *page = edit->parentWidget(); page; page = page->parentWidget())
+        if (PgCSettings->indexOf(page) >= 0)
+            PgCSettings->setCurrentWidget(page);
+    EdtFS1Exit(edit);
+    return false;
+}
+
 bool TSettingsEditor::MemoHeaderKeyPress(QKeyEvent *event)
 {
     const QString text = event->text();

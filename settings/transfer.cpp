@@ -2,6 +2,7 @@
 
 #include "link/session.h"
 #include "settings/database.h"
+#include "settings/settingnames.h"
 #include "settings/tools.h"
 #include "ui/hourglass.h"
 #include "ui/prompts.h"
@@ -104,10 +105,22 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     // A lost line has been reported by the transport that lost it; a second
     // message would only repeat it.
     if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
-        Prompts().Message(NotResponding, TPrompts::Kind::Plain);
+        ReportFailedLine(dialog.Engine.RefusedLine);
     if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
         Session.NoteFailure();
     return outcome;
+}
+
+// Silence blames the line; a refusal names the setting the instrument would
+// not take, so the operator knows which value to change.
+void TSettingsTransfer::ReportFailedLine(const QString &line) const
+{
+    if (line.isEmpty()) {
+        Prompts().Message(NotResponding, TPrompts::Kind::Plain);
+        return;
+    }
+    Prompts().Message(QStringLiteral("The instrument refused %1 (%2).").arg(SettingLineName(line), line),
+                      TPrompts::Kind::Warning);
 }
 
 // A transfer needs the line to itself: an exchange still awaited (the

@@ -109,5 +109,6 @@ private:
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     bool LineFree() const;
+    void ReportFailedLine(const QString &refusedLine) const;
     void Call(const std::function<void()> &hook) const;
 };

@@ -9,6 +9,8 @@ void TTransferEngine::LoadTransfer(const QStringList &commands, const QStringLis
     ProgressMax = 0;
     ProgressPosition = 0;
     TransferIndex = 0;
+    LineRefused = false;
+    RefusedLine.clear();
     const qsizetype count = std::min(commands.size(), expected.size());
     for (qsizetype i = 0; i < count; ++i) {
         TransferCommands << commands[i];
@@ -49,6 +51,7 @@ void TTransferEngine::Tick()
     // The fourth send is given its full wait (or its refusal) before the
     // transfer gives up, so every send has had the chance of an answer.
     if (TransferAttempts >= MaxSends) {
+        RefusedLine = LineRefused ? TransferCommands[TransferIndex] : QString();
         Finish(TOutcome::Failed);
         return;
     }
@@ -88,6 +91,7 @@ void TTransferEngine::TakeReply(const QString &reply)
         const bool current = TransferIndex < TransferReplies.size();
         if (!current || !TransferAwaiting || !RefusalMeansEmpty(TransferCommands[TransferIndex])) {
             TransferCountdown = 0; // sent again on the next tick, as a further attempt
+            LineRefused = LineRefused || (current && TransferAwaiting);
             return;
         }
         taken.clear();
@@ -105,6 +109,7 @@ void TTransferEngine::TakeReply(const QString &reply)
     if (TransferAwaiting && TransferIndex < TransferReplies.size()) {
         TransferAwaiting = false;
         TransferAttempts = 0;
+        LineRefused = false;
         TransferReplies[TransferIndex] += taken;
         ++TransferIndex;
     }

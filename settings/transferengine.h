@@ -60,6 +60,11 @@ public:
     int TransferAttempts = 0;
     int TransferCountdown = 0;
     bool TransferAwaiting = false;
+    // The line in hand was answered "?" at least once: a failure then means
+    // the instrument refused it, not that it stayed silent.
+    bool LineRefused = false;
+    // After a failure: the line the instrument refused; empty after silence.
+    QString RefusedLine;
     int ProgressMax = 0;
     int ProgressPosition = 0;
     TOutcome Outcome = TOutcome::Idle;

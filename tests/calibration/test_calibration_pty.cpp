@@ -7,6 +7,7 @@
 #include "calibration/calsteps.h"
 #include "calibration/calwait.h"
 #include "link/ioiface_serial.h"
+#include "settings/editor.h"
 #include "settings/editorcal.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
@@ -255,6 +257,35 @@ private slots:
         w.PgCMain->setCurrentWidget(w.TSDisplay);
         w.PgCMain->setCurrentWidget(w.TSCal);
         QVERIFY(rig.Script.Questions().isEmpty());
+    }
+
+    // What the operator typed is never sent out of range, never lost without
+    // a question, and a refusal names the setting refused.
+    void typedSettingsAreGuarded()
+    {
+        TRig rig{TSimConfig()};
+        TFrmMain &w = rig.Window;
+        rig.RunTransferDialog();
+        w.ReadSettings1->trigger();
+        w.show();
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->EdtFS1->setText(QStringLiteral("99999999"));
+        w.WriteSettings1->trigger();
+        QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Out of Range: (100 to 999999)")});
+        QTRY_COMPARE(QApplication::focusWidget(), w.SettingsEditor->EdtFS1);
+        QVERIFY(!rig.Wire.join(u' ').contains(QLatin1String("IAD1")));
+        w.SettingsEditor->EdtFS1->setText(QStringLiteral("5000"));
+        rig.Script.ConfirmAnswers.push_back(false);
+        w.ReadSettings1->trigger();
+        QCOMPARE(rig.Script.Questions().size(), 1);
+        QCOMPARE(w.EditModel.FullScale1, 5000);
+        w.SettingsEditor->EdtFS1->setText(QStringLiteral("3000"));   // as the instrument holds it
+        w.SettingsEditor->MemoHeader->setPlainText(QStringLiteral("x"));
+        rig.Instrument.Faults().RefuseTo = {QStringLiteral("PST")};
+        rig.RunTransferDialog();
+        rig.RunTransferDialog();
+        w.WriteSettings1->trigger();
+        QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument refused Header line 1 (PST1,\"x\")."));
     }
 };
 

@@ -350,7 +350,9 @@ private slots:
             rig.AnswerPasscode(passcode);
         rig.RunTraffic([&ticks](TFrmTraffic &, int) { ++ticks; });
         QVERIFY(!rig.Transfer.WriteSettings1Click());
-        QCOMPARE(rig.Script.Messages(), QStringList{NotResponding});
+        QCOMPARE(rig.Script.Messages().size(), 1);
+        QVERIFY(rig.Script.Messages()[0].startsWith(QStringLiteral("The instrument refused ")));
+        QVERIFY(rig.Script.Messages()[0].endsWith(QStringLiteral(" (%1).").arg(line)));
         QVERIFY(ticks < 50); // no 4 s wait after a refusal
         QCOMPARE(rig.Commands().count(line), 4);
         QVERIFY(rig.InstrumentModel == held); // offered again next time
