@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -73,6 +74,13 @@ void TFrmMain::BuildStatusBar()
     StatusPanel2 = Named(new TOwnerDrawnPanel(StatusBar), "StatusPanel2");
     StatusPanel2->OnDrawPanel = [this](QPainter &painter, const QRect &rect) { StatusBarDrawPanel(painter, rect); };
     StatusBar->addWidget(StatusPanel2, 1);
+    // What the last operation did; it fades after a while.
+    StatusNote = Named(new QLabel(StatusBar), "StatusNote");
+    StatusNote->setTextFormat(Qt::PlainText);
+    StatusBar->addPermanentWidget(StatusNote);
+    StatusNoteTimer.setSingleShot(true);
+    StatusNoteTimer.setInterval(StatusNoteMs);
+    connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
 }
 
 void TFrmMain::CentreOnScreen()
@@ -156,6 +164,17 @@ void TFrmMain::SetMainControlsEnabled(bool enabled)
             menu->menuAction()->setEnabled(enabled);
 }
 
+void TFrmMain::ShowStatusNote(const QString &note)
+{
+    StatusNote->setText(note);
+    StatusNoteTimer.start();
+}
+
+void TFrmMain::ShowFileInTitle(const QString &path)
+{
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), QApplication::applicationName()));
+}
+
 QString TFrmMain::PanelText(int panel) const
 {
     switch (panel) {
@@ -198,6 +217,10 @@ QString TFrmMain::IdentityText(const Tdata7410 &model)
 void TFrmMain::UpdateIdentity()
 {
     SetPanelText(2, IdentityText(EditModel));
+    const bool red = !PanelText(2).isEmpty() && !SettingsSent;
+    StatusPanel2->setToolTip(red ? QStringLiteral("Red: the settings in the program may differ from what the "
+                                                  "instrument holds. Write Settings sends them.")
+                                 : QString());
     StatusPanel2->update();
 }
 

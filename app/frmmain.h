@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -156,6 +157,13 @@ public:
     // Paints panel 2: button face and black text when it is empty or the
     // settings are sent, else red with yellow text.
     void StatusBarDrawPanel(QPainter &painter, const QRect &rect);
+    // A short note of what the last operation did, at the right of the
+    // status bar; cleared after StatusNoteMs.
+    static constexpr int StatusNoteMs = 15000;
+    void ShowStatusNote(const QString &note);
+    QLabel *StatusNote = nullptr;
+    // The settings or log file last opened or saved, in the title bar.
+    void ShowFileInTitle(const QString &path);
 
     // ---- Behaviour ----
     // Status panel 2 from EditModel; empty until an identity is known.
@@ -215,6 +223,7 @@ private:
     QLabel *StatusPanel0 = nullptr;
     QLabel *StatusPanel1 = nullptr;
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
+    QTimer StatusNoteTimer;
     bool ApplyingLook = false;
 
     void BuildMenus();

@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace {
 const QString CalibrationQuestion = QStringLiteral("Current Settings not sent to instrument.  Send now?");
@@ -33,11 +35,19 @@ const QRect CalibrationDisplayGeometry(132, 8, 350, 100);
 void TFrmMain::BuildCalibrationPage()
 {
     // Placed as designed, at a fixed size; the calibration steps gather round
-    // the display and the editor's calibration settings below it.
-    LCDCal = Named(new TT7400LED(TSCal), "LCDCal");
+    // the display and the editor's calibration settings below it. The whole
+    // scrolls in a window smaller than that, and stays centred in a larger.
+    auto *layout = new QVBoxLayout(TSCal);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = Named(new QScrollArea(TSCal), "CalScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    layout->addWidget(scroll);
+    auto *body = new QWidget;
+    LCDCal = Named(new TT7400LED(body), "LCDCal");
     LCDCal->setGeometry(CalibrationDisplayGeometry);
     SetDisplayColours(LCDCal, CalibrationGlass);
-    CalPage = Named(new TCalibrationPage(*SettingsEditor->CalFields, TSCal), "CalPage");
+    CalPage = Named(new TCalibrationPage(*SettingsEditor->CalFields, body), "CalPage");
     CalPage->move(8, CalibrationDisplayGeometry.bottom() + 9);
     CalPage->resize(CalPage->sizeHint());
     CalPage->Decimals = [this] { return SettingsEditor->CBxDP->currentIndex(); };
@@ -89,6 +99,11 @@ void TFrmMain::BuildCalBackupGroups()
     btnRestoreCal = backup->btnRestoreCal;
     CalPage->AddSideBox(backup);
     CalPage->resize(CalPage->sizeHint());
+    // The scroll area's body takes the size of everything on it.
+    QWidget *body = CalPage->parentWidget();
+    const QPoint corner = body->childrenRect().bottomRight();
+    body->resize(corner.x() + 8, corner.y() + 8);
+    TSCal->findChild<QScrollArea *>()->setWidget(body);
     connect(btnCalDirect, &QPushButton::clicked, this, &TFrmMain::btnCalDirectClick);
     connect(btnBackupCal, &QPushButton::clicked, this, &TFrmMain::btnBackupCalClick);
     connect(btnRestoreCal, &QPushButton::clicked, this, &TFrmMain::btnRestoreCalClick);

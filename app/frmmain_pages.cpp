@@ -171,6 +171,10 @@ void TFrmMain::WireFileMenu()
     };
     FileMenu->SettingsLoaded = [this] { SettingsFileLoaded(); };
     FileMenu->MayDiscardEdits = [this] { return MayDiscardEdits(); };
+    FileMenu->FileDone = [this](const QString &note, const QString &path) {
+        ShowStatusNote(note);
+        ShowFileInTitle(path);
+    };
     FileMenu->LogLoaded = [this](const TLogFileData &data) {
         LogPage->LblLogComment->setText(data.Comment);
         TLogChoices choices = LogDialog->Choices();
@@ -218,6 +222,7 @@ void TFrmMain::WireTransfer()
             PageWork.FillSettingsPages();
     };
     Transfer->RefreshStatusBar = [this] { UpdateIdentity(); };
+    Transfer->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
 }
 
 void TFrmMain::PgCMainChange()

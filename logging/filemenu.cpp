@@ -75,8 +75,13 @@ bool TFileMenu::Open()
     const QString path = Prompts().OpenFileName(QStringLiteral("Open"), Directory, Filter(), &filter);
     if (path.isEmpty())
         return false;
+    Directory = QFileInfo(path).absolutePath();
     // The kind follows the filter chosen, not the file's extension.
-    return filter == LogFilter() ? OpenLog(path) : OpenSettings(path);
+    const bool log = filter == LogFilter();
+    if (!(log ? OpenLog(path) : OpenSettings(path)))
+        return false;
+    Done(log ? QStringLiteral("Log opened from %1") : QStringLiteral("Settings opened from %1"), path);
+    return true;
 }
 
 bool TFileMenu::OpenSettings(const QString &path)
@@ -141,6 +146,7 @@ bool TFileMenu::Save()
     if (chosen.isEmpty())
         return false;
     const QString path = SaveName(chosen, filter);
+    Directory = QFileInfo(path).absolutePath();
     // The dialog asked about the name as typed, not the one with the
     // extension added.
     if (path != chosen && QFileInfo::exists(path)
@@ -148,7 +154,8 @@ bool TFileMenu::Save()
         return false;
     QString error;
     bool ok = false;
-    if (SaveKind(path, filter) == Kind::Log) {
+    const bool log = SaveKind(path, filter) == Kind::Log;
+    if (log) {
         if (!Logging)
             return false;
         TBusy busy(SetBusy);
@@ -162,5 +169,13 @@ bool TFileMenu::Save()
     }
     if (!ok)
         Fail(error);
+    else
+        Done(log ? QStringLiteral("Log saved to %1") : QStringLiteral("Settings saved to %1"), path);
     return ok;
+}
+
+void TFileMenu::Done(const QString &note, const QString &path) const
+{
+    if (FileDone)
+        FileDone(note.arg(QDir::toNativeSeparators(path)), path);
 }

@@ -62,6 +62,9 @@ public:
     std::function<QString()> LogComment;
     std::function<void()> TakeEditorPages;
     std::function<void()> SettingsLoaded;
+    // After a file was opened or saved: a note for the status bar ("Log
+    // saved to /home/...") and the file's path.
+    std::function<void(const QString &note, const QString &path)> FileDone;
     // Before a loaded settings file replaces what the pages hold: false
     // keeps the pages as they are.
     std::function<bool()> MayDiscardEdits;
@@ -72,6 +75,7 @@ public:
 
 private:
     QString PreselectedFilter() const;
+    void Done(const QString &note, const QString &path) const;
     bool OpenSettings(const QString &path);
     bool OpenLog(const QString &path);
     void Fail(const QString &text) const;

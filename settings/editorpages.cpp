@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -44,11 +45,33 @@ QWidget *WithUnits(QWidget *page, QWidget *field, QLabel *units)
     return row;
 }
 
+// Each page scrolls its controls when the window is smaller than they are;
+// the controls live in the scroll area's body (PageBody).
 QWidget *NewPage(QTabWidget *tabs, const char *name, const QString &caption)
 {
     auto *page = Named(new QWidget(tabs), name);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(page);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(new QWidget);
+    layout->addWidget(scroll);
     tabs->addTab(page, caption);
     return page;
+}
+
+QWidget *PageBody(QWidget *page)
+{
+    return static_cast<QScrollArea *>(page->layout()->itemAt(0)->widget())->widget();
+}
+
+// A form stays together in the middle of a page larger than it needs.
+QFormLayout *NewForm(QWidget *page)
+{
+    auto *form = new QFormLayout(PageBody(page));
+    form->setFormAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return form;
 }
 
 } // namespace
@@ -88,7 +111,7 @@ QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int ta
 
 void TSettingsEditor::BuildBuildPage()
 {
-    auto *form = new QFormLayout(TSBuild);
+    auto *form = NewForm(TSBuild);
     CBxDP = NewCombo(TSBuild, "CBxDP", DecimalPointTexts());
     form->addRow(QStringLiteral("Decimal Point"), CBxDP);
     CBxWeighMode = NewCombo(TSBuild, "CBxWeighMode", WeighModeTexts());
@@ -119,7 +142,7 @@ void TSettingsEditor::BuildBuildPage()
 
 void TSettingsEditor::BuildOptionPage()
 {
-    auto *form = new QFormLayout(TSOption);
+    auto *form = NewForm(TSOption);
     CBxMode = NewCombo(TSOption, "CBxMode", OperatingModeTexts());
     form->addRow(QStringLiteral("Mode"), CBxMode);
     CBxAvSetting = NewCombo(TSOption, "CBxAvSetting", AverageTexts());
@@ -141,7 +164,7 @@ void TSettingsEditor::BuildOptionPage()
 
 void TSettingsEditor::BuildSpecialPage()
 {
-    auto *layout = new QHBoxLayout(TSSpecial);
+    auto *layout = new QHBoxLayout(PageBody(TSSpecial));
     auto *front = new QGroupBox(QStringLiteral("Front Key Settings"), TSSpecial);
     auto *frontForm = new QFormLayout(front);
     CBxZBut = NewCombo(front, "CBxZBut", FrontKeyTexts(0));
@@ -168,7 +191,7 @@ void TSettingsEditor::BuildSpecialPage()
 
 void TSettingsEditor::BuildSerialPage()
 {
-    auto *form = new QFormLayout(TSSerial);
+    auto *form = NewForm(TSSerial);
     EdtID = Named(new QLineEdit(TSSerial), "EdtID");
     EdtID->setMaxLength(SerialIDLength);   // a longer ID could not be read back
     form->addRow(QStringLiteral("Serial ID"), EdtID);
@@ -202,7 +225,7 @@ void TSettingsEditor::BuildSerialPage()
 
 void TSettingsEditor::BuildSetpointPage()
 {
-    auto *layout = new QVBoxLayout(TSSetpoint);
+    auto *layout = new QVBoxLayout(PageBody(TSSetpoint));
     CtrlSetpoint = Named(new TSetpointTabBar(TSSetpoint), "CtrlSetpoint");
     CtrlSetpoint->IsUsed = [this](int tab) { return tab >= 0 && tab < 4 && Model.Setpoints[tab].Type != 0; };
     layout->addWidget(CtrlSetpoint);

@@ -1,5 +1,6 @@
 #include "settings/trafficdlg.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,6 +13,8 @@ TFrmTraffic::TFrmTraffic(QWidget *parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     setModal(true);
 
+    LblAction = new QLabel(this);
+    LblAction->setObjectName(QStringLiteral("LblAction"));
     Animate = new QProgressBar(this);
     Animate->setObjectName(QStringLiteral("Animate"));
     Animate->setTextVisible(false);
@@ -23,6 +26,7 @@ TFrmTraffic::TFrmTraffic(QWidget *parent) : QDialog(parent)
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(LblAction);
     layout->addWidget(Animate);
     layout->addWidget(PBprogress);
     layout->addWidget(btnCancel, 0, Qt::AlignHCenter);

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QTimer>
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -21,6 +22,7 @@ public:
 
     TTransferEngine Engine;
 
+    QLabel *LblAction = nullptr;         // what the transfer does, in words
     QProgressBar *PBprogress = nullptr;
     QProgressBar *Animate = nullptr;     // busy indicator, moving while a transfer runs
     QPushButton *btnCancel = nullptr;

@@ -20,6 +20,16 @@ const QString StreamRunning = QStringLiteral(
 const QString AlreadyHeld = QStringLiteral("The instrument already holds these settings.");
 constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 
+QString WritingText(qsizetype lines)
+{
+    return lines == 1 ? QStringLiteral("Writing 1 setting") : QStringLiteral("Writing %1 settings").arg(lines);
+}
+
+QString WrittenText(qsizetype lines)
+{
+    return lines == 1 ? QStringLiteral("Settings written (1 line)") : QStringLiteral("Settings written (%1 lines)").arg(lines);
+}
+
 } // namespace
 
 // Holds polling off and the transfer's Activity for as long as a read or
@@ -88,11 +98,12 @@ void TSettingsTransfer::Call(const std::function<void()> &hook) const
         hook();
 }
 
-TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QStringList &commands,
-                                                         const QStringList &expected)
+TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QString &action,
+                                                         const QStringList &commands, const QStringList &expected)
 {
     TFrmTraffic &dialog = *TrafficDialog;
     dialog.setWindowTitle(caption);
+    dialog.LblAction->setText(action);
     dialog.LoadTransfer(commands, expected);
     // Written lines are accepted with "0" only; a query takes any answer.
     dialog.Engine.RequiredReply = commands == expected && !commands.isEmpty() ? QStringLiteral("0") : QString();
@@ -165,7 +176,10 @@ bool TSettingsTransfer::ReadSettings()
         Call(BlankMainDisplay);
 
         if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"))) {
-            EditModel.ApplyLines(TrafficDialog->Engine.Replies());
+            const QStringList lines = TrafficDialog->Engine.Replies();
+            EditModel.ApplyLines(lines);
+            if (StatusNote)
+                StatusNote(QStringLiteral("Settings read (%1 lines)").arg(lines.size()));
             Call(SetupChartAxes);
             Call(ShowSettingsPages);
             SettingsSent = true;
@@ -187,7 +201,8 @@ bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
     QStringList queries;
     QStringList expected;
     model.BuildQueryList(true, queries, expected);
-    if (RunTransfer(caption, queries, expected) != TTransferEngine::TOutcome::Done)
+    if (RunTransfer(caption, QStringLiteral("Reading settings from the instrument"), queries, expected)
+        != TTransferEngine::TOutcome::Done)
         return false;
     model.ApplyLines(TrafficDialog->Engine.Replies());
     InstrumentModelStale = false;
@@ -224,7 +239,8 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
     QStringList queries;
     QStringList expected;
     EditModel.BuildQueryList(false, queries, expected);
-    if (RunTransfer(QStringLiteral("Read Build Settings from Instrument"), queries, expected)
+    if (RunTransfer(QStringLiteral("Read Build Settings from Instrument"),
+                    QStringLiteral("Reading the build settings from the instrument"), queries, expected)
         != TTransferEngine::TOutcome::Done)
         return TPreRead::Failed;
     const QStringList changed = pending;
@@ -318,9 +334,12 @@ bool TSettingsTransfer::WriteSettings()
             }
             scope.Use(actWriteSettings);
             Call(BlankMainDisplay);
-            if (RunTransfer(QStringLiteral("Write Settings to Instrument"), pending, pending)
+            if (RunTransfer(QStringLiteral("Write Settings to Instrument"), WritingText(pending.size()), pending,
+                            pending)
                 == TTransferEngine::TOutcome::Done) {
                 success = StoreAfterWrite(pending);
+                if (success && StatusNote)
+                    StatusNote(WrittenText(pending.size()));
                 unlocked = false; // locked by the store
             }
             break;
@@ -329,8 +348,11 @@ bool TSettingsTransfer::WriteSettings()
             success = Acknowledged(QStringLiteral("TDD1"));
             SettingsSent = success;
             ShowHourglass(false, SetBusy);
-            if (success)
+            if (success) {
                 Prompts().Message(AlreadyHeld, TPrompts::Kind::Information);
+                if (StatusNote)
+                    StatusNote(AlreadyHeld);
+            }
             break;
         case TPreRead::Failed:
             // Unknown what the instrument holds: nothing was sent, nothing is

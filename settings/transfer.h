@@ -55,6 +55,8 @@ public:
     // Hourglass on/off around the store commands; empty: the application's
     // override cursor.
     std::function<void(bool busy)> SetBusy;
+    // A short note for the status bar after a completed read or write.
+    std::function<void(const QString &note)> StatusNote;
 
     // ---- Operations ----
     // Menu "&Read Settings " and its tool button. True when all 42 lines
@@ -103,8 +105,8 @@ private:
     class TActivityScope;
     bool ReadAllInto(Tdata7410 &model, const QString &caption);
     TPreRead ReadInstrumentState(QStringList &pending);
-    TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
-                                          const QStringList &expected);
+    TTransferEngine::TOutcome RunTransfer(const QString &caption, const QString &action,
+                                          const QStringList &commands, const QStringList &expected);
     bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);

@@ -523,7 +523,7 @@ private slots:
     {
         TFrmMain w;
         QCOMPARE(w.LCDCal->geometry(), QRect(132, 8, 350, 100));
-        QCOMPARE(w.LCDCal->parentWidget(), w.TSCal);
+        QVERIFY(w.TSCal->isAncestorOf(w.LCDCal));   // in the page's scroll area
         QCOMPARE(w.LCDCal->OnColor(), QColor(0, 255, 0));
         QCOMPARE(w.LCDCal->OnLineColor(), QColor(0, 255, 0));
         QCOMPARE(w.LCDCal->OffColor(), QColor(0, 0, 0));
