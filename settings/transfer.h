@@ -96,7 +96,6 @@ private:
     class TActivityScope;
     TTransferEngine::TOutcome RunTransfer(const QString &caption, const QStringList &commands,
                                           const QStringList &expected);
-    bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     bool LineFree() const;
