@@ -159,7 +159,7 @@ void TFrmMain::SetMainControlsEnabled(bool enabled)
 {
     PgCMain->setEnabled(enabled);
     ToolBar->setEnabled(enabled);
-    for (const char *name : {"File1", "Instrument1", "Help1"})
+    for (const char *name : {"File1", "In1", "Help1"})
         if (auto *menu = MainMenu->findChild<QMenu *>(QLatin1String(name)))
             menu->menuAction()->setEnabled(enabled);
 }

@@ -64,7 +64,7 @@ void TFrmMain::BuildMenus()
     QMenu *edit = menu("Edit1", QStringLiteral("&Edit"));
     ChartSetup = item(edit, "ChartSetup", QStringLiteral("&Setup Chart"), {}, imgChart, &TFrmMain::ChartSetupClick);
 
-    QMenu *instrument = menu("Instrument1", QStringLiteral("&Instrument"));
+    QMenu *instrument = menu("In1", QStringLiteral("&Instrument"));
     ReadSettings1 = item(instrument, "ReadSettings1", QStringLiteral("&Read Settings "),
                          QStringLiteral("Read Settings from Instrument"), imgRead, &TFrmMain::ReadSettings1Click);
     WriteSettings1 = item(instrument, "WriteSettings1", QStringLiteral("&Write Settings"),

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -97,19 +98,67 @@ void TCalBackup::CalDirectSteps(const QString &zeroText, const QString &spanText
 
 QString TCalBackup::InstrumentVersion() const { return EditModel.SerialID + QLatin1Char(':') + EditModel.Version; }
 
+// The save dialog suggests the instrument's serial number as the name. It
+// asks nothing about an existing file: the file written is the chosen name
+// with ".cal", which need not be the one the dialog would ask about.
+QString TCalBackup::ChooseBackupName() const
+{
+    QString suggested = CalFileStoredForm(EditModel.SerialNumber);
+    suggested.remove(QLatin1Char('/'));
+    suggested.remove(QLatin1Char('\\'));
+    return Prompts().SaveFileName(SaveTitle, suggested.isEmpty() ? QString() : suggested + QStringLiteral(".cal"),
+                                  Filter, nullptr, TPrompts::Overwrite::Replace);
+}
+
+// One answer to "MDD?1;".
+std::optional<QString> TCalBackup::AskCalibrationData()
+{
+    if (!Session.SendAndWait(QStringLiteral("MDD?1;"), false, {}, Session.Text()))
+        return std::nullopt;
+    return Session.ReplyPrefix;
+}
+
+// The calibration data, asked for twice: a line of noise taken for the answer
+// would not come again the same. Empty, with the reason, when the data is not
+// known for sure or could not be given back unchanged from a file.
+QString TCalBackup::UploadCalibrationData(QString &reason)
+{
+    // A failure is the backup's to report, once, as "Calibration upload
+    // failed"; the step's TOneFailureMessage turns the exchange's own
+    // reports on again when it ends.
+    Session.ReportWaitFailures = false;
+    const std::optional<QString> first = AskCalibrationData();
+    const std::optional<QString> second = first ? AskCalibrationData() : std::nullopt;
+    if (!first || !second) {
+        reason = QStringLiteral("The instrument did not answer the request, or refused it.");
+        return {};
+    }
+    if (*first != *second) {
+        reason = QStringLiteral("The instrument gave two different answers: the line may be disturbed.");
+        return {};
+    }
+    if (first->size() <= ShortestData) {
+        reason = QStringLiteral("The answer is too short to be calibration data.");
+        return {};
+    }
+    reason = CalDataProblem(*first);
+    return reason.isEmpty() ? *first : QString();
+}
+
 void TCalBackup::BackupSteps()
 {
-    const QString chosen = Prompts().SaveFileName(SaveTitle, QString(), Filter);
+    const QString chosen = ChooseBackupName();
     if (chosen.isEmpty())
         return;
-    // An unanswered or refused request has said so already.
-    if (!Session.SendAndWait(QStringLiteral("MDD?1;"), false, {}, Session.Text()))
-        return;
-    if (Session.ReplyPrefix.size() <= ShortestData) {
-        Prompts().Message(UploadFailed, TPrompts::Kind::Warning);
+    QString reason;
+    const QString data = UploadCalibrationData(reason);
+    if (!reason.isEmpty()) {
+        // A lost line has been reported by the transport already.
+        if (Session.IsOpen())
+            Prompts().Message(UploadFailed + QStringLiteral("\n\n") + reason + QStringLiteral("  Nothing was saved."),
+                              TPrompts::Kind::Warning);
         return;
     }
-    const QString data = Session.ReplyPrefix;
     const TCalFileRecord record{CalFileProgramVersion(), InstrumentVersion(), EditModel.SerialNumber, data,
                                 CalDataChecksum(data)};
     const QString path = CalFileName(chosen);
@@ -159,11 +208,13 @@ bool TCalBackup::AcceptedDespiteDifferences(const TCalFileRecord &record)
     } checks[] = {
         {record.CheckSum1 != CalDataChecksum(record.MDD1), ChecksumQuestion},
         {record.VerProg != CalFileProgramVersion(), ViewerQuestion},
-        {record.Ver4620 != InstrumentVersion(), InstrumentQuestion},
-        {record.SerialNo != EditModel.SerialNumber, SerialQuestion},
+        // The identity as a file can hold it: spaces around a value do not
+        // make the same instrument a different one.
+        {record.Ver4620 != CalFileStoredForm(InstrumentVersion()), InstrumentQuestion},
+        {record.SerialNo != CalFileStoredForm(EditModel.SerialNumber), SerialQuestion},
     };
     for (const auto &check : checks)
-        if (check.Differs && !Prompts().Confirm(check.Question))
+        if (check.Differs && !Prompts().Confirm(check.Question, {}, TPrompts::Kind::Warning))
             return false;
     return true;
 }

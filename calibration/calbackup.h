@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 class TCalibrationSteps;
 class TSession;
@@ -39,6 +40,9 @@ private:
     void Run(const std::function<bool()> &op);
     void CalDirectSteps(const QString &zeroText, const QString &spanText);
     void BackupSteps();
+    QString ChooseBackupName() const;
+    std::optional<QString> AskCalibrationData();
+    QString UploadCalibrationData(QString &reason);
     void RestoreSteps();
     bool AcceptedDespiteDifferences(const TCalFileRecord &record);
     QString InstrumentVersion() const;

@@ -108,6 +108,25 @@ bool IsSendableCalData(const QString &data)
     return true;
 }
 
+QString CalFileStoredForm(const QString &value)
+{
+    TIniFile written;
+    written.WriteString(DataSection, DataKey, value);
+    TIniFile read;
+    read.Parse(written.ToBytes());
+    return read.ReadString(DataSection, DataKey, QString());
+}
+
+QString CalDataProblem(const QString &data)
+{
+    if (!IsSendableCalData(data))
+        return QStringLiteral("The data holds \";\", a double quote or control characters, which the instrument "
+                              "would take as the end of the command.");
+    if (CalFileStoredForm(data) != data)
+        return QStringLiteral("The data begins or ends with a space, which a calibration file cannot keep.");
+    return {};
+}
+
 QString CalFileProgramVersion() { return QStringLiteral("View4620:") + QLatin1String(QvPartNumber); }
 
 TCalFileRead ReadCalFileBytes(const QByteArray &bytes)

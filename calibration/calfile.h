@@ -37,6 +37,15 @@ QString CalFileName(const QString &chosen);
 // ";", no double quote, no control characters.
 bool IsSendableCalData(const QString &data);
 
+// What a value reads back as from a calibration file: the file cannot keep
+// spaces (nor Latin-1 0x85 / 0xA0) around a value, line breaks or
+// characters beyond Latin-1.
+QString CalFileStoredForm(const QString &value);
+
+// Why data the instrument gave out cannot be kept in a calibration file and
+// sent back unchanged; empty when it can.
+QString CalDataProblem(const QString &data);
+
 // The header value naming this program.
 QString CalFileProgramVersion();
 

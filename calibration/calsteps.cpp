@@ -5,6 +5,7 @@
 #include "link/comms.h"
 #include "link/session.h"
 #include "settings/database.h"
+#include "settings/guardedsettings.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
 #include "ui/hourglass.h"
@@ -138,13 +139,31 @@ void TCalibrationSteps::ZeroOrSpan(bool span)
             SignalStep(span);
             return true;
         }
+        if (span)
+            return GuardedSpanStep();
         Call(ShowDashes);
-        // A refused span weight ends the step before anything changed.
-        if (span && !Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText))))))
-            return false;
-        TestWeightStep(span);
+        TestWeightStep(false);
         return true;
     });
+}
+
+// The span weight is a guarded setting: the instrument is opened with its
+// passcode first, and locked again before the settings are read back.
+bool TCalibrationSteps::GuardedSpanStep()
+{
+    bool passcodeSent = false;
+    const bool open = OpenGuardedSettings(Session, Transfer.Passcode(), passcodeSent);
+    bool readBack = false;
+    if (open) {
+        Call(ShowDashes);
+        // A refused span weight ends the step before anything changed.
+        readBack = Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText)))));
+        if (readBack)
+            TestWeightStep(true);
+    }
+    if (passcodeSent)
+        LockGuardedSettings(Session);
+    return readBack;
 }
 
 void TCalibrationSteps::TestWeightStep(bool span)

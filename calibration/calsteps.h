@@ -123,6 +123,7 @@ private:
     bool CancelRequested = false;
 
     void ZeroOrSpan(bool span);
+    bool GuardedSpanStep();
     void TestWeightStep(bool span);
     void SignalStep(bool span);
     void CalibrationWait(const QString &query, const QString &prefix);

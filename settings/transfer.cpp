@@ -2,12 +2,11 @@
 
 #include "link/session.h"
 #include "settings/database.h"
+#include "settings/guardedsettings.h"
 #include "settings/settingnames.h"
 #include "settings/tools.h"
 #include "ui/hourglass.h"
 #include "ui/prompts.h"
-
-#include <QLineEdit>
 
 namespace {
 
@@ -260,32 +259,12 @@ bool TSettingsTransfer::Acknowledged(const QString &command)
     return Session.SendAndWait(command, false, QString(), Session.Acknowledge());
 }
 
-bool TSettingsTransfer::EnterPasscodeIfNeeded(bool &sent)
-{
-    // Without a valid answer there is no knowing whether the instrument
-    // guards these settings; the time-out has been reported, the write ends.
-    if (!Session.SendAndWait(QStringLiteral("PCD?"), false, QStringLiteral("PCD"), Session.Numeric()))
-        return false;
-    if (Session.ReplyValue == 0)
-        return true;
-    TFrmPasscode &dialog = *PasscodeDialog;
-    dialog.EdtPasscode->clear();
-    if (Prompts().Exec(dialog) != QDialog::Accepted)
-        return false;
-    const QString digits = dialog.Digits();
-    // "PCD" alone would lock the instrument rather than open it.
-    if (digits.isEmpty())
-        return false;
-    sent = true;
-    return Acknowledged(QStringLiteral("PCD%1").arg(digits));
-}
-
 bool TSettingsTransfer::StoreAfterWrite(const QStringList &written)
 {
     InstrumentModel.ApplyLines(written);
     ShowHourglass(true, SetBusy);
     const bool stored = Acknowledged(QStringLiteral("TDD1"));
-    Acknowledged(QStringLiteral("PCD")); // guarded settings locked again
+    LockGuardedSettings(Session);
     Session.DisplayUnits = EditModel.Units;
     // Not stored, the instrument would lose the settings at power-off.
     SettingsSent = stored;
@@ -328,7 +307,7 @@ bool TSettingsTransfer::WriteSettings()
         const bool stale = InstrumentModelStale && Session.IsOpen();
         switch (stale ? ReadInstrumentState(pending) : PreRead(pending)) {
         case TPreRead::Remaining:
-            if (Tdata7410::HasBuildCommand(pending) && !EnterPasscodeIfNeeded(unlocked)) {
+            if (Tdata7410::HasBuildCommand(pending) && !OpenGuardedSettings(Session, *PasscodeDialog, unlocked)) {
                 storeAgain = false; // no setting goes to the instrument
                 break;
             }
@@ -361,7 +340,7 @@ bool TSettingsTransfer::WriteSettings()
             break;
         }
         if (unlocked)
-            Acknowledged(QStringLiteral("PCD"));
+            LockGuardedSettings(Session);
         if (storeAgain)
             Acknowledged(QStringLiteral("TDD1"));
         scope.Restore();

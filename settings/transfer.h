@@ -107,7 +107,6 @@ private:
     TPreRead ReadInstrumentState(QStringList &pending);
     TTransferEngine::TOutcome RunTransfer(const QString &caption, const QString &action,
                                           const QStringList &commands, const QStringList &expected);
-    bool EnterPasscodeIfNeeded(bool &sent);
     bool StoreAfterWrite(const QStringList &written);
     bool Acknowledged(const QString &command);
     bool LineFree() const;

@@ -127,14 +127,15 @@ bool TSimCalibration::SetDirect(bool span, qint64 signal)
 bool TSimCalibration::SetLinearisation(int point, qint64 weight)
 {
     const double fullScale = double(Settings.Int("IAD", 1, 0));
-    if (point < 1 || point > 5 || weight < -99999 || weight > 999999 || fullScale <= 0)
+    const qint64 kept = weight * LinearisationScale;
+    if (point < 1 || point > 5 || kept < -99999 || kept > 999999 || fullScale <= 0)
         return false;
     const double raw = Weight.Uncorrected();
     const qint64 percent = std::llround(raw * 100 / fullScale);
     if (percent == 0 || percent < -150 || percent > 150)
         return false; // 0 % would read back as an unused point
     Settings.Set("LIC", point, 0, percent);
-    Settings.Set("LIC", point, 1, weight);
+    Settings.Set("LIC", point, 1, kept);
     Weight.SetLinearisation(point, raw, weight);
     Weight.Recompute();
     return true;
@@ -188,7 +189,7 @@ bool TSimCalibration::Restore(const QString &text)
         Settings.Set("LIC", point, 0, percent[i]);
         Settings.Set("LIC", point, 1, percent[i] ? weight[i] : 0);
         if (percent[i])
-            Weight.SetLinearisation(point, double(raw[i]) / 100, weight[i]);
+            Weight.SetLinearisation(point, double(raw[i]) / 100, weight[i] / LinearisationScale);
         else
             Weight.ClearLinearisation(point);
     }

@@ -19,6 +19,9 @@ public:
     static constexpr int SpanTooLow = 103;
     static constexpr int SpanTooHigh = 104;
     static constexpr int InvalidZeroCal = 105;
+    // Linearisation weights are kept (and answered to "LIC?n") at one
+    // decimal more than the display: "LIC2,500" lists as 5000.
+    static constexpr int LinearisationScale = 10;
 
     TSimCalibration(TSimSettings &settings, TSimWeight &weight);
 
@@ -35,6 +38,7 @@ public:
     int Progress();
 
     bool SetDirect(bool span, qint64 signal);
+    // weight in display counts, -9999..99999.
     bool SetLinearisation(int point, qint64 weight);
     bool ClearLinearisation(int point);
 

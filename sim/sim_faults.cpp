@@ -66,6 +66,10 @@ bool TSimFaults::Apply(const QString &spec, QString *error)
         CalibrationData = value;
         return true;
     }
+    if (name == QLatin1String("calnoise")) {
+        CalibrationNoise = value;
+        return true;
+    }
     if (name == QLatin1String("progress"))
         return ReadProgress(value, &CalibrationProgress, error);
     if (name == QLatin1String("esr")) {
@@ -109,6 +113,8 @@ QString TSimFaults::Help()
         "dle=N             every N-th line is preceded by a burst of broken DLE framing\n"
         "calerror=CODE     zero and span calibration end with CODE (101..)\n"
         "caldata=TEXT      TEXT is answered to MDD?1 instead of the calibration data\n"
+        "calnoise=TEXT     TEXT arrives as a line of its own just before the next\n"
+        "                  answer to MDD?1 (once)\n"
         "progress=N,...    zero and span answer their progress queries with these, the\n"
         "                  last one for ever after (e.g. 1,0,0,0,0,0 or 50)\n"
         "esr=HEX           the error status word answered to ESR?\n"

@@ -18,6 +18,7 @@ struct TSimFaults {
     int DleStormEvery = 0;      // every n-th line is preceded by a burst of DLE framing
     int CalibrationError = 0;   // zero and span steps end with this code
     QString CalibrationData;    // answered to "MDD?1" instead of the real data (empty: the real)
+    QString CalibrationNoise;   // a line of its own just before the next answer to "MDD?1" (once)
     QList<int> CalibrationProgress; // zero and span steps answer these in turn
     quint16 ErrorStatus = 0;    // the answer to "ESR?"
     int PortLossAfterCommands = 0; // the port goes away at this command (0: never)

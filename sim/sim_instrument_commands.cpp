@@ -136,6 +136,10 @@ TSimInstrument::TReply TSimInstrument::Linearisation(const TSimCommand &command)
 
 TSimInstrument::TReply TSimInstrument::CalibrationData(const TSimCommand &command)
 {
+    if (command.Query && !FaultSwitches.CalibrationNoise.isEmpty()) {
+        Reply(FaultSwitches.CalibrationNoise);
+        FaultSwitches.CalibrationNoise.clear();
+    }
     if (command.Query && command.Argument == QLatin1String("1") && !FaultSwitches.CalibrationData.isEmpty())
         return FaultSwitches.CalibrationData;
     if (command.Query)

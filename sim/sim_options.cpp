@@ -77,7 +77,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
     parser.setApplicationDescription(QStringLiteral(
         "Simulated KD4620 weighing indicator on a pseudo-terminal. Prints the device path of its port as the "
         "first line of standard output; logs to standard error. SIGUSR1 pulls the port away, SIGUSR2 switches "
-        "silence on and off."));
+        "silence on and off. Linearisation weights are kept at one decimal more than the display: LICn,w takes w in "
+        "display counts and LIC?n answers ten times w (500 set at 0 decimals lists as 500.0)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({

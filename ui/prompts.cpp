@@ -36,9 +36,10 @@ void TWidgetPrompts::Message(const QString &text, Kind kind, const QString &titl
     box.exec();
 }
 
-bool TWidgetPrompts::Confirm(const QString &text, const QString &title)
+bool TWidgetPrompts::Confirm(const QString &text, const QString &title, Kind kind)
 {
-    QMessageBox box(QMessageBox::Question, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+    const QMessageBox::Icon icon = kind == Kind::Warning ? QMessageBox::Warning : QMessageBox::Question;
+    QMessageBox box(icon, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No,
                     DialogParent());
     return box.exec() == QMessageBox::Yes;
 }
@@ -50,9 +51,11 @@ QString TWidgetPrompts::OpenFileName(const QString &title, const QString &direct
 }
 
 QString TWidgetPrompts::SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                                     QString *selectedFilter)
+                                     QString *selectedFilter, Overwrite overwrite)
 {
-    return QFileDialog::getSaveFileName(DialogParent(), title, directory, filter, selectedFilter);
+    const QFileDialog::Options options =
+        overwrite == Overwrite::Replace ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+    return QFileDialog::getSaveFileName(DialogParent(), title, directory, filter, selectedFilter, options);
 }
 
 bool TWidgetPrompts::PrinterSetup(QPrinter &printer)
@@ -65,14 +68,14 @@ int TWidgetPrompts::Exec(QDialog &dialog) { return dialog.exec(); }
 
 void TScriptedPrompts::Message(const QString &text, Kind kind, const QString &)
 {
-    History.push_back({Shown::Message, text, kind});
+    History.push_back({Shown::Message, text, kind, {}});
     if (WhileMessageShown)
         WhileMessageShown();
 }
 
-bool TScriptedPrompts::Confirm(const QString &text, const QString &)
+bool TScriptedPrompts::Confirm(const QString &text, const QString &, Kind kind)
 {
-    History.push_back({Shown::Confirm, text, Kind::Plain});
+    History.push_back({Shown::Confirm, text, kind, {}});
     if (ConfirmAnswers.empty())
         return false;
     const bool answer = ConfirmAnswers.front();
@@ -80,9 +83,9 @@ bool TScriptedPrompts::Confirm(const QString &text, const QString &)
     return answer;
 }
 
-QString TScriptedPrompts::OpenFileName(const QString &title, const QString &, const QString &, QString *)
+QString TScriptedPrompts::OpenFileName(const QString &title, const QString &directory, const QString &, QString *)
 {
-    History.push_back({Shown::OpenFile, title, Kind::Plain});
+    History.push_back({Shown::OpenFile, title, Kind::Plain, directory});
     if (FileAnswers.empty())
         return {};
     QString answer = FileAnswers.front();
@@ -90,9 +93,10 @@ QString TScriptedPrompts::OpenFileName(const QString &title, const QString &, co
     return answer;
 }
 
-QString TScriptedPrompts::SaveFileName(const QString &title, const QString &, const QString &, QString *)
+QString TScriptedPrompts::SaveFileName(const QString &title, const QString &directory, const QString &, QString *,
+                                       Overwrite)
 {
-    History.push_back({Shown::SaveFile, title, Kind::Plain});
+    History.push_back({Shown::SaveFile, title, Kind::Plain, directory});
     if (FileAnswers.empty())
         return {};
     QString answer = FileAnswers.front();
@@ -102,7 +106,7 @@ QString TScriptedPrompts::SaveFileName(const QString &title, const QString &, co
 
 bool TScriptedPrompts::PrinterSetup(QPrinter &printer)
 {
-    History.push_back({Shown::Printer, QString(), Kind::Plain});
+    History.push_back({Shown::Printer, QString(), Kind::Plain, {}});
     if (WhilePrinterShown)
         WhilePrinterShown(printer);
     if (PrinterAnswers.empty())
@@ -114,7 +118,7 @@ bool TScriptedPrompts::PrinterSetup(QPrinter &printer)
 
 int TScriptedPrompts::Exec(QDialog &dialog)
 {
-    History.push_back({Shown::Dialog, dialog.windowTitle(), Kind::Plain});
+    History.push_back({Shown::Dialog, dialog.windowTitle(), Kind::Plain, {}});
     if (DialogAnswers.empty())
         return QDialog::Rejected;
     auto answer = std::move(DialogAnswers.front());

@@ -16,20 +16,27 @@ class QWidget;
 class TPrompts {
 public:
     enum class Kind { Plain, Information, Warning, Error };
+    // Whether a save dialog asks before a chosen file that exists is
+    // replaced. Replace: for callers that write under a name of their own
+    // making (another extension), where the dialog's question would name
+    // the wrong file.
+    enum class Overwrite { Ask, Replace };
 
     virtual ~TPrompts() = default;
 
     // A message with an OK button.
     virtual void Message(const QString &text, Kind kind = Kind::Plain, const QString &title = {}) = 0;
-    // A question with Yes and No; true for Yes.
-    virtual bool Confirm(const QString &text, const QString &title = {}) = 0;
+    // A question with Yes and No; true for Yes. Kind::Warning shows the
+    // warning sign, any other kind the question mark.
+    virtual bool Confirm(const QString &text, const QString &title = {}, Kind kind = Kind::Plain) = 0;
     // File dialogs; an empty result means the user cancelled. The filter uses
     // Qt's form "Name (*.ext);;Other (*.x)". selectedFilter, when given, holds
     // the filter to preselect on entry and the one chosen on return.
+    // directory may end in a file name, which is then suggested.
     virtual QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
                                  QString *selectedFilter = nullptr) = 0;
     virtual QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                                 QString *selectedFilter = nullptr) = 0;
+                                 QString *selectedFilter = nullptr, Overwrite overwrite = Overwrite::Ask) = 0;
     // The printer set-up dialog; true when the user chose to print.
     virtual bool PrinterSetup(QPrinter &printer) = 0;
     // Runs one of the program's own dialogs modally; returns QDialog's result.
@@ -45,11 +52,11 @@ void SetPrompts(TPrompts *prompts);
 class TWidgetPrompts : public TPrompts {
 public:
     void Message(const QString &text, Kind kind, const QString &title) override;
-    bool Confirm(const QString &text, const QString &title) override;
+    bool Confirm(const QString &text, const QString &title, Kind kind) override;
     QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter) override;
     QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter) override;
+                         QString *selectedFilter, Overwrite overwrite) override;
     bool PrinterSetup(QPrinter &printer) override;
     int Exec(QDialog &dialog) override;
 };
@@ -63,6 +70,7 @@ public:
         enum Type { Message, Confirm, OpenFile, SaveFile, Printer, Dialog } type;
         QString text;   // message text, question, dialog title or window title
         Kind kind = Kind::Plain;
+        QString directory;  // file dialogs: the folder or name suggested
     };
 
     std::vector<Shown> History;
@@ -81,11 +89,11 @@ public:
     std::function<void(QPrinter &)> WhilePrinterShown;
 
     void Message(const QString &text, Kind kind, const QString &title) override;
-    bool Confirm(const QString &text, const QString &title) override;
+    bool Confirm(const QString &text, const QString &title, Kind kind) override;
     QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter) override;
     QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter) override;
+                         QString *selectedFilter, Overwrite overwrite) override;
     bool PrinterSetup(QPrinter &printer) override;
     int Exec(QDialog &dialog) override;
 

@@ -114,12 +114,21 @@ private slots:
 
     void backup_data()
     {
-        for (const char *column : {"answer", "name", "message"}) // answer to "MDD?1"; empty: the real data
+        // answer to "MDD?1" (empty: the real data), noise line before the first answer
+        for (const char *column : {"answer", "noise", "name", "message"})
             QTest::addColumn<QString>(column);
-        QTest::newRow("40 characters") << QString(40, 'A') << "NAME.txt" << "Calibration upload failed";
-        QTest::newRow("41 characters") << QString(40, 'A') + "B" << "NAME.txt" << "";
-        QTest::newRow("own data") << "" << "NAME" << "";
-        QTest::newRow("cannot write") << "" << "no/such/NAME" << "The calibration data could not be saved";
+        const QString data = QString(40, 'A') + "B";
+        const QString failed = "Calibration upload failed\n\n";
+        QTest::newRow("trailing space") << data + " " << "" << "NAME" << failed + "The data begins or ends";
+        QTest::newRow("leading 0xA0") << "\u00A0" + data << "" << "NAME" << failed + "The data begins or ends";
+        QTest::newRow("double quote") << data + "\"C" << "" << "NAME" << failed + "The data holds";
+        QTest::newRow("semicolon inside") << data + ";S05" << "" << "NAME" << failed + "The data holds";
+        QTest::newRow("noise line") << "" << QString(45, '#') << "NAME" << failed + "The instrument gave two";
+        QTest::newRow("40 characters") << QString(40, 'A') << "" << "NAME.txt" << failed + "The answer is too short";
+        QTest::newRow("41 characters") << data << "" << "NAME.txt" << "";
+        QTest::newRow("own data") << "" << "" << "NAME" << "";
+        QTest::newRow("unanswered") << "" << "" << "NAME" << failed + "The instrument did not answer";
+        QTest::newRow("cannot write") << "" << "" << "no/such/NAME" << "The calibration data could not be saved";
     }
     void backup()
     {
@@ -128,15 +137,30 @@ private slots:
         QFETCH(QString, message);
         TRig rig;
         QTemporaryDir dir;
+        rig.EditModel.SerialNumber = " 46200001 ", rig.EditModel.Version = "1.04 "; // padded by the instrument
+        const QByteArray tag = QTest::currentDataTag();
         rig.Instrument.Faults().CalibrationData = answer;
+        QFETCH(QString, noise);
+        rig.Instrument.Faults().CalibrationNoise = noise;
+        if (tag == "unanswered")
+            rig.Instrument.Faults().SilentTo = {"MDD"};
         rig.Script.FileAnswers = {dir.filePath(name)};
         rig.Cal.Backup();
-        QCOMPARE(rig.Sent, QStringList{"MDD?1"});
+        QCOMPARE(rig.Script.History.front().directory, "46200001.cal");
+        QCOMPARE(rig.Sent, QStringList(tag == "unanswered" ? 1 : 2, "MDD?1"));
         QCOMPARE(rig.Script.Messages().size(), int(!message.isEmpty()));
-        QVERIFY2(rig.Script.Messages().join('|').contains(message), qPrintable(rig.Script.Messages().join('|')));
+        QCOMPARE(rig.Script.Messages().join('|').left(message.size()), message);
         const QString data = answer.isEmpty() ? rig.Instrument.Calibration().Backup() : answer;
         const QString expected = message.isEmpty() ? CalFileText("46200001", data, CalDataChecksum(data)) : "<none>";
         QCOMPARE(Slurp(dir.filePath("NAME.cal")), expected.toLatin1());
+        if (!message.isEmpty())
+            return;
+        // What was saved goes back exactly, to the same instrument without a question.
+        rig.Script.FileAnswers = {CalFileName(dir.filePath(name))};
+        rig.Sent.clear();
+        rig.Cal.Restore();
+        QCOMPARE(rig.Script.Questions(), QStringList());
+        QCOMPARE(rig.Sent, (QStringList{"MDD" + data, "TDD1", "<read>"}));
     }
 
     void restore_data()
@@ -177,6 +201,8 @@ private slots:
         rig.Script.ConfirmAnswers.assign(4, sent);
         rig.Cal.Restore();
         QTEST(rig.Script.Questions(), "asked");
+        for (const TScriptedPrompts::Shown &shown : rig.Script.History)
+            QVERIFY(shown.type != shown.Confirm || shown.kind == TPrompts::Kind::Warning);
         QCOMPARE(rig.Script.Messages().size(), int(!message.isEmpty()));
         QVERIFY2(rig.Script.Messages().join('|').contains(message), qPrintable(rig.Script.Messages().join('|')));
         QCOMPARE(rig.Sent, (sent ? QStringList{"MDD" + data, "TDD1", "<read>"} : QStringList{"<read>"}));
@@ -210,6 +236,9 @@ private slots:
         QCOMPARE(CalFileName("/d.x/NAME"), "/d.x/NAME.cal");
         QCOMPARE(CalFileName("/d/a.b.CAL"), "/d/a.b.cal");
         QCOMPARE(CalFileName("/d/.hidden"), "/d/.hidden.cal");
+        QCOMPARE(CalDataChecksum("abc"), 459);
+        QCOMPARE(CalDataChecksum(""), 165);
+        QCOMPARE(CalDataChecksum("\u00FF\u0085"), 165 + 255 + 133);
         QTemporaryDir dir;
         const QString path = dir.filePath("b.cal");
         const TCalFileRecord record{"View4620:X", "KD4620:1.04", "46200001", "DATA", 433};

@@ -9,6 +9,7 @@
 #include "link/ioiface_serial.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "settings/passcode.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "terminal/testpage.h"
@@ -84,11 +85,20 @@ private slots:
             << QStringList{"LDW"} + times("LDW?", 9) << 42 << QStringList{};
         QTest::newRow("span ends at error 103")
             << "BTnSpan" << QStringList{"progress=1,50,103"} << false << 0 << false
-            << QStringList{"CWT3000", "LWT"} + times("LWT?", 3) << 42 << QStringList{"Error: 103 - Span Too Low"};
+            << QStringList{"PCD?", "CWT3000", "LWT"} + times("LWT?", 3) << 42 << QStringList{"Error: 103 - Span Too Low"};
         QTest::newRow("span weight refused")
             << "BTnSpan" << QStringList{"refuse=CWT"} << false << 0 << false
-            << QStringList{"CWT3000"} << 0
+            << QStringList{"PCD?", "CWT3000"} << 0
             << QStringList{"Invalid Setting"};
+        // "passcode DIGITS": the instrument's passcode is 1234, the operator types DIGITS (none: Cancel).
+        QTest::newRow("span on a locked instrument")
+            << "BTnSpan" << QStringList{"passcode 1234", "progress=1,0,0,0,0,0"} << false << 0 << false
+            << QStringList{"PCD?", "PCD1234", "CWT3000", "LWT"} + times("LWT?", 6) + QStringList{"PCD"} << 42
+            << QStringList{};
+        QTest::newRow("span, passcode cancelled") << "BTnSpan" << QStringList{"passcode "} << false << 0 << false
+            << QStringList{"PCD?"} << 0 << QStringList{};
+        QTest::newRow("span, passcode refused") << "BTnSpan" << QStringList{"passcode 4321"} << false << 0 << false
+            << QStringList{"PCD?", "PCD4321", "PCD"} << 0 << QStringList{"Invalid Setting"};
         QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
             << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
         QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0 << false
@@ -122,6 +132,9 @@ private slots:
 
         TSimConfig config;
         config.Load = weighMode3 ? 2469 : 1250;   // 2469 counts give a signal of 1.2345 mV/V
+        const QStringList typed = faults.filter("passcode ");
+        config.Passcode = typed.isEmpty() ? QString() : QStringLiteral("1234");
+        faults.removeAll(typed.value(0));
         TRig rig(config);
         TFrmMain &w = rig.Window;
         QVERIFY(w.Session.IsOpen());
@@ -153,6 +166,11 @@ private slots:
                 QTest::keyClick(absCal.EdtAbsMV, Qt::Key_Return);
                 return int(absCal.EdtAbsMV->text() == QLatin1String("1.2000") ? QDialog::Accepted : QDialog::Rejected);
             });
+        if (!typed.isEmpty())
+            rig.Script.DialogAnswers.push_back([digits = typed[0].mid(9)](QDialog &dialog) {
+                static_cast<TFrmPasscode &>(dialog).EdtPasscode->setText(digits);
+                return int(digits.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
+            });
         QPushButton *pressed = w.CalPage->findChild<QPushButton *>(button);
         if (duringRead)
             rig.Script.DialogAnswers.push_back([pressed](QDialog &dialog) {
@@ -180,12 +198,13 @@ private slots:
             QVERIFY2(rig.Script.Messages()[i].startsWith(messages[i]), qPrintable(rig.Script.Messages()[i]));
         QVERIFY(w.PgCMain->isEnabled() && w.ToolBar->isEnabled());
         QVERIFY(!w.Session.DisplayPollPaused);
+        QCOMPARE(rig.Instrument.Unlocked(), config.Passcode.isEmpty()); // locked again
         if (!w.Session.IsOpen())
             return;
         QTRY_VERIFY_WITH_TIMEOUT(!rig.Wire.isEmpty() && rig.Wire.last() == QLatin1String("MSV?"), 2000);
         if (button == QLatin1String("BtnLSet"))
             QCOMPARE(w.LBxLCal->item(1)->text(),
-                     QString::asprintf("2: %4d%%   ", int(rig.Instrument.Settings().Int("LIC", 2, 0))) + "50.0");
+                     QString::asprintf("2: %4d%%   ", int(rig.Instrument.Settings().Int("LIC", 2, 0))) + "500.0");
     }
 
     void typingIntoTheNumberFields_data()

@@ -64,10 +64,11 @@ public:
         Choose(selected);
         return TScriptedPrompts::OpenFileName(title, d, f, selected);
     }
-    QString SaveFileName(const QString &title, const QString &d, const QString &f, QString *selected) override
+    QString SaveFileName(const QString &title, const QString &d, const QString &f, QString *selected,
+                         Overwrite overwrite) override
     {
         Choose(selected);
-        return TScriptedPrompts::SaveFileName(title, d, f, selected);
+        return TScriptedPrompts::SaveFileName(title, d, f, selected, overwrite);
     }
 
 private:

@@ -100,7 +100,8 @@ private slots:
         TSimHarness sim;
         Settle(sim, 2000);
         QCOMPARE(sim.Ask("LIC1,2010;"), QStringLiteral("0"));
-        QCOMPARE(sim.Ask("LIC?1;"), QStringLiteral("50,2010"));
+        QCOMPARE(sim.Ask("LIC?1;"), QStringLiteral("50,20100")); // one decimal more than the display
+        QCOMPARE(sim.Ask("LIC2,100000;"), QStringLiteral("?")); // kept as 1000000: beyond the instrument
         QCOMPARE(sim.Ask("MSV?;"), QStringLiteral("    2010,00,002"));
         Settle(sim, 1000);
         QCOMPARE(sim.Ask("MSV?;"), QStringLiteral("    1005,00,002"));
@@ -133,7 +134,7 @@ private slots:
         QCOMPARE(sim.Ask("LDW?1;"), QStringLiteral("0"));
         QCOMPARE(sim.Ask("MDD" + backup.toLatin1() + ';'), QStringLiteral("0"));
         QCOMPARE(sim.Ask("LDW?1;"), QStringLiteral("-250"));
-        QCOMPARE(sim.Ask("LIC?3;"), QStringLiteral("75,3030"));
+        QCOMPARE(sim.Ask("LIC?3;"), QStringLiteral("75,30300"));
         QCOMPARE(sim.Ask("MDD?1;"), backup);
         QCOMPARE(sim.Ask("MDD?2;"), QStringLiteral("?"));
     }

@@ -94,7 +94,7 @@ Tdata7410 EveryFieldChangedForInstrument()
     m.DecimalPoint = 4;
     m.DirectZero = -9999;
     m.LinPercent = {-50, 20, 50, 80, 140};
-    m.LinWeight = {-99999, 810, 2020, 3230, 999999};
+    m.LinWeight = {-99990, 8100, 20200, 32300, 999990}; // as listed: ten times the weights set
     for (int i = 0; i < 4; ++i)
         m.Setpoints[i].Alarm = 1 + i; // setpoint 4: Flash Display
     return m;
@@ -164,7 +164,7 @@ private slots:
             sim.Instrument.Load().SetFixed(loads[point - 1]);
             sim.Advance(50);
             const QByteArray command = "LIC" + QByteArray::number(point) + ','
-                                       + QByteArray::number(written.LinWeight[point - 1]) + ';';
+                                       + QByteArray::number(written.LinWeight[point - 1] / 10) + ';';
             QCOMPARE(sim.Ask(command), QStringLiteral("0"));
         }
 
