@@ -25,7 +25,9 @@ struct TPageGrid {   // where the printer puts rows and columns, in points
 
 QString Placed(int page, int row, int column, const QString &word)
 {
-    return QStringLiteral("%1/%2/%3:%4").arg(page, 2, 10, QChar(u'0')).arg(row, 3, 10, QChar(u'0')).arg(column, 3, 10, QChar(u'0')).arg(word);
+    const QChar zero(u'0');   // sorted as text, in reading order
+    return QStringLiteral("%1/%2/%3:%4").arg(page, 2, 10, zero).arg(row, 3, 10, zero).arg(column, 3, 10, zero)
+        .arg(word);
 }
 
 // "page/row/column:word" of every word; rows at or below RowsPerPage are the footer's.
@@ -34,18 +36,20 @@ QStringList PlacedWords(const QString &pdf, const TPageGrid &grid)
     QProcess reader;
     reader.start(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"});
     reader.waitForFinished();
-    static const QRegularExpression word(QStringLiteral(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)<)re"));
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)<)re"));
     QStringList words;
     int page = -1;
     for (auto m = word.globalMatch(QString::fromUtf8(reader.readAllStandardOutput())); m.hasNext();) {
         const QRegularExpressionMatch w = m.next();
         if (w.captured(0).startsWith(QStringLiteral("<page")) && ++page >= 0)
             continue;
-        const QString text = w.captured(3).replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+        const QString text =
+            w.captured(3).replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
         words << Placed(page, qRound((w.captured(2).toDouble() - grid.Top) / grid.RowHeight),
                         qRound((w.captured(1).toDouble() - grid.Left) / grid.Pitch), text);
     }
-    words.sort();   // in reading order
+    words.sort();
     return words;
 }
 
@@ -62,7 +66,7 @@ QStringList ExpectedWords(const QStringList &rows, const TPageGrid &grid)
     return words;
 }
 
-QStringList Split(const QStringList &words, bool footer, const TPageGrid &grid)
+QStringList BodyOrFooter(const QStringList &words, bool footer, const TPageGrid &grid)
 {
     QStringList part;
     for (const QString &w : words)
@@ -85,8 +89,11 @@ private slots:
         QString pdf = dir.filePath(QStringLiteral("no-such-folder/report.pdf"));
         TPageGrid grid;
         QPageRanges range;
+        const QPrinter *kept = nullptr;   // one printer for the run: the dialog offers what was chosen last
         TFrmMain w;
         script.WhilePrinterShown = [&](QPrinter &printer) {
+            QVERIFY(!kept || (kept == &printer && printer.pageLayout().orientation() == QPageLayout::Landscape));
+            kept = &printer;
             printer.setOutputFileName(pdf);
             printer.setPageLayout(
                 QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF(20, 30, 20, 30)));
@@ -113,7 +120,8 @@ private slots:
 
         // Three empty rows, then each report line five columns in; the long line goes on in the next rows.
         QStringList rows(3);
-        const QStringList lines = SettingsPrintoutLines(w.EditModel, QStringLiteral("0.0000"), QStringLiteral("2.0000"));
+        const QStringList lines =
+            SettingsPrintoutLines(w.EditModel, QStringLiteral("0.0000"), QStringLiteral("2.0000"));
         QVERIFY(lines.contains(QStringLiteral("       Max1 = 5000, e1 = 1")));
         const qsizetype perRow = qFloor(grid.Width / grid.Pitch + 0.01);
         for (QString line : lines.mid(3))
@@ -122,10 +130,11 @@ private slots:
         const QStringList expected = ExpectedWords(rows, grid);
         const int pages = expected.last().section(u'/', 0, 0).toInt() + 1;
         QVERIFY(pages >= 2);
-        QCOMPARE(Split(printed, false, grid), expected);
+        QCOMPARE(BodyOrFooter(printed, false, grid), expected);
         for (int page = 1; page <= pages; ++page) {   // below the lines: "Page n of m"
             QStringList footer;
-            for (const QString &word : Split(printed, true, grid).filter(QRegularExpression(Placed(page - 1, 0, 0, {}).left(3))))
+            const QRegularExpression onPage(Placed(page - 1, 0, 0, {}).left(3));
+            for (const QString &word : BodyOrFooter(printed, true, grid).filter(onPage))
                 footer << word.section(u':', 1);
             QVERIFY2(footer.join(u' ').endsWith(PageNumberText(page, pages)), qPrintable(footer.join(u' ')));
         }
@@ -134,10 +143,11 @@ private slots:
         range.addRange(2, 2);
         w.Print1->trigger();
         QStringList second = expected.filter(QRegularExpression(QStringLiteral("^01/")));
-        QCOMPARE(Split(PlacedWords(pdf, grid), false, grid), second.replaceInStrings(QRegularExpression(QStringLiteral("^01/")), QStringLiteral("00/")));
+        second.replaceInStrings(QRegularExpression(QStringLiteral("^01/")), QStringLiteral("00/"));
+        QCOMPARE(BodyOrFooter(PlacedWords(pdf, grid), false, grid), second);
         w.PrintPreview1->trigger();
         QCOMPARE(script.History.back().type, TScriptedPrompts::Shown::Preview);
-        QCOMPARE(Split(PlacedWords(pdf, grid), false, grid), expected);
+        QCOMPARE(BodyOrFooter(PlacedWords(pdf, grid), false, grid), expected);
     }
 
     void aPageThatCannotBeBegunStopsTheJob()
