@@ -10,6 +10,7 @@
 #include "app/helpfile.h"
 #include "link/session.h"
 #include "settings/database.h"
+#include "ui/printjob.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -42,6 +43,7 @@ class TCalibrationPage;
 class TCalBackup;
 class QGroupBox;
 class QPushButton;
+class QPrinter;
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -111,6 +113,7 @@ public:
     QAction *Open1 = nullptr;
     QAction *Save1 = nullptr;
     QAction *Print1 = nullptr;
+    QAction *PrintPreview1 = nullptr;
     QAction *Connect2 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *ChartSetup = nullptr;
@@ -191,6 +194,7 @@ public slots:
     void Open1Click();
     void Save1Click();
     void Print1Click();
+    void PrintPreview1Click();
     void Connect2Click();
     void Exit1Click();
     void ChartSetupClick();
@@ -225,6 +229,13 @@ private:
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
     QTimer StatusNoteTimer;
     bool ApplyingLook = false;
+    // Made at the first print and kept for the run, so the next printer
+    // dialog offers the printer, paper and orientation chosen last.
+    std::shared_ptr<QPrinter> Printer;
+
+    QPrinter &RunPrinter();
+    // What Print would print on the page shown: the settings report or the log.
+    TPrintout CurrentPrintout();
 
     void BuildMenus();
     void BuildToolBar();

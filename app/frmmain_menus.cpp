@@ -54,6 +54,8 @@ void TFrmMain::BuildMenus()
     Save1->setShortcut(Qt::CTRL | Qt::Key_S);
     file->addSeparator();
     Print1 = item(file, "Print1", QStringLiteral("&Print Settings"), {}, imgPrint, &TFrmMain::Print1Click);
+    PrintPreview1 = item(file, "PrintPreview1", QStringLiteral("Print Pre&view"),
+                         QStringLiteral("Show the pages Print would print"), -1, &TFrmMain::PrintPreview1Click);
     file->addSeparator();
     Connect2 = item(file, "Connect2", QStringLiteral("&Connect"), QStringLiteral("Connect to instrument"),
                     imgConnect, &TFrmMain::Connect2Click);
@@ -160,24 +162,33 @@ bool TFrmMain::SettingsPagesInRange()
     return SettingsEditor->CountEditsInRange();
 }
 
-void TFrmMain::Print1Click()
+QPrinter &TFrmMain::RunPrinter()
 {
-    QPrinter printer;
+    if (!Printer)
+        Printer = std::make_shared<QPrinter>();
+    return *Printer;
+}
+
+TPrintout TFrmMain::CurrentPrintout()
+{
     if (PgCMain->currentWidget() != TSLog) {
         // As saving does: what the Settings pages show is what gets printed.
         SettingsEditor->TakeSettingsPages();
         const TCalSettingsFields &cal = *SettingsEditor->CalFields;
-        PrintSettingsClick(printer, EditModel, cal.edtCalDirectZero->text(), cal.edtCalDirectSpan->text(),
-                           SettingsEditor->MemoHeader->font());
-        return;
+        return SettingsPrintout(EditModel, cal.edtCalDirectZero->text(), cal.edtCalDirectSpan->text(),
+                                SettingsEditor->MemoHeader->font());
     }
     TLogPrintLabels labels;
     for (size_t i = 0; i < labels.size(); ++i) {
         const QLabel *label = LogPage->LblDig[i];
         labels[i] = {label->text(), label->palette().color(QPalette::WindowText)};
     }
-    PrintLogClick(printer, *LogPage->Chart, LogPage->LblLogComment->text(), labels, font());
+    return LogPrintout(*LogPage->Chart, LogPage->LblLogComment->text(), labels, font());
 }
+
+void TFrmMain::Print1Click() { RunPrintJob(RunPrinter(), CurrentPrintout()); }
+
+void TFrmMain::PrintPreview1Click() { RunPrintPreview(RunPrinter(), CurrentPrintout()); }
 
 void TFrmMain::ChartSetupClick() { LogPage->ChartSetupClick(); }
 

@@ -1,6 +1,9 @@
 #include "logging/logprint.h"
 
+#include "ui/pagefooter.h"
 #include "ui/printjob.h"
+
+#include <QDateTime>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -52,6 +55,11 @@ void PaintLogPage(QCPPainter &painter, const QRect &page, QCustomPlot &chart, co
 bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
               const QFont &baseFont, QString *error)
 {
+    if (!PageWanted(printer, 1)) {
+        if (error)
+            *error = PrintJobNoPageInRangeText();
+        return false;
+    }
     QCPPainter painter;
     if (!painter.begin(&printer)) {
         if (error)
@@ -60,18 +68,22 @@ bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, con
     }
     const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
     PaintLogPage(painter, page, chart, comment, labels, baseFont);
-    if (!painter.end()) {
-        if (error)
-            *error = PrintJobNotFinishedText();
-        return false;
-    }
-    return true;
+    TPageFooter(QDateTime::currentDateTime(), 1).Draw(painter, page, 1);
+    if (printer.printerState() == QPrinter::Error)
+        return AbortPrintJob(painter, printer, PrintJobStoppedText(), error);
+    return EndPrintJob(painter, printer, error);
+}
+
+TPrintout LogPrintout(QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
+                      const QFont &baseFont)
+{
+    return [&chart, comment, labels, baseFont](QPrinter &printer, QString *error) {
+        return PrintLog(printer, chart, comment, labels, baseFont, error);
+    };
 }
 
 bool PrintLogClick(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
                    const QFont &baseFont)
 {
-    return RunPrintJob(printer, [&](QPrinter &target, QString *error) {
-        return PrintLog(target, chart, comment, labels, baseFont, error);
-    });
+    return RunPrintJob(printer, LogPrintout(chart, comment, labels, baseFont));
 }

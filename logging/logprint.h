@@ -3,12 +3,14 @@
 // below it at the left and the four channel labels, in their colours, at the
 // right of the comment's line (channels 1 and 2 one line above 3 and 4).
 //
-// What the window wires for Print1Click while the Log page is shown:
-//   QPrinter printer;
-//   PrintLogClick(printer, *logPage->Chart, logPage->LblLogComment->text(),
-//                 labels from logPage->LblDig (text and colour),
-//                 MemoHeader->font());
-// Errors surface in an error message; nothing is printed then.
+// The footer (when printed, "Page 1 of 1") stands on the page's last line.
+//
+// What the window wires for Print1Click and the preview on the Log page:
+//   RunPrintJob(printer, LogPrintout(*logPage->Chart, logPage->LblLogComment->text(),
+//                                    labels from logPage->LblDig (text and colour), font()));
+// Errors surface in an error message.
+
+#include "ui/printjob.h"
 
 #include <QColor>
 #include <QFont>
@@ -31,9 +33,14 @@ void PaintLogPage(QCPPainter &painter, const QRect &page, QCustomPlot &chart, co
                   const TLogPrintLabels &labels, const QFont &baseFont);
 
 // Prints one page on an already set-up printer; false with a message for the
-// user when the job cannot be started.
+// user when the job cannot be started, fails part-way (the job is aborted) or
+// cannot be finished.
 bool PrintLog(QPrinter &printer, QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
               const QFont &baseFont, QString *error);
+
+// The page as a printout; the chart must outlive it.
+TPrintout LogPrintout(QCustomPlot &chart, const QString &comment, const TLogPrintLabels &labels,
+                      const QFont &baseFont);
 
 // The printer dialog through Prompts(), the hourglass and the print job.
 // True when a page was printed.

@@ -7,6 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config lld
   qt6-base-dev qt6-serialport-dev libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
+  # Liberation Mono stands in for "Courier New" (same metrics): the printouts'
+  # lines and page breaks then match on every machine.
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils
   poppler-utils

@@ -5,10 +5,10 @@
 #include "settings/editorcal.h"
 #include "settings/editortabs.h"
 #include "settings/enumtexts.h"
+#include "ui/printfont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -204,7 +204,7 @@ void TSettingsEditor::BuildSerialPage()
     EdtCols = NewCountEdit(TSSerial, "EdtCols", 6, 2);
     form->addRow(QStringLiteral("Columns"), EdtCols);
     MemoHeader = Named(new QPlainTextEdit(TSSerial), "MemoHeader");
-    MemoHeader->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    MemoHeader->setFont(ReportFont());   // the printed report's, so the header looks as printed
     MemoHeader->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoHeader->setTabChangesFocus(true);   // a tab character is no header text
     MemoHeader->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

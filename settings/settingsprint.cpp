@@ -2,19 +2,25 @@
 
 #include "settings/settingsreport.h"
 #include "ui/lineprinter.h"
-#include "ui/printjob.h"
 
 #include <QFont>
 
-bool PrintSettingsClick(QPrinter &printer, const Tdata7410 &model, const QString &directZeroText,
-                        const QString &directSpanText, const QFont &font)
+QStringList SettingsPrintoutLines(const Tdata7410 &model, const QString &directZeroText,
+                                  const QString &directSpanText)
 {
-    return RunPrintJob(printer, [&](QPrinter &target, QString *error) {
-        QStringList report;
-        BuildSettingsReport(report, model, directZeroText, directSpanText);
-        QStringList lines(3);
-        for (const QString &line : std::as_const(report))
-            lines.append(QStringLiteral("     ") + line);
-        return PrintLines(target, font, lines, error);
-    });
+    QStringList report;
+    BuildSettingsReport(report, model, directZeroText, directSpanText);
+    QStringList lines(3);
+    for (const QString &line : std::as_const(report))
+        lines.append(QStringLiteral("     ") + line);
+    return lines;
+}
+
+TPrintout SettingsPrintout(const Tdata7410 &model, const QString &directZeroText, const QString &directSpanText,
+                           const QFont &font)
+{
+    return [lines = SettingsPrintoutLines(model, directZeroText, directSpanText), font](QPrinter &printer,
+                                                                                       QString *error) {
+        return PrintLines(printer, font, lines, error);
+    };
 }

@@ -1,98 +1,98 @@
 #include "ui/lineprinter.h"
 
+#include "ui/pagefooter.h"
 #include "ui/printjob.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QPrinter>
 
-TLinePrinter::~TLinePrinter()
-{
-    if (Painter.isActive())
-        Painter.end();
-}
-
-bool TLinePrinter::Open(QPrinter &printer, const QFont &font, QString *error)
-{
-    Printer = &printer;
-    Top = 0;
-    if (!Painter.begin(&printer)) {
-        if (error)
-            *error = PrintJobNotStartedText();
-        return false;
-    }
-    Painter.setFont(font);
-    Painter.setPen(Qt::black);
-    return true;
-}
-
-bool TLinePrinter::WriteLine(const QString &text, QString *error)
-{
-    // An empty line still takes a line's height.
-    QString rest = text;
-    do {
-        const int fit = CharactersThatFit(rest);
-        if (!WriteRow(rest.left(fit), error))
-            return false;
-        rest.remove(0, fit);
-    } while (!rest.isEmpty());
-    return true;
-}
-
-bool TLinePrinter::Close(QString *error)
-{
-    if (!Painter.isActive())
-        return true;
-    if (!Painter.end() || Printer->printerState() == QPrinter::Error) {
-        if (error)
-            *error = PrintJobNotFinishedText();
-        return false;
-    }
-    return true;
-}
-
-bool TLinePrinter::NextLineFits(int lineHeight) const { return Top + 2 * lineHeight <= Printer->height(); }
-
-bool TLinePrinter::WriteRow(const QString &text, QString *error)
-{
-    const QFontMetrics metrics = Painter.fontMetrics();
-    const int lineHeight = metrics.height();
-    if (Top > 0 && !NextLineFits(lineHeight)) {
-        if (!Printer->newPage()) {
-            if (error)
-                *error = PrintJobStoppedText();
-            return false;
-        }
-        Top = 0;
-    }
-    Painter.drawText(0, Top + metrics.ascent(), text);
-    Top += lineHeight;
-    if (Printer->printerState() == QPrinter::Error) {
-        if (error)
-            *error = PrintJobStoppedText();
-        return false;
-    }
-    return true;
-}
+namespace {
 
 // At least one character per row, so a page narrower than one character
 // still gets through the text.
-int TLinePrinter::CharactersThatFit(const QString &text) const
+qsizetype CharactersThatFit(const QString &text, const QFontMetrics &metrics, int width)
 {
-    const QFontMetrics metrics = Painter.fontMetrics();
-    const int width = Printer->width();
-    int fit = int(text.size());
+    qsizetype fit = text.size();
     while (fit > 1 && metrics.horizontalAdvance(text.left(fit)) > width)
         --fit;
-    return std::max(fit, 1);
+    return std::max<qsizetype>(fit, 1);
+}
+
+// The first row always fits; each further one when it ends a row height
+// above the bottom.
+int RowsPerPage(int rowHeight, int pageHeight) { return std::max(1, pageHeight / std::max(rowHeight, 1) - 1); }
+
+void DrawRows(QPainter &painter, const QStringList &rows)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    int top = 0;
+    for (const QString &row : rows) {
+        painter.drawText(0, top + metrics.ascent(), row);
+        top += metrics.height();
+    }
+}
+
+bool AnyPageWanted(const QPrinter &printer, qsizetype pages)
+{
+    for (int page = 1; page <= pages; ++page)
+        if (PageWanted(printer, page))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TTextPages LayOutLines(const QStringList &lines, const QFontMetrics &metrics, const QSize &page)
+{
+    const int rowsPerPage = RowsPerPage(metrics.height(), page.height());
+    TTextPages pages(1);
+    auto addRow = [&](const QString &row) {
+        if (pages.last().size() >= rowsPerPage)
+            pages.append(QStringList());
+        pages.last().append(row);
+    };
+    for (const QString &line : lines) {
+        // An empty line still takes a row.
+        QString rest = line;
+        do {
+            const qsizetype fit = CharactersThatFit(rest, metrics, page.width());
+            addRow(rest.left(fit));
+            rest.remove(0, fit);
+        } while (!rest.isEmpty());
+    }
+    return pages;
 }
 
 bool PrintLines(QPrinter &printer, const QFont &font, const QStringList &lines, QString *error)
 {
-    TLinePrinter out;
-    bool ok = out.Open(printer, font, error);
-    for (qsizetype i = 0; ok && i < lines.size(); ++i)
-        ok = out.WriteLine(lines.at(i), error);
-    // The first error is the one to tell; the job is ended either way.
-    const bool closed = out.Close(ok ? error : nullptr);
-    return ok && closed;
+    const QSize pageSize(printer.width(), printer.height());
+    const TTextPages pages = LayOutLines(lines, QFontMetrics(font, &printer), pageSize);
+    if (!AnyPageWanted(printer, pages.size())) {
+        if (error)
+            *error = PrintJobNoPageInRangeText();
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        if (error)
+            *error = PrintJobNotStartedText();
+        return false;
+    }
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const TPageFooter footer(QDateTime::currentDateTime(), int(pages.size()));
+    bool firstPrinted = true;
+    for (int page = 1; page <= pages.size(); ++page) {
+        if (!PageWanted(printer, page))
+            continue;
+        if (!firstPrinted && !printer.newPage())
+            return AbortPrintJob(painter, printer, PrintJobStoppedText(), error);
+        firstPrinted = false;
+        DrawRows(painter, pages.at(page - 1));
+        footer.Draw(painter, QRect(QPoint(0, 0), pageSize), page);
+        if (printer.printerState() == QPrinter::Error)
+            return AbortPrintJob(painter, printer, PrintJobStoppedText(), error);
+    }
+    return EndPrintJob(painter, printer, error);
 }

@@ -1,43 +1,25 @@
 #pragma once
 // The printer as a text device: lines written one under the other from the
 // top-left corner of the printable area, in one font. A line wider than the
-// page goes on in the next line; when a line would begin within two line
-// heights of the bottom of the page, it begins a new page instead.
+// page goes on in the next row; when a row would begin within two row heights
+// of the bottom of the page, it begins a new page instead. So the last row of
+// every page stays free: it holds the footer (when printed, "Page n of m").
+// Only the pages chosen in the printer dialog are printed.
 //
-//   TLinePrinter out;
-//   ok = out.Open(printer, font, &error);       // begins the print job
-//   for (...) ok = ok && out.WriteLine(line, &error);
-//   ok = out.Close(ok ? &error : nullptr) && ok; // ends the job in every case
+//   ok = PrintLines(printer, font, lines, &error);
 
-#include <QFont>
-#include <QPainter>
-#include <QString>
+#include <QList>
+#include <QSize>
 #include <QStringList>
 
+class QFont;
+class QFontMetrics;
 class QPrinter;
 
-class TLinePrinter {
-public:
-    TLinePrinter() = default;
-    ~TLinePrinter();
-    TLinePrinter(const TLinePrinter &) = delete;
-    TLinePrinter &operator=(const TLinePrinter &) = delete;
+// The rows of each page, each row cut to the page's width; at least one page.
+using TTextPages = QList<QStringList>;
+TTextPages LayOutLines(const QStringList &lines, const QFontMetrics &metrics, const QSize &page);
 
-    bool Open(QPrinter &printer, const QFont &font, QString *error);
-    bool WriteLine(const QString &text, QString *error);
-    // Ends the job; false (with the message) when it could not be finished.
-    bool Close(QString *error);
-
-private:
-    QPrinter *Printer = nullptr;
-    QPainter Painter;
-    int Top = 0;   // where the next line begins, in printer pixels
-
-    bool NextLineFits(int lineHeight) const;
-    bool WriteRow(const QString &text, QString *error);
-    int CharactersThatFit(const QString &text) const;
-};
-
-// The whole job: opens the printer, writes every line and closes it, also
-// after an error. False with the first error's message.
+// The whole job: opens the printer, writes the chosen pages and closes it,
+// also after an error. False with the first error's message.
 bool PrintLines(QPrinter &printer, const QFont &font, const QStringList &lines, QString *error);

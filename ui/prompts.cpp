@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 namespace {
@@ -64,6 +65,14 @@ bool TWidgetPrompts::PrinterSetup(QPrinter &printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
+void TWidgetPrompts::PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint)
+{
+    QPrintPreviewDialog dialog(&printer, DialogParent());
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter *target) { paint(*target); });
+    dialog.exec();
+}
+
 int TWidgetPrompts::Exec(QDialog &dialog) { return dialog.exec(); }
 
 void TScriptedPrompts::Message(const QString &text, Kind kind, const QString &)
@@ -114,6 +123,12 @@ bool TScriptedPrompts::PrinterSetup(QPrinter &printer)
     const bool answer = PrinterAnswers.front();
     PrinterAnswers.pop_front();
     return answer;
+}
+
+void TScriptedPrompts::PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint)
+{
+    History.push_back({Shown::Preview, QString(), Kind::Plain});
+    paint(printer);
 }
 
 int TScriptedPrompts::Exec(QDialog &dialog)

@@ -39,6 +39,9 @@ public:
                                  QString *selectedFilter = nullptr, Overwrite overwrite = Overwrite::Ask) = 0;
     // The printer set-up dialog; true when the user chose to print.
     virtual bool PrinterSetup(QPrinter &printer) = 0;
+    // The print preview of all pages; paint draws them on the printer it is
+    // given (the preview's), as often as the preview needs.
+    virtual void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) = 0;
     // Runs one of the program's own dialogs modally; returns QDialog's result.
     virtual int Exec(QDialog &dialog) = 0;
 };
@@ -58,6 +61,7 @@ public:
     QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter, Overwrite overwrite) override;
     bool PrinterSetup(QPrinter &printer) override;
+    void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
     int Exec(QDialog &dialog) override;
 };
 
@@ -67,7 +71,7 @@ public:
 class TScriptedPrompts : public TPrompts {
 public:
     struct Shown {
-        enum Type { Message, Confirm, OpenFile, SaveFile, Printer, Dialog } type;
+        enum Type { Message, Confirm, OpenFile, SaveFile, Printer, Preview, Dialog } type;
         QString text;   // message text, question, dialog title or window title
         Kind kind = Kind::Plain;
         QString directory;  // file dialogs: the folder or name suggested
@@ -95,6 +99,9 @@ public:
     QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter, Overwrite overwrite) override;
     bool PrinterSetup(QPrinter &printer) override;
+    // Records the preview and draws it once on the printer as it stands (a
+    // PDF file set by WhilePrinterShown shows what the preview showed).
+    void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
     int Exec(QDialog &dialog) override;
 
     // The texts of all messages shown so far, oldest first.

@@ -145,7 +145,7 @@ private slots:
                                  "TSSettings", "PgCSettings", "TSBuild", "TSOption", "TSSpecial", "TSSerial",
                                  "TSSetpoint", "TSCal", "LCDCal", "LBxLCal", "TSLog", "TSTest", "StatusBar"})
             QVERIFY2(w.findChild<QObject *>(QLatin1String(name)), name);
-        for (const char *name : {"Open1", "Save1", "Print1", "Connect2", "Exit1", "ChartSetup", "ReadSettings1",
+        for (const char *name : {"Open1", "Save1", "Print1", "PrintPreview1", "Connect2", "Exit1", "ChartSetup", "ReadSettings1",
                                  "WriteSettings1", "Index1", "Contents1", "About1"})
             QVERIFY2(w.findChild<QAction *>(QLatin1String(name)), name);
     }
