@@ -127,7 +127,7 @@ bool TScriptedPrompts::PrinterSetup(QPrinter &printer)
 
 void TScriptedPrompts::PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint)
 {
-    History.push_back({Shown::Preview, QString(), Kind::Plain});
+    History.push_back({Shown::Preview, QString(), Kind::Plain, {}});
     paint(printer);
 }
 
