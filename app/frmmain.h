@@ -109,6 +109,8 @@ public:
     QMenuBar *MainMenu = nullptr;
     QAction *Open1 = nullptr;
     QAction *Save1 = nullptr;
+    QAction *ExportCsv1 = nullptr;
+    QAction *ExportImage1 = nullptr;
     QAction *Print1 = nullptr;
     QAction *Connect2 = nullptr;
     QAction *Exit1 = nullptr;
@@ -182,6 +184,8 @@ public slots:
     void PgCMainChange();
     void Open1Click();
     void Save1Click();
+    void ExportCsv1Click();
+    void ExportImage1Click();
     void Print1Click();
     void Connect2Click();
     void Exit1Click();
@@ -215,6 +219,7 @@ private:
     QLabel *StatusPanel0 = nullptr;
     QLabel *StatusPanel1 = nullptr;
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
+    QLabel *StatusSampleRate = nullptr;
     bool ApplyingLook = false;
 
     void BuildMenus();

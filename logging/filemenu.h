@@ -48,6 +48,17 @@ public:
     // True when a file was loaded (or saved).
     bool Open();
     bool Save();
+    // File > Export Log as CSV; true when written.
+    bool ExportCsv();
+    // File > Export Chart Image (PNG or PDF by the filter or extension),
+    // written by WriteChartImage; true when written.
+    bool ExportChartImage();
+    // Before samples not yet saved would be lost (Start, opening a log,
+    // exit): "The log has not been saved. Save it now?" with Yes (save as a
+    // log first), No and Cancel. True when the caller may go on: nothing
+    // unsaved, No, or Yes and the log was saved.
+    bool OfferToSaveLog();
+    static QString UnsavedLogQuestion() { return QStringLiteral("The log has not been saved. Save it now?"); }
 
     // The kind a save writes for a chosen name and filter, and the name it
     // writes to (".QVS" or ".LOG" appended to a name without extension).
@@ -63,6 +74,8 @@ public:
     std::function<void()> TakeEditorPages;
     std::function<void()> SettingsLoaded;
     std::function<void(const TLogFileData &)> LogLoaded;
+    // Writes the chart to a path; false with a message for the user.
+    std::function<bool(const QString &path, QString *error)> WriteChartImage;
     // Busy look on (true) and off while a log is loaded or saved; the
     // hourglass cursor when unset.
     std::function<void(bool)> SetBusy;
@@ -71,5 +84,11 @@ private:
     QString PreselectedFilter() const;
     bool OpenSettings(const QString &path);
     bool OpenLog(const QString &path);
+    bool SaveLog(const QString &path);
+    // Asks for a file name of one kind; empty when cancelled or not to be
+    // replaced. `extension` is added to a name without one.
+    QString AskSaveName(const QString &title, const QString &filter, const QString &extension);
+    QString AskSaveName(const QString &title, const QString &filter,
+                        const std::function<QString(const QString &chosenFilter)> &extensionFor);
     void Fail(const QString &text) const;
 };

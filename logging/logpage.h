@@ -34,15 +34,19 @@
 #include "logging/redrawpacer.h"
 #include "logging/traceoverview.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <QBrush>
 #include <QPen>
+#include <QSharedPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <vector>
 
 class QCustomPlot;
 class QCPGraph;
+class QCPAxisTickerFixed;
 class QLabel;
 class QPushButton;
 class QMouseEvent;
@@ -88,12 +92,19 @@ public:
     TFrmChartSetup *ChartSetupDialog = nullptr;
     TChartCursors *Cursors = nullptr;
     TRedrawPacer Pacer;
+    // The status bar's samples per second: "12.0 samples/s" once a second
+    // while a session runs, empty when it stops.
+    std::function<void(const QString &)> ShowSampleRate;
 
 private:
     TLoggingSession &Logging;
     TFrmLogDialog &Dialog;
     const Tdata7410 &EditModel;
     QTimer RedrawTimer;
+    QTimer RateTimer;
+    QElapsedTimer RateClock;
+    qint64 RateFromSamples = 0;
+    QSharedPointer<QCPAxisTickerFixed> TimeTicker;
     bool AxesPending = true;
     // One per chart graph, in the chart's order.
     std::vector<TTraceOverview> Overviews;
@@ -102,7 +113,11 @@ private:
     QWidget *BuildBottomPanel();
     void RebuildUnitGraphs();
     void ApplyAxes();
+    void ApplyTimeLabelStep();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void UpdateChannelLabels();
+    void ShowRunning();
+    void MeasureSampleRate();
     void ScheduleRedraw();
     void Redraw();
     void ChooseDrawnData();
