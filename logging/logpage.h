@@ -25,6 +25,7 @@
 // pixels each way zooms to the rectangle, any other drag of that size
 // undoes the zoom; a right drag scrolls; Shift + left/right press set the
 // two cursors whose read-out shows in LblCsrPos.
+// Start is enabled only while no session runs, Stop only while one does.
 // Start and Stop need nothing else: Start reads UnitAddress, LoggingState,
 // PollingSuspended and the transport from the TSession, the decimal point,
 // units, full scales, weigh mode, HighRes and synch filter from EditModel,
