@@ -19,6 +19,9 @@
 //       channel labels <- LogChannels::LabelText(d.Channels[i]); preset the
 //       logging dialog's CBxDig1..4 with d.Channels; axis set-up with the
 //       dialog's choices; fit the view to the data };
+//   menu.WriteChartImage = [&](path, error) { return SaveChartImage(chart, path, error); };
+//   logging.MayDiscardSamples = [&] { return menu.OfferToSaveLog(); };  and the
+//     window's close asks OfferToSaveLog() too (opening a log asks it itself);
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
 //
 // Sound behaviour beyond the bare procedure: a file that cannot be read, is
