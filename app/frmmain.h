@@ -112,6 +112,8 @@ public:
     QMenuBar *MainMenu = nullptr;
     QAction *Open1 = nullptr;
     QAction *Save1 = nullptr;
+    QAction *ExportCsv1 = nullptr;
+    QAction *ExportImage1 = nullptr;
     QAction *Print1 = nullptr;
     QAction *PrintPreview1 = nullptr;
     QAction *Connect2 = nullptr;
@@ -193,6 +195,8 @@ public slots:
     void PgCMainChange();
     void Open1Click();
     void Save1Click();
+    void ExportCsv1Click();
+    void ExportImage1Click();
     void Print1Click();
     void PrintPreview1Click();
     void Connect2Click();
@@ -228,6 +232,7 @@ private:
     QLabel *StatusPanel1 = nullptr;
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
     QTimer StatusNoteTimer;
+    QLabel *StatusSampleRate = nullptr;
     bool ApplyingLook = false;
     // Made at the first print and kept for the run, so the next printer
     // dialog offers the printer, paper and orientation chosen last.

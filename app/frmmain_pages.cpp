@@ -9,6 +9,7 @@
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
 #include "link/comms.h"
+#include "logging/chartimage.h"
 #include "logging/chartview.h"
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
@@ -173,8 +174,13 @@ void TFrmMain::WireFileMenu()
     FileMenu->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     FileMenu->FileDone = [this](const QString &note, const QString &path) {
         ShowStatusNote(note);
-        ShowFileInTitle(path);
+        if (!path.isEmpty())
+            ShowFileInTitle(path);
     };
+    FileMenu->WriteChartImage = [this](const QString &path, QString *error) {
+        return SaveChartImage(*LogPage->Chart, path, error);
+    };
+    Logging->MayDiscardSamples = [this] { return FileMenu->OfferToSaveLog(); };
     FileMenu->LogLoaded = [this](const TLogFileData &data) {
         LogPage->LblLogComment->setText(data.Comment);
         TLogChoices choices = LogDialog->Choices();
