@@ -10,6 +10,7 @@
 #include <QEventLoop>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -140,6 +141,7 @@ void TSession::ReleaseRetired()
 void TSession::TransportOpened()
 {
     TNesting nesting(*this);
+    ResetReceive();
     if (Connected)
         Connected();
 }
@@ -151,8 +153,17 @@ void TSession::TransportClosed()
     // a message of its own (the transport reports why it closed, if it was
     // not the user).
     EndWaitWithFailure();
+    ResetReceive();
     if (Disconnected)
         Disconnected();
+}
+
+// A line or record cut off by a closed port would otherwise be joined to the
+// first bytes of the next connection (the start-up's "0" read as "    1250").
+void TSession::ResetReceive()
+{
+    Receiver.Reset();
+    PendingReceive.clear();
 }
 
 void TSession::TransportFailed(const QString &message)
@@ -192,6 +203,14 @@ void TSession::SendCommand(const QString &text, bool framed)
     // still shows command before reply.
     LogTraffic(QStringLiteral(">>>") + (framed ? text : wire));
     CurrentTransport->Send(wire);
+}
+
+bool TSession::SendUserCommand(const QString &text, bool framed)
+{
+    if (!IsOpen() || LineBusy())
+        return false;
+    SendCommand(text, framed);
+    return true;
 }
 
 bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
@@ -254,6 +273,7 @@ void TSession::ReceiveText(const QString &text)
         return;
     }
     TNesting nesting(*this);
+    TicksSinceReceive = 0;
     Feeding = true;
     Receiver.Feed(text);
     while (!PendingReceive.isEmpty() && !ReceiveDisabled) {
@@ -435,6 +455,8 @@ void TSession::Timer1Timer()
         --PauseCounter;
     if (++TickCycle >= 10)
         TickCycle = 0;
+    if (TicksSinceReceive < std::numeric_limits<int>::max())
+        ++TicksSinceReceive;
     if (DisplayStaleCountdown > 0 && --DisplayStaleCountdown == 0 && DisplayStale)
         DisplayStale();
 
@@ -453,8 +475,30 @@ void TSession::Timer1Timer()
     }
 }
 
+int TSession::PollRepeatFor(int baud)
+{
+    if (baud <= 0)
+        return PollRepeatTicks;
+    const qint64 wireMs = (qint64(LongestPollExchange) * BitsPerCharacter * 1000 + baud - 1) / baud;
+    return int(std::max<qint64>(PollRepeatTicks, (wireMs + TickMs - 1) / TickMs));
+}
+
+int TSession::PollRepeat() const
+{
+    return PollRepeatFor(CurrentTransport->BaudRate());
+}
+
+// The answer to the last poll is coming in: a poll sent now would only queue
+// behind it. A line that stops growing for a repeat time is no answer.
+bool TSession::ReplyArriving() const
+{
+    return Receiver.MidLine() && TicksSinceReceive < PollRepeat();
+}
+
 void TSession::Poll()
 {
+    if (ReplyArriving())
+        return;
     switch (Activity) {
     case actDisplay:
     case actCalibration:
@@ -468,7 +512,7 @@ void TSession::Poll()
         } else {
             SendCommand(QStringLiteral("MSV?;"), false);
         }
-        PollDelay = PollRepeatTicks;
+        PollDelay = PollRepeat();
         break;
     case actLog: {
         const int count = std::min(LoggedUnitCount, MaxLoggedUnits);
@@ -478,7 +522,7 @@ void TSession::Poll()
         if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
             LoggedUnitIndex = 0;
         SendCommand(UnitPrefix(LoggedUnits[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
-        PollDelay = PollRepeatTicks;
+        PollDelay = PollRepeat();
         break;
     }
     default:

@@ -107,7 +107,9 @@ void TTestPage::PageSelected()
 
 void TTestPage::SendTyped()
 {
-    Session.SendCommand(EdtSendStr->text(), CbStxEtx->isChecked());
+    // Not while an exchange awaits its answer: the typed command's reply
+    // would be taken for it.
+    Session.SendUserCommand(EdtSendStr->text(), CbStxEtx->isChecked());
 }
 
 void TTestPage::EdtSendStrKeyPress()

@@ -333,6 +333,40 @@ private slots:
         QCOMPARE(rig.Fake->Sent.size(), 5);
     }
 
+    // A poll is repeated once its answer could have come on the line, and
+    // not while that answer is coming in: on a slow line the polls would
+    // otherwise queue up in the instrument.
+    void anUnansweredPollWaitsForItsAnswer_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("repeat");
+        QTest::newRow("1200") << 1200 << 23;
+        QTest::newRow("2400") << 2400 << 12;
+        QTest::newRow("9600") << 9600 << 10;
+        QTest::newRow("no line speed") << 0 << 10;
+    }
+
+    void anUnansweredPollWaitsForItsAnswer()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, repeat);
+        TRig rig;
+        rig.Fake->Baud = baud;
+        rig.Session.Activity = actDisplay;
+        rig.Tick(repeat);
+        QCOMPARE(rig.Fake->Sent.size(), 1);
+        rig.Tick(repeat - 1);
+        rig.Fake->Deliver("    12");
+        rig.Tick(repeat - 1);
+        QCOMPARE(rig.Fake->Sent.size(), 2);
+        rig.Fake->Deliver("50,00,002\r\n");
+        rig.Tick();
+        QCOMPARE(rig.Fake->Sent.size(), 3);
+        rig.Fake->Deliver("  1"); // a line that stops growing is no answer
+        rig.Tick(repeat);
+        QCOMPARE(rig.Fake->Sent.size(), 4);
+    }
+
     void everyTenthDisplayPollAsksForStatus()
     {
         TRig rig;
@@ -498,6 +532,22 @@ private slots:
         QVERIFY(!s.StartupRunning);
         rig.Tick();
         QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;")); // polling resumes after it
+    }
+
+    void aNewConnectionStartsWithAnEmptyReceiver()
+    {
+        // The port went in the middle of a weight line: the start-up's "0"
+        // on the next connection must not be joined to its first half.
+        TRig rig;
+        TSession &s = rig.Session;
+        rig.Fake->Deliver("    125");
+        rig.Fake->Lose("gone");
+        rig.Fake->Open();
+        rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "2\r\n"}});
+        s.Timer1.start(); // a regression times out instead of hanging
+        s.StartupSequence();
+        QCOMPARE(s.DisplayUnits, 2);
+        QCOMPARE(rig.Script.Messages(), QStringList{"gone"});
     }
 
     void aUnitsAnswerOutOfRangeKeepsTheUnits()
