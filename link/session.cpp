@@ -164,6 +164,7 @@ void TSession::ResetReceive()
 {
     Receiver.Reset();
     PendingReceive.clear();
+    PollOutstanding = false;
 }
 
 void TSession::TransportFailed(const QString &message)
@@ -224,6 +225,10 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     }
     TNesting nesting(*this);
     WaitInProgress = true;
+    // The answer to a poll just sent is still to come: it must not be taken
+    // for this question's. The poll's repeat time bounds this wait.
+    while (PollOutstanding && IsOpen() && Timer1.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     ReplyPrefix = prefix;
     ReplyTimeout = ReplyWaitTicks;
     AwaitingReply = true;
@@ -289,6 +294,7 @@ void TSession::DispatchReply(const QString &reply)
 {
     RouteByActivity(reply);
     PollDelay = 0;
+    PollOutstanding = false;
     DisplayStaleCountdown = DisplayStaleTicks;
     if (ShowReply)
         ShowReply(reply);
@@ -344,6 +350,7 @@ void TSession::DispatchBinaryRecord(const QString &record)
             LogRecord(decoded.StatusByte, decoded.StatusWord, decoded.Weight);
     }
     PollDelay = 0;
+    PollOutstanding = false;
     DisplayStaleCountdown = DisplayStaleTicks;
 }
 
@@ -465,8 +472,8 @@ void TSession::Timer1Timer()
 
     if (PollDelay == 0)
         Poll();
-    if (PollDelay > 0)
-        --PollDelay;
+    if (PollDelay > 0 && --PollDelay == 0)
+        PollOutstanding = false;
 
     if (ReplyTimeout > 0 && --ReplyTimeout == 0 && AwaitingReply) {
         AwaitingReply = false;
@@ -502,7 +509,7 @@ void TSession::Poll()
     switch (Activity) {
     case actDisplay:
     case actCalibration:
-        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning)
+        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning || WaitInProgress)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;
@@ -513,6 +520,7 @@ void TSession::Poll()
             SendCommand(QStringLiteral("MSV?;"), false);
         }
         PollDelay = PollRepeat();
+        PollOutstanding = true;
         break;
     case actLog: {
         const int count = std::min(LoggedUnitCount, MaxLoggedUnits);
@@ -523,6 +531,7 @@ void TSession::Poll()
             LoggedUnitIndex = 0;
         SendCommand(UnitPrefix(LoggedUnits[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
         PollDelay = PollRepeat();
+        PollOutstanding = true;
         break;
     }
     default:

@@ -181,6 +181,8 @@ public:
     int PauseCounter = 0;
     int TickCycle = 0;
     int TicksSinceReceive = 0;             // since bytes last came in
+    // A poll went out and neither its answer nor its repeat time has come.
+    bool PollOutstanding = false;
     bool DisplayPollPaused = false;
     bool PollingSuspended = false;
     // The start-up sequence is running: its two waits must follow each other
