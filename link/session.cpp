@@ -227,8 +227,10 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     WaitInProgress = true;
     // The answer to a poll just sent is still to come: it must not be taken
     // for this question's. The poll's repeat time bounds this wait.
-    while (PollOutstanding && IsOpen() && Timer1.isActive())
+    AwaitingPollAnswer = true;
+    while ((PollOutstanding || ReplyArriving()) && IsOpen() && Timer1.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    AwaitingPollAnswer = false;
     ReplyPrefix = prefix;
     ReplyTimeout = ReplyWaitTicks;
     AwaitingReply = true;
@@ -475,7 +477,10 @@ void TSession::Timer1Timer()
     if (PollDelay > 0 && --PollDelay == 0)
         PollOutstanding = false;
 
-    if (ReplyTimeout > 0 && --ReplyTimeout == 0 && AwaitingReply) {
+    // On a slow line a long answer (calibration data) takes longer than the
+    // wait on its own: the wait is not counted while its answer comes in.
+    const bool answerArriving = AwaitingReply && ReplyArriving() && !Receiver.DroppingLine;
+    if (ReplyTimeout > 0 && !answerArriving && --ReplyTimeout == 0 && AwaitingReply) {
         AwaitingReply = false;
         if (ReportWaitFailures)
             Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
@@ -504,12 +509,12 @@ bool TSession::ReplyArriving() const
 
 void TSession::Poll()
 {
-    if (ReplyArriving())
+    if (ReplyArriving() || AwaitingPollAnswer)
         return;
     switch (Activity) {
     case actDisplay:
     case actCalibration:
-        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning || WaitInProgress)
+        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;

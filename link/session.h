@@ -227,6 +227,7 @@ private:
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
     bool WaitInProgress = false;
+    bool AwaitingPollAnswer = false; // a SendAndWait lets the last poll be answered first
     bool ShuttingDown = false;
     bool Feeding = false;
     QString PendingReceive;

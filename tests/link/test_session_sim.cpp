@@ -10,7 +10,6 @@
 #include "sim/sim_transport.h"
 #include "ui/prompts.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
@@ -101,52 +100,6 @@ private slots:
         QVERIFY(watch.Weights.size() >= 10);
         QVERIFY(!watch.Statuses.isEmpty());
 
-        session.Transport().Close();
-        sim.terminate();
-        QVERIFY(sim.waitForFinished(3000));
-    }
-
-    // At 1200 baud a weight line takes 142 ms: every poll must wait for its
-    // own answer, or they queue in the instrument and the display falls
-    // behind. QV_PACED_SECONDS sets the run (default 3); figures are logged.
-    void pacedAt1200BaudEveryPollGetsItsOwnReply()
-    {
-        const QString program = qEnvironmentVariable("QV_BIN_DIR") + "/kd4620-sim";
-        if (!QFileInfo(program).isExecutable())
-            QSKIP("kd4620-sim has not been built");
-        const double seconds = qMax(2, qEnvironmentVariableIntValue("QV_PACED_SECONDS")), step = seconds / 2;
-        QProcess sim;
-        sim.start(program, {"--baud", "1200", "--script", QString("0:1250,%1:1250,%2:2500").arg(step).arg(step + 0.01)});
-        QVERIFY(sim.waitForStarted(3000) && sim.waitForReadyRead(5000));
-        QElapsedTimer clock; // about the simulator's own clock
-        clock.start();
-        TScriptedPrompts script;
-        TScopedPrompts guard(&script);
-        TSession session;
-        TWatch watch;
-        watch.Attach(session);
-        int polls = 0, replies = 0, mostAhead = 0;
-        qint64 shownAt = 0;
-        session.ShowCommand = [&](const QString &c) { polls += c.endsWith("MSV?;") || c.endsWith("ESR?;"); };
-        session.ShowReply = [&](const QString &r) {
-            mostAhead = qMax(mostAhead, polls - ++replies);
-            if (!shownAt && r.contains("2500,"))
-                shownAt = clock.elapsed();
-        };
-        auto serial = std::make_unique<TIOIfaceSerial>();
-        serial->SetPortName(QString::fromLocal8Bit(sim.readLine()).trimmed());
-        serial->SetBaudRate(1200);
-        session.InstallAndOpen(std::move(serial));
-        QCOMPARE(session.DisplayUnits, 2);
-        polls = replies = 0;
-        QTest::qWait(int(seconds * 1000));
-        qInfo("1200 baud, %.0f s: %d polls, %d replies, at most %d ahead; load change shown after %lld ms",
-              seconds, polls, replies, mostAhead, shownAt - qint64(step * 1000));
-        QVERIFY2(polls - replies <= 1 && mostAhead <= 1, qPrintable(QString("%1 polls, %2 replies").arg(polls).arg(replies)));
-        QVERIFY(shownAt > 0);
-        QVERIFY(session.SendAndWait("VAL?", false, "VAL", session.Numeric()));
-        QCOMPARE(session.ReplyValue, 12500); // the signal of 2500 counts, not a weight
-        QVERIFY(script.Messages().isEmpty());
         session.Transport().Close();
         sim.terminate();
         QVERIFY(sim.waitForFinished(3000));
