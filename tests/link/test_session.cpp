@@ -367,9 +367,10 @@ private slots:
         TSession &s = rig.Session;
         s.Activity = actDisplay;
         rig.Tick(); // "MSV?;" is out, its answer still on the line
-        rig.AnswerWith({{"VAL?", "6250\r\n"}});
+        bool pollAnswered = false;
+        rig.Fake->Answer = [&](const QString &) { return (pollAnswered ? "" : "    1250,00,002\r\n") + QString("6250\r\n"); };
         s.Timer1.start();
-        QTimer::singleShot(50, [&rig] { rig.Fake->Deliver("    1250,00,002\r\n"); });
+        QTimer::singleShot(50, &s, [&] { pollAnswered = true, rig.Fake->Deliver("    1250,00,002\r\n"); });
         QVERIFY(s.SendAndWait("VAL?", false, "VAL", s.Numeric()));
         QCOMPARE(s.ReplyValue, 6250);
     }
