@@ -327,10 +327,11 @@ void TFrmMain::PressDisplayKey(int Key, bool Modified)
 {
     const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
     // With the link closed a key does nothing, not even delay the polls
-    // of the next connection.
-    if (command.isEmpty() || !Session.IsOpen())
+    // of the next connection; while an answer is awaited (the start-up
+    // questions) the key's "0" would be taken for it, so it does nothing
+    // then either.
+    if (command.isEmpty() || !Session.SendUserCommand(command, true))
         return;
-    Session.SendCommand(command, true);
     Session.PollDelay = TSession::KeyPollDelayTicks;
 }
 

@@ -466,6 +466,11 @@ private slots:
         QTest::mouseClick(w.LCDMain, Qt::LeftButton, Qt::NoModifier, tare);
         QCOMPARE(line->Sent, (QStringList{STX + "KT00" + ETX, STX + "Kt00" + ETX}));
 
+        s.StartupRunning = true; // its "0" would be taken for COF11's
+        line->Sent.clear();
+        w.PressDisplayKey(1, false);
+        QVERIFY(line->Sent.isEmpty());
+        s.StartupRunning = false;
         // With the line closed a key does nothing at all.
         line->Close();
         line->Sent.clear();
