@@ -62,7 +62,8 @@ public:
 
     // Handed over by the program entry once they exist (they are made after
     // the window). Without a store, connecting is not offered.
-    void SetConnectionStore(TdatViewer *store) { datViewer = store; }
+    // The store also keeps the folder the file dialogs start in.
+    void SetConnectionStore(TdatViewer *store);
     TfrmAbout *frmAbout = nullptr;
 
     // ---- Long-lived objects and state ----

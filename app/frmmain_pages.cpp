@@ -9,6 +9,7 @@
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
 #include "link/comms.h"
+#include "link/dmviewer.h"
 #include "logging/chartimage.h"
 #include "logging/chartview.h"
 #include "logging/filemenu.h"
@@ -176,6 +177,8 @@ void TFrmMain::WireFileMenu()
         ShowStatusNote(note);
         if (!path.isEmpty())
             ShowFileInTitle(path);
+        if (datViewer)
+            datViewer->SetLastFolder(FileMenu->Directory);
     };
     FileMenu->WriteChartImage = [this](const QString &path, QString *error) {
         return SaveChartImage(*LogPage->Chart, path, error);
@@ -190,6 +193,13 @@ void TFrmMain::WireFileMenu()
         ChartView::FitToData(*Logging);
         LogPage->RedrawNow();
     };
+}
+
+void TFrmMain::SetConnectionStore(TdatViewer *store)
+{
+    datViewer = store;
+    if (store && !store->LastFolder().isEmpty())
+        FileMenu->Directory = store->LastFolder();
 }
 
 void TFrmMain::SettingsFileLoaded()
