@@ -104,6 +104,7 @@ void TFrmMain::BuildSettingsPage()
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
         SettingsEditor->UpdateCalWeightVisibility();
+        SettingsEditor->MarkChangedSettings(LinesNotInInstrument());
         SettingsShown = true;
     };
     SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
@@ -274,15 +275,17 @@ void TFrmMain::PgCMainChange()
     }
 }
 
-bool TFrmMain::PagesDifferFromInstrument() const
+QStringList TFrmMain::LinesNotInInstrument() const
 {
     QStringList edited;
     QStringList held;
     EditModel.BuildWriteCommands(edited);
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(edited, held);
-    return !edited.isEmpty();
+    return edited;
 }
+
+bool TFrmMain::PagesDifferFromInstrument() const { return !LinesNotInInstrument().isEmpty(); }
 
 bool TFrmMain::MayDiscardEdits()
 {
@@ -295,8 +298,10 @@ bool TFrmMain::MayDiscardEdits()
 
 void TFrmMain::CompareWithInstrument()
 {
-    if (PagesDifferFromInstrument())
+    const QStringList changed = LinesNotInInstrument();
+    if (!changed.isEmpty())
         SettingsSent = false;
+    SettingsEditor->MarkChangedSettings(changed);
     UpdateIdentity();
 }
 

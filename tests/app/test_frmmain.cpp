@@ -7,11 +7,14 @@
 #include "display/u7400led.h"
 #include "link/ioiface_null.h"
 #include "link/test_session_fake.h"
+#include "settings/editor.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFormLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -191,6 +194,12 @@ private slots:
         QCOMPARE(taken, 1);
         QVERIFY(!w.SettingsSent);
         QCOMPARE(w.PanelText(2), QStringLiteral("Unit 7  SN: 123456, Version 5.02, ID: KD4620"));
+        // The changed full scale is marked; the unchanged units not, though guarded.
+        auto *form = qobject_cast<QFormLayout *>(w.SettingsEditor->CBxDP->parentWidget()->layout());
+        QVERIFY(form);
+        const auto font = [form](QWidget *field) { return form->labelForField(field)->font(); };
+        QVERIFY(font(w.SettingsEditor->CBxDP).bold() && !font(w.SettingsEditor->CBxUnits).bold());
+        QVERIFY(qobject_cast<QLabel *>(form->labelForField(w.SettingsEditor->CBxUnits))->text().endsWith(u'*'));
     }
 
     void calibrationPageAsksOncePerChangeOnlyWithIdentityAndUnsentSettings()
