@@ -78,7 +78,10 @@ int RunCommand(const TCliArgs &args)
     prompts.ShowProgress = isatty(STDERR_FILENO);
     TScopedPrompts installed(&prompts);
     TCliJob job(args, prompts);
-    return command->Run(job);
+    const int status = command->Run(job);
+    if (TInterrupt::Raised())
+        TTerminalPrompts::Say(QStringLiteral("Interrupted."));
+    return status;
 }
 
 // The offscreen platform warns about window features it lacks, and Qt

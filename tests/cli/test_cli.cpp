@@ -24,6 +24,7 @@ struct TSim {
         Process.start(Bin("kd4620-sim"), QStringList{"--verbose"} + extra);
         if (Process.waitForStarted(5000) && Process.waitForReadyRead(5000))
             Device = QString::fromLocal8Bit(Process.readLine()).trimmed();
+        Process.setReadChannel(QProcess::StandardError);
     }
     ~TSim()
     {
@@ -37,8 +38,11 @@ struct TSim {
         static const QRegularExpression received(QStringLiteral("^kd4620-sim: >>> (.*)$"),
                                                  QRegularExpression::MultilineOption);
         static const QRegularExpression talk(QStringLiteral("\\?|^S\\d\\d$|^STP$|^COF11$"));
+        QByteArray log;
+        while (Process.waitForReadyRead(300))   // the simulator's log of the job just ended
+            log += Process.readAllStandardError();
         QStringList writes;
-        for (auto it = received.globalMatch(QString::fromLocal8Bit(Process.readAllStandardError())); it.hasNext();)
+        for (auto it = received.globalMatch(QString::fromLocal8Bit(log)); it.hasNext();)
             if (const QString command = it.next().captured(1); !command.contains(talk))
                 writes << command;
         return writes;
@@ -98,7 +102,7 @@ private slots:
         const QString units = "ENU1";
         QTest::newRow("same file") << QStringList() << QString() << QString() << QStringList() << 0 << QStringList{"TDD1"};
         QTest::newRow("one line") << QStringList() << QString("PST1,") << header << QStringList() << 0
-                                  << QStringList{header, "TDD1"};
+                                  << QStringList{header, "TDD1", "PCD"};   // the store always locks again
         QTest::newRow("guarded, no passcode") << QStringList{"--passcode", "4321"} << QString("ENU") << units
                                               << QStringList() << 1 << QStringList();
         QTest::newRow("guarded, passcode") << QStringList{"--passcode", "4321"} << QString("ENU") << units
