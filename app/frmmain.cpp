@@ -15,6 +15,7 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/editor.h"
+#include "settings/identity.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
 
@@ -214,14 +215,7 @@ void TFrmMain::StatusBarDrawPanel(QPainter &painter, const QRect &rect)
     painter.drawText(rect.adjusted(IdentityTextLeft, IdentityTextTop, 0, 0), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-QString TFrmMain::IdentityText(const Tdata7410 &model)
-{
-    if (model.SerialNumber.isEmpty())
-        return {};
-    // One pass over the pattern: a "%1" inside an instrument's text stays as it is.
-    return QStringLiteral("Unit %1  SN: %2, Version %3, ID: %4")
-        .arg(QString::number(model.Address), model.SerialNumber, model.Version, model.SerialID);
-}
+QString TFrmMain::IdentityText(const Tdata7410 &model) { return InstrumentIdentityText(model); }
 
 void TFrmMain::UpdateIdentity()
 {

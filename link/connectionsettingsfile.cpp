@@ -43,10 +43,11 @@ bool CreateFromDefault(const QString &file, const QString &defaultFile, QString 
     return true;
 }
 
-QString ConnectionSettingsFile()
+QString ConnectionSettingsFile() { return ConnectionSettingsFileFor(QCoreApplication::applicationFilePath()); }
+
+QString ConnectionSettingsFileFor(const QString &program)
 {
-    const QString program = QCoreApplication::applicationFilePath();
-    const bool writable = QFileInfo(QCoreApplication::applicationDirPath()).isWritable();
+    const bool writable = QFileInfo(QFileInfo(program).absolutePath()).isWritable();
     const bool installed = QFileInfo(InstalledDataFolderOf(program)).isDir();
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QLatin1Char('/') + QFileInfo(program).completeBaseName();
@@ -54,7 +55,7 @@ QString ConnectionSettingsFile()
     if (file == SideFileOf(program, QStringLiteral(".ini")))
         return file;
     QString error;
-    if (!CreateFromDefault(file, ProgramDataFile(QStringLiteral(".ini")), &error))
+    if (!CreateFromDefault(file, ProgramDataFileOf(program, QStringLiteral(".ini")), &error))
         qWarning("Connection settings %s could not be created (%s); they will not be saved.",
                  qUtf8Printable(file), qUtf8Printable(error));
     return file;

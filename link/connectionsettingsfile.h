@@ -24,3 +24,6 @@ bool CreateFromDefault(const QString &file, const QString &defaultFile, QString 
 // the settings persist from then on; a failure is only logged and leaves the
 // settings unsaved, as with no file at all.
 QString ConnectionSettingsFile();
+// The same for another program of this installation (the command-line
+// program reads the window's file: the ports chosen there are its defaults).
+QString ConnectionSettingsFileFor(const QString &programPath);

@@ -43,11 +43,6 @@ int ShownDecimals(qint32 decimalPoint)
     return decimalPoint >= 0 && decimalPoint <= 5 ? decimalPoint : 0;
 }
 
-QString DirectText(qint32 value)
-{
-    return QString::number(value / 10000.0, 'f', 4);
-}
-
 } // namespace
 
 TSettingsEditor::TSettingsEditor(Tdata7410 &EditModel, QWidget *parent) : QWidget(parent), Model(EditModel)
@@ -136,8 +131,8 @@ void TSettingsEditor::FillSerialPage()
 
 void TSettingsEditor::FillCalFields()
 {
-    CalFields->edtCalDirectZero->setText(DirectText(Model.DirectZero));
-    CalFields->edtCalDirectSpan->setText(DirectText(Model.DirectSpan));
+    CalFields->edtCalDirectZero->setText(DirectSignalText(Model.DirectZero));
+    CalFields->edtCalDirectSpan->setText(DirectSignalText(Model.DirectSpan));
     FillLinearisation();
     CalFields->EdtCalWeight->setText(FormatCounts(Model.CalWeight, ShownDecimals(Model.DecimalPoint)));
 }
@@ -224,14 +219,14 @@ bool TSettingsEditor::TakeDirect(QLineEdit *edit, const QString &name, qint32 &f
     if (!ok || !std::isfinite(value)) {
         Prompts().Message(QStringLiteral("%1: \"%2\" is not a number").arg(name, edit->text()),
                           TPrompts::Kind::Error);
-        edit->setText(DirectText(field));
+        edit->setText(DirectSignalText(field));
         return false;
     }
     const double scaled = std::nearbyint(value * 10000.0);   // ties to even
     if (scaled < -32000 || scaled > 32000) {
-        Prompts().Message(QStringLiteral("Out of Range: (%1 to %2)").arg(DirectText(-32000), DirectText(32000)),
+        Prompts().Message(QStringLiteral("Out of Range: (%1 to %2)").arg(DirectSignalText(-32000), DirectSignalText(32000)),
                           TPrompts::Kind::Error);
-        edit->setText(DirectText(field));
+        edit->setText(DirectSignalText(field));
         return false;
     }
     field = qint32(scaled);

@@ -103,3 +103,8 @@ void RemoveCommon(QStringList &first, const QStringList &second)
         common.insert(line.toCaseFolded());
     first.removeIf([&common](const QString &line) { return common.contains(line.toCaseFolded()); });
 }
+
+QString DirectSignalText(qint32 value)
+{
+    return QString::number(value / 10000.0, 'f', 4);
+}

@@ -31,3 +31,7 @@ double ParseDecimal(const QString &text);
 // Removes from first every line that also stands in second, ignoring letter
 // case, keeping the order of the rest.
 void RemoveCommon(QStringList &first, const QStringList &second);
+
+// A direct-calibration signal as the Calibration page shows it: the stored
+// mV/V x 10000 with four decimals ("2.0000").
+QString DirectSignalText(qint32 value);

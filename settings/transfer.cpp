@@ -217,12 +217,18 @@ TSettingsTransfer::TPreRead TSettingsTransfer::ReadInstrumentState(QStringList &
     Call(BlankMainDisplay);
     if (!ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument")))
         return TPreRead::Failed;
-    pending.clear();
+    pending = PendingLines();
+    return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
+}
+
+QStringList TSettingsTransfer::PendingLines() const
+{
+    QStringList pending;
     EditModel.BuildWriteCommands(pending);
     QStringList held;
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(pending, held);
-    return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
+    return pending;
 }
 
 TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
@@ -295,11 +301,7 @@ bool TSettingsTransfer::WriteSettings()
         TActivityScope scope(Session);
         Session.WaitTicks(SettlingTicks);
 
-        QStringList pending;
-        EditModel.BuildWriteCommands(pending);
-        QStringList held;
-        InstrumentModel.BuildWriteCommands(held);
-        RemoveCommon(pending, held);
+        QStringList pending = PendingLines();
 
         // Once the passcode went out, the instrument is locked again however
         // the write ends (a refused passcode left it locked: harmless).

@@ -76,6 +76,9 @@ public:
     // calibration step. The next write then reads every setting first and
     // sends what differs from that. A completed read clears the mark.
     void MarkInstrumentChanged() { InstrumentModelStale = true; }
+    // The write lines in which EditModel differs from InstrumentModel: what a
+    // write sends when the instrument still holds InstrumentModel.
+    QStringList PendingLines() const;
     bool IsInstrumentModelStale() const { return InstrumentModelStale; }
     // The window is closing: a transfer under way is cancelled (which
     // reports nothing) and the passcode dialog closes unanswered.

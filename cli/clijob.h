@@ -1,0 +1,60 @@
+#pragma once
+// What every instrument command of quenvale7400-cli shares: the connection
+// (the window's stored settings, overridden by the command line), the
+// session and the settings transfer the window uses, the two settings
+// models, the exit status of a failure and the output of results.
+
+#include "cli/interrupt.h"
+#include "link/session.h"
+#include "settings/database.h"
+#include "settings/transfer.h"
+
+#include <QJsonObject>
+#include <QString>
+
+struct TCliArgs;
+class TTerminalPrompts;
+
+enum TExitStatus : int {
+    ExitDone = 0,
+    ExitRefused = 1,     // the instrument refused, a check failed, a question was answered No
+    ExitUsage = 2,
+    ExitNoPort = 3,      // the port could not be opened
+    ExitSilent = 4,      // the instrument did not answer
+};
+
+class TCliJob {
+public:
+    TCliJob(const TCliArgs &args, TTerminalPrompts &prompts);
+    ~TCliJob();
+    TCliJob(const TCliJob &) = delete;
+    TCliJob &operator=(const TCliJob &) = delete;
+
+    // Opens the port, runs the window's start-up sequence and asks the
+    // instrument who it is (into EditModel). ExitDone, ExitNoPort or ExitSilent.
+    int Connect();
+    // Connect, then every setting read into both models, as Read Settings does.
+    int ConnectAndRead();
+    // The status of an operation that did not complete: silence when the
+    // last transfer or exchange went unanswered or the line was lost, else
+    // a refusal (also after Ctrl+C or a question answered No).
+    int FailureStatus();
+
+    // A result on standard output: the JSON object with --json, else text
+    // (nothing when text is empty).
+    void Result(const QJsonObject &json, const QString &text) const;
+    // A note on standard error (the window's status-bar notes).
+    static void Note(const QString &text);
+
+    const TCliArgs &Args;
+    TTerminalPrompts &Prompt;
+    QString PortName;
+    TInterrupt Interrupt;   // first in, last out: Ctrl+C is heard for the whole job
+    TSession Session;
+    Tdata7410 EditModel;
+    Tdata7410 InstrumentModel;
+    TSettingsTransfer Transfer;
+
+private:
+    bool LastExchangeSilent = false;
+};
