@@ -100,6 +100,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         {"link", "Also make the port known at this path (a symbolic link, made afresh at every start), so a "
                  "simulator started again is found at the same path.", "path"},
         {"verbose", "Log received commands to standard error."},
+        {"line-baud", "Answer only while the port is set to this baud rate; at any other speed send line noise, as "
+                      "a real UART does (default: answer at any speed).", "baud"},
     });
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -125,6 +127,7 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
               ReadInt(parser, "rate", 1, 1000, &config.StreamRateHz, message) &&
               ReadInt(parser, "baud", 0, 4000000, &config.Baud, message) &&
               ReadInt(parser, "cal-busy", 0, 1000, &config.CalibrationBusyPolls, message) &&
+              ReadInt(parser, "line-baud", 0, 4000000, &options->LineBaud, message) &&
               ReadText(parser, "id", 0, 10, &config.Id, message) &&
               ReadText(parser, "serial", 1, 10, &config.SerialNumber, message) &&
               ReadText(parser, "firmware", 1, 6, &config.Version, message);
