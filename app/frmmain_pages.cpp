@@ -176,6 +176,10 @@ void TFrmMain::WaitForLostPort()
     PortWatcher.Watch();
     if (!PortWatcher.IsWatching())
         return;
+    // A log the loss broke off stays ended; reconnecting must not quietly
+    // go on polling into it. Start continues it as usual.
+    if (Logging->Running())
+        Logging->Stop();
     StatusNoteTimer.stop(); // shown for as long as the wait lasts
     StatusNote->setText(PortLostNote);
     // "Disconnect" ends the wait.

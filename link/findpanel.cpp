@@ -69,10 +69,13 @@ void TFindPanel::TakeFound(const TFoundInstrument &found)
     // The dialog holds one instrument: the first found (the chosen port is
     // searched first) ends the search.
     FoundOne = true;
+    PBFind->setValue(PBFind->maximum());
+    QString identity = found.Identity;
+    identity.remove(QLatin1Char('"')).replace(QLatin1Char(','), QLatin1Char(' '));
     const QString unit =
         found.UnitAddress >= 1 && found.UnitAddress <= 31 ? QString::number(found.UnitAddress) : QStringLiteral("Any");
     LblFind->setText(QStringLiteral("Found %1 on %2 at %3 baud, unit address %4. Press Ok to connect.")
-                         .arg(found.Identity, found.Port)
+                         .arg(identity, found.Port)
                          .arg(found.BaudRate)
                          .arg(unit));
     if (Take)

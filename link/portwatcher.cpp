@@ -2,9 +2,16 @@
 
 #include "link/portlist.h"
 
+#include <algorithm>
+
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 TPortWatcher::TPortWatcher(QObject *parent) : QObject(parent)
 {
@@ -22,6 +29,7 @@ void TPortWatcher::Remember(const TIOIface &link)
     const TIOIfaceSerial &transport = *serial;
     Lost = IdentityOf(SerialDeviceName(transport.PortName()));
     Lost.Path = transport.PortName();
+    LostLinkStamp = LinkStamp(SerialDeviceName(Lost.Path));
     Baud = transport.BaudRate();
     DataBits = transport.DataBits();
     StopBits = transport.StopBits();
@@ -54,6 +62,19 @@ TPortIdentity TPortWatcher::IdentityOf(const QString &path)
     return identity;
 }
 
+quint64 TPortWatcher::LinkStamp(const QString &path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return 0;
+#else
+    struct stat link {};
+    if (::lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return 0;
+    return quint64(link.st_ino) * 1000003u ^ quint64(link.st_ctim.tv_sec) * 1000000000u ^ quint64(link.st_ctim.tv_nsec);
+#endif
+}
+
 QList<TPortIdentity> TPortWatcher::PresentPorts()
 {
     QList<TPortIdentity> present;
@@ -76,7 +97,12 @@ QList<TPortIdentity> TPortWatcher::PresentPorts()
 QString TPortWatcher::FindAgain(const TPortIdentity &lost, const QList<TPortIdentity> &present,
                                 const std::function<bool(const QString &)> &exists)
 {
-    if (exists(lost.Path))
+    // The same path, unless it now holds an adapter with another serial number.
+    const auto atPath = std::find_if(present.begin(), present.end(),
+                                     [&lost](const TPortIdentity &port) { return port.Path == lost.Path; });
+    const bool other = atPath != present.end() && !lost.SerialNumber.isEmpty() &&
+                       atPath->SerialNumber != lost.SerialNumber;
+    if (exists(lost.Path) && !other)
         return lost.Path;
     auto sameIds = [&lost](const TPortIdentity &port) {
         return lost.HasIds && port.HasIds && port.VendorId == lost.VendorId && port.ProductId == lost.ProductId;
@@ -102,8 +128,9 @@ QString TPortWatcher::FindAgain(const TPortIdentity &lost, const QList<TPortIden
 
 void TPortWatcher::Look()
 {
-    const QString path = FindAgain(Lost, PresentPorts(), [](const QString &name) {
-        return DeviceExists(SerialDeviceName(name));
+    const QString path = FindAgain(Lost, PresentPorts(), [this](const QString &name) {
+        const QString device = SerialDeviceName(name);
+        return DeviceExists(device) && (LostLinkStamp == 0 || LinkStamp(device) != LostLinkStamp);
     });
     if (path.isEmpty())
         return;

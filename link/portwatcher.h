@@ -48,6 +48,10 @@ public:
     // path when the system knows nothing more (a pseudo-terminal).
     static TPortIdentity IdentityOf(const QString &path);
     static QList<TPortIdentity> PresentPorts();
+    // When `path` is a symbolic link, what tells this link from one made
+    // afresh at the same place (a re-plugged adapter's link, a restarted
+    // simulator's); 0 for anything else.
+    static quint64 LinkStamp(const QString &path);
     // Where the lost port is now among `present`, or empty.
     static QString FindAgain(const TPortIdentity &lost, const QList<TPortIdentity> &present,
                              const std::function<bool(const QString &)> &exists);
@@ -57,6 +61,10 @@ private:
 
     QTimer Timer;
     TPortIdentity Lost;
+    // A link left behind by the lost port points wherever its old device
+    // number goes next (a pseudo-terminal's number is soon reused by
+    // another): only a link made again counts as the port come back.
+    quint64 LostLinkStamp = 0;
     int Baud = 9600;
     int DataBits = 8;
     int StopBits = 1;
