@@ -138,6 +138,9 @@ void TFrmMain::FormDestroy()
     Session.DisplayStale = nullptr;
     Session.Connected = nullptr;
     Session.Disconnected = nullptr;
+    Session.PortLost = nullptr;
+    PortWatcher.Stop();
+    PortWatcher.Returned = nullptr;
     Session.LogReply = nullptr;
     Session.LogRecord = nullptr;
     Session.SettingsReply = nullptr;

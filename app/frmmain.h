@@ -8,6 +8,7 @@
 // live display and keys) and frmmain_calibration.cpp (the Calibration page).
 
 #include "app/helpfile.h"
+#include "link/portwatcher.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "ui/printjob.h"
@@ -68,6 +69,8 @@ public:
 
     // ---- Long-lived objects and state ----
     TSession Session;
+    // A lost serial port is watched for and connected again when it returns.
+    TPortWatcher PortWatcher;
     Tdata7410 EditModel;        // what the Settings pages edit
     Tdata7410 InstrumentModel;  // what the instrument is known to hold
     bool SettingsSent = false;  // EditModel is known to equal the instrument
@@ -263,6 +266,10 @@ private:
     void FormCreate();
     void FormDestroy();
     void WireSession();
+    // The port was lost: wait for it, saying so in the status bar.
+    void WaitForLostPort();
+    // Stops waiting (Disconnect, or the port is back).
+    void EndPortWait();
     void SetRegionRects();
     void WireDisplayKeys();
     void ApplyLook(bool connected);

@@ -129,6 +129,10 @@ void TFrmMain::Connect2Click()
 {
     if (!datViewer)
         return;   // only before the program entry has made the store
+    if (PortWatcher.IsWatching()) {
+        EndPortWait(); // "Disconnect" while waiting for a lost port
+        return;
+    }
     // A Disconnect: the instrument must not go on streaming into a closed port.
     if (Session.IsOpen())
         Logging->StopStreaming();

@@ -150,7 +150,15 @@ void TFrmMain::WireSession()
     Session.Connected = [this] {
         // The instrument may have been changed while the program was away.
         Transfer->MarkInstrumentChanged();
+        EndPortWait();
+        PortWatcher.Remember(Session.Transport());
         ConnectedLook();
+    };
+    Session.PortLost = [this] { WaitForLostPort(); };
+    // Back with the start-up sequence and polling of a connect; an operation
+    // the loss ended stays ended.
+    PortWatcher.Returned = [this](std::unique_ptr<TIOIfaceSerial> transport) {
+        Session.InstallAndOpen(std::move(transport));
     };
     Session.Disconnected = [this] { DisconnectedLook(); };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
@@ -159,6 +167,36 @@ void TFrmMain::WireSession()
     Session.LogRecord = [this](quint8 statusByte, qint32 statusWord, qint32 weight) {
         Logging->TakeRecord(statusByte, statusWord, weight);
     };
+}
+
+namespace {
+const QString PortLostNote = QStringLiteral("Port lost - waiting for it to return");
+} // namespace
+
+void TFrmMain::WaitForLostPort()
+{
+    PortWatcher.Watch();
+    if (!PortWatcher.IsWatching())
+        return;
+    // A log the loss broke off stays ended; reconnecting must not quietly
+    // go on polling into it. Start continues it as usual.
+    if (Logging->Running())
+        Logging->Stop();
+    StatusNoteTimer.stop(); // shown for as long as the wait lasts
+    StatusNote->setText(PortLostNote);
+    // "Disconnect" ends the wait.
+    SetConnectCaption(true);
+}
+
+void TFrmMain::EndPortWait()
+{
+    const bool waited = PortWatcher.IsWatching() || StatusNote->text() == PortLostNote;
+    PortWatcher.Stop();
+    if (!waited)
+        return;
+    if (StatusNote->text() == PortLostNote)
+        StatusNote->clear();
+    SetConnectCaption(Session.IsOpen());
 }
 
 void TFrmMain::WireFileMenu()

@@ -1,5 +1,7 @@
 #include "link/comdialog.h"
 
+#include "link/findpanel.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -116,10 +118,46 @@ void TFrmComDialog::CreateControls(const QStringList &portNames)
     buttons->addWidget(BtnOk);
     buttons->addWidget(BtnCancel);
 
+    CreateFindPanel();
     auto *column = new QVBoxLayout(this);
     column->addWidget(GBSerial);
     column->addWidget(GBUnitAddress);
+    column->addWidget(FindPanel);
     column->addLayout(buttons);
+}
+
+void TFrmComDialog::CreateFindPanel()
+{
+    FindPanel = new TFindPanel(this);
+    FindPanel->Ports = [this] {
+        QStringList listed;
+        for (int i = 0; i < CBPort->count(); ++i)
+            listed << CBPort->itemText(i);
+        return TInstrumentFinder::PortOrder(PortName(), listed);
+    };
+    // Only rates the dialog can show: a find must end in settings to confirm.
+    FindPanel->Bauds = [this] {
+        QList<int> offered;
+        for (int rate : TInstrumentFinder::CommonBaudRates())
+            if (RGBaud->IndexOf(QString::number(rate)) >= 0)
+                offered << rate;
+        return TInstrumentFinder::BaudOrder(BaudRate(), offered);
+    };
+    FindPanel->Take = [this](const TFoundInstrument &found) {
+        SelectPort(found.Port);
+        SelectBaudRate(found.BaudRate);
+        SelectDataBits(found.DataBits);
+        SelectStopBits(found.StopBits);
+        SelectParity(found.Parity);
+        SelectUnitAddress(found.UnitAddress);
+    };
+    FindPanel->Searching = [this](bool searching) {
+        for (QWidget *control : {static_cast<QWidget *>(GBSerial), static_cast<QWidget *>(GBUnitAddress),
+                                 static_cast<QWidget *>(BtnOk)})
+            control->setEnabled(!searching);
+    };
+    // Closing the dialog ends a search and frees its port.
+    connect(this, &QDialog::finished, FindPanel, &TFindPanel::Cancel);
 }
 
 void TFrmComDialog::FormCreate()

@@ -12,6 +12,7 @@ class QButtonGroup;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
+class TFindPanel;
 
 // A captioned group of radio buttons, one per item, laid out in columns
 // (filled top to bottom, then left to right). At most one item is selected;
@@ -79,6 +80,8 @@ public:
     QComboBox *CBAddress;
     QPushButton *BtnOk;
     QPushButton *BtnCancel;
+    // "Find": searches the listed ports and fills the fields above.
+    TFindPanel *FindPanel;
 
     static constexpr int AnyAddress = 99;
     static constexpr int MaxAddress = 31;
@@ -86,5 +89,6 @@ public:
 
 private:
     void CreateControls(const QStringList &portNames);
+    void CreateFindPanel();
     static int NumberOf(const TRadioGroup *group);
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -105,6 +106,7 @@ void TSession::SetTransport(std::unique_ptr<TIOIface> transport)
     TNesting nesting(*this);
     // An open link is closed the ordinary way first, so the window gets its
     // disconnected look and any wait ends.
+    LinkUp = false;
     if (CurrentTransport->IsOpen())
         CurrentTransport->Close();
     Retired.push_back(std::move(CurrentTransport));
@@ -124,6 +126,7 @@ void TSession::Connect2Click(TdatViewer &store)
     TNesting nesting(*this);
     if (IsOpen()) {
         // Its close event applies the disconnected look.
+        LinkUp = false;
         CurrentTransport->Close();
         return;
     }
@@ -142,6 +145,7 @@ void TSession::TransportOpened()
 {
     TNesting nesting(*this);
     ResetReceive();
+    LinkUp = true;
     if (Connected)
         Connected();
 }
@@ -173,6 +177,8 @@ void TSession::TransportFailed(const QString &message)
     // not free the transport that is still reporting.
     TNesting nesting(*this);
     EndWaitWithFailure();
+    if (std::exchange(LinkUp, false) && !ShuttingDown && PortLost)
+        PortLost();
     if (!ShuttingDown)
         Prompts().Message(message, TPrompts::Kind::Error);
 }

@@ -70,6 +70,10 @@ public:
     // look sets Activity and then calls StartupSequence().
     std::function<void()> Connected;
     std::function<void()> Disconnected;
+    // The open line was lost (adapter pulled, write failed), not closed by
+    // the user; raised after Disconnected and before the message saying so,
+    // so that watching for the port starts even while the message is up.
+    std::function<void()> PortLost;
     // Hourglass on/off. When empty, the application's override cursor is used.
     std::function<void(bool busy)> SetBusy;
 
@@ -227,6 +231,9 @@ private:
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
     bool WaitInProgress = false;
+    // The current transport has opened and nobody has closed it on purpose:
+    // a failure now is a lost port.
+    bool LinkUp = false;
     bool AwaitingPollAnswer = false; // a SendAndWait lets the last poll be answered first
     bool ShuttingDown = false;
     bool Feeding = false;

@@ -5,6 +5,7 @@
 
 #include "sim/published_ports.h"
 #include "sim/sim_instrument.h"
+#include "sim/sim_line_speed.h"
 #include "sim/sim_options.h"
 #include "sim/sim_pty.h"
 #include "sim/sim_server.h"
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -57,6 +59,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     TSimInstrument &instrument = server.Instrument();
+    std::unique_ptr<TSimLineSpeed> lineSpeed;
+    if (options.LineBaud > 0)
+        lineSpeed = std::make_unique<TSimLineSpeed>(server, options.LineBaud);
     TSimPty &pty = server.Port();
 
     const QString announcement = PublishPort(server.Path());

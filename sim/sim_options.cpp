@@ -114,6 +114,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         {"verbose", "Log received commands to standard error."},
         {"lenient", "Also take lower-case mnemonics, CR or LF as a command's end and a one-digit unit selection "
                     "such as S7; (the instrument refuses them)."},
+        {"line-baud", "Answer only while the port is set to this baud rate; at any other speed send line noise, as "
+                      "a real UART does (default: answer at any speed).", "baud"},
     });
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -139,6 +141,7 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
               ReadInt(parser, "rate", 1, 1000, &config.StreamRateHz, message) &&
               ReadInt(parser, "baud", 0, 4000000, &config.Baud, message) &&
               ReadInt(parser, "cal-busy", 0, 1000, &config.CalibrationBusyPolls, message) &&
+              ReadInt(parser, "line-baud", 0, 4000000, &options->LineBaud, message) &&
               ReadText(parser, "id", 0, 10, &config.Id, message) &&
               ReadText(parser, "serial", 1, 10, &config.SerialNumber, message) &&
               ReadText(parser, "firmware", 1, 6, &config.Version, message);

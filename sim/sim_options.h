@@ -10,6 +10,7 @@ struct TSimOptions {
     TSimConfig Config;
     QString LinkPath; // a fixed path for the port (a symbolic link); empty: none
     bool Verbose = false;
+    int LineBaud = 0; // answer only while the port is set to this speed; 0: at any
 };
 
 enum class TSimOptionsResult { Run, ShowText, Error };

@@ -1,0 +1,262 @@
+#include "link/instrumentfinder.h"
+
+#include "link/ioiface_serial.h"
+
+#include <QRegularExpression>
+#include <QSerialPort>
+
+namespace {
+const QByteArray AskIdentity = QByteArrayLiteral("S98;STP;S99;IDN?;");
+const QByteArray AskAddress = QByteArrayLiteral("S99;ADR?;");
+// Noise without line ends must not pile up.
+constexpr qsizetype MaxPending = 4096;
+} // namespace
+
+TInstrumentFinder::TInstrumentFinder(QObject *parent) : QObject(parent), Port(std::make_unique<QSerialPort>())
+{
+    qRegisterMetaType<TFoundInstrument>();
+    TryTimer.setSingleShot(true);
+    connect(&TryTimer, &QTimer::timeout, this, &TInstrumentFinder::TryTimedOut);
+    connect(Port.get(), &QSerialPort::readyRead, this, &TInstrumentFinder::ReadLines);
+    connect(Port.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+            error == QSerialPort::ResourceError)
+            PortFailed();
+    });
+}
+
+TInstrumentFinder::~TInstrumentFinder()
+{
+    Port->disconnect(this);
+    ClosePort();
+}
+
+QList<int> TInstrumentFinder::CommonBaudRates() { return {9600, 19200, 38400, 57600, 115200, 4800, 2400, 1200}; }
+
+QList<int> TInstrumentFinder::BaudOrder(int first, const QList<int> &rates)
+{
+    QList<int> order;
+    if (first > 0 && (rates.isEmpty() || rates.contains(first)))
+        order << first;
+    for (int rate : rates)
+        if (rate > 0 && !order.contains(rate))
+            order << rate;
+    return order;
+}
+
+QStringList TInstrumentFinder::PortOrder(const QString &first, const QStringList &ports)
+{
+    QStringList order = ports;
+    if (order.removeAll(first) > 0)
+        order.prepend(first);
+    order.removeAll(QString());
+    order.removeDuplicates();
+    return order;
+}
+
+bool TInstrumentFinder::IsIdentityLine(const QByteArray &line)
+{
+    static const QRegularExpression quotedTexts(QStringLiteral(R"(^"[^"]*"(\s*,\s*"[^"]*")*$)"));
+    const QByteArray text = line.trimmed();
+    bool hasWord = false;
+    for (const char c : text) {
+        if (c < 0x20 || c > 0x7E)
+            return false;
+        hasWord = hasWord || QChar::fromLatin1(c).isLetterOrNumber();
+    }
+    return hasWord && quotedTexts.match(QString::fromLatin1(text)).hasMatch();
+}
+
+int TInstrumentFinder::AddressIn(const QByteArray &line)
+{
+    const QByteArray text = line.trimmed();
+    if (text.isEmpty() || text.size() > 2)
+        return -1;
+    bool ok = false;
+    const int address = text.toInt(&ok);
+    return ok && text.front() >= '0' && text.front() <= '9' && address <= 31 ? address : -1;
+}
+
+QString TInstrumentFinder::NothingFoundText(const QList<TFinderTry> &tried)
+{
+    if (tried.isEmpty())
+        return QStringLiteral("No instrument found: there is no serial port to search.");
+    QStringList lines{QStringLiteral("No instrument answered. Tried, at 8 data bits, no parity, 1 stop bit:")};
+    for (const TFinderTry &port : tried) {
+        if (!port.OpenFailure.isEmpty()) {
+            lines << QStringLiteral("%1: could not be opened (%2)").arg(port.Port, port.OpenFailure);
+            continue;
+        }
+        QStringList rates;
+        for (int rate : port.BaudRates)
+            rates << QString::number(rate);
+        lines << QStringLiteral("%1 at %2 baud").arg(port.Port, rates.join(QStringLiteral(", ")));
+    }
+    lines << QStringLiteral("Check the cable and that the instrument is switched on.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TInstrumentFinder::Start(const QStringList &ports, const QList<int> &bauds)
+{
+    TryTimer.stop();
+    ClosePort();
+    Ports = ports;
+    Bauds = bauds;
+    Found_.clear();
+    Tries.clear();
+    PortIndex = -1;
+    Running = true;
+    ++Generation;
+    NextPort();
+}
+
+void TInstrumentFinder::Cancel()
+{
+    if (Running)
+        Finish(true);
+}
+
+void TInstrumentFinder::Finish(bool cancelled)
+{
+    TryTimer.stop();
+    ClosePort();
+    Running = false;
+    emit Finished(cancelled);
+}
+
+void TInstrumentFinder::ClosePort()
+{
+    // The one port object is reused for every port, so it is never freed
+    // inside one of its own signals.
+    if (Port->isOpen())
+        Port->close();
+    Port->clearError();
+    Pending.clear();
+}
+
+void TInstrumentFinder::NextPort()
+{
+    ClosePort();
+    while (++PortIndex < Ports.size()) {
+        const QString name = Ports.at(PortIndex);
+        Tries.append({name, {}, {}});
+        Port->setPortName(SerialDeviceName(name));
+        Port->setDataBits(QSerialPort::Data8);
+        Port->setParity(QSerialPort::NoParity);
+        Port->setStopBits(QSerialPort::OneStop);
+        Port->setFlowControl(QSerialPort::NoFlowControl);
+        if (Port->open(QIODevice::ReadWrite)) {
+            // Some adapters power the line from these; a pseudo-terminal
+            // refuses them, which does not matter.
+            Port->setDataTerminalReady(true);
+            Port->setRequestToSend(true);
+            Port->clearError();
+            BaudIndex = -1;
+            NextBaud();
+            return;
+        }
+        Tries.last().OpenFailure = Port->errorString();
+        Port->clearError();
+    }
+    Finish(false);
+}
+
+void TInstrumentFinder::NextBaud()
+{
+    if (++BaudIndex >= Bauds.size()) {
+        NextPort();
+        return;
+    }
+    const int baud = Bauds.at(BaudIndex);
+    Port->setBaudRate(baud);
+    // What came at the last speed is no answer to this one.
+    Port->clear();
+    Pending.clear();
+    Stage = TStage::Identity;
+    Identity.clear();
+    Tries.last().BaudRates << baud;
+    TryTimer.start(TryMs);
+    const quint64 search = Generation;
+    emit Trying(Ports.at(PortIndex), baud);
+    if (search == Generation && Running && Port->isOpen())
+        Port->write(AskIdentity);
+}
+
+void TInstrumentFinder::TryTimedOut()
+{
+    if (!Running)
+        return;
+    if (!Port->isOpen()) {
+        NextPort(); // lost while trying
+        return;
+    }
+    if (Stage == TStage::Address) {
+        Report(99); // it told who it is, not where: "Any" reaches it
+        return;
+    }
+    NextBaud();
+}
+
+void TInstrumentFinder::ReadLines()
+{
+    if (!Running)
+        return;
+    Pending += Port->readAll();
+    for (;;) {
+        qsizetype end = 0;
+        while (end < Pending.size() && Pending.at(end) != '\r' && Pending.at(end) != '\n')
+            ++end;
+        if (end == Pending.size())
+            break;
+        const QByteArray line = Pending.left(end);
+        Pending.remove(0, end + 1);
+        if (!line.isEmpty())
+            TakeLine(line);
+        if (!Running || !TryTimer.isActive())
+            return; // cancelled, or moved on, by a slot of ours
+    }
+    if (Pending.size() > MaxPending)
+        Pending.clear();
+}
+
+void TInstrumentFinder::TakeLine(const QByteArray &line)
+{
+    if (Stage == TStage::Identity) {
+        // A weight line streamed before the stop took effect is skipped.
+        if (!IsIdentityLine(line))
+            return;
+        Identity = QString::fromLatin1(line.trimmed());
+        Stage = TStage::Address;
+        TryTimer.start(TryMs);
+        Port->write(AskAddress);
+        return;
+    }
+    if (const int address = AddressIn(line); address >= 0)
+        Report(address);
+}
+
+void TInstrumentFinder::Report(int unitAddress)
+{
+    TryTimer.stop();
+    TFoundInstrument result;
+    result.Port = Ports.at(PortIndex);
+    result.BaudRate = Bauds.at(BaudIndex);
+    result.UnitAddress = unitAddress;
+    result.Identity = Identity;
+    Found_ << result;
+    ClosePort();
+    emit Found(result);
+    // One instrument a port: the next port, unless a slot has stopped us.
+    if (Running && !TryTimer.isActive())
+        NextPort();
+}
+
+void TInstrumentFinder::PortFailed()
+{
+    // A port that has gone keeps raising errors until it is closed.
+    if (!Port->isOpen())
+        return;
+    Port->close();
+    if (Running)
+        TryTimer.start(0);
+}

@@ -1,0 +1,106 @@
+#pragma once
+// Finds an instrument whose baud rate and unit address are not known: on each
+// port in turn, at each baud rate in turn (8 data bits, no parity, 1 stop
+// bit), it stops any streaming ("S98;STP;"), asks any unit for its identity
+// ("S99;IDN?;") and, when a believable identity comes back, for its unit
+// address ("S99;ADR?;"). It only asks: no setting is ever written.
+//
+// It runs on the event loop (the port's readyRead and single-shot timers),
+// never blocking it. A try waits at most TryMs for the identity, so a port
+// with eight baud rates is done within 3 s. Cancel stops at once and closes
+// the port. Used by the connection dialog and the command-line program.
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+class QSerialPort;
+
+struct TFoundInstrument {
+    QString Port;
+    int BaudRate = 0;
+    int DataBits = 8;
+    int Parity = 0;      // 0 none, 1 odd, 2 even
+    int StopBits = 1;
+    int UnitAddress = 99; // 0..31 as the instrument answered; 99 when it did not say
+    QString Identity;     // the answer to "IDN?" as it came, e.g. "KD4620","46200001","1.04"
+};
+
+// What was tried on one port, for the "nothing found" message.
+struct TFinderTry {
+    QString Port;
+    QList<int> BaudRates;  // in the order tried
+    QString OpenFailure;   // why the port could not be opened; empty when it could
+};
+
+class TInstrumentFinder : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int TryMs = 300;
+
+    explicit TInstrumentFinder(QObject *parent = nullptr);
+    ~TInstrumentFinder() override;
+
+    // Tries `bauds` on every port of `ports`, one port after another.
+    // Restarts a search already running (without its Finished).
+    void Start(const QStringList &ports, const QList<int> &bauds);
+    // Stops at once, closes the port and raises Finished(true); nothing
+    // when no search runs.
+    void Cancel();
+    bool IsRunning() const { return Running; }
+
+    QList<TFoundInstrument> Results() const { return Found_; }
+    QList<TFinderTry> Tried() const { return Tries; }
+
+    // The rates worth trying, most used first.
+    static QList<int> CommonBaudRates();
+    // `first` (when it is one of `rates`, or `rates` is empty) and then the
+    // others of `rates`, each once.
+    static QList<int> BaudOrder(int first, const QList<int> &rates);
+    static QStringList PortOrder(const QString &first, const QStringList &ports);
+    // An answer to "IDN?": quoted texts separated by commas, nothing but
+    // printable ASCII. Line noise at a wrong baud rate never looks like that.
+    static bool IsIdentityLine(const QByteArray &line);
+    // An answer to "ADR?": a number 0..31, or -1.
+    static int AddressIn(const QByteArray &line);
+    // "No instrument answered. Tried: ..." in words for the user.
+    static QString NothingFoundText(const QList<TFinderTry> &tried);
+
+signals:
+    void Trying(const QString &port, int baud);
+    void Found(const TFoundInstrument &result);
+    void Finished(bool cancelled);
+
+private:
+    enum class TStage { Identity, Address };
+
+    void NextPort();
+    void NextBaud();
+    void TryTimedOut();
+    void ReadLines();
+    void TakeLine(const QByteArray &line);
+    void Report(int unitAddress);
+    void PortFailed();
+    void ClosePort();
+    void Finish(bool cancelled);
+
+    std::unique_ptr<QSerialPort> Port;
+    QTimer TryTimer;
+    QStringList Ports;
+    QList<int> Bauds;
+    int PortIndex = -1;
+    int BaudIndex = -1;
+    TStage Stage = TStage::Identity;
+    QByteArray Pending;
+    QString Identity;
+    bool Running = false;
+    quint64 Generation = 0; // a slot may start a new search from our signal
+    QList<TFoundInstrument> Found_;
+    QList<TFinderTry> Tries;
+};
+
+Q_DECLARE_METATYPE(TFoundInstrument)

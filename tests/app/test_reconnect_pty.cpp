@@ -1,0 +1,87 @@
+// The main window connects again by itself when a lost port returns: the
+// kd4620-sim program pulls its port away (SIGUSR1) and is started again at
+// the same path.
+
+#include "app/frmmain.h"
+#include "link/dmviewer.h"
+#include "link/ioiface_serial.h"
+#include "ui/prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+bool StartSim(QProcess &sim, const QString &link)
+{
+    sim.start(qEnvironmentVariable("QV_BIN_DIR") + "/kd4620-sim", {"--link", link});
+    return sim.waitForStarted(3000) && sim.waitForReadyRead(5000) && sim.readLine().trimmed() == link.toLocal8Bit();
+}
+} // namespace
+
+class TestReconnectPty : public QObject {
+    Q_OBJECT
+private slots:
+    void aReturningPortIsConnectedAgainUntilDisconnectEndsTheWait()
+    {
+        if (!QFileInfo(qEnvironmentVariable("QV_BIN_DIR") + "/kd4620-sim").isExecutable())
+            QSKIP("kd4620-sim has not been built");
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyKD");
+        QProcess sim;
+        QVERIFY(StartSim(sim, link));
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TdatViewer store(dir.filePath("viewer.ini"));
+        TFrmMain w;
+        w.SetConnectionStore(&store);
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(link);
+        serial->SetBaudRate(19200);
+        w.Session.InstallAndOpen(std::move(serial));
+        QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(0).contains("MSV?"), 3000);
+
+        for (const bool operatorDisconnects : {false, true}) {
+            ::kill(sim.processId(), SIGUSR1);
+            QVERIFY(sim.waitForFinished(5000));
+            QTRY_COMPARE_WITH_TIMEOUT(w.StatusNote->text(), QStringLiteral("Port lost - waiting for it to return"), 3000);
+            QVERIFY(!w.Session.IsOpen());
+            QCOMPARE(script.Messages().size(), 1);
+            script.Clear();
+            if (operatorDisconnects) {
+                QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Disconnect"));
+                w.Connect2->trigger();
+                QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
+                QVERIFY(w.StatusNote->text().isEmpty());
+            }
+            w.SetPanelText(0, {});
+            QVERIFY(StartSim(sim, link));
+            QElapsedTimer back;
+            back.start();
+            if (operatorDisconnects) {
+                QTest::qWait(1000);
+                QVERIFY(!w.Session.IsOpen());
+                break;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(0).contains("MSV?"), 10000);
+            qInfo("polling again %lld ms after the port returned", back.elapsed());
+            QCOMPARE(dynamic_cast<TIOIfaceSerial &>(w.Session.Transport()).BaudRate(), 19200);
+            QVERIFY(w.StatusNote->text().isEmpty());
+            QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Disconnect"));
+            QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        }
+        sim.terminate();
+        sim.waitForFinished(3000);
+    }
+};
+
+QTEST_MAIN(TestReconnectPty)
+#include "test_reconnect_pty.moc"
