@@ -21,8 +21,10 @@
 //       dialog's choices; fit the view to the data };
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
 //
-// Sound behaviour beyond the bare procedure: a file that cannot be read, is
-// binary, empty or (as settings) holds no settings line gives an error
+// Sound behaviour beyond the bare procedure: the kind is decided by the
+// file's content, the filter only says what the operator meant to open; a
+// file of the other kind is refused with a message. A file that cannot be
+// read, is binary, empty or (as settings) holds no settings line gives an error
 // message and changes nothing (no hook runs, SerialNumber stays). After a
 // load, an information message says when a settings file named fewer than
 // its 36 settings or had lines that are no settings lines, or when a log
@@ -78,5 +80,6 @@ private:
     void Done(const QString &note, const QString &path) const;
     bool OpenSettings(const QString &path);
     bool OpenLog(const QString &path);
+    bool ContentFits(const QString &path, bool log) const;
     void Fail(const QString &text) const;
 };

@@ -6,6 +6,7 @@
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
+#include "settings/settingsfile.h"
 #include "support/file_size_limit.h"
 #include "ui/prompts.h"
 
@@ -102,6 +103,8 @@ private slots:
     void menuSavesTheKindTheNameOrFilterSays();
     void menuOpensByTheChosenFilter();
     void menuReportsABadFileAndChangesNothing();
+    void menuOpensAFileByWhatItHolds_data();
+    void menuOpensAFileByWhatItHolds();
 };
 
 void TestLogFile::smallLogIsWrittenExactly()
@@ -429,9 +432,47 @@ void TestLogFile::menuReportsABadFileAndChangesNothing()
     QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).size(), 1);
     const QStringList shown = prompts.Messages();
     QCOMPARE(shown.size(), 2);
-    QVERIFY2(shown[0].contains(QStringLiteral("It holds no settings.")), qPrintable(shown[0]));
+    QVERIFY2(shown[0].contains(QStringLiteral("is a log file")), qPrintable(shown[0]));
     QVERIFY2(shown[1].contains(QStringLiteral("It is not a text file.")), qPrintable(shown[1]));
     QCOMPARE(prompts.History.back().kind, TPrompts::Kind::Error);
+}
+
+void TestLogFile::menuOpensAFileByWhatItHolds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");   // empty: a saved settings file
+    QTest::addColumn<bool>("asLog");
+    QTest::addColumn<bool>("loads");
+    const QByteArray log = "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n";
+    QTest::newRow("settings file on the Log page") << QByteArray() << true << false;
+    QTest::newRow("other text on the Log page") << QByteArray("Dear operator,\r\nplease\r\n") << true << false;
+    QTest::newRow("log with a byte order mark") << "\xEF\xBB\xBF" + log << true << true;
+    QTest::newRow("settings with a byte order mark") << QByteArray("\xEF\xBB\xBF" "ENU3\r\n") << false << true;
+}
+
+void TestLogFile::menuOpensAFileByWhatItHolds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, asLog);
+    QFETCH(bool, loads);
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    rig.Sample(0, 1);
+    Tdata7410 model;
+    const QString path = Path("kind.txt");
+    if (bytes.isEmpty())
+        QVERIFY(SaveSettingsFile(path, Tdata7410(), nullptr));
+    else
+        WriteAll(path, bytes);
+    TFileMenu menu;
+    menu.EditModel = &model;
+    menu.Logging = &rig.Logging;
+    menu.LogLoaded = [](const TLogFileData &d) { QCOMPARE(d.Comment, QStringLiteral("Filling test")); };
+    prompts.FileAnswers = {path};
+    prompts.FilterAnswers = {asLog ? TFileMenu::LogFilter() : TFileMenu::SettingsFilter()};
+    QCOMPARE(menu.Open(), loads);
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, loads && asLog ? 12.5 : 1);
+    QCOMPARE(model.Units, loads && !asLog ? 3 : Tdata7410().Units);
 }
 
 QTEST_MAIN(TestLogFile)
