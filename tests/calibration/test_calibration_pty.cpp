@@ -248,6 +248,36 @@ private slots:
         QCOMPARE(page.BtnLSet->isEnabled(), setEnabled);
     }
 
+    // The port goes as the fourth of five changed lines arrives: the pages
+    // stay with every edit, and the operator learns which three went.
+    void writeCutShortByALostPortKeepsThePagesAndSaysWhatWent()
+    {
+        TRig rig{TSimConfig()};
+        TFrmMain &w = rig.Window;
+        rig.RunTransferDialog();
+        w.ReadSettings1->trigger();
+        for (int i = 0; i < 5; ++i)
+            w.EditModel.HeaderLines[size_t(i)] = QStringLiteral("Edited %1").arg(i + 1);
+        w.SettingsEditor->FillSettingsPages();
+        int written = 0;
+        QObject::connect(&rig.Instrument, &TSimInstrument::CommandReceived, &rig.Pty, [&](const QString &c) {
+            if (c.startsWith(QLatin1String("PST")) && !c.contains(u'?') && ++written == 4)
+                rig.Instrument.LosePort();
+        });
+        rig.Script.Clear();
+        rig.RunTransferDialog();   // the build read
+        rig.RunTransferDialog();
+        w.WriteSettings1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Session.IsOpen(), 2000);
+        QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSSettings)));
+        QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSCal)));
+        QCOMPARE(w.EditModel.HeaderLines[4], QStringLiteral("Edited 5"));
+        QVERIFY(!w.SettingsSent);
+        QVERIFY2(rig.Script.Messages().join('|').contains(QStringLiteral(
+                     "instrument: Header line 1, Header line 2, Header line 3. These did not: Header line 4, Header line 5.")),
+                 qPrintable(rig.Script.Messages().join('|')));
+    }
+
     // Settings changed behind the program's back (the Test page here) are
     // written back to what the pages hold; a linearisation point asks nothing.
     void writesGoAgainstWhatTheInstrumentHolds()
