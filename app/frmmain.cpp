@@ -13,6 +13,7 @@
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
+#include "logging/logpage.h"
 #include "settings/editor.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
@@ -81,6 +82,9 @@ void TFrmMain::BuildStatusBar()
     StatusNoteTimer.setSingleShot(true);
     StatusNoteTimer.setInterval(StatusNoteMs);
     connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
+    StatusSampleRate = Named(new QLabel(StatusBar), "StatusSampleRate");
+    StatusBar->addPermanentWidget(StatusSampleRate);
+    LogPage->ShowSampleRate = [this](const QString &text) { StatusSampleRate->setText(text); };
 }
 
 void TFrmMain::CentreOnScreen()
@@ -145,6 +149,11 @@ void TFrmMain::FormDestroy()
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
+    if (!FileMenu->OfferToSaveLog()) {
+        event->ignore();
+        return;
+    }
+    Logging->StopStreaming();
     // Bytes still arriving while the window goes away are ignored, and every
     // wait and transfer ends quietly: nothing may report after it has gone.
     Session.Shutdown();

@@ -62,7 +62,8 @@ public:
 
     // Handed over by the program entry once they exist (they are made after
     // the window). Without a store, connecting is not offered.
-    void SetConnectionStore(TdatViewer *store) { datViewer = store; }
+    // The store also keeps the folder the file dialogs start in.
+    void SetConnectionStore(TdatViewer *store);
     TfrmAbout *frmAbout = nullptr;
 
     // ---- Long-lived objects and state ----
@@ -112,6 +113,8 @@ public:
     QMenuBar *MainMenu = nullptr;
     QAction *Open1 = nullptr;
     QAction *Save1 = nullptr;
+    QAction *ExportCsv1 = nullptr;
+    QAction *ExportImage1 = nullptr;
     QAction *Print1 = nullptr;
     QAction *PrintPreview1 = nullptr;
     QAction *Connect2 = nullptr;
@@ -193,6 +196,8 @@ public slots:
     void PgCMainChange();
     void Open1Click();
     void Save1Click();
+    void ExportCsv1Click();
+    void ExportImage1Click();
     void Print1Click();
     void PrintPreview1Click();
     void Connect2Click();
@@ -228,6 +233,7 @@ private:
     QLabel *StatusPanel1 = nullptr;
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
     QTimer StatusNoteTimer;
+    QLabel *StatusSampleRate = nullptr;
     bool ApplyingLook = false;
     // Made at the first print and kept for the run, so the next printer
     // dialog offers the printer, paper and orientation chosen last.
@@ -270,6 +276,7 @@ private:
     void CompareWithInstrument();
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
+    QStringList LinesNotInInstrument() const;
     bool SettingsPagesInRange();
     // Before the pages are filled from elsewhere (a read, a file, a
     // calibration step's read-back): true when they hold nothing unsent, or

@@ -66,6 +66,7 @@ void TFrmMain::WireCalibration()
     CalSteps->RefreshIdentity = [this] { UpdateIdentity(); };
     CalSteps->FillSettingsPages = [this] { PageWork.FillSettingsPages(); };
     CalSteps->MayDiscardEdits = [this] { return MayDiscardEdits(); };
+    CalSteps->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
     // The page's buttons run the steps; the steps read the page's fields.
     connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { CalSteps->BtnZeroClick(); });
     connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { CalSteps->BTnSpanClick(); });

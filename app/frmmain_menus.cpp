@@ -7,6 +7,7 @@
 #include "calibration/calpage.h"
 #include "logging/chartview.h"
 #include "logging/filemenu.h"
+#include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "logging/logprint.h"
 #include "settings/editor.h"
@@ -52,6 +53,10 @@ void TFrmMain::BuildMenus()
     Save1 = item(file, "Save1", QStringLiteral("&Save"), QStringLiteral("Save Settings to File"), imgSave,
                  &TFrmMain::Save1Click);
     Save1->setShortcut(Qt::CTRL | Qt::Key_S);
+    ExportCsv1 = item(file, "ExportCsv1", QStringLiteral("Export &Log as CSV..."),
+                      QStringLiteral("Write the log for a spreadsheet"), -1, &TFrmMain::ExportCsv1Click);
+    ExportImage1 = item(file, "ExportImage1", QStringLiteral("Export Chart &Image..."),
+                        QStringLiteral("Write the chart as a PNG or PDF file"), -1, &TFrmMain::ExportImage1Click);
     file->addSeparator();
     Print1 = item(file, "Print1", QStringLiteral("&Print Settings"), {}, imgPrint, &TFrmMain::Print1Click);
     PrintPreview1 = item(file, "PrintPreview1", QStringLiteral("Print Pre&view"),
@@ -124,6 +129,9 @@ void TFrmMain::Connect2Click()
 {
     if (!datViewer)
         return;   // only before the program entry has made the store
+    // A Disconnect: the instrument must not go on streaming into a closed port.
+    if (Session.IsOpen())
+        Logging->StopStreaming();
     Session.Connect2Click(*datViewer);
 }
 
@@ -168,6 +176,10 @@ QPrinter &TFrmMain::RunPrinter()
         Printer = std::make_shared<QPrinter>();
     return *Printer;
 }
+
+void TFrmMain::ExportCsv1Click() { FileMenu->ExportCsv(); }
+
+void TFrmMain::ExportImage1Click() { FileMenu->ExportChartImage(); }
 
 TPrintout TFrmMain::CurrentPrintout()
 {

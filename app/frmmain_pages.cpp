@@ -9,6 +9,8 @@
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
 #include "link/comms.h"
+#include "link/dmviewer.h"
+#include "logging/chartimage.h"
 #include "logging/chartview.h"
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
@@ -102,6 +104,7 @@ void TFrmMain::BuildSettingsPage()
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
         SettingsEditor->UpdateCalWeightVisibility();
+        SettingsEditor->MarkChangedSettings(LinesNotInInstrument());
         SettingsShown = true;
     };
     SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
@@ -181,8 +184,15 @@ void TFrmMain::WireFileMenu()
     FileMenu->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     FileMenu->FileDone = [this](const QString &note, const QString &path) {
         ShowStatusNote(note);
-        ShowFileInTitle(path);
+        if (!path.isEmpty())
+            ShowFileInTitle(path);
+        if (datViewer)
+            datViewer->SetLastFolder(FileMenu->Directory);
     };
+    FileMenu->WriteChartImage = [this](const QString &path, QString *error) {
+        return SaveChartImage(*LogPage->Chart, path, error);
+    };
+    Logging->MayDiscardSamples = [this] { return FileMenu->OfferToSaveLog(); };
     FileMenu->LogLoaded = [this](const TLogFileData &data) {
         LogPage->LblLogComment->setText(data.Comment);
         TLogChoices choices = LogDialog->Choices();
@@ -192,6 +202,13 @@ void TFrmMain::WireFileMenu()
         ChartView::FitToData(*Logging);
         LogPage->RedrawNow();
     };
+}
+
+void TFrmMain::SetConnectionStore(TdatViewer *store)
+{
+    datViewer = store;
+    if (store && !store->LastFolder().isEmpty())
+        FileMenu->Directory = store->LastFolder();
 }
 
 void TFrmMain::SettingsFileLoaded()
@@ -266,15 +283,17 @@ void TFrmMain::PgCMainChange()
     }
 }
 
-bool TFrmMain::PagesDifferFromInstrument() const
+QStringList TFrmMain::LinesNotInInstrument() const
 {
     QStringList edited;
     QStringList held;
     EditModel.BuildWriteCommands(edited);
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(edited, held);
-    return !edited.isEmpty();
+    return edited;
 }
+
+bool TFrmMain::PagesDifferFromInstrument() const { return !LinesNotInInstrument().isEmpty(); }
 
 bool TFrmMain::MayDiscardEdits()
 {
@@ -296,8 +315,10 @@ bool TFrmMain::SettingsPagesHoldUnsentEdits()
 
 void TFrmMain::CompareWithInstrument()
 {
-    if (PagesDifferFromInstrument())
+    const QStringList changed = LinesNotInInstrument();
+    if (!changed.isEmpty())
         SettingsSent = false;
+    SettingsEditor->MarkChangedSettings(changed);
     UpdateIdentity();
 }
 
@@ -338,10 +359,11 @@ void TFrmMain::PressDisplayKey(int Key, bool Modified)
 {
     const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
     // With the link closed a key does nothing, not even delay the polls
-    // of the next connection.
-    if (command.isEmpty() || !Session.IsOpen())
+    // of the next connection; while an answer is awaited (the start-up
+    // questions) the key's "0" would be taken for it, so it does nothing
+    // then either.
+    if (command.isEmpty() || !Session.SendUserCommand(command, true))
         return;
-    Session.SendCommand(command, true);
     Session.PollDelay = TSession::KeyPollDelayTicks;
 }
 

@@ -2,8 +2,11 @@
 //  1. display polls per second over a pseudo-terminal against an instrument
 //     that answers at once (the 10 ms timer allows 100);
 //  2. throughput of the receive path (bytes -> replies -> parsed fields) for
-//     a stream of weight replies, in MB/s.
-// Usage: bench_link [seconds for the poll run, default 5]
+//     a stream of weight replies, in MB/s;
+//  3. the display polls against kd4620-sim (beside this program) paced at
+//     1200 baud: polls against replies, how long a load change takes to show,
+//     and whether a question asked afterwards gets its own answer.
+// Usage: bench_link [seconds for the poll runs, default 5]
 
 #include "link/comms.h"
 #include "link/ioiface_serial.h"
@@ -12,6 +15,8 @@
 #include "link/test_session_instrument.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
@@ -108,11 +113,57 @@ void ReceiveThroughput()
 
 } // namespace
 
+// The load steps from 1250 to 2500 counts halfway through the run.
+void PacedPolls(int seconds)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/kd4620-sim";
+    const double step = seconds / 2.0;
+    QProcess sim;
+    sim.start(program, {"--baud", "1200", "--script", QString("0:1250,%1:1250,%2:2500").arg(step).arg(step + 0.01)});
+    if (!sim.waitForStarted(3000) || !sim.waitForReadyRead(5000)) {
+        std::printf("paced polls: %s could not be started\n", qPrintable(program));
+        return;
+    }
+    QElapsedTimer clock; // within a few ms of the simulator's own clock
+    clock.start();
+    TSession session;
+    session.Connected = [&] {
+        session.Activity = actDisplay;
+        session.StartupSequence();
+    };
+    int polls = 0, replies = 0, mostUnanswered = 0;
+    qint64 shownAt = 0;
+    session.ShowCommand = [&](const QString &c) { polls += c.endsWith("MSV?;") || c.endsWith("ESR?;"); };
+    session.ShowReply = [&](const QString &r) {
+        mostUnanswered = qMax(mostUnanswered, polls - ++replies + 1);
+        if (!shownAt && r.contains("2500,"))
+            shownAt = clock.elapsed();
+    };
+    auto serial = std::make_unique<TIOIfaceSerial>();
+    serial->SetPortName(QString::fromLocal8Bit(sim.readLine()).trimmed());
+    serial->SetBaudRate(1200);
+    session.InstallAndOpen(std::move(serial));
+    polls = replies = 0;
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("1200 baud, %d s: %d polls sent, %d replies received, at most %d polls unanswered at a reply\n",
+                seconds, polls, replies, mostUnanswered);
+    std::printf("1200 baud: load change shown %lld ms after it (one weight line takes 142 ms)\n",
+                (long long)(shownAt - qint64(step * 1000)));
+    const bool answered = session.SendAndWait("VAL?", false, "VAL", session.Numeric());
+    std::printf("1200 baud: VAL? afterwards answered %s %d (the signal at 2500 counts is 12500)\n",
+                answered ? "with" : "not, last value", int(session.ReplyValue));
+    sim.terminate();
+    sim.waitForFinished(3000);
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
     ReceiveThroughput();
     PollRate(seconds);
+    PacedPolls(seconds);
     return 0;
 }

@@ -166,6 +166,8 @@ void TCalBackup::BackupSteps()
     if (!WriteCalFile(path, record, &error))
         Prompts().Message(QStringLiteral("The calibration data could not be saved to %1: %2.").arg(Shown(path), error),
                           TPrompts::Kind::Error);
+    else
+        Frame.Note(QStringLiteral("Calibration backup saved to %1").arg(Shown(path)));
 }
 
 void TCalBackup::RestoreSteps()
@@ -196,8 +198,12 @@ void TCalBackup::RestoreSteps()
     }
     if (!AcceptedDespiteDifferences(record))
         return;
-    Session.SendAndWait(QStringLiteral("MDD") + record.MDD1 + QLatin1Char(';'), false, {}, Session.Acknowledge());
-    Session.SendAndWait(QStringLiteral("TDD1;"), false, {}, Session.Acknowledge());
+    const bool taken =
+        Session.SendAndWait(QStringLiteral("MDD") + record.MDD1 + QLatin1Char(';'), false, {}, Session.Acknowledge());
+    // Stored whatever the answer: the instrument may have taken part of it.
+    const bool stored = Session.SendAndWait(QStringLiteral("TDD1;"), false, {}, Session.Acknowledge());
+    if (taken && stored)
+        Frame.Note(QStringLiteral("Calibration restored from %1").arg(Shown(path)));
 }
 
 bool TCalBackup::AcceptedDespiteDifferences(const TCalFileRecord &record)

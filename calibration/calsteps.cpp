@@ -201,6 +201,7 @@ void TCalibrationSteps::CalibrationWait(const QString &query, const QString &pre
         if (!Session.SendAndWait(query, false, prefix, Session.Numeric()))
             break;
         const qint32 progress = Session.ReplyValue;
+        WaitDialog->ShowProgress(progress);
         if (progress == ProgressBusy) {
             settling = SettledReplies;
         } else if (progress == ProgressSettled) {
@@ -211,6 +212,9 @@ void TCalibrationSteps::CalibrationWait(const QString &query, const QString &pre
         }
     }
     WaitDialog->End();
+    if (settling == 0)
+        Note(prefix == QLatin1String("LWT") ? QStringLiteral("Span calibration done")
+                                            : QStringLiteral("Zero calibration done"));
 }
 
 QString TCalibrationSteps::CalibrationErrorText(int code)
@@ -237,7 +241,8 @@ void TCalibrationSteps::BtnLSetClick()
     const int point = row + 1;
     TSession::TOneFailureMessage oneMessage(Session);
     Running = true;
-    Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText)))));
+    if (Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText))))))
+        Note(QStringLiteral("Linearisation point %1 set").arg(point));
     Session.SendAndWait(QString::asprintf("LIC?%d", point), false, PointPrefix(point),
                         [this](const QString &reply) { LinearisationReply(reply); });
     Running = false;
@@ -255,7 +260,8 @@ void TCalibrationSteps::BtnLClearClick()
         if (row < 0 || row >= PointCount)
             return;
         const int point = row + 1;
-        Acknowledged(QString::asprintf("LIC%d;", point));
+        if (Acknowledged(QString::asprintf("LIC%d;", point)))
+            Note(QStringLiteral("Linearisation point %1 cleared").arg(point));
         Session.SendAndWait(QString::asprintf("LIC?%d;", point), false, PointPrefix(point),
                             [this](const QString &reply) { LinearisationReply(reply); });
     });

@@ -51,6 +51,13 @@ public:
     std::function<void()> FillSettingsPages;
     // Hourglass on/off; empty: the application's override cursor.
     std::function<void(bool busy)> SetBusy;
+    // A short note for the status bar after a step completed.
+    std::function<void(const QString &note)> StatusNote;
+    void Note(const QString &note) const
+    {
+        if (StatusNote)
+            StatusNote(note);
+    }
     // Before a step whose settings read-back would replace what the pages
     // hold: false leaves the step unstarted.
     std::function<bool()> MayDiscardEdits;

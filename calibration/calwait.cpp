@@ -22,9 +22,17 @@ TFrmCalWait::TFrmCalWait(QWidget *parent) : QDialog(parent)
 
 void TFrmCalWait::Begin()
 {
+    LblWait->setText(QStringLiteral("Calibrating.  Waiting for the instrument..."));
     Waiting = true;
     show();
     raise();
+}
+
+void TFrmCalWait::ShowProgress(int progress)
+{
+    LblWait->setText(QStringLiteral("Calibrating.  The instrument reports %1 (%2).")
+                         .arg(progress)
+                         .arg(progress == 0 ? QStringLiteral("settled") : QStringLiteral("busy")));
 }
 
 void TFrmCalWait::End()

@@ -23,6 +23,8 @@ public:
     // Shown (not modal: the wait runs its own loop) and hidden again.
     void Begin();
     void End();
+    // The progress value the instrument answered last (1 busy, 0 settled).
+    void ShowProgress(int progress);
 
     void reject() override;
 

@@ -43,6 +43,13 @@ void TdatViewer::SetSerialPort(const QString &name)
         Ini.WriteString(SectionName, Key("SerialPort"), name);
 }
 
+QString TdatViewer::LastFolder() const { return Ini.ReadString(QStringLiteral("Files"), QStringLiteral("LastFolder"), {}); }
+void TdatViewer::SetLastFolder(const QString &folder)
+{
+    if (Persistent && folder != LastFolder())
+        Ini.WriteString(QStringLiteral("Files"), QStringLiteral("LastFolder"), folder);
+}
+
 int TdatViewer::BaudRate() const { return ReadInteger("BaudRate", DefaultBaudRate); }
 void TdatViewer::SetBaudRate(int baud) { WriteInteger("BaudRate", baud); }
 

@@ -57,6 +57,10 @@ public:
     void SetParityBits(int parity);
     int SerialAddress() const;
     void SetSerialAddress(int address);
+    // The folder the file dialogs start in: the one last used (section
+    // "Files"); empty until a file was opened or saved.
+    QString LastFolder() const;
+    void SetLastFolder(const QString &folder);
 
 private:
     int ReadInteger(const char *key, int defaultValue) const;

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -78,15 +77,6 @@ bool TIniFile::Save()
     return true;
 }
 
-// Where sections and keys already stand while a file is read, so that a
-// large (or garbage) file is read in linear time, not by searching every
-// line read so far for each new one.
-struct TIniFile::TParseIndex {
-    size_t Current = 0;
-    QHash<QString, size_t> Sections;              // folded name -> index in Content
-    std::vector<QHash<QString, size_t>> Entries;  // per section: folded key -> line
-};
-
 void TIniFile::Parse(const QByteArray &bytes)
 {
     Content.clear();
@@ -108,54 +98,33 @@ void TIniFile::Parse(const QByteArray &bytes)
     text.replace("\r\n", "\n");
     text.replace('\r', '\n');
     const QList<QByteArray> lines = text.split('\n');
-    TParseIndex index;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         // split() leaves an empty piece after a final line break.
         if (i == lines.size() - 1 && lines.at(i).isEmpty())
             break;
-        ParseLine(QString::fromLatin1(lines.at(i)), index);
+        ParseLine(QString::fromLatin1(lines.at(i)));
     }
 }
 
-void TIniFile::ParseLine(const QString &line, TParseIndex &index)
+void TIniFile::ParseLine(const QString &line)
 {
     const QString trimmed = line.trimmed();
     if (trimmed.startsWith(QLatin1Char('['))) {
         qsizetype close = trimmed.indexOf(QLatin1Char(']'));
         if (close < 0)
             close = trimmed.size();
-        const QString name = trimmed.mid(1, close - 1).trimmed();
-        // Lines of a section given twice join the first one.
-        const QString folded = name.toCaseFolded();
-        if (const auto found = index.Sections.constFind(folded); found != index.Sections.cend()) {
-            index.Current = *found;
-        } else {
-            Content.push_back({name, true, {}});
-            index.Current = Content.size() - 1;
-            index.Sections.insert(folded, index.Current);
-        }
+        Content.push_back({trimmed.mid(1, close - 1).trimmed(), true, {}, line});
         return;
     }
     if (Content.empty())
-        Content.push_back({QString(), false, {}});
-    TSection &section = Content[index.Current];
+        Content.push_back({QString(), false, {}, {}});
+    TSection &section = Content.back();
     const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
     if (!section.HasHeader || trimmed.isEmpty() || IsComment(trimmed) || equals <= 0) {
         section.Lines.push_back({false, {}, {}, line});
         return;
     }
-    const QString key = trimmed.left(equals).trimmed();
-    const QString value = trimmed.mid(equals + 1).trimmed();
-    if (index.Entries.size() < Content.size())
-        index.Entries.resize(Content.size());
-    QHash<QString, size_t> &entries = index.Entries[index.Current];
-    const QString folded = key.toCaseFolded();
-    if (const auto found = entries.constFind(folded); found != entries.cend()) {
-        section.Lines[*found].Value = value; // the last value wins
-        return;
-    }
-    entries.insert(folded, section.Lines.size());
-    section.Lines.push_back({true, key, value, {}});
+    section.Lines.push_back({true, trimmed.left(equals).trimmed(), trimmed.mid(equals + 1).trimmed(), line});
 }
 
 QByteArray TIniFile::ToBytes() const
@@ -163,9 +132,9 @@ QByteArray TIniFile::ToBytes() const
     QByteArray bytes;
     for (const TSection &section : Content) {
         if (section.HasHeader)
-            bytes += '[' + section.Name.toLatin1() + ']' + LineEnd;
+            bytes += (section.Header.isEmpty() ? '[' + section.Name + ']' : section.Header).toLatin1() + LineEnd;
         for (const TLine &line : section.Lines) {
-            if (line.IsEntry)
+            if (line.Text.isEmpty() && line.IsEntry)
                 bytes += line.Key.toLatin1() + '=' + line.Value.toLatin1() + LineEnd;
             else
                 bytes += line.Text.toLatin1() + LineEnd;
@@ -174,32 +143,36 @@ QByteArray TIniFile::ToBytes() const
     return bytes;
 }
 
-const TIniFile::TSection *TIniFile::FindSection(const QString &name) const
+TIniFile::TSection *TIniFile::LastSection(const QString &name)
 {
-    for (const TSection &section : Content)
-        if (section.HasHeader && SameName(section.Name, name))
-            return &section;
+    for (auto it = Content.rbegin(); it != Content.rend(); ++it)
+        if (it->HasHeader && SameName(it->Name, name))
+            return &*it;
     return nullptr;
 }
 
-TIniFile::TSection *TIniFile::FindSection(const QString &name)
+// The line whose value counts: the last one of the key in the section.
+const TIniFile::TLine *TIniFile::FindEntry(const QString &section, const QString &key) const
 {
-    return const_cast<TSection *>(std::as_const(*this).FindSection(name));
+    const TLine *found = nullptr;
+    for (const TSection &block : Content)
+        if (block.HasHeader && SameName(block.Name, section))
+            for (const TLine &line : block.Lines)
+                if (line.IsEntry && SameName(line.Key, key))
+                    found = &line;
+    return found;
 }
 
-const TIniFile::TLine *TIniFile::FindEntry(const TSection &section, const QString &key)
+TIniFile::TLine *TIniFile::FindEntry(const QString &section, const QString &key)
 {
-    for (const TLine &line : section.Lines)
-        if (line.IsEntry && SameName(line.Key, key))
-            return &line;
-    return nullptr;
+    return const_cast<TLine *>(std::as_const(*this).FindEntry(section, key));
 }
 
 QStringList TIniFile::Sections() const
 {
     QStringList names;
     for (const TSection &section : Content)
-        if (section.HasHeader)
+        if (section.HasHeader && !names.contains(section.Name, Qt::CaseInsensitive))
             names << section.Name;
     return names;
 }
@@ -207,25 +180,21 @@ QStringList TIniFile::Sections() const
 QStringList TIniFile::Keys(const QString &section) const
 {
     QStringList keys;
-    if (const TSection *found = FindSection(section))
-        for (const TLine &line : found->Lines)
-            if (line.IsEntry)
-                keys << line.Key;
+    for (const TSection &block : Content)
+        if (block.HasHeader && SameName(block.Name, section))
+            for (const TLine &line : block.Lines)
+                if (line.IsEntry && !keys.contains(line.Key, Qt::CaseInsensitive))
+                    keys << line.Key;
     return keys;
 }
 
-bool TIniFile::SectionExists(const QString &section) const { return FindSection(section) != nullptr; }
+bool TIniFile::SectionExists(const QString &section) const { return Sections().contains(section, Qt::CaseInsensitive); }
 
-bool TIniFile::ValueExists(const QString &section, const QString &key) const
-{
-    const TSection *found = FindSection(section);
-    return found && FindEntry(*found, key);
-}
+bool TIniFile::ValueExists(const QString &section, const QString &key) const { return FindEntry(section, key); }
 
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const TSection *found = FindSection(section);
-    const TLine *entry = found ? FindEntry(*found, key) : nullptr;
+    const TLine *entry = FindEntry(section, key);
     return entry ? entry->Value : defaultValue;
 }
 
@@ -245,7 +214,7 @@ int TIniFile::ReadInteger(const QString &section, const QString &key, int defaul
 
 TIniFile::TSection &TIniFile::SectionForWriting(const QString &name)
 {
-    if (TSection *found = FindSection(name))
+    if (TSection *found = LastSection(name))
         return *found;
     // Keep a blank line between the previous section and the new one.
     if (!Content.empty()) {
@@ -254,23 +223,22 @@ TIniFile::TSection &TIniFile::SectionForWriting(const QString &name)
         if (!endsBlank && (Content.back().HasHeader || !lines.empty()))
             Content.back().Lines.push_back({false, {}, {}, QString()});
     }
-    Content.push_back({name, true, {}});
+    Content.push_back({name, true, {}, {}});
     return Content.back();
 }
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     const QString stored = OneLine(value).trimmed();
-    TSection &target = SectionForWriting(section);
-    for (TLine &line : target.Lines) {
-        if (line.IsEntry && SameName(line.Key, key)) {
-            if (line.Value != stored) {
-                line.Value = stored;
-                Modified = true;
-            }
-            return;
+    if (TLine *line = FindEntry(section, key)) {
+        if (line->Value != stored) {
+            line->Value = stored;
+            line->Text.clear(); // written afresh
+            Modified = true;
         }
+        return;
     }
+    TSection &target = SectionForWriting(section);
     // After the section's last key; in a section without keys, before its
     // trailing blank lines. Either way the blank line and any comments that
     // lead to the next section stay where they are.
@@ -293,12 +261,13 @@ void TIniFile::WriteInteger(const QString &section, const QString &key, int valu
 
 void TIniFile::DeleteKey(const QString &section, const QString &key)
 {
-    TSection *found = FindSection(section);
-    if (!found)
-        return;
-    const auto before = found->Lines.size();
-    std::erase_if(found->Lines, [&](const TLine &line) { return line.IsEntry && SameName(line.Key, key); });
-    Modified = Modified || found->Lines.size() != before;
+    for (TSection &block : Content) {
+        if (!block.HasHeader || !SameName(block.Name, section))
+            continue;
+        const auto before = block.Lines.size();
+        std::erase_if(block.Lines, [&](const TLine &line) { return line.IsEntry && SameName(line.Key, key); });
+        Modified = Modified || block.Lines.size() != before;
+    }
 }
 
 void TIniFile::EraseSection(const QString &section)

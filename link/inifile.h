@@ -10,13 +10,14 @@
 // names, comment lines starting with ";" or "#", CRLF, LF or CR line ends, blank
 // lines, a UTF-8 byte order mark, lines it does not understand (kept as they
 // are). Section and key names are matched without regard to case. A key given
-// twice in a section: the last value wins (the file keeps one line, where the
-// key first appeared). A section given twice is read as one.
+// twice in a section: the last value wins, and a write changes that line. A
+// section given twice is read as one.
 //
-// Saving keeps the order of sections and keys, comments and blank lines; new
-// keys go after the last key of their section, new sections at the end.
-// Limits of the format: a value's leading and trailing spaces do not survive
-// a save and reload, and line breaks inside a value are written as spaces.
+// Saving writes every line the program did not change exactly as it stood,
+// repeated keys and spaces included; new keys go after the last key of their
+// section, new sections at the end. Limits of the format: the leading and
+// trailing spaces of a value written do not survive a reload, and line breaks
+// inside it are written as spaces.
 
 #include <QByteArray>
 #include <QString>
@@ -68,20 +69,22 @@ private:
         bool IsEntry = false;
         QString Key;    // entries
         QString Value;  // entries
-        QString Text;   // anything else, as it stood in the file
+        QString Text;   // the line as it stood in the file; empty once written
     };
+    // A section header and the lines after it, up to the next header. A
+    // section given twice has two of these.
     struct TSection {
         QString Name;
         bool HasHeader = true; // false only for the lines before the first section
         std::vector<TLine> Lines;
+        QString Header; // as it stood in the file; empty for a new section
     };
 
-    const TSection *FindSection(const QString &name) const;
-    TSection *FindSection(const QString &name);
+    TSection *LastSection(const QString &name);
     TSection &SectionForWriting(const QString &name);
-    static const TLine *FindEntry(const TSection &section, const QString &key);
-    struct TParseIndex;
-    void ParseLine(const QString &line, TParseIndex &index);
+    const TLine *FindEntry(const QString &section, const QString &key) const;
+    TLine *FindEntry(const QString &section, const QString &key);
+    void ParseLine(const QString &line);
 
     QString Name;
     QString Error;

@@ -28,6 +28,9 @@ public:
     virtual void Open() = 0;
     virtual void Close() = 0;
     virtual void Send(const QString &text) = 0;
+    // Bits per second of the line, so that waits can allow for the time a
+    // reply takes on it; 0 when the line has no speed of its own.
+    virtual int BaudRate() const { return 0; }
 };
 
 // The line carries one byte per character, Latin-1: any other character

@@ -67,7 +67,7 @@ public:
     void SetParity(int parity);       // 0 none, 1 odd, 2 even (other values: none)
 
     QString PortName() const { return Name; }
-    int BaudRate() const { return Baud; }
+    int BaudRate() const override { return Baud; }
     int DataBits() const { return Data; }
     int StopBits() const { return Stop; }
     int Parity() const { return ParityValue; }

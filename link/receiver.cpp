@@ -18,8 +18,9 @@ void TReplyReceiver::Feed(const QString &text)
 {
     const QChar *p = text.constData();
     const QChar *const end = p + text.size();
-    while (p < end) {
-        if (!BinaryMode && !DlePending) {
+    const quint64 resets = Resets;
+    while (p < end && resets == Resets) {
+        if (!BinaryMode && !DlePending && !SkippingRecord) {
             // Runs of plain text are the common case (weight lines): take
             // them in one piece instead of byte by byte.
             const QChar *run = p;
@@ -39,6 +40,10 @@ void TReplyReceiver::Byte(QChar b)
 {
     if (BinaryMode && BinaryCount > MaxRecordCount)
         AbandonRecord();
+    if (SkippingRecord) {
+        SkipByte(b);
+        return;
+    }
     if (!BinaryMode) {
         if (DlePending) {
             // A DLE in text mode opens a record only when STX follows it;
@@ -144,11 +149,46 @@ void TReplyReceiver::EndRecord()
 void TReplyReceiver::AbandonRecord()
 {
     // Too long for a record: give it up and start counting afresh, so the
-    // next DLE STX is recognised again. Its bytes never reach the text path.
+    // next DLE STX is recognised again. Its bytes never reach the text path:
+    // the rest of it is skipped up to its DLE ETX. A DLE just received stays
+    // pending: it may be the one before that ETX.
+    BinaryMode = false;
+    BinaryCount = 0;
+    ClearBuffers();
+    SkippingRecord = true;
+    SkippedBytes = 0;
+}
+
+void TReplyReceiver::SkipByte(QChar b)
+{
+    if (DlePending) {
+        DlePending = false;
+        if (b == ETX || b == STX) {
+            SkippingRecord = false;
+            if (b == STX)
+                StartRecord();
+            return;
+        }
+        // DLE DLE is a payload DLE of the record being skipped.
+    } else if (b == DLE) {
+        DlePending = true;
+        return;
+    }
+    if (++SkippedBytes > MaxSkippedBytes) {
+        SkippingRecord = false;
+        TextByte(b);
+    }
+}
+
+void TReplyReceiver::Reset()
+{
+    ++Resets;
+    ClearBuffers();
     BinaryMode = false;
     DlePending = false;
     BinaryCount = 0;
-    ClearBuffers();
+    SkippingRecord = false;
+    SkippedBytes = 0;
 }
 
 void TReplyReceiver::ClearBuffers()

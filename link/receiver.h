@@ -24,12 +24,23 @@ public:
     // the wrong baud rate, a stuck sender) is dropped whole instead of being
     // gathered without bound; the traffic view still shows its pieces.
     static constexpr int MaxReplyLength = 4096;
+    // After an overlong record is given up, the rest of it is skipped up to
+    // its DLE ETX, so its bytes cannot reach the text path as a reply. A DLE
+    // STX that was only noise has no DLE ETX: after this many bytes the
+    // skip ends and text is read again.
+    static constexpr int MaxSkippedBytes = 256;
 
     std::function<void(const QString &reply)> OnReply;
     std::function<void(const QString &record)> OnRecord; // exactly 9 payload bytes
     std::function<void(const QString &piece)> OnTrafficPiece;
 
     void Feed(const QString &text);
+    // Forgets a partial line or record: the bytes that follow come from a new
+    // connection and must not be joined to those of the old one. Called from
+    // a handler during Feed, it also drops the rest of the piece being fed.
+    void Reset();
+    // Part of a line or record has come and its end has not.
+    bool MidLine() const { return BinaryMode || SkippingRecord || DroppingLine || !ReplyBuffer.isEmpty(); }
 
     // State, readable for tests.
     QString ReplyBuffer;
@@ -38,8 +49,12 @@ public:
     bool DlePending = false;
     int BinaryCount = 0;
     bool DroppingLine = false; // the current line grew past MaxReplyLength
+    bool SkippingRecord = false; // the rest of an abandoned record is passing
+    int SkippedBytes = 0;
 
 private:
+    quint64 Resets = 0;
+
     void Byte(QChar b);
     void TextByte(QChar b);
     void AppendText(const QChar *chars, qsizetype count);
@@ -48,6 +63,7 @@ private:
     void AppendRecordByte(QChar b);
     void EndRecord();
     void AbandonRecord();
+    void SkipByte(QChar b);
     void ClearBuffers();
 };
 

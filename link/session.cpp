@@ -10,6 +10,7 @@
 #include <QEventLoop>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -140,6 +141,7 @@ void TSession::ReleaseRetired()
 void TSession::TransportOpened()
 {
     TNesting nesting(*this);
+    ResetReceive();
     if (Connected)
         Connected();
 }
@@ -151,8 +153,18 @@ void TSession::TransportClosed()
     // a message of its own (the transport reports why it closed, if it was
     // not the user).
     EndWaitWithFailure();
+    ResetReceive();
     if (Disconnected)
         Disconnected();
+}
+
+// A line or record cut off by a closed port would otherwise be joined to the
+// first bytes of the next connection (the start-up's "0" read as "    1250").
+void TSession::ResetReceive()
+{
+    Receiver.Reset();
+    PendingReceive.clear();
+    PollOutstanding = false;
 }
 
 void TSession::TransportFailed(const QString &message)
@@ -194,6 +206,14 @@ void TSession::SendCommand(const QString &text, bool framed)
     CurrentTransport->Send(wire);
 }
 
+bool TSession::SendUserCommand(const QString &text, bool framed)
+{
+    if (!IsOpen() || LineBusy())
+        return false;
+    SendCommand(text, framed);
+    return true;
+}
+
 bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
 {
     // One wait at a time: the waiting state is a single set of variables.
@@ -205,6 +225,12 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     }
     TNesting nesting(*this);
     WaitInProgress = true;
+    // The answer to a poll just sent is still to come: it must not be taken
+    // for this question's. The poll's repeat time bounds this wait.
+    AwaitingPollAnswer = true;
+    while ((PollOutstanding || ReplyArriving()) && IsOpen() && Timer1.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    AwaitingPollAnswer = false;
     ReplyPrefix = prefix;
     ReplyTimeout = ReplyWaitTicks;
     AwaitingReply = true;
@@ -254,6 +280,7 @@ void TSession::ReceiveText(const QString &text)
         return;
     }
     TNesting nesting(*this);
+    TicksSinceReceive = 0;
     Feeding = true;
     Receiver.Feed(text);
     while (!PendingReceive.isEmpty() && !ReceiveDisabled) {
@@ -269,6 +296,7 @@ void TSession::DispatchReply(const QString &reply)
 {
     RouteByActivity(reply);
     PollDelay = 0;
+    PollOutstanding = false;
     DisplayStaleCountdown = DisplayStaleTicks;
     if (ShowReply)
         ShowReply(reply);
@@ -324,6 +352,7 @@ void TSession::DispatchBinaryRecord(const QString &record)
             LogRecord(decoded.StatusByte, decoded.StatusWord, decoded.Weight);
     }
     PollDelay = 0;
+    PollOutstanding = false;
     DisplayStaleCountdown = DisplayStaleTicks;
 }
 
@@ -435,6 +464,8 @@ void TSession::Timer1Timer()
         --PauseCounter;
     if (++TickCycle >= 10)
         TickCycle = 0;
+    if (TicksSinceReceive < std::numeric_limits<int>::max())
+        ++TicksSinceReceive;
     if (DisplayStaleCountdown > 0 && --DisplayStaleCountdown == 0 && DisplayStale)
         DisplayStale();
 
@@ -443,18 +474,43 @@ void TSession::Timer1Timer()
 
     if (PollDelay == 0)
         Poll();
-    if (PollDelay > 0)
-        --PollDelay;
+    if (PollDelay > 0 && --PollDelay == 0)
+        PollOutstanding = false;
 
-    if (ReplyTimeout > 0 && --ReplyTimeout == 0 && AwaitingReply) {
+    // On a slow line a long answer (calibration data) takes longer than the
+    // wait on its own: the wait is not counted while its answer comes in.
+    const bool answerArriving = AwaitingReply && ReplyArriving() && !Receiver.DroppingLine;
+    if (ReplyTimeout > 0 && !answerArriving && --ReplyTimeout == 0 && AwaitingReply) {
         AwaitingReply = false;
         if (ReportWaitFailures)
             Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
     }
 }
 
+int TSession::PollRepeatFor(int baud)
+{
+    if (baud <= 0)
+        return PollRepeatTicks;
+    const qint64 wireMs = (qint64(LongestPollExchange) * BitsPerCharacter * 1000 + baud - 1) / baud;
+    return int(std::max<qint64>(PollRepeatTicks, (wireMs + TickMs - 1) / TickMs));
+}
+
+int TSession::PollRepeat() const
+{
+    return PollRepeatFor(CurrentTransport->BaudRate());
+}
+
+// The answer to the last poll is coming in: a poll sent now would only queue
+// behind it. A line that stops growing for a repeat time is no answer.
+bool TSession::ReplyArriving() const
+{
+    return Receiver.MidLine() && TicksSinceReceive < PollRepeat();
+}
+
 void TSession::Poll()
 {
+    if (ReplyArriving() || AwaitingPollAnswer)
+        return;
     switch (Activity) {
     case actDisplay:
     case actCalibration:
@@ -468,7 +524,8 @@ void TSession::Poll()
         } else {
             SendCommand(QStringLiteral("MSV?;"), false);
         }
-        PollDelay = PollRepeatTicks;
+        PollDelay = PollRepeat();
+        PollOutstanding = true;
         break;
     case actLog: {
         const int count = std::min(LoggedUnitCount, MaxLoggedUnits);
@@ -478,7 +535,8 @@ void TSession::Poll()
         if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
             LoggedUnitIndex = 0;
         SendCommand(UnitPrefix(LoggedUnits[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
-        PollDelay = PollRepeatTicks;
+        PollDelay = PollRepeat();
+        PollOutstanding = true;
         break;
     }
     default:

@@ -44,6 +44,12 @@ public:
     static constexpr int StatusPollEvery = 10;
     static constexpr int KeyPollDelayTicks = 5;
     static constexpr int MaxLoggedUnits = 32;
+    static constexpr int TickMs = 10;
+    // On a slow line a poll is repeated only once its answer could have
+    // come: the longest poll ("S99;ESR?;") and the longest reply it expects
+    // (a weight line of 16 characters and CR LF), ten bits a character.
+    static constexpr int LongestPollExchange = 9 + 18;
+    static constexpr int BitsPerCharacter = 10;
 
     explicit TSession(QObject *parent = nullptr);
     ~TSession() override;
@@ -102,6 +108,12 @@ public:
 
     // True while a SendAndWait is in progress (a second one is refused).
     bool IsWaiting() const { return WaitInProgress; }
+    // An exchange awaits its answer (a SendAndWait, the start-up sequence):
+    // anything else sent now would have its reply taken for that answer.
+    bool LineBusy() const { return WaitInProgress || AwaitingReply || StartupRunning; }
+    // A command the user gives (a front-panel key, a line typed on the Test
+    // page). Held back, and false, while the line is busy or closed.
+    bool SendUserCommand(const QString &text, bool framed);
 
     // The window is closing: received bytes are ignored, the timer stops, a
     // wait in progress ends without a message and no new wait starts, so
@@ -112,6 +124,10 @@ public:
     void StartupSequence();
     void WaitTicks(int n);
     void Timer1Timer();
+    // Ticks before an unanswered poll is repeated: PollRepeatTicks, or more
+    // on a line too slow to bring the longest answer back in that time.
+    int PollRepeat() const;
+    static int PollRepeatFor(int baud);
     // "S%.2d;" for a unit address.
     static QString UnitPrefix(int unit);
 
@@ -164,6 +180,9 @@ public:
     int DisplayStaleCountdown = DisplayStaleTicks;
     int PauseCounter = 0;
     int TickCycle = 0;
+    int TicksSinceReceive = 0;             // since bytes last came in
+    // A poll went out and neither its answer nor its repeat time has come.
+    bool PollOutstanding = false;
     bool DisplayPollPaused = false;
     bool PollingSuspended = false;
     // The start-up sequence is running: its two waits must follow each other
@@ -194,6 +213,8 @@ private:
     void Busy(bool on);
     void RouteByActivity(const QString &reply);
     void Poll();
+    bool ReplyArriving() const;
+    void ResetReceive();
 
     // Counts the calls into this session that may be on the stack (waits,
     // receive events, transport calls); a replaced transport is freed only
@@ -206,6 +227,7 @@ private:
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
     bool WaitInProgress = false;
+    bool AwaitingPollAnswer = false; // a SendAndWait lets the last poll be answered first
     bool ShuttingDown = false;
     bool Feeding = false;
     QString PendingReceive;

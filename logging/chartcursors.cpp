@@ -5,21 +5,39 @@
 #include <cmath>
 #include <qcustomplot.h>
 
+namespace {
+// A line from one edge of the plot area to the other: along the plot's own
+// coordinate at `value`, from ratio 0 to ratio 1 of the area the other way.
+void PlaceAcross(QCPItemLine &line, bool vertical, double value)
+{
+    for (int end = 0; end < 2; ++end) {
+        QCPItemPosition *point = end == 0 ? line.start : line.end;
+        if (vertical) {
+            point->setTypeX(QCPItemPosition::ptPlotCoords);
+            point->setTypeY(QCPItemPosition::ptAxisRectRatio);
+            point->setCoords(value, end);
+        } else {
+            point->setTypeX(QCPItemPosition::ptAxisRectRatio);
+            point->setTypeY(QCPItemPosition::ptPlotCoords);
+            point->setCoords(end, value);
+        }
+    }
+}
+} // namespace
+
 TChartCursors::TChartCursors(QCustomPlot &chart) : Chart(chart)
 {
     Chart.addLayer(QStringLiteral("cursors"), Chart.layer(QStringLiteral("main")), QCustomPlot::limAbove);
     Layer = Chart.layer(QStringLiteral("cursors"));
     Layer->setMode(QCPLayer::lmBuffered);
-    const QPen pen(QColor(Qt::yellow), 1, Qt::SolidLine);
+    const QPen pen(Colour(), 1, Qt::SolidLine);
     for (auto &pair : Lines) {
-        for (QCPItemStraightLine *&line : pair) {
-            line = new QCPItemStraightLine(&Chart);
+        for (QCPItemLine *&line : pair) {
+            line = new QCPItemLine(&Chart);
             line->setLayer(Layer);
             line->setPen(pen);
             line->setSelectable(false);
             line->setClipToAxisRect(true);
-            line->point1->setType(QCPItemPosition::ptAbsolute);
-            line->point2->setType(QCPItemPosition::ptAbsolute);
             line->setVisible(false);
         }
     }
@@ -27,28 +45,19 @@ TChartCursors::TChartCursors(QCustomPlot &chart) : Chart(chart)
 
 void TChartCursors::Show(int index, bool visible)
 {
-    const QPoint pos = Cursors[size_t(index)].Pos;
+    const TChartCursor &cursor = Cursors[size_t(index)];
     auto &pair = Lines[size_t(index)];
-    pair[0]->point1->setCoords(pos.x(), 0);
-    pair[0]->point2->setCoords(pos.x(), 1);
-    pair[1]->point1->setCoords(0, pos.y());
-    pair[1]->point2->setCoords(1, pos.y());
-    for (QCPItemStraightLine *line : pair)
+    PlaceAcross(*pair[0], true, cursor.Time);
+    PlaceAcross(*pair[1], false, cursor.Weight);
+    for (QCPItemLine *line : pair)
         line->setVisible(visible);
-}
-
-void TChartCursors::RepaintLayer()
-{
-    DrawingLayer = true;
-    Layer->replot();
-    DrawingLayer = false;
 }
 
 void TChartCursors::Draw(int index, QPoint pos, double time, double weight)
 {
     Cursors[size_t(index)] = {pos, time, weight};
     Show(index, true);
-    RepaintLayer();
+    Layer->replot();
 }
 
 void TChartCursors::Erase(int index)
@@ -57,16 +66,7 @@ void TChartCursors::Erase(int index)
         return;
     Show(index, false);
     Cursors[size_t(index)].Pos = QPoint(-1, -1);
-    RepaintLayer();
-}
-
-void TChartCursors::Forget()
-{
-    for (size_t i = 0; i < Cursors.size(); ++i) {
-        Cursors[i].Pos = QPoint(-1, -1);
-        for (QCPItemStraightLine *line : Lines[i])
-            line->setVisible(false);
-    }
+    Layer->replot();
 }
 
 QString TChartCursors::Readout(const QString &units) const

@@ -1,16 +1,18 @@
 #pragma once
 // The two cross-hair cursors on the logging chart and the read-out they
-// give. Each cross-hair is a pair of yellow lines across the plot area on
-// a layer of its own, so drawing or removing one repaints that layer only,
-// never the traces; like a picture drawn over the chart, any full repaint
-// of the chart removes them.
+// give. Each cross-hair is a pair of lines across the plot area on a layer
+// of its own, so drawing or removing one repaints that layer only, never
+// the traces. The lines hang on the time and weight under the press, not on
+// its pixel: every repaint of a live chart draws them again where that
+// sample now is, until the next press removes them.
 
+#include <QColor>
 #include <QPoint>
 #include <QString>
 #include <array>
 
 class QCustomPlot;
-class QCPItemStraightLine;
+class QCPItemLine;
 class QCPLayer;
 
 struct TChartCursor {
@@ -22,16 +24,15 @@ struct TChartCursor {
 
 class TChartCursors {
 public:
+    // Black stands out on the white plot and on every trace colour.
+    static QColor Colour() { return QColor(Qt::black); }
+
     explicit TChartCursors(QCustomPlot &chart);
 
     // Draws cursor 0 or 1 at a pixel position with its axis values.
     void Draw(int index, QPoint pos, double time, double weight);
     void Erase(int index);
-    // A full repaint has removed both cross-hairs.
-    void Forget();
     const TChartCursor &Cursor(int index) const { return Cursors[size_t(index)]; }
-    // True while the cursors' own layer is being repainted.
-    bool Drawing() const { return DrawingLayer; }
 
     // The read-out under the chart for the cursors as they stand.
     QString Readout(const QString &units) const;
@@ -40,9 +41,8 @@ private:
     QCustomPlot &Chart;
     QCPLayer *Layer = nullptr;
     std::array<TChartCursor, 2> Cursors{};
-    std::array<std::array<QCPItemStraightLine *, 2>, 2> Lines{};
-    bool DrawingLayer = false;
+    // Per cursor: the vertical line, then the horizontal one.
+    std::array<std::array<QCPItemLine *, 2>, 2> Lines{};
 
     void Show(int index, bool visible);
-    void RepaintLayer();
 };

@@ -1,5 +1,6 @@
 #include "logging/chartview.h"
 
+#include "logging/logchannels.h"
 #include "logging/loggingsession.h"
 
 #include <algorithm>
@@ -118,9 +119,40 @@ void FitToData(TLoggingSession &logging)
         margin = hi != 0 ? std::abs(hi) / 10 : 1;
     logging.WeightMax = hi + margin;
     logging.WeightMin = lo - margin;
-    // The label step stays: it also spaces binary records, and the page
-    // thins out labels that would come too close.
+    // The label step stays: it also spaces binary records. The page draws
+    // the labels with a step of the span shown.
     emit logging.AxesChanged();
+}
+
+namespace {
+// The next step up in the 1, 2, 5 series.
+double CoarserStep(double step)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(step)));
+    const double mantissa = step / power;
+    return (mantissa < 1.5 ? 2 : mantissa < 3.5 ? 5 : 10) * power;
+}
+} // namespace
+
+double ReadableLabelStep(double t0, double t1, int pixels, const std::function<int(const QString &)> &textWidth)
+{
+    const double span = t1 - t0;
+    double step = LogChannels::NiceStep(span);
+    if (!(span > 0) || !std::isfinite(span) || pixels <= 0)
+        return step;
+    const int gap = textWidth(QStringLiteral("00"));
+    // Each round at least doubles the step, so a few dozen reach any span.
+    for (int round = 0; round < 64; ++round) {
+        const double first = std::ceil(t0 / step) * step;
+        const double last = std::floor(t1 / step) * step;
+        int widest = 0;
+        for (const double value : {first, first + step, last})
+            widest = std::max(widest, textWidth(FormatAxisValue(value)));
+        if (step / span * pixels >= widest + gap)
+            break;
+        step = CoarserStep(step);
+    }
+    return step;
 }
 
 void KeyDown(TLoggingSession &logging, TKey key, bool shift)

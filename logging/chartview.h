@@ -5,6 +5,7 @@
 // TLoggingSession holds; the Log page applies that state to its chart.
 
 #include <QString>
+#include <functional>
 
 class TLoggingSession;
 
@@ -39,5 +40,11 @@ void KeyDown(TLoggingSession &logging, TKey key, bool shift);
 // A value as the axis labels show it, "#,##0.###": grouped thousands and up
 // to three decimals, "." as the decimal point.
 QString FormatAxisValue(double value);
+
+// The time-axis label step for the view t0..t1 drawn `pixels` wide: the
+// rounded step of the span, made coarser (1, 2, 5 times a power of ten)
+// until neighbouring labels, as wide as `textWidth` measures them, no
+// longer touch.
+double ReadableLabelStep(double t0, double t1, int pixels, const std::function<int(const QString &)> &textWidth);
 
 } // namespace ChartView

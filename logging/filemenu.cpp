@@ -1,5 +1,6 @@
 #include "logging/filemenu.h"
 
+#include "logging/logcsv.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 
 QString TFileMenu::SettingsFilter() { return QStringLiteral("QV Settings (*.QVS)"); }
 QString TFileMenu::LogFilter() { return QStringLiteral("QV Log (*.LOG)"); }
@@ -132,7 +134,7 @@ bool TFileMenu::OpenSettings(const QString &path)
 
 bool TFileMenu::OpenLog(const QString &path)
 {
-    if (!Logging)
+    if (!Logging || !OfferToSaveLog())
         return false;
     TLogFileData data;
     data.Channels = Logging->Channels;
@@ -144,6 +146,7 @@ bool TFileMenu::OpenLog(const QString &path)
         loaded = LoadLogFile(path, data, &error, &result);
         if (loaded) {
             ApplyLogFile(data, *Logging);
+            Logging->UnsavedSamples = false;   // what is shown is the file
             if (LogLoaded)
                 LogLoaded(data);
         }
@@ -171,30 +174,120 @@ bool TFileMenu::Save()
     if (path != chosen && QFileInfo::exists(path)
         && !Prompts().Confirm(QStringLiteral("\"%1\" already exists. Replace it?").arg(QDir::toNativeSeparators(path))))
         return false;
+    if (SaveKind(path, filter) == Kind::Log)
+        return SaveLog(path);
+    if (!EditModel)
+        return false;
+    if (TakeEditorPages)
+        TakeEditorPages();
+    QString error;
+    const bool ok = SaveSettingsFile(path, *EditModel, &error);
+    if (!ok)
+        Fail(error);
+    else
+        Done(QStringLiteral("Settings saved to %1"), path);
+    return ok;
+}
+
+bool TFileMenu::SaveLog(const QString &path)
+{
+    if (!Logging)
+        return false;
     QString error;
     bool ok = false;
-    const bool log = SaveKind(path, filter) == Kind::Log;
-    if (log) {
-        if (!Logging)
-            return false;
+    {
         TBusy busy(SetBusy);
         ok = SaveLogFile(path, *Logging, LogComment ? LogComment() : QString(), &error);
-    } else {
-        if (!EditModel)
-            return false;
-        if (TakeEditorPages)
-            TakeEditorPages();
-        ok = SaveSettingsFile(path, *EditModel, &error);
+    }
+    if (!ok) {
+        Fail(error);
+        return false;
+    }
+    Logging->UnsavedSamples = false;
+    Done(QStringLiteral("Log saved to %1"), path);
+    return true;
+}
+
+void TFileMenu::Done(const QString &note, const QString &path, bool logOrSettings) const
+{
+    if (FileDone)
+        FileDone(note.arg(QDir::toNativeSeparators(path)), logOrSettings ? path : QString());
+}
+
+QString TFileMenu::AskSaveName(const QString &title, const QString &filter, const QString &extension)
+{
+    return AskSaveName(title, filter, [&extension](const QString &) { return extension; });
+}
+
+QString TFileMenu::AskSaveName(const QString &title, const QString &filter,
+                               const std::function<QString(const QString &)> &extensionFor)
+{
+    QString chosenFilter = filter.section(QStringLiteral(";;"), 0, 0);
+    const QString chosen = Prompts().SaveFileName(title, Directory, filter, &chosenFilter);
+    if (chosen.isEmpty() || !ExtensionOf(chosen).isEmpty())
+        return chosen;
+    // The dialog asked about the name as typed, not the one with the
+    // extension added.
+    const QString path = chosen + extensionFor(chosenFilter);
+    if (QFileInfo::exists(path)
+        && !Prompts().Confirm(QStringLiteral("\"%1\" already exists. Replace it?").arg(QDir::toNativeSeparators(path))))
+        return QString();
+    return path;
+}
+
+bool TFileMenu::OfferToSaveLog()
+{
+    if (!Logging || !Logging->UnsavedSamples)
+        return true;
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Save Log"), UnsavedLogQuestion(),
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    question.setDefaultButton(QMessageBox::Yes);
+    switch (Prompts().Exec(question)) {
+    case QMessageBox::Yes: {
+        const QString path = AskSaveName(QStringLiteral("Save"), LogFilter(), QStringLiteral(".LOG"));
+        return !path.isEmpty() && SaveLog(path);
+    }
+    case QMessageBox::No: return true;
+    default: return false;   // Cancel, Escape or the window closed: keep the log
+    }
+}
+
+bool TFileMenu::ExportCsv()
+{
+    if (!Logging)
+        return false;
+    const QString path = AskSaveName(QStringLiteral("Export Log as CSV"), QStringLiteral("CSV (*.csv)"),
+                                     QStringLiteral(".csv"));
+    if (path.isEmpty())
+        return false;
+    QString error;
+    bool ok = false;
+    {
+        TBusy busy(SetBusy);
+        ok = ExportLogCsv(path, *Logging, LogComment ? LogComment() : QString(), &error);
     }
     if (!ok)
         Fail(error);
     else
-        Done(log ? QStringLiteral("Log saved to %1") : QStringLiteral("Settings saved to %1"), path);
+        Done(QStringLiteral("Log exported to %1"), path, false);
     return ok;
 }
 
-void TFileMenu::Done(const QString &note, const QString &path) const
+bool TFileMenu::ExportChartImage()
 {
-    if (FileDone)
-        FileDone(note.arg(QDir::toNativeSeparators(path)), path);
+    if (!WriteChartImage)
+        return false;
+    const QString pdfFilter = QStringLiteral("PDF document (*.pdf)");
+    const QString path = AskSaveName(QStringLiteral("Export Chart Image"),
+                                     QStringLiteral("PNG image (*.png);;") + pdfFilter,
+                                     [&pdfFilter](const QString &chosen) {
+                                         return chosen == pdfFilter ? QStringLiteral(".pdf") : QStringLiteral(".png");
+                                     });
+    if (path.isEmpty())
+        return false;
+    QString error;
+    const bool ok = WriteChartImage(path, &error);
+    if (!ok)
+        Fail(error);
+    return ok;
 }

@@ -19,6 +19,9 @@
 //       channel labels <- LogChannels::LabelText(d.Channels[i]); preset the
 //       logging dialog's CBxDig1..4 with d.Channels; axis set-up with the
 //       dialog's choices; fit the view to the data };
+//   menu.WriteChartImage = [&](path, error) { return SaveChartImage(chart, path, error); };
+//   logging.MayDiscardSamples = [&] { return menu.OfferToSaveLog(); };  and the
+//     window's close asks OfferToSaveLog() too (opening a log asks it itself);
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
 //
 // Sound behaviour beyond the bare procedure: the kind is decided by the
@@ -50,6 +53,17 @@ public:
     // True when a file was loaded (or saved).
     bool Open();
     bool Save();
+    // File > Export Log as CSV; true when written.
+    bool ExportCsv();
+    // File > Export Chart Image (PNG or PDF by the filter or extension),
+    // written by WriteChartImage; true when written.
+    bool ExportChartImage();
+    // Before samples not yet saved would be lost (Start, opening a log,
+    // exit): "The log has not been saved. Save it now?" with Yes (save as a
+    // log first), No and Cancel. True when the caller may go on: nothing
+    // unsaved, No, or Yes and the log was saved.
+    bool OfferToSaveLog();
+    static QString UnsavedLogQuestion() { return QStringLiteral("The log has not been saved. Save it now?"); }
 
     // The kind a save writes for a chosen name and filter, and the name it
     // writes to (".QVS" or ".LOG" appended to a name without extension).
@@ -64,22 +78,31 @@ public:
     std::function<QString()> LogComment;
     std::function<void()> TakeEditorPages;
     std::function<void()> SettingsLoaded;
-    // After a file was opened or saved: a note for the status bar ("Log
-    // saved to /home/...") and the file's path.
+    // After a file was opened, saved or exported: a note for the status bar
+    // ("Log saved to /home/...") and the path of the log or settings file
+    // (empty for an export).
     std::function<void(const QString &note, const QString &path)> FileDone;
     // Before a loaded settings file replaces what the pages hold: false
     // keeps the pages as they are.
     std::function<bool()> MayDiscardEdits;
     std::function<void(const TLogFileData &)> LogLoaded;
+    // Writes the chart to a path; false with a message for the user.
+    std::function<bool(const QString &path, QString *error)> WriteChartImage;
     // Busy look on (true) and off while a log is loaded or saved; the
     // hourglass cursor when unset.
     std::function<void(bool)> SetBusy;
 
 private:
     QString PreselectedFilter() const;
-    void Done(const QString &note, const QString &path) const;
+    void Done(const QString &note, const QString &path, bool logOrSettings = true) const;
     bool OpenSettings(const QString &path);
     bool OpenLog(const QString &path);
     bool ContentFits(const QString &path, bool log) const;
+    bool SaveLog(const QString &path);
+    // Asks for a file name of one kind; empty when cancelled or not to be
+    // replaced. `extension` is added to a name without one.
+    QString AskSaveName(const QString &title, const QString &filter, const QString &extension);
+    QString AskSaveName(const QString &title, const QString &filter,
+                        const std::function<QString(const QString &chosenFilter)> &extensionFor);
     void Fail(const QString &text) const;
 };

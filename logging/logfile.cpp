@@ -186,7 +186,15 @@ void WriteLogBytes(const TLoggingSession &session, const QString &comment,
     sink(header.toLatin1());
     const auto &ch = session.Channels;
     sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]).toLatin1());
+    WriteLogSampleBytes(session, false, sink);
+}
 
+} // namespace
+
+void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
+                         const std::function<void(const QByteArray &)> &sink)
+{
+    const auto &ch = session.Channels;
     const QCPGraphDataContainer *samples = DataOf(session, TLoggingSession::FirstUnitTrace);
     if (!samples || samples->isEmpty())
         samples = DataOf(session, TLoggingSession::SeriesWeight);
@@ -208,16 +216,16 @@ void WriteLogBytes(const TLoggingSession &session, const QString &comment,
                 continue;
             const QCPGraphDataContainer *trace = DataOf(session, size_t(TLoggingSession::SeriesDig1 + c));
             double level = 0;
-            if (!trace || !ChannelLevel(*trace, i, count, p->key, level))
+            const bool found = trace && ChannelLevel(*trace, i, count, p->key, level);
+            if (!found && !keepColumns)
                 break;
             line += ',';
-            AppendFixed(line, level);
+            if (found)
+                AppendFixed(line, level);
         }
         sink(line);
     }
 }
-
-} // namespace
 
 void WriteLogLines(const TLoggingSession &session, const QString &comment,
                    const std::function<void(const QString &)> &sink)

@@ -54,6 +54,11 @@ struct TLogLoadResult {
 // field lands in the wrong channel.
 void WriteLogLines(const TLoggingSession &session, const QString &comment,
                    const std::function<void(const QString &)> &sink);
+// The sample lines alone, as Latin-1 bytes. With keepColumns a channel
+// without a level leaves its field empty instead of ending the line, so
+// every line has the same columns (CSV).
+void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
+                         const std::function<void(const QByteArray &)> &sink);
 QStringList BuildLogLines(const TLoggingSession &session, const QString &comment);
 // Streams the lines into the file through QSaveFile (old file kept on failure).
 bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment,

@@ -50,6 +50,10 @@ bool TLoggingSession::Start(TFrmLogDialog &dialog, const Tdata7410 &model)
         Prompts().Message(NotConnectedMessage(), TPrompts::Kind::Plain);
         return false;
     }
+    if (UnsavedSamples && MayDiscardSamples && !MayDiscardSamples()) {
+        emit FocusChart();
+        return false;
+    }
     // The dialog's lists are the stored choices: a cancelled one must not
     // reach the next axis set-up.
     const TLogChoices previous = dialog.Choices();
@@ -86,6 +90,8 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
         Link.SendCommand(StreamCommand, false);
     else if (wasStreaming)
         Link.SendCommand(StopCommand, false);
+    PlottedSamples = 0;
+    emit RunningChanged();
     emit FocusChart();
 }
 
@@ -96,13 +102,29 @@ void TLoggingSession::Stop()
     Link.LoggingState = 0;
     SilenceTimer.stop();
     ReportSilence(0);
+    emit RunningChanged();
     emit FocusChart();
+}
+
+void TLoggingSession::StopStreaming()
+{
+    if (Link.LoggingState != 2)
+        return;
+    Link.SendCommand(StopCommand, false);
+    Link.LoggingState = 0;
+    emit RunningChanged();
+}
+
+bool TLoggingSession::Running() const
+{
+    return Link.LoggingState != 0;
 }
 
 void TLoggingSession::ClearAllTraces()
 {
     for (TLogTrace &trace : Traces)
         trace.Data->clear();
+    UnsavedSamples = false;
     emit SamplesAdded();
 }
 
@@ -199,7 +221,7 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
     Traces[SeriesWeight].Visible = false;
     Traces[SeriesWeight].Data->add(point);
     AddChannelPoints(t, [status](int choice) { return LogChannels::IsOnText(choice, status); });
-    emit SamplesAdded();
+    Plotted();
 }
 
 void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight)
@@ -217,6 +239,13 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
     }
     Traces[SeriesWeight].Data->add(QCPGraphData(x, double(weight) / WeightDivisor));
     AddChannelPoints(x, [statusByte](int choice) { return LogChannels::IsOnBinary(choice, statusByte); });
+    Plotted();
+}
+
+void TLoggingSession::Plotted()
+{
+    UnsavedSamples = true;
+    ++PlottedSamples;
     emit SamplesAdded();
 }
 

@@ -61,6 +61,10 @@ public:
     void Begin(const TLogChoices &choices, const Tdata7410 &model);
     // BtnStopClick: "STP;" when streamed, whatever page is shown.
     void Stop();
+    // Before the link closes (Disconnect, exit): a streaming instrument is
+    // told to stop, or the next program to open the port meets a flood.
+    void StopStreaming();
+    bool Running() const;
     // The choices of the running (or last) session, to preset the dialog.
     TLogChoices CurrentChoices() const;
 
@@ -106,6 +110,14 @@ public:
     QString WeightTitle = QStringLiteral("Weight (kg)");
     QString UnitsText = QStringLiteral("kg");
 
+    // Points plotted since the traces were last cleared, saved or loaded.
+    bool UnsavedSamples = false;
+    // Points plotted since the session began (the page's samples per second).
+    qint64 PlottedSamples = 0;
+    // Asked by Start before the traces are cleared while UnsavedSamples is
+    // set: false keeps them and starts nothing. Empty: nothing is asked.
+    std::function<bool()> MayDiscardSamples;
+
     // Positions 0..3 channels, 4 SeriesWeight, 5.. one per logged unit.
     std::vector<TLogTrace> Traces;
 
@@ -121,6 +133,7 @@ signals:
     void ChannelLabelsChanged();
     void FocusChart();
     void SilenceNote(const QString &note);
+    void RunningChanged();    // a session began or stopped
 
 private:
     TSession &Link;
@@ -134,6 +147,7 @@ private:
     bool CountForPlot();
     void BreakAfterGap(double x);
     void ReportSilence(qint64 seconds);
+    void Plotted();
     void SpreadEqualTimes();
     void FollowTime(double t);
     void AddChannelPoints(double x, const std::function<bool(int choice)> &isOn);

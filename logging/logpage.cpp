@@ -7,6 +7,7 @@
 #include "logging/loggingsession.h"
 #include "settings/database.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -51,8 +52,37 @@ TLogPage::TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7
     connect(&Logging, &TLoggingSession::TracesRebuilt, this, &TLogPage::RebuildUnitGraphs);
     connect(&Logging, &TLoggingSession::ChannelLabelsChanged, this, &TLogPage::UpdateChannelLabels);
     connect(&Logging, &TLoggingSession::FocusChart, this, [this] { Chart->setFocus(); });
+    connect(&Logging, &TLoggingSession::RunningChanged, this, &TLogPage::ShowRunning);
+    RateTimer.setInterval(1000);
+    connect(&RateTimer, &QTimer::timeout, this, &TLogPage::MeasureSampleRate);
     RebuildUnitGraphs();
+    ShowRunning();
     ChartSetupDialog = new TFrmChartSetup(Logging, this);
+}
+
+void TLogPage::ShowRunning()
+{
+    const bool running = Logging.Running();
+    BtnStart->setEnabled(!running);
+    BtnStop->setEnabled(running);
+    if (running) {
+        RateFromSamples = Logging.PlottedSamples;
+        RateClock.start();
+        RateTimer.start();
+    } else {
+        RateTimer.stop();
+    }
+    if (ShowSampleRate)
+        ShowSampleRate(QString());
+}
+
+void TLogPage::MeasureSampleRate()
+{
+    const qint64 ms = RateClock.restart();
+    const qint64 samples = Logging.PlottedSamples - RateFromSamples;
+    RateFromSamples = Logging.PlottedSamples;
+    if (ms > 0 && ShowSampleRate)
+        ShowSampleRate(QStringLiteral("%1 samples/s").arg(double(samples) * 1000.0 / double(ms), 0, 'f', 1));
 }
 
 TLogPage::~TLogPage()
@@ -68,7 +98,10 @@ void TLogPage::BuildChart()
     Chart->setBackground(Qt::white);
     Chart->setNoAntialiasingOnDrag(true);
     Chart->xAxis->setLabel(QStringLiteral("Time (secs)"));
-    Chart->xAxis->ticker()->setTickCount(10);
+    TimeTicker = QSharedPointer<TFormattedTicker<QCPAxisTickerFixed>>::create();
+    TimeTicker->setTickStep(10);
+    TimeTicker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    Chart->xAxis->setTicker(TimeTicker);
     Chart->xAxis->setSubTicks(false);
     Chart->xAxis->setTickLength(0, 4);
     Chart->yAxis->setLabel(Logging.WeightTitle);
@@ -115,11 +148,8 @@ void TLogPage::BuildChart()
     connect(Chart, &QCustomPlot::mouseMove, this, &TLogPage::ChartMouseMove);
     connect(Chart, &QCustomPlot::mouseRelease, this, &TLogPage::ChartMouseUp);
     Cursors = new TChartCursors(*Chart);
-    // ChartAfterDraw: a full repaint has wiped the cross-hairs.
-    connect(Chart, &QCustomPlot::beforeReplot, this, [this] {
-        if (!Cursors->Drawing())
-            Cursors->Forget();
-    });
+    // A narrower plot needs a coarser label step.
+    Chart->installEventFilter(this);
 }
 
 QWidget *TLogPage::BuildBottomPanel()
@@ -208,18 +238,33 @@ void TLogPage::UpdateChannelLabels()
 void TLogPage::ApplyAxes()
 {
     Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
-    auto ticker = QSharedPointer<TFormattedTicker<QCPAxisTickerFixed>>::create();
-    // A step far below the span (a view set by hand over hours of samples)
-    // would ask for a label per second; the span's own step is used then.
-    const double span = Logging.TimeMax - Logging.TimeMin;
-    const bool tooFine = !(Logging.TimeStep > 0) || span / Logging.TimeStep > 200;
-    ticker->setTickStep(tooFine ? LogChannels::NiceStep(span) : Logging.TimeStep);
-    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
-    Chart->xAxis->setTicker(ticker);
     Chart->yAxis->setRange(Logging.WeightMin, Logging.WeightMax);
     Chart->yAxis->setLabel(Logging.WeightTitle);
     const double scale = Logging.ChannelScale > 0 ? Logging.ChannelScale : 1;
     Chart->yAxis2->setRange(Logging.WeightMin / scale, Logging.WeightMax / scale);
+}
+
+void TLogPage::ApplyTimeLabelStep()
+{
+    // The step follows the span shown and the room for its labels, not the
+    // step the set-up chose for the first span (which still spaces binary
+    // records): Home after an hour of samples must not ask for 3600 labels.
+    const QFontMetrics metrics(Chart->xAxis->tickLabelFont());
+    // The plot's width from the chart's own (a resize has not yet laid the
+    // plot out again) less the margins of the last layout.
+    const QMargins margins = Chart->axisRect()->margins();
+    const int pixels = Chart->width() - margins.left() - margins.right();
+    const double step = ChartView::ReadableLabelStep(
+        Logging.TimeMin, Logging.TimeMax, pixels,
+        [&metrics](const QString &label) { return metrics.horizontalAdvance(label); });
+    TimeTicker->setTickStep(step);
+}
+
+bool TLogPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Chart && event->type() == QEvent::Resize)
+        ScheduleRedraw();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TLogPage::ScheduleRedraw()
@@ -235,6 +280,7 @@ void TLogPage::Redraw()
         ApplyAxes();
         AxesPending = false;
     }
+    ApplyTimeLabelStep();
     Chart->graph(TLoggingSession::SeriesWeight)->setVisible(Logging.Traces[TLoggingSession::SeriesWeight].Visible);
     ChooseDrawnData();
     Pacer.Drawn(qint64(Chart->replotTime(true)));

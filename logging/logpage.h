@@ -25,6 +25,7 @@
 // pixels each way zooms to the rectangle, any other drag of that size
 // undoes the zoom; a right drag scrolls; Shift + left/right press set the
 // two cursors whose read-out shows in LblCsrPos.
+// Start is enabled only while no session runs, Stop only while one does.
 // Start and Stop need nothing else: Start reads UnitAddress, LoggingState,
 // PollingSuspended and the transport from the TSession, the decimal point,
 // units, full scales, weigh mode, HighRes and synch filter from EditModel,
@@ -34,15 +35,19 @@
 #include "logging/redrawpacer.h"
 #include "logging/traceoverview.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <QBrush>
 #include <QPen>
+#include <QSharedPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <vector>
 
 class QCustomPlot;
 class QCPGraph;
+class QCPAxisTickerFixed;
 class QLabel;
 class QPushButton;
 class QMouseEvent;
@@ -88,12 +93,19 @@ public:
     TFrmChartSetup *ChartSetupDialog = nullptr;
     TChartCursors *Cursors = nullptr;
     TRedrawPacer Pacer;
+    // The status bar's samples per second: "12.0 samples/s" once a second
+    // while a session runs, empty when it stops.
+    std::function<void(const QString &)> ShowSampleRate;
 
 private:
     TLoggingSession &Logging;
     TFrmLogDialog &Dialog;
     const Tdata7410 &EditModel;
     QTimer RedrawTimer;
+    QTimer RateTimer;
+    QElapsedTimer RateClock;
+    qint64 RateFromSamples = 0;
+    QSharedPointer<QCPAxisTickerFixed> TimeTicker;
     bool AxesPending = true;
     // One per chart graph, in the chart's order.
     std::vector<TTraceOverview> Overviews;
@@ -102,7 +114,11 @@ private:
     QWidget *BuildBottomPanel();
     void RebuildUnitGraphs();
     void ApplyAxes();
+    void ApplyTimeLabelStep();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void UpdateChannelLabels();
+    void ShowRunning();
+    void MeasureSampleRate();
     void ScheduleRedraw();
     void Redraw();
     void ChooseDrawnData();

@@ -67,6 +67,9 @@ public:
     // ... gets its page shown, its "Out of Range" message and the focus;
     // false then, and nothing may go out.
     bool CountEditsInRange();
+    // Bold row labels for the settings the given write lines change (those
+    // that differ from the instrument's), plain for the rest.
+    void MarkChangedSettings(const QStringList &changedLines);
 
     bool SettingsShown = false;
     bool SetpointShown = false;
@@ -181,6 +184,9 @@ private:
     bool Checking = false;     // an exit check's message is up
     QLineEdit *Unchecked = nullptr;   // typed into since its exit check
     QList<QLineEdit *> CountEdits;    // weight edits with limits, in page order
+    // The controls that make up the settings line of a mnemonic ("IAD").
+    QList<QWidget *> ControlsOf(const QString &mnemonic) const;
+    void MarkGuardedSettings();
     bool HeaderTrimming = false;
     int ShownSetpoint = 0;     // the tab whose setpoint the controls hold
     int ShownPage = 0;

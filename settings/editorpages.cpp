@@ -94,6 +94,7 @@ void TSettingsEditor::BuildPages()
     BuildSetpointPage();
     CalFields = new TCalSettingsFields;
     CalFields->EdtCalWeight->installEventFilter(this);
+    MarkGuardedSettings();
 }
 
 QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int tag, int maxLength)

@@ -107,8 +107,9 @@ void TTestPage::PageSelected()
 
 void TTestPage::SendTyped()
 {
-    Session.SendCommand(EdtSendStr->text(), CbStxEtx->isChecked());
-    if (CommandSent)
+    // Not while an exchange awaits its answer: the typed command's reply
+    // would be taken for it.
+    if (Session.SendUserCommand(EdtSendStr->text(), CbStxEtx->isChecked()) && CommandSent)
         CommandSent();
 }
 

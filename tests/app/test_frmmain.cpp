@@ -8,11 +8,14 @@
 #include "link/ioiface_null.h"
 #include "link/test_session_fake.h"
 #include "logging/loggingsession.h"
+#include "settings/editor.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFormLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -192,6 +195,12 @@ private slots:
         QCOMPARE(taken, 1);
         QVERIFY(!w.SettingsSent);
         QCOMPARE(w.PanelText(2), QStringLiteral("Unit 7  SN: 123456, Version 5.02, ID: KD4620"));
+        // The changed full scale is marked; the unchanged units not, though guarded.
+        auto *form = qobject_cast<QFormLayout *>(w.SettingsEditor->CBxDP->parentWidget()->layout());
+        QVERIFY(form);
+        const auto font = [form](QWidget *field) { return form->labelForField(field)->font(); };
+        QVERIFY(font(w.SettingsEditor->CBxDP).bold() && !font(w.SettingsEditor->CBxUnits).bold());
+        QVERIFY(qobject_cast<QLabel *>(form->labelForField(w.SettingsEditor->CBxUnits))->text().endsWith(u'*'));
     }
 
     void calibrationPageAsksOncePerChangeOnlyWithIdentityAndUnsentSettings()
@@ -467,6 +476,11 @@ private slots:
         QTest::mouseClick(w.LCDMain, Qt::LeftButton, Qt::NoModifier, tare);
         QCOMPARE(line->Sent, (QStringList{STX + "KT00" + ETX, STX + "Kt00" + ETX}));
 
+        s.StartupRunning = true; // its "0" would be taken for COF11's
+        line->Sent.clear();
+        w.PressDisplayKey(1, false);
+        QVERIFY(line->Sent.isEmpty());
+        s.StartupRunning = false;
         // With the line closed a key does nothing at all.
         line->Close();
         line->Sent.clear();

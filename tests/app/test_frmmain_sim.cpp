@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "display/fontreading.h"
 #include "link/dmviewer.h"
+#include "logging/filemenu.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -146,6 +148,8 @@ private slots:
         QCOMPARE(w.Session.Activity, quint8(actLog));
         // "Auto": the instrument streams; "10 Hz": the timer polls.
         for (const int rate : {0, 1}) {
+            if (rate == 1)   // the first session's samples are not kept
+                script.DialogAnswers.push_back([](QDialog &) { return int(QMessageBox::No); });
             script.DialogAnswers.push_back([rate](QDialog &dialog) {
                 auto &logDialog = static_cast<TFrmLogDialog &>(dialog);
                 TLogChoices choices = logDialog.Choices();
@@ -160,6 +164,74 @@ private slots:
             QCOMPARE(w.Session.LoggingState, 0);
         }
         QVERIFY(script.Messages().isEmpty());
+    }
+
+    void anUnsavedLogIsOfferedForSavingFirst_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Start, Cancel") << "start" << int(QMessageBox::Cancel);
+        QTest::newRow("Open, Cancel") << "open" << int(QMessageBox::Cancel);
+        QTest::newRow("Exit, Cancel") << "exit" << int(QMessageBox::Cancel);
+        QTest::newRow("Exit, No") << "exit" << int(QMessageBox::No);
+        QTest::newRow("Start, Yes: saved first") << "start" << int(QMessageBox::Yes);
+    }
+    void anUnsavedLogIsOfferedForSavingFirst()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, answer);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument;
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        w.Logging->Begin(TLogChoices{1, {0, 0, 0, 0}}, w.EditModel);
+        w.Logging->TakeReply(500, 0, 0);
+        w.LogPage->BtnStop->click();   // Start is for a stopped session
+        QString asked;
+        script.DialogAnswers.push_back([&asked, answer](QDialog &box) {
+            if (const auto *question = qobject_cast<QMessageBox *>(&box))
+                asked = question->text();
+            return answer;
+        });
+        QTemporaryDir dir;
+        script.FileAnswers.push_back(dir.filePath(QStringLiteral("kept.LOG")));
+        if (action == "start")
+            w.LogPage->BtnStart->click();
+        else if (action == "open")
+            w.Open1->trigger();
+        else
+            QCOMPARE(w.close(), answer == QMessageBox::No);
+        QCOMPARE(asked, TFileMenu::UnsavedLogQuestion());
+        QCOMPARE(w.Logging->Traces[TLoggingSession::SeriesWeight].Data->size(), 1);
+        QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("kept.LOG"))), answer == QMessageBox::Yes);
+    }
+
+    void aStreamingInstrumentIsStoppedBeforeTheLinkCloses_data()
+    {
+        QTest::addColumn<bool>("exit");
+        QTest::newRow("Disconnect") << false;
+        QTest::newRow("Exit") << true;
+    }
+    void aStreamingInstrumentIsStoppedBeforeTheLinkCloses()
+    {
+        QFETCH(bool, exit);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        script.DialogAnswers.push_back([](QDialog &) { return int(QMessageBox::No); });   // the log
+        TSimInstrument instrument;
+        TFrmMain w;
+        QTemporaryDir dir;
+        TdatViewer store(dir.filePath(QStringLiteral("quenvale7400.ini")));
+        w.SetConnectionStore(&store);
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        w.Logging->Begin(TLogChoices{0, {0, 0, 0, 0}}, w.EditModel);
+        QTRY_VERIFY_WITH_TIMEOUT(instrument.Streaming(), 2000);
+        exit ? w.Exit1->trigger() : w.Connect2->trigger();
+        QVERIFY(!w.Session.IsOpen() || exit);
+        QTRY_VERIFY_WITH_TIMEOUT(!instrument.Streaming(), 1000);
     }
 
     void liveWeightAndTheTareKeyAgainstTheSimulatedInstrument()

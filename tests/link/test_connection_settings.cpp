@@ -78,7 +78,7 @@ private slots:
             store.SetParityBits(2);
         }
         QCOMPARE(ReadFile(IniPath()), QByteArray("; chosen by the service engineer\r\n[connection]\r\n"
-                                                 "serialport=/dev/ttyUSB1\r\nBaudRate=4800\r\nSerialAddress=7\r\n"
+                                                 "serialport = /dev/ttyUSB1\r\nBaudRate = 4800\r\nSerialAddress=7\r\n"
                                                  "ParityBits=2\r\n\r\n[Window]\r\nLeft=10\r\n"));
     }
 

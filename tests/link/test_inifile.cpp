@@ -11,8 +11,7 @@ private slots:
     void handEditedFileIsReadTolerantly()
     {
         TIniFile ini;
-        ini.Parse("\xEF\xBB\xBF"
-                  "stray line before any section\r\n"
+        const QByteArray file = "stray line before any section\r\n"
                   "; the viewer's settings\r\n"
                   "[ Connection ]\r\n"
                   "  SerialPort  =  /dev/ttyUSB0  \r\n"
@@ -26,7 +25,8 @@ private slots:
                   "[Other]\r\n"
                   "Key=1\r\n"
                   "[CONNECTION]\r\n"
-                  "DataBits=7");
+                  "DataBits=7";
+        ini.Parse("\xEF\xBB\xBF" + file);
         QCOMPARE(ini.Sections(), (QStringList{"Connection", "Other"}));
         QCOMPARE(ini.ReadString("connection", "SERIALPORT", "x"), QString("/dev/ttyUSB0"));
         QCOMPARE(ini.ReadInteger("Connection", "BaudRate", 0), 9600); // last wins
@@ -38,6 +38,10 @@ private slots:
         QCOMPARE(ini.ReadString("Nowhere", "SerialPort", "dflt"), QString("dflt"));
         QCOMPARE(ini.Keys("Connection"), (QStringList{"SerialPort", "baudrate", "Note", "Empty", "DataBits"}));
         QVERIFY(!ini.IsModified());
+        // Written back, every line but the one changed stands as it was.
+        ini.WriteInteger("Connection", "BaudRate", 4800);
+        QCOMPARE(ini.ToBytes(), QByteArray(file).replace("BaudRate = 9600", "BaudRate=4800") + "\r\n");
+        QCOMPARE(ini.ReadInteger("Connection", "baudrate", 0), 4800);
     }
 
     void garbageIsReadStablyAndTakesNewValues()
@@ -130,7 +134,7 @@ private slots:
         ini.WriteInteger("connection", "baudrate", 19200);
         ini.WriteString("Connection", "SerialAddress", "99");
         ini.WriteString("Empty", "X", "y");
-        QCOMPARE(ini.ToBytes(), QByteArray("; kept\r\n[Connection]\r\nSerialPort=COM3\r\nBaudRate=19200\r\n"
+        QCOMPARE(ini.ToBytes(), QByteArray("; kept\r\n[Connection]\r\nSerialPort = COM3\r\nBaudRate=19200\r\n"
                                            "SerialAddress=99\r\n\r\n; next part\r\n[Other]\r\nA=1\r\n\r\n"
                                            "[Empty]\r\nX=y\r\n"));
         ini.DeleteKey("Connection", "SERIALPORT");

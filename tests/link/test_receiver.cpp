@@ -100,8 +100,12 @@ private slots:
         r.Feed(Record(good));
         r.Feed("1.5\r");
         QCOMPARE(c.Of("record"), QStringList{Latin1(good)});
-        QCOMPARE(c.Of("reply").last(), QString("1.5"));
+        // Its rest is skipped up to its DLE ETX: none of it is a reply.
+        QCOMPARE(c.Of("reply"), QStringList{"1.5"});
         QCOMPARE(r.BinaryMode, false);
+        // A DLE STX of noise never ends: text is read again after the skip.
+        r.Feed(DLE + STX + QString(TReplyReceiver::MaxRecordCount + TReplyReceiver::MaxSkippedBytes + 1, 'x') + "\r2\r");
+        QCOMPARE(c.Of("reply").last(), QString("2"));
     }
 
     void shortOrLongPayloadIsDroppedNotDecoded()

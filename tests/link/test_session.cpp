@@ -333,6 +333,48 @@ private slots:
         QCOMPARE(rig.Fake->Sent.size(), 5);
     }
 
+    // A poll is repeated once its answer could have come, not while it comes.
+    void anUnansweredPollWaitsForItsAnswer_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("repeat");
+        QTest::newRow("1200") << 1200 << 23;
+        QTest::newRow("2400") << 2400 << 12;
+        QTest::newRow("9600") << 9600 << 10;
+    }
+
+    void anUnansweredPollWaitsForItsAnswer()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, repeat);
+        TRig rig;
+        rig.Fake->Baud = baud;
+        rig.Session.Activity = actDisplay;
+        rig.Tick(repeat);
+        rig.Fake->Deliver("    12");
+        rig.Tick(repeat - 1);
+        QCOMPARE(rig.Fake->Sent.size(), 1);
+        rig.Fake->Deliver("50,00,002\r\n");
+        rig.Tick();
+        rig.Fake->Deliver("  1"); // a line that stops growing is no answer
+        rig.Tick(repeat);
+        QCOMPARE(rig.Fake->Sent.size(), 3);
+    }
+
+    void aQuestionWaitsForTheAnswerToAPollJustSent()
+    {
+        TRig rig;
+        TSession &s = rig.Session;
+        s.Activity = actDisplay;
+        rig.Tick(); // "MSV?;" is out, its answer still on the line
+        bool pollAnswered = false;
+        rig.Fake->Answer = [&](const QString &) { return (pollAnswered ? "" : "    1250,00,002\r\n") + QString("6250\r\n"); };
+        s.Timer1.start();
+        QTimer::singleShot(50, &s, [&] { pollAnswered = true, rig.Fake->Deliver("    1250,00,002\r\n"); });
+        QVERIFY(s.SendAndWait("VAL?", false, "VAL", s.Numeric()));
+        QCOMPARE(s.ReplyValue, 6250);
+    }
+
     void everyTenthDisplayPollAsksForStatus()
     {
         TRig rig;
@@ -519,8 +561,13 @@ private slots:
         QCOMPARE(rig.ConnectedCalls, 1);
         rig.Fake->Close();
         QCOMPARE(rig.DisconnectedCalls, 1);
+        rig.Fake->Open();
+        rig.Fake->Deliver("    125"); // the line goes in the middle of a weight line
         rig.Fake->Lose("gone");
         QCOMPARE(rig.Script.Messages(), QStringList{"gone"});
+        rig.Fake->Open();
+        rig.Fake->Deliver("0\r"); // the start-up's "0" is not joined to it
+        QCOMPARE(rig.Replies, QStringList{"0"});
     }
 
     void bytesDeliveredFromInsideAHandlerFollowTheCurrentOnes()

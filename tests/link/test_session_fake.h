@@ -18,6 +18,7 @@ public:
     std::function<QString(const QString &written)> Answer;
     // Set to true by the destructor, to check when the owner frees it.
     bool *Destroyed = nullptr;
+    int Baud = 0;
 
     ~TFakeTransport() override
     {
@@ -26,6 +27,7 @@ public:
     }
 
     bool IsOpen() const override { return Opened; }
+    int BaudRate() const override { return Baud; }
     void Open() override
     {
         Opened = true;

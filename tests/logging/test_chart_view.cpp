@@ -3,6 +3,7 @@
 // read-out, and the chart set-up dialog with its checks.
 
 #include "link/session.h"
+#include "logging/chartcursors.h"
 #include "logging/chartsetup.h"
 #include "logging/chartview.h"
 #include "logging/logdialog.h"
@@ -258,11 +259,26 @@ private slots:
         rig.Click(at + QPoint(20, -5), Qt::RightButton, Qt::ShiftModifier);
         QCOMPARE(rig.Page.LblCsrPos->text(), QString("0.5 kg   over   2 secs"));
 
-        // A repaint wipes the cross-hairs; the text stays until the next press.
+        // The cross-hairs outlast a repaint: cursor 1's vertical line and
+        // cursor 2's horizontal one are in the picture, across the plot.
         rig.Page.RedrawNow();
         QCOMPARE(rig.Page.LblCsrPos->text(), QString("0.5 kg   over   2 secs"));
+        const QImage shot = rig.Page.Chart->grab().toImage();
+        auto marked = [&shot](QPoint from, QPoint step, int count) {
+            int found = 0;
+            for (QPoint p = from; count-- > 0; p += step)
+                for (const QPoint near : {p, p + QPoint(step.y(), step.x()), p - QPoint(step.y(), step.x())})
+                    if (shot.pixelColor(near) == TChartCursors::Colour()) {
+                        ++found;
+                        break;
+                    }
+            return found;
+        };
+        QVERIFY(marked(QPoint(at.x(), plot.top() + 2), QPoint(0, 1), plot.height() - 4) > plot.height() * 3 / 4);
+        QVERIFY(marked(QPoint(plot.left() + 2, at.y() - 5), QPoint(1, 0), plot.width() - 4) > plot.width() * 3 / 4);
+        // Cursor 1 is still there for the next Shift + right press.
         rig.Click(at, Qt::RightButton, Qt::ShiftModifier);
-        QCOMPARE(rig.Page.LblCsrPos->text(), QString());
+        QCOMPARE(rig.Page.LblCsrPos->text(), QString("0 kg   over   0 secs"));
 
         rig.Click(at, Qt::LeftButton, Qt::ShiftModifier);
         rig.Click(at, Qt::LeftButton);
@@ -270,6 +286,42 @@ private slots:
         // Outside the plot area no cursor is set.
         rig.Click(QPoint(2, 2), Qt::LeftButton, Qt::ShiftModifier);
         QCOMPARE(rig.Page.LblCsrPos->text(), QString());
+    }
+
+    void timeLabelsStayReadableAtEverySpan_data()
+    {
+        QTest::addColumn<double>("t0");
+        QTest::addColumn<double>("t1");
+        QTest::newRow("1 s") << 0.0 << 1.0;
+        QTest::newRow("Home after 33 s") << 0.0 << 33.0;
+        QTest::newRow("Home after 50 s") << 0.0 << 50.0;
+        QTest::newRow("zoomed to 7 s") << 12.0 << 19.0;
+        QTest::newRow("scrolled to hour 10") << 35990.0 << 36000.0;
+        QTest::newRow("an hour") << 0.0 << 3600.0;
+        QTest::newRow("10 hours") << 0.0 << 36000.0;
+    }
+    void timeLabelsStayReadableAtEverySpan()
+    {
+        QFETCH(double, t0);
+        QFETCH(double, t1);
+        TViewRig rig;   // "Auto": the set-up's label step is 1 s
+        rig.Page.resize(400, 300);
+        rig.Page.layout()->activate();
+        rig.SetAxes(t0, t1, -10, 10);
+        rig.Page.RedrawNow();   // again, once the margins have met the labels
+        const QCPAxis &axis = *rig.Page.Chart->xAxis;
+        const QFontMetrics metrics(axis.tickLabelFont());
+        QVector<double> shown;
+        int widest = 0;
+        for (int i = 0; i < axis.tickVector().size(); ++i)
+            if (axis.range().contains(axis.tickVector()[i])) {
+                shown << axis.coordToPixel(axis.tickVector()[i]);
+                widest = std::max(widest, metrics.horizontalAdvance(axis.tickVectorLabels()[i]));
+            }
+        QVERIFY2(shown.size() >= 2, qPrintable(QString::number(shown.size())));
+        // Neighbouring labels keep at least a digit's width apart.
+        QVERIFY2(shown[1] - shown[0] >= widest + metrics.horizontalAdvance('0'),
+                 qPrintable(QStringLiteral("%1 labels of %2 px").arg(shown.size()).arg(widest)));
     }
 
     void axisValuesAreGroupedWithUpToThreeDecimals()

@@ -4,6 +4,7 @@
 // streamed, lines and binary records).
 
 #include "link/session.h"
+#include "logging/chartimage.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -124,6 +126,7 @@ private slots:
         rig.Session.UnitAddress = 4;
         script.DialogAnswers.push_back(Choose(1, {3, 0, 1, 6}));
         rig.Page.BtnStart->click();
+        QVERIFY(!rig.Page.BtnStart->isEnabled() && rig.Page.BtnStop->isEnabled());   // running
         QCOMPARE(rig.Page.LblDig[0]->text(), QString("Output 1"));
         QCOMPARE(rig.Page.LblDig[1]->text(), QString());
         QCOMPARE(rig.Page.LblDig[2]->text(), QString("Motion"));
@@ -151,6 +154,16 @@ private slots:
 
         rig.Page.BtnStop->click();
         QCOMPARE(rig.Session.LoggingState, 0);
+        QVERIFY(rig.Page.BtnStart->isEnabled() && !rig.Page.BtnStop->isEnabled());
+
+        // The chart as shown, as a picture and as a PDF page.
+        QTemporaryDir dir;
+        QString error;
+        for (const char *name : {"chart.png", "chart.pdf"})
+            QVERIFY2(SaveChartImage(*rig.Page.Chart, dir.filePath(name), &error), qPrintable(error));
+        QCOMPARE(QImage(dir.filePath("chart.png")).size(), rig.Page.Chart->size());
+        QFile pdf(dir.filePath("chart.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
     }
 
     void manySamplesFewRedraws()

@@ -3,6 +3,7 @@
 // fails, and the choice between settings and log files.
 #include "link/session.h"
 #include "logging/filemenu.h"
+#include "logging/logcsv.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
@@ -92,6 +93,7 @@ class TestLogFile : public QObject {
 
 private slots:
     void smallLogIsWrittenExactly();
+    void csvKeepsEveryColumnAndQuotesTheComment();
     void numbersKeepTheirDecimals();
     void manySamplesComeBackUnchanged();
     void savingALoadedLogKeepsItsSamples();
@@ -122,6 +124,22 @@ void TestLogFile::smallLogIsWrittenExactly()
 
     TRig empty;
     QCOMPARE(BuildLogLines(empty.Logging, QStringLiteral("a, b\nc")), QStringList({"a, b c", "0,0,0,0"}));
+}
+
+void TestLogFile::csvKeepsEveryColumnAndQuotesTheComment()
+{
+    QLocale::setDefault(QLocale(QLocale::German));   // "," would be its decimal point
+    TRig rig;
+    rig.Logging.Channels = {1, 0, 3, 0};
+    rig.Sample(0, -12.5, {true, false, false, false});
+    rig.Sample(0.25, 1234.567);
+    rig.Trace(2).remove(0.25);   // a channel point missing: its field stays, empty
+    QString error;
+    QVERIFY2(ExportLogCsv(Path("log.csv"), rig.Logging, QStringLiteral("Fill \"A\", line 2"), &error),
+             qPrintable(error));
+    QCOMPARE(ReadAll(Path("log.csv")), QByteArray("\"Fill \"\"A\"\", line 2\"\r\ntime_s,weight,Motion,Output 1\r\n"
+                                                  "0.00,-12.50,1.00,3.00\r\n0.25,1234.567,0.00,\r\n"));
+    QLocale::setDefault(QLocale::c());
 }
 
 void TestLogFile::numbersKeepTheirDecimals()

@@ -83,6 +83,17 @@ private slots:
         QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;"));
     }
 
+    void nothingTypedGoesOutWhileAnAnswerIsAwaited()
+    {
+        TPageRig rig;
+        rig.Fake->Answer = [&rig](const QString &) {
+            rig.Fake->Later([&rig] { rig.Type("IDN?"), rig.Fake->Deliver("0\r\n"); });
+            return QString();
+        };
+        QVERIFY(rig.Session.SendAndWait("COF11", false, {}, rig.Session.Acknowledge()));
+        QCOMPARE(rig.Fake->Sent, QStringList{"COF11;"});
+    }
+
     void charactersBeyondLatin1AreRefusedInTheEdit()
     {
         TPageRig rig;
