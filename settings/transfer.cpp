@@ -113,12 +113,13 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     dialog.StopTransfer();
     const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
     // A lost line has been reported by the transport that lost it; a second
-    // message would only repeat it, but what it cut short of a write is news.
+    // message would only repeat it. What it cut short of a write goes to the
+    // status bar, beside the pages' marks of what differs.
     if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
         ReportFailedLine(dialog.Engine.RefusedLine);
     const QString partWay = commands == expected ? PartWrittenText(commands, dialog.Engine.TransferIndex) : QString();
-    if (outcome == TTransferEngine::TOutcome::LinkLost && !partWay.isEmpty())
-        Prompts().Message(partWay, TPrompts::Kind::Warning);
+    if (outcome == TTransferEngine::TOutcome::LinkLost && !partWay.isEmpty() && StatusNote)
+        StatusNote(partWay);
     if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
         Session.NoteFailure();
     return outcome;
@@ -150,8 +151,7 @@ QString TSettingsTransfer::PartWrittenText(const QStringList &lines, int reached
             named << SettingLineName(line);
         return named.join(QStringLiteral(", "));
     };
-    return QStringLiteral("The write stopped part-way. These settings reached the instrument: %1. These did not: "
-                          "%2. The pages keep them all as unsent; Write Settings sends what still differs.")
+    return QStringLiteral("Write stopped part-way. Reached the instrument: %1. Not written: %2 (kept as unsent).")
         .arg(names(lines.mid(0, reached)), names(lines.mid(reached)));
 }
 

@@ -105,7 +105,6 @@ private slots:
     void menuSavesTheKindTheNameOrFilterSays();
     void menuOpensByTheChosenFilter();
     void menuReportsABadFileAndChangesNothing();
-    void menuOpensAFileByWhatItHolds_data();
     void menuOpensAFileByWhatItHolds();
 };
 
@@ -455,42 +454,27 @@ void TestLogFile::menuReportsABadFileAndChangesNothing()
     QCOMPARE(prompts.History.back().kind, TPrompts::Kind::Error);
 }
 
-void TestLogFile::menuOpensAFileByWhatItHolds_data()
-{
-    QTest::addColumn<QByteArray>("bytes");   // empty: a saved settings file
-    QTest::addColumn<bool>("asLog");
-    QTest::addColumn<bool>("loads");
-    const QByteArray log = "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n";
-    QTest::newRow("settings file on the Log page") << QByteArray() << true << false;
-    QTest::newRow("other text on the Log page") << QByteArray("Dear operator,\r\nplease\r\n") << true << false;
-    QTest::newRow("log with a byte order mark") << "\xEF\xBB\xBF" + log << true << true;
-    QTest::newRow("settings with a byte order mark") << QByteArray("\xEF\xBB\xBF" "ENU3\r\n") << false << true;
-}
-
+// The content decides, not the filter; a byte order mark costs no line.
 void TestLogFile::menuOpensAFileByWhatItHolds()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, asLog);
-    QFETCH(bool, loads);
     TFilterPrompts prompts;
     TScopedPrompts scope(&prompts);
+    const QString settings = Path("site.QVS"), text = Path("note.LOG"), log = Path("bom.LOG");
+    QVERIFY(SaveSettingsFile(settings, Tdata7410(), nullptr));
+    WriteAll(text, "Dear operator,\r\nplease\r\n");
+    WriteAll(log, "\xEF\xBB\xBF" "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n");
     TRig rig;
     rig.Sample(0, 1);
-    Tdata7410 model;
-    const QString path = Path("kind.txt");
-    if (bytes.isEmpty())
-        QVERIFY(SaveSettingsFile(path, Tdata7410(), nullptr));
-    else
-        WriteAll(path, bytes);
     TFileMenu menu;
-    menu.EditModel = &model;
     menu.Logging = &rig.Logging;
     menu.LogLoaded = [](const TLogFileData &d) { QCOMPARE(d.Comment, QStringLiteral("Filling test")); };
-    prompts.FileAnswers = {path};
-    prompts.FilterAnswers = {asLog ? TFileMenu::LogFilter() : TFileMenu::SettingsFilter()};
-    QCOMPARE(menu.Open(), loads);
-    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, loads && asLog ? 12.5 : 1);
-    QCOMPARE(model.Units, loads && !asLog ? 3 : Tdata7410().Units);
+    prompts.FileAnswers = {settings, text, log};
+    prompts.FilterAnswers = {TFileMenu::LogFilter(), TFileMenu::LogFilter(), TFileMenu::LogFilter()};
+    QVERIFY(!menu.Open());   // a settings file on the Log page
+    QVERIFY(!menu.Open());   // other text
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, 1.0);
+    QVERIFY(menu.Open());
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, 12.5);
 }
 
 QTEST_MAIN(TestLogFile)
