@@ -234,7 +234,8 @@ void TakeSetpoint(Tdata7410 &m, const TIntake &in)
     in.Take(6, 0, MaxCounts, s.Tolerance);
     in.Take(7, 1, 2, s.Logic, 1);
     in.Take(8, 0, 1, s.Lock);
-    in.Take(9, 0, 3, s.Alarm);
+    // 4 is "Flash Display", which the editor offers and the instrument takes.
+    in.Take(9, 0, 4, s.Alarm);
 }
 
 void TakeSetpointOptions(Tdata7410 &m, const TIntake &in)

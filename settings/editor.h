@@ -184,7 +184,8 @@ private:
     bool Checking = false;     // an exit check's message is up
     QLineEdit *Unchecked = nullptr;   // typed into since its exit check
     QList<QLineEdit *> CountEdits;    // weight edits with limits, in page order
-    // The controls that make up the settings line of a mnemonic ("IAD").
+    // The controls that make up a settings line, by its mnemonic ("ZST"), or
+    // for the two range lines by mnemonic and number ("IAD2").
     QList<QWidget *> ControlsOf(const QString &mnemonic) const;
     void MarkGuardedSettings();
     bool HeaderTrimming = false;

@@ -35,7 +35,10 @@ QList<QWidget *> TSettingsEditor::ControlsOf(const QString &mnemonic) const
 {
     const QHash<QString, QList<QWidget *>> controls{
         {QStringLiteral("IDN"), {EdtID}},
-        {QStringLiteral("IAD"), {CBxDP, CkBHiRes, EdtFS1, EdtFs2, CBxRes1, CBxRes2, edtAddTare}},
+        // Both range lines carry the decimal point, high resolution and the
+        // additive tare limit; each its own full scale and resolution.
+        {QStringLiteral("IAD1"), {CBxDP, CkBHiRes, EdtFS1, CBxRes1, edtAddTare}},
+        {QStringLiteral("IAD2"), {CBxDP, CkBHiRes, EdtFs2, CBxRes2, edtAddTare}},
         {QStringLiteral("WMD"), {CBxWeighMode, CBxMode}},
         {QStringLiteral("ENU"), {CBxUnits}},
         {QStringLiteral("ICR"), {cbxFilter}},
@@ -56,7 +59,7 @@ void TSettingsEditor::MarkGuardedSettings()
 {
     // The guarded settings on these pages (the span weight is on the
     // Calibration page).
-    for (const char *mnemonic : {"IAD", "WMD", "ENU", "ICR", "LBT", "MTD", "ZST"}) {
+    for (const char *mnemonic : {"IAD1", "IAD2", "WMD", "ENU", "ICR", "LBT", "MTD", "ZST"}) {
         for (QWidget *control : ControlsOf(QLatin1String(mnemonic))) {
             control->setToolTip(GuardedTip);
             if (QLabel *label = RowLabel(control); label && !label->text().endsWith(u'*')) {
@@ -71,7 +74,7 @@ void TSettingsEditor::MarkChangedSettings(const QStringList &changedLines)
 {
     QSet<QLabel *> changed;
     for (const QString &line : changedLines)
-        for (QWidget *control : ControlsOf(line.left(3)))
+        for (QWidget *control : ControlsOf(line.left(line.startsWith(QLatin1String("IAD")) ? 4 : 3)))
             if (QLabel *label = RowLabel(control))
                 changed.insert(label);
     for (QLabel *label : findChildren<QLabel *>()) {

@@ -5,12 +5,17 @@ static bool IsAsciiLetter(QChar c)
     return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
 }
 
+static bool IsAsciiUpper(QChar c)
+{
+    return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+}
+
 static bool IsAsciiDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-TSimCommand ParseSimCommand(const QString &text)
+TSimCommand ParseSimCommand(const QString &text, bool lenient)
 {
     TSimCommand command;
     command.Text = text;
@@ -22,7 +27,8 @@ TSimCommand ParseSimCommand(const QString &text)
         command.Mnemonic = text.left(2);
         length = 2;
     } else {
-        while (length < 3 && length < text.size() && IsAsciiLetter(text[length]))
+        const auto isMnemonicLetter = lenient ? IsAsciiLetter : IsAsciiUpper;
+        while (length < 3 && length < text.size() && isMnemonicLetter(text[length]))
             ++length;
         command.Mnemonic = text.left(length).toUpper();
     }

@@ -14,9 +14,10 @@ struct TSimCommand {
     QString Argument;  // everything after the mnemonic and its "?"
 };
 
-// Three-letter mnemonics are taken in upper case whatever was typed; key
-// commands keep their case because it tells a short from a long press.
-TSimCommand ParseSimCommand(const QString &text);
+// Three-letter mnemonics are taken in upper case only (lenient: whatever was
+// typed, made upper case); key commands keep their case because it tells a
+// short from a long press.
+TSimCommand ParseSimCommand(const QString &text, bool lenient = false);
 
 struct TSimValue {
     bool IsText = false;

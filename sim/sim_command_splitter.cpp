@@ -7,12 +7,13 @@ QList<TSimSplitCommand> TSimCommandSplitter::Feed(const QByteArray &bytes)
     QList<TSimSplitCommand> out;
     for (const char byte : bytes) {
         const auto c = quint8(byte);
+        const bool lineEnd = byte == '\r' || byte == '\n';
         if (byte == SimWire::Stx) {
             Buffer.clear();
             Overlong = false;
-        } else if (byte == SimWire::Etx || byte == '\r' || byte == '\n' || byte == ';') {
+        } else if (byte == SimWire::Etx || byte == ';' || (lineEnd && Lenient)) {
             Finish(out);
-        } else if (c < 0x20 || c == 0x7F) {
+        } else if ((c < 0x20 && !lineEnd) || c == 0x7F) {
             continue; // noise on the line; DLE included
         } else if (Overlong) {
             continue;

@@ -21,5 +21,8 @@ struct TSimConfig {
     bool BinaryStream = false;
     int Baud = 0;            // pacing; 0: bytes leave at once
     int CalibrationBusyPolls = 3;
+    // Also takes lower-case mnemonics, CR or LF as command ends and a
+    // one-digit unit selection, which the instrument itself refuses.
+    bool Lenient = false;
     TSimFaults Faults;
 };

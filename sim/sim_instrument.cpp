@@ -5,8 +5,8 @@
 #include <algorithm>
 
 TSimInstrument::TSimInstrument(const TSimConfig &config, QObject *parent)
-    : QObject(parent), Scale(Store), Cal(Store, Scale), FaultSwitches(config.Faults), Shaper(config.Seed),
-      Passcode(config.Passcode), BinaryStream(config.BinaryStream)
+    : QObject(parent), Scale(Store), Cal(Store, Scale), FaultSwitches(config.Faults), Lenient(config.Lenient),
+      Splitter(config.Lenient), Shaper(config.Seed), Passcode(config.Passcode), BinaryStream(config.BinaryStream)
 {
     Clock.start();
     Store.SetIdentity(config.Id, config.SerialNumber, config.Version);
@@ -83,7 +83,7 @@ void TSimInstrument::Execute(const TSimSplitCommand &split)
             Reply(QStringLiteral("?"));
         return;
     }
-    const TSimCommand command = ParseSimCommand(split.Text);
+    const TSimCommand command = ParseSimCommand(split.Text, Lenient);
     if (command.Mnemonic == QLatin1String("S")) {
         const TReply refusal = Select(command);
         if (refusal && Selection == TSelection::Answer)
@@ -101,9 +101,12 @@ void TSimInstrument::Execute(const TSimSplitCommand &split)
 
 TSimInstrument::TReply TSimInstrument::Select(const TSimCommand &command)
 {
+    // The unit is two digits ("S07"); a lenient instrument also takes one.
     bool ok = false;
     const int unit = command.Argument.toInt(&ok);
-    if (!ok || command.Argument.size() > 2 || !command.Argument.front().isDigit())
+    const qsizetype shortest = Lenient ? 1 : 2;
+    if (!ok || command.Argument.size() < shortest || command.Argument.size() > 2 ||
+        !command.Argument.front().isDigit())
         return QStringLiteral("?");
     if (unit == 98)
         Selection = TSelection::Silent; // every unit acts, none answers
@@ -173,6 +176,6 @@ void TSimInstrument::RestorePort()
 {
     Lost = false;
     Selection = TSelection::Answer;
-    Splitter = TSimCommandSplitter();
+    Splitter = TSimCommandSplitter(Lenient);
     CommandCount = 0;
 }

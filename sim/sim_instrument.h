@@ -64,6 +64,7 @@ private:
     TSimWeight Scale;
     TSimCalibration Cal;
     TSimFaults FaultSwitches;
+    bool Lenient = false;
     TSimCommandSplitter Splitter;
     TSimFaultShaper Shaper;
     TSimOutput Output;

@@ -17,6 +17,7 @@ bool IsDigits(const QString &text)
 }
 
 const QString Accepted = QStringLiteral("0");
+constexpr qint64 SignalWeighMode = 4; // weighing mode 3 on the wire
 const QString Refused = QStringLiteral("?");
 
 } // namespace
@@ -98,10 +99,14 @@ TSimInstrument::TReply TSimInstrument::ZeroOrSpan(const TSimCommand &command, bo
 {
     Cal.ForcedError = FaultSwitches.CalibrationError;
     Cal.ScriptedProgress = FaultSwitches.CalibrationProgress;
+    // Weighing mode 3 (signals in mV/V) runs no calibration step: the bare
+    // query answers the stored signal, which the span dialog starts from.
+    const bool signalMode = Store.Int("WMD", 0, 0) == SignalWeighMode;
     if (command.Query) {
-        if (command.Argument.isEmpty())
+        if (command.Argument.isEmpty() && !signalMode)
             return QString::number(Cal.Progress());
-        return Store.Query(command.Mnemonic, command.Argument).value_or(Refused);
+        const QString item = command.Argument.isEmpty() ? QStringLiteral("1") : command.Argument;
+        return Store.Query(command.Mnemonic, item).value_or(Refused);
     }
     if (command.Argument.isEmpty()) {
         Cal.Start(span);
@@ -113,7 +118,7 @@ TSimInstrument::TReply TSimInstrument::ZeroOrSpan(const TSimCommand &command, bo
     // "LDW1,n" sets the zero signal directly; in weighing mode 3 "LDWn" does.
     if (values->size() == 2 && values->first().Number == 1 && !values->last().IsText)
         return Cal.SetDirect(span, values->last().Number) ? Accepted : Refused;
-    if (values->size() == 1 && Store.Int("WMD", 0, 0) == 4)
+    if (values->size() == 1 && signalMode)
         return Cal.SetDirect(span, values->first().Number) ? Accepted : Refused;
     return Refused;
 }

@@ -77,8 +77,20 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
     parser.setApplicationDescription(QStringLiteral(
         "Simulated KD4620 weighing indicator on a pseudo-terminal. Prints the device path of its port as the "
         "first line of standard output; logs to standard error. SIGUSR1 pulls the port away, SIGUSR2 switches "
-        "silence on and off. Linearisation weights are kept at one decimal more than the display: LICn,w takes w in "
-        "display counts and LIC?n answers ten times w (500 set at 0 decimals lists as 500.0)."));
+        "silence on and off.\n"
+        "It behaves as the instrument does:\n"
+        "- Framing: commands end with \";\" or come framed STX...ETX; mnemonics are upper case; S followed by "
+        "two digits selects the unit. Lower case, CR or LF as an end and a one-digit selection are refused "
+        "unless --lenient.\n"
+        "- Weight line of MSV?: the weight field is always a number, also in overload; status bit 0 tells the "
+        "host to show dashes.\n"
+        "- High resolution (IAD1,...,1,...): the weight carries one decimal more than the decimal point setting "
+        "(12.345 where 12.34 would show otherwise).\n"
+        "- Linearisation weights are kept at one decimal more than the display: LICn,w takes w in display counts "
+        "and LIC?n answers ten times w (500 set answers 5000, which the viewer lists as 500.0).\n"
+        "- Weighing mode 3 (WMD4,...: signals in mV/V): LDW? and LWT? answer the stored zero and span signals "
+        "in 0.0001 mV/V instead of a calibration progress.\n"
+        "- A setpoint's alarm (last field of LIV) takes 0..4, 4 being Flash Display."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
@@ -100,6 +112,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         {"link", "Also make the port known at this path (a symbolic link, made afresh at every start), so a "
                  "simulator started again is found at the same path.", "path"},
         {"verbose", "Log received commands to standard error."},
+        {"lenient", "Also take lower-case mnemonics, CR or LF as a command's end and a one-digit unit selection "
+                    "such as S7; (the instrument refuses them)."},
     });
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -153,6 +167,7 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
             return TSimOptionsResult::Error;
     config.Walk = parser.isSet("walk");
     config.BinaryStream = parser.isSet("binary");
+    config.Lenient = parser.isSet("lenient");
     options->LinkPath = parser.value("link");
     options->Verbose = parser.isSet("verbose");
     return TSimOptionsResult::Run;

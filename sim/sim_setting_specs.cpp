@@ -39,7 +39,7 @@ QList<TSimSettingSpec> MakeSpecs()
 {
     const QList<TSimField> iad = {Num(0, 999999), Num(0, 5), Num(1, 7), Num(0, 1), Num(0, 999999)};
     const QList<TSimField> liv = {Num(0, 50), Num(1, 2), Num(1, 2), Num(-99999, 999999), Num(0, 999999),
-                                  Num(0, 999999), Num(1, 2), Num(0, 1), Num(0, 3)};
+                                  Num(0, 999999), Num(1, 2), Num(0, 1), Num(0, 4)};
     const QList<TSimField> lis = {Num(0, 100), Num(1, 200), Num(0, 200), Num(0, 200), Num(0, 1),
                                   Num(0, 2),   Num(0, 1),   Num(0, 1),   Num(0, 1)};
     QList<TSimSettingSpec> specs = {

@@ -27,6 +27,9 @@ qint64 RoundTo(double value, qint64 step)
     return qint64(std::llround(value / double(step))) * step;
 }
 
+// High resolution shows ten times the counts, one decimal more.
+constexpr qint64 HighResFactor = 10;
+
 } // namespace
 
 TSimWeight::TSimWeight(const TSimSettings &settings) : Settings(settings) {}
@@ -51,9 +54,9 @@ void TSimWeight::Convert(qint64 ms)
         History.removeFirst();
 
     if (WeighMode() == 1) {
-        if (RoundTo(GrossNow, Step(1)) > Settings.Int("IAD", 1, 0))
+        if (RoundTo(GrossNow * double(Fineness()), Step(1)) > Settings.Int("IAD", 1, 0) * Fineness())
             Range2Latched = true;
-        else if (std::abs(GrossNow) <= double(Step(1)) / 2)
+        else if (std::abs(GrossNow) <= Division(1) / 2)
             Range2Latched = false; // a dual-range scale returns to range 1 at zero
     } else {
         Range2Latched = false;
@@ -102,11 +105,20 @@ int TSimWeight::Range() const
     return 1;
 }
 
+qint64 TSimWeight::Fineness() const
+{
+    return Settings.Int("IAD", 1, 3) == 1 ? HighResFactor : 1;
+}
+
 qint64 TSimWeight::Step(int range) const
 {
     const qint64 index = std::clamp<qint64>(Settings.Int("IAD", range, 2), 1, 7);
-    const qint64 step = ResolutionSteps[index - 1];
-    return Settings.Int("IAD", 1, 3) == 1 ? std::max<qint64>(1, step / 10) : step;
+    return ResolutionSteps[index - 1];
+}
+
+double TSimWeight::Division(int range) const
+{
+    return double(Step(range)) / double(Fineness());
 }
 
 qint64 TSimWeight::TopFullScale() const
@@ -128,18 +140,18 @@ bool TSimWeight::Moving() const
         low = std::min(low, sample.Gross);
         high = std::max(high, sample.Gross);
     }
-    return high - low > MotionBand(index) * double(Step(Range()));
+    return high - low > MotionBand(index) * Division(Range());
 }
 
 bool TSimWeight::Overloaded() const
 {
     const qint64 top = TopFullScale();
-    return GrossNow > double(top + 9 * Step(Range())) || GrossNow < -double(top);
+    return GrossNow > double(top) + 9 * Division(Range()) || GrossNow < -double(top);
 }
 
 qint64 TSimWeight::ShownGross() const
 {
-    return RoundTo(GrossNow, Step(Range()));
+    return RoundTo(GrossNow * double(Fineness()), Step(Range()));
 }
 
 qint64 TSimWeight::Shown() const
@@ -149,14 +161,14 @@ qint64 TSimWeight::Shown() const
 
 bool TSimWeight::CentreOfZero() const
 {
-    return std::abs(GrossNow) <= double(Step(Range())) / 4;
+    return std::abs(GrossNow) <= Division(Range()) / 4;
 }
 
 TSimReading TSimWeight::Read() const
 {
     TSimReading reading;
     reading.Counts = std::clamp(Shown(), -DisplayLimit, DisplayLimit);
-    reading.Decimals = int(Settings.Int("IAD", 1, 1));
+    reading.Decimals = int(Settings.Int("IAD", 1, 1)) + (Fineness() == HighResFactor ? 1 : 0);
     const bool moving = Moving();
     const bool overload = Overloaded();
     if (overload) {
@@ -194,9 +206,11 @@ void TSimWeight::UpdateSetpoints()
         bool &active = SetpointActive[size_t(i)];
         switch (type) {
         case 1: {
+            // Targets are in display counts whatever the resolution.
+            const qint64 fineness = Fineness();
             const qint64 value = Settings.Int("LIV", item, 1) == 2 ? Shown() : ShownGross();
-            const qint64 target = Settings.Int("LIV", item, 3);
-            const qint64 hysteresis = active ? Settings.Int("LIV", item, 5) : 0;
+            const qint64 target = Settings.Int("LIV", item, 3) * fineness;
+            const qint64 hysteresis = active ? Settings.Int("LIV", item, 5) * fineness : 0;
             const bool over = Settings.Int("LIV", item, 2) == 1;
             active = over ? value >= target - hysteresis : value <= target + hysteresis;
             break;

@@ -15,7 +15,7 @@ class TSimSettings;
 
 struct TSimReading {
     qint64 Counts = 0;   // the displayed number without its point
-    int Decimals = 0;
+    int Decimals = 0;    // the decimal point setting, one more with high resolution
     int Status = 0;      // status bits of a weight line
     quint8 StatusByte = 0; // status byte of a binary record
 };
@@ -67,9 +67,9 @@ public:
     // (moving, overloaded, out of the zero range, nothing to tare).
     bool Press(TSimKey key, bool longPress);
     bool NetMode() const { return Net; }
-    qint64 Tare() const { return TareCounts; }
+    qint64 Tare() const { return TareCounts; } // reading units, as the weight line
     int PrintCount() const { return Prints; }
-    qint64 PrintTotal() const { return PrintSum; }
+    qint64 PrintTotal() const { return PrintSum; } // reading units
     void ClearZeroAndTare();
     // Takes up a new calibration or setting at once, without the jump of
     // the reading counting as motion.
@@ -112,9 +112,12 @@ private:
     double Correction(double raw) const;
     int WeighMode() const;
     int Range() const;
-    qint64 Step(int range) const;
+    // Reading units: counts, or tenths of counts with high resolution.
+    qint64 Fineness() const;
+    qint64 Step(int range) const;       // one division, in reading units
+    double Division(int range) const;   // one division, in counts
     qint64 TopFullScale() const;
-    qint64 ShownGross() const;
+    qint64 ShownGross() const; // in reading units
     qint64 Shown() const;
     bool CentreOfZero() const;
     void UpdateSetpoints();

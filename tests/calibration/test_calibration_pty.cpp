@@ -106,6 +106,8 @@ private slots:
         QTest::newRow("zero signal in weighing mode 3")
             << "BtnZero" << QStringList{} << true << 0 << false
             << QStringList{"VAL?", "LDW12000"} << 42 << QStringList{};
+        QTest::newRow("span signal in weighing mode 3") << "BTnSpan" << QStringList{} << true << 0 << false
+            << QStringList{"LWT?", "LWT12000"} << 42 << QStringList{};
         QTest::newRow("endless progress cancelled by the operator")
             << "BtnZero" << QStringList{"progress=50"} << false << 6 << false
             << QStringList{"LDW"} + times("LDW?", 6)
@@ -138,8 +140,10 @@ private slots:
         TRig rig(config);
         TFrmMain &w = rig.Window;
         QVERIFY(w.Session.IsOpen());
-        if (weighMode3)
+        if (weighMode3) { // the stored span signal is the signal now: both prefill 1.2345 mV/V
             rig.Instrument.Settings().Set("WMD", 0, 0, 4);
+            rig.Instrument.Settings().Set("LWT", 1, 0, 12345);
+        }
         rig.RunTransferDialog();
         w.ReadSettings1->trigger();
         w.PgCMain->setCurrentWidget(w.TSCal);

@@ -161,15 +161,16 @@ void TestDatabase::outOfRangeFieldsKeepTheirValue()
     QCOMPARE(m.WeighMode, 0);
     QCOMPARE(m.OperatingMode, 1);
 
-    // Alarm 4 (Flash Display) goes out but is not taken back.
+    // Alarm 4 (Flash Display) goes out and is taken back; 5 is not.
     Tdata7410 flashing;
     flashing.Setpoints[2].Alarm = 4;
     flashing.Setpoints[2].Type = 1;
     QVERIFY(WriteCommands(flashing).contains(QStringLiteral("LIV3,1,1,1,0,0,0,1,0,4")));
     Tdata7410 intake;
-    intake.Setpoints[2].Alarm = 2;
     intake.ApplyLines({QStringLiteral("LIV3,1,1,1,0,0,0,1,0,4")});
-    QCOMPARE(intake.Setpoints[2].Alarm, 2);
+    QCOMPARE(intake.Setpoints[2].Alarm, 4);
+    intake.ApplyLines({QStringLiteral("LIV3,1,1,1,0,0,0,1,0,5")});
+    QCOMPARE(intake.Setpoints[2].Alarm, 4);
     QCOMPARE(intake.Setpoints[2].Type, 1);
 
     // Each field is checked on its own: bad ones are skipped, good ones taken.

@@ -60,7 +60,7 @@ QList<TQueryCase> QueryList()
     for (int setpoint = 1; setpoint <= 4; ++setpoint)
         cases.append({"LIV?" + QByteArray::number(setpoint), "LIV",
                       {N(setpoint, setpoint), N(0, 50), N(1, 2), N(1, 2), N(-99999, 999999), N(0, 999999),
-                       N(0, 999999), N(1, 2), N(0, 1), N(0, 3)}});
+                       N(0, 999999), N(1, 2), N(0, 1), N(0, 4)}});
     cases.append({"LIS?", "LIS", {N(0, 100), N(1, 200), N(0, 200), N(0, 200), N(0, 1), N(0, 2), N(0, 1), N(0, 1), N(0, 1)}});
     for (int material = 1; material <= 2; ++material)
         cases.append({"LIL?" + QByteArray::number(material), QStringLiteral("LIL%1,").arg(material),
@@ -124,6 +124,34 @@ QByteArrayList DefaultWriteLines()
 class TestSimProtocol : public QObject {
     Q_OBJECT
 private slots:
+    // Where the viewer depends on what the instrument does: each row's
+    // commands and everything the instrument answers to them.
+    void answersAsTheInstrumentDoes_data()
+    {
+        QTest::addColumn<QByteArray>("commands");
+        QTest::addColumn<QByteArray>("answers");
+        const auto row = [](const char *name, const char *commands, const char *answers) {
+            QTest::newRow(name) << QByteArray(commands) << QByteArray(answers);
+        };
+        row("high resolution: one decimal more", "IAD1,4000,2,1,1,0;MSV?;", "0\r\n  12.345,00,002\r\n");
+        row("normal resolution", "IAD1,4000,2,1,0,0;MSV?;", "0\r\n   12.35,00,002\r\n");
+        row("mode 3: stored span signal", "WMD4,0;LWT15000;LWT?;", "0\r\n0\r\n15000\r\n");
+        row("mode 3: stored zero signal", "WMD4,0;LDW-1234;LDW?;", "0\r\n0\r\n-1234\r\n");
+        row("alarm 4 taken", "LIV2,0,1,1,0,0,0,1,0,4;LIV?2;", "0\r\n2,0,1,1,0,0,0,1,0,4\r\n");
+        row("lower case refused", "enu?;", "?\r\n");
+        row("one-digit unit refused", "S7;ENU?;", "?\r\n2\r\n");
+        row("CR LF end no command", "ENU?\r\nADR?;", "?\r\n");
+    }
+
+    void answersAsTheInstrumentDoes()
+    {
+        QFETCH(QByteArray, commands);
+        TSimConfig config;
+        config.Load = 1234.5;
+        TSimHarness sim(config);
+        QTEST(sim.Collect(commands, 100), "answers");
+    }
+
     void everyQueryAnswersALineTheIntakeTakes()
     {
         TSimHarness sim;
@@ -150,7 +178,7 @@ private slots:
 
         const QByteArrayList refused = {
             "ADR32", "IAD1,4000,6,1,0,0", "IAD3,4000,0,1,0,0", "WMD5,0", "WMD1", "ENU5", "ICR9",
-            "LIV1,0,1,1,0,0,0,1,0,4", "LIS50,10,10,10,0,3,1,1,0", "PST7,\"\"", "PST1,\"" + QByteArray(31, 'x') + "\"",
+            "LIV1,0,1,1,0,0,0,1,0,5", "LIS50,10,10,10,0,3,1,1,0", "PST7,\"\"", "PST1,\"" + QByteArray(31, 'x') + "\"",
             "LIL1,\"A\"B\"", "LIL1,\"A\x85\"", "PFT\"\x9f\"", "ENU2,1", "ENUx", "ADR\"1\"", "RBT1,22"};
         for (const QByteArray &line : refused)
             QVERIFY2(sim.Ask(line + ';') == QLatin1String("?"), line.constData());
@@ -200,6 +228,7 @@ private slots:
     {
         TSimConfig config;
         config.Address = 5;
+        config.Lenient = true; // takes "S5;" too
         TSimHarness sim(config);
         QCOMPARE(sim.Ask("ENU?;"), QStringLiteral("2")); // starts selected
         QCOMPARE(sim.Ask("S05;ENU?;"), QStringLiteral("2"));
@@ -215,7 +244,9 @@ private slots:
 
     void commandsAreCutFromTheByteStream()
     {
-        TSimHarness sim;
+        TSimConfig lenient;
+        lenient.Lenient = true; // also ends a command at CR or LF and takes lower case
+        TSimHarness sim(lenient);
         QCOMPARE(sim.Collect("ENU?;ADR?;", 100), QByteArray("2\r\n0\r\n"));
         sim.Instrument.Receive("EN");
         QCOMPARE(sim.Ask("U?;"), QStringLiteral("2"));

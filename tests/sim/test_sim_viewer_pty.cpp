@@ -1,0 +1,52 @@
+// The viewer against the simulated instrument on a pseudo-terminal, where it
+// depends on what the instrument does: high resolution and alarm 4.
+
+#include "app/frmmain.h"
+#include "display/fontreading.h"
+#include "link/ioiface_serial.h"
+#include "logging/loggingsession.h"
+#include "logging/logpage.h"
+#include "sim/sim_server.h"
+#include "ui/prompts.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+class TestSimViewerPty : public QObject {
+    Q_OBJECT
+private slots:
+    void viewerTakesTheInstrumentAsItIs()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig config;
+        config.Load = 1234.5;
+        TSimServer server(config);
+        QString error;
+        QVERIFY2(server.Start(&error), qPrintable(error));
+        TSimSettings &held = server.Instrument().Settings();
+        QVERIFY(held.Write("IAD", "1,4000,2,1,1,0") && held.Write("LIV", "3,1,1,1,0,0,0,1,0,4"));
+        TFrmMain w;
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(server.Path());
+        w.Session.InstallAndOpen(std::move(serial));
+        const auto runDialog = [](QDialog &dialog) { return dialog.exec(); };
+        script.DialogAnswers = {runDialog, runDialog};
+        w.ReadSettings1->trigger();
+        QCOMPARE(w.EditModel.Setpoints[2].Alarm, 4);
+        QVERIFY(script.Messages().isEmpty());
+        w.WriteSettings1->trigger(); // nothing to write back
+        QCOMPARE(script.Messages(), QStringList{"The instrument already holds these settings."});
+
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain).trimmed(), QStringLiteral("12.345"), 3000);
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        script.DialogAnswers = {[](QDialog &) { return int(QDialog::Accepted); }};
+        w.LogPage->BtnStart->click();
+        const QCPGraphDataContainer &chart = *w.Logging->Traces[TLoggingSession::SeriesWeight].Data;
+        QTRY_VERIFY_WITH_TIMEOUT(!chart.isEmpty(), 3000);
+        QCOMPARE((chart.constEnd() - 1)->value, 12.345);
+    }
+};
+
+QTEST_MAIN(TestSimViewerPty)
+#include "test_sim_viewer_pty.moc"
