@@ -110,6 +110,7 @@ void TFrmMain::FormCreate()
     LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));
     SetRegionRects();
     WireDisplayKeys();
+    WireKeyboard();
     LCDMain->UpdateLayout();
     LCDCal->UpdateLayout();
 
@@ -238,10 +239,13 @@ void TFrmMain::ApplyLook(bool connected)
     // Hiding the page in front makes the tab control show another one; that
     // is then handled as a page change once the look is complete.
     QWidget *before = PgCMain->currentWidget();
+    // Pages with unsent edits stay: hidden, they could only come back with
+    // a read, which would replace the edits (a port lost during a write).
+    const bool keepPages = SettingsPagesHoldUnsentEdits();
     ApplyingLook = true;
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), connected);
-    PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
-    PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSCal), keepPages);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), keepPages);
     ApplyingLook = false;
     for (QAction *action : {ReadSettings1, WriteSettings1})
         action->setEnabled(connected);

@@ -272,6 +272,9 @@ private:
     void EndPortWait();
     void SetRegionRects();
     void WireDisplayKeys();
+    // Shortcuts for the front-panel keys (F5..F8, Shift held) and the pages
+    // (Ctrl+1..5).
+    void WireKeyboard();
     void ApplyLook(bool connected);
     void SetConnectCaption(bool connected);
     void AskToSendSettings();
@@ -286,5 +289,8 @@ private:
     // calibration step's read-back): true when they hold nothing unsent, or
     // the operator lets it go.
     bool MayDiscardEdits();
+    // The Settings and Calibration pages are shown and hold edits the
+    // instrument has not got (the pages' fields are taken first).
+    bool SettingsPagesHoldUnsentEdits();
     void CentreOnScreen();
 };

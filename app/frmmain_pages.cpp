@@ -128,6 +128,14 @@ void TFrmMain::BuildLogPage()
     // Selecting the page sets the axes up from the dialog's choices and puts
     // the focus on the chart.
     PageWork.PrepareChart = [this] { LogPage->PrepareChart(); };
+    // A silent instrument is said while it lasts; the note goes when
+    // samples come again.
+    connect(Logging.get(), &TLoggingSession::SilenceNote, this, [this](const QString &note) {
+        if (!note.isEmpty())
+            ShowStatusNote(note);
+        else if (StatusNote->text().startsWith(QLatin1String("No samples from")))
+            StatusNote->clear();
+    });
     // Zoom and scroll keys of the chart, while the Log page is shown.
     FormKeyDown = [this](QKeyEvent *event) { return LogPage->FormKeyDown(event); };
 }
@@ -332,6 +340,15 @@ bool TFrmMain::MayDiscardEdits()
     if (PageWork.TakeSettingsPages)
         PageWork.TakeSettingsPages();
     return !PagesDifferFromInstrument() || Prompts().Confirm(DiscardQuestion);
+}
+
+bool TFrmMain::SettingsPagesHoldUnsentEdits()
+{
+    if (!PgCMain->isTabVisible(PgCMain->indexOf(TSCal)))
+        return false;
+    if (SettingsShown && PageWork.TakeSettingsPages)
+        PageWork.TakeSettingsPages();
+    return PagesDifferFromInstrument();
 }
 
 void TFrmMain::CompareWithInstrument()

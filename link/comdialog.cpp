@@ -184,6 +184,15 @@ void TFrmComDialog::SelectPort(const QString &name)
     CBPort->setCurrentIndex(CBPort->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
+void TFrmComDialog::showEvent(QShowEvent *event)
+{
+    // Nothing stored yet (or the stored port is gone): a lone port is the one
+    // meant, and an empty box would only make the operator pick it.
+    if (CBPort->currentIndex() < 0 && CBPort->count() == 1)
+        CBPort->setCurrentIndex(0);
+    QDialog::showEvent(event);
+}
+
 void TFrmComDialog::SelectBaudRate(int baud) { RGBaud->SetItemIndex(RGBaud->IndexOf(QString::number(baud))); }
 void TFrmComDialog::SelectDataBits(int bits) { RGData->SetItemIndex(RGData->IndexOf(QString::number(bits))); }
 void TFrmComDialog::SelectStopBits(int bits) { RGStop->SetItemIndex(RGStop->IndexOf(QString::number(bits))); }

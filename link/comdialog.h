@@ -87,6 +87,9 @@ public:
     static constexpr int MaxAddress = 31;
     static constexpr int Margin = 8;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void CreateControls(const QStringList &portNames);
     void CreateFindPanel();

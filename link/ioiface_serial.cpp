@@ -1,6 +1,7 @@
 #include "link/ioiface_serial.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <utility>
 
@@ -35,6 +36,40 @@ QString SerialDeviceName(const QString &name)
     return trimmed;
 }
 
+namespace {
+QString InUseText(const QString &port)
+{
+    return QStringLiteral("The port %1 is in use by another program.").arg(port);
+}
+
+// QSerialPort opens a port for itself alone, so a second program is
+// refused; but a program that had the port open before (a terminal program,
+// a "cat" left running) is not, and the two would then share every byte the
+// instrument sends, which shows as "Instrument not responding" much later.
+bool HeldByAnotherProcess(const QString &device)
+{
+#ifdef Q_OS_LINUX
+    const QString target =
+        QFileInfo(device.startsWith(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device).canonicalFilePath();
+    if (target.isEmpty())
+        return false;
+    const QString self = QStringLiteral("/proc/%1/").arg(QCoreApplication::applicationPid());
+    for (QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot); processes.hasNext();) {
+        const QString process = processes.next() + u'/';
+        if (process == self || !process.at(6).isDigit())
+            continue;
+        QDirIterator open(process + QStringLiteral("fd"), QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        while (open.hasNext())
+            if (QFile::symLinkTarget(open.next()) == target)
+                return true;
+    }
+#else
+    Q_UNUSED(device);
+#endif
+    return false;
+}
+} // namespace
+
 QString OpenFailureText(const QString &port, QSerialPort::SerialPortError error, const QString &reason,
                         bool accessible)
 {
@@ -49,8 +84,7 @@ QString OpenFailureText(const QString &port, QSerialPort::SerialPortError error,
                                   "access to serial devices (on Debian, membership of the \"dialout\" "
                                   "group: run \"sudo adduser $USER dialout\", then log in again).")
                 .arg(port, reason);
-        return QStringLiteral("Cannot open serial port %1: it is in use by another program (%2).")
-            .arg(port, reason);
+        return InUseText(port) + QStringLiteral(" (%1)").arg(reason);
     default:
         return QStringLiteral("Cannot open serial port %1: %2").arg(port, reason);
     }
@@ -144,6 +178,13 @@ void TIOIfaceSerial::Open()
         SerialPort->clearError();
         if (onError)
             onError(message);
+        return;
+    }
+    if (HeldByAnotherProcess(device)) {
+        SerialPort->close();
+        SerialPort->clearError();
+        if (onError)
+            onError(InUseText(device));
         return;
     }
     // A pseudo-terminal refuses both with UnsupportedOperationError; that

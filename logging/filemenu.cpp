@@ -78,12 +78,31 @@ bool TFileMenu::Open()
     if (path.isEmpty())
         return false;
     Directory = QFileInfo(path).absolutePath();
-    // The kind follows the filter chosen, not the file's extension.
     const bool log = filter == LogFilter();
+    if (!ContentFits(path, log))
+        return false;
     if (!(log ? OpenLog(path) : OpenSettings(path)))
         return false;
     Done(log ? QStringLiteral("Log opened from %1") : QStringLiteral("Settings opened from %1"), path);
     return true;
+}
+
+// The filter says what the operator means to open; the content says what
+// the file is. A settings file charted as a log (or a log taken as settings)
+// would replace what is on screen with nothing of use.
+bool TFileMenu::ContentFits(const QString &path, bool log) const
+{
+    const TFileContent content = FileContentOf(path);
+    const QString name = QDir::toNativeSeparators(path);
+    if (log && content == TFileContent::Settings)
+        Fail(QStringLiteral("\"%1\" is a settings file, not a log. The chart keeps what it shows.").arg(name));
+    else if (log && content == TFileContent::Other)
+        Fail(QStringLiteral("\"%1\" is not a log file. The chart keeps what it shows.").arg(name));
+    else if (!log && content == TFileContent::Log)
+        Fail(QStringLiteral("\"%1\" is a log file, not a settings file. Nothing was loaded.").arg(name));
+    else
+        return true;
+    return false;
 }
 
 bool TFileMenu::OpenSettings(const QString &path)

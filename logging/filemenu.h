@@ -24,8 +24,10 @@
 //     window's close asks OfferToSaveLog() too (opening a log asks it itself);
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
 //
-// Sound behaviour beyond the bare procedure: a file that cannot be read, is
-// binary, empty or (as settings) holds no settings line gives an error
+// Sound behaviour beyond the bare procedure: the kind is decided by the
+// file's content, the filter only says what the operator meant to open; a
+// file of the other kind is refused with a message. A file that cannot be
+// read, is binary, empty or (as settings) holds no settings line gives an error
 // message and changes nothing (no hook runs, SerialNumber stays). After a
 // load, an information message says when a settings file named fewer than
 // its 36 settings or had lines that are no settings lines, or when a log
@@ -95,6 +97,7 @@ private:
     void Done(const QString &note, const QString &path, bool logOrSettings = true) const;
     bool OpenSettings(const QString &path);
     bool OpenLog(const QString &path);
+    bool ContentFits(const QString &path, bool log) const;
     bool SaveLog(const QString &path);
     // Asks for a file name of one kind; empty when cancelled or not to be
     // replaced. `extension` is added to a name without one.

@@ -2,6 +2,7 @@
 
 #include "link/comms.h"
 #include "logging/loggingsession.h"
+#include "settings/settingsfile.h"
 #include "settings/textfilelines.h"
 #include "settings/tools.h"
 
@@ -203,6 +204,9 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
     QByteArray line;
     int i = 0;
     for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
+        // A break the chart draws across a silence is no sample.
+        if (std::isnan(p->value))
+            continue;
         line.resize(0);   // keeps the buffer for the next line
         AppendFixed(line, p->key);
         line += ',';
@@ -393,6 +397,35 @@ void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
         session.ContinueAfter((weight.Data->constEnd() - 1)->key);
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();
+}
+
+namespace {
+// The second line of a log: whole numbers separated by commas.
+bool IsChannelsLine(const QString &line)
+{
+    const QStringList fields = line.split(u',');
+    return std::all_of(fields.begin(), fields.end(), [](const QString &f) {
+        bool ok = false;
+        f.trimmed().toInt(&ok);
+        return ok;
+    });
+}
+} // namespace
+
+TFileContent FileContentOf(const QString &path)
+{
+    TTextFileLines lines;
+    QString first, second;
+    if (!lines.Open(path, nullptr) || !lines.Next(first) || lines.SawNul())
+        return TFileContent::Unknown;
+    const bool twoLines = lines.Next(second);
+    if (lines.SawNul() || lines.Failed())
+        return TFileContent::Unknown;
+    if (IsSettingsLine(first.trimmed()) && (!twoLines || IsSettingsLine(second.trimmed())))
+        return TFileContent::Settings;
+    if (!twoLines || IsChannelsLine(second))
+        return TFileContent::Log;
+    return TFileContent::Other;
 }
 
 QString SkippedLinesMessage(const TLogLoadResult &result)

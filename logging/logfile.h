@@ -100,5 +100,14 @@ bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLo
 // fit to data.
 void ApplyLogFile(const TLogFileData &data, TLoggingSession &session);
 
+// What a file holds, judged from its first two lines, so that File > Open
+// takes a file as the kind it is whatever the dialog's filter said: a log's
+// second line is its channel selections ("1,0,3,0"), a settings file's lines
+// are write commands ("IDN...", "ADR..."); a log may be its comment alone.
+// Unknown when the file cannot be read, is empty or binary: the loaders
+// report those.
+enum class TFileContent { Unknown, Settings, Log, Other };
+TFileContent FileContentOf(const QString &path);
+
 // The message for a load that skipped lines; empty when none was.
 QString SkippedLinesMessage(const TLogLoadResult &result);

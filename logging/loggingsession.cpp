@@ -30,6 +30,8 @@ TLoggingSession::TLoggingSession(TSession &link, QObject *parent)
     for (int i = 0; i < LogChannels::ChannelCount; ++i)
         Traces[size_t(i)].Title = QStringLiteral("SeriesDig%1").arg(i + 1);
     Traces[SeriesWeight].Title = QStringLiteral("SeriesWeight");
+    SilenceTimer.setInterval(500);
+    connect(&SilenceTimer, &QTimer::timeout, this, &TLoggingSession::CheckSilence);
 }
 
 // ---------------------------------------------------------------- start, stop
@@ -73,6 +75,10 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
     StartTime = QDateTime::currentDateTime();
     StartMs = ClockMs();
     LastSampleTime = -1;
+    LastPlotMs = -1;
+    LastHeardMs = StartMs;
+    ReportSilence(0);
+    SilenceTimer.start();
     ClearAllTraces();
     SetupAxes(choices, model);
     Link.LoggingState = RateDivisor == 0 ? 2 : 1;
@@ -94,6 +100,8 @@ void TLoggingSession::Stop()
     if (Link.LoggingState == 2)
         Link.SendCommand(StopCommand, false);
     Link.LoggingState = 0;
+    SilenceTimer.stop();
+    ReportSilence(0);
     emit RunningChanged();
     emit FocusChart();
 }
@@ -159,6 +167,7 @@ void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &mod
     const double interval = RateDivisor != 0 ? RateDivisor * 0.1
                             : model.SynchFilter > 0 ? 1.0 / model.SynchFilter
                                                     : 0;
+    PlotInterval = interval > 0 ? interval : 0.1;
     TimeMin = 0;
     TimeMax = interval < 0.1 ? 10 : 100 * interval;
     ScrollStep = TimeMax / 2;
@@ -184,6 +193,8 @@ void TLoggingSession::SetupAxesTail()
 
 bool TLoggingSession::CountForPlot()
 {
+    LastHeardMs = ClockMs();
+    ReportSilence(0);
     if (++DecimationCounter < RateDivisor)
         return false;
     DecimationCounter = 0;
@@ -202,6 +213,7 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
     LastSampleTime = t;
     if (!CountForPlot())
         return;
+    BreakAfterGap(t);
     FollowTime(t);
     const QCPGraphData point(t, double(weight) / WeightDivisor);
     if (TLogTrace *trace = UnitTraceFor(unit))
@@ -219,6 +231,7 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
         return;
     const QCPGraphDataContainer &all = *Traces[SeriesWeight].Data;
     const double x = all.isEmpty() ? 0 : (all.constEnd() - 1)->key + RecordStep;
+    BreakAfterGap(x);
     if (x > TimeMax) {
         TimeMax += ScrollStep;
         TimeMin += ScrollStep;
@@ -247,6 +260,48 @@ void TLoggingSession::ContinueAfter(double time)
         return;
     StartMs -= behind;
     StartTime = StartTime.addMSecs(-behind);
+}
+
+qint64 TLoggingSession::GapMs() const
+{
+    // Five intervals, but never under a second: a busy window may hold a
+    // fast stream back for a moment without the instrument falling silent.
+    return std::max<qint64>(qint64(std::lround(5000 * PlotInterval)), 1000);
+}
+
+void TLoggingSession::BreakAfterGap(double x)
+{
+    const qint64 now = ClockMs();
+    const bool gap = LastPlotMs >= 0 && now - LastPlotMs > GapMs();
+    LastPlotMs = now;
+    if (!gap)
+        return;
+    for (TLogTrace &trace : Traces) {
+        QCPGraphDataContainer &data = *trace.Data;
+        if (!data.isEmpty() && (data.constEnd() - 1)->key <= x)
+            data.add(QCPGraphData(((data.constEnd() - 1)->key + x) / 2, qQNaN()));
+    }
+}
+
+void TLoggingSession::CheckSilence()
+{
+    const qint64 now = ClockMs();
+    // Samples reach the session only while the Log page is served and the
+    // line is free; the silence is counted from then on.
+    const bool served = Link.LoggingState != 0 && Link.Activity == actLog && !Link.PollingSuspended
+                        && Link.IsOpen();
+    if (!served || LastHeardMs < 0)
+        LastHeardMs = now;
+    const qint64 quiet = now - LastHeardMs;
+    ReportSilence(quiet > GapMs() ? quiet / 1000 : 0);
+}
+
+void TLoggingSession::ReportSilence(qint64 seconds)
+{
+    if (seconds == SilentSeconds)
+        return;
+    SilentSeconds = seconds;
+    emit SilenceNote(seconds > 0 ? QStringLiteral("No samples from the instrument for %1 s").arg(seconds) : QString());
 }
 
 void TLoggingSession::FollowTime(double t)

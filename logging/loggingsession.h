@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <qcustomplot.h>
@@ -78,6 +79,18 @@ public:
     // on after it.
     void ContinueAfter(double time);
 
+    // ---- Silence ----
+    // A plotted sample that comes longer than a few expected intervals after
+    // the one before is preceded by a break (a point without a value, drawn
+    // as a gap) in every trace it adds to: a line across the silence would
+    // read as data that never existed.
+    qint64 GapMs() const;
+    // Called twice a second while a session runs: while the instrument sends
+    // nothing to the Log page for longer than GapMs, SilenceNote says so
+    // ("No samples from the instrument for 4 s"); an empty note when
+    // samples come again.
+    void CheckSilence();
+
     // ---- State ----
     int RateDivisor = 0;
     int DecimationCounter = 0;
@@ -119,13 +132,21 @@ signals:
     void AxesChanged();       // axis ranges, titles or steps changed
     void ChannelLabelsChanged();
     void FocusChart();
+    void SilenceNote(const QString &note);
     void RunningChanged();    // a session began or stopped
 
 private:
     TSession &Link;
     qint64 StartMs = 0;
+    double PlotInterval = 0.1;        // seconds between plotted samples expected
+    qint64 LastPlotMs = -1;           // clock of the last plotted sample
+    qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not
+    qint64 SilentSeconds = 0;         // as last reported by SilenceNote
+    QTimer SilenceTimer;
 
     bool CountForPlot();
+    void BreakAfterGap(double x);
+    void ReportSilence(qint64 seconds);
     void Plotted();
     void SpreadEqualTimes();
     void FollowTime(double t);

@@ -1,6 +1,7 @@
 #include "logging/traceoverview.h"
 
 #include <algorithm>
+#include <cmath>
 
 TTraceOverview::TTraceOverview(QSharedPointer<QCPGraphDataContainer> trace) : Source(std::move(trace)) {}
 
@@ -25,8 +26,10 @@ bool TTraceOverview::TraceReplaced() const
         return true;
     const QCPGraphData &first = *Source->constBegin();
     const QCPGraphData &last = *(Source->constBegin() + (Summarised - 1));
-    return first.key != FirstSeen.key || first.value != FirstSeen.value || last.key != LastSeen.key
-           || last.value != LastSeen.value;
+    // A break in a trace has no value, and NaN never equals itself.
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return first.key != FirstSeen.key || !same(first.value, FirstSeen.value) || last.key != LastSeen.key
+           || !same(last.value, LastSeen.value);
 }
 
 void TTraceOverview::Summarise()

@@ -22,11 +22,6 @@ const QSet<QString> &FileMnemonics()
     return mnemonics;
 }
 
-bool IsSettingsLine(const QString &line)
-{
-    return line.size() >= 3 && FileMnemonics().contains(line.left(3));
-}
-
 // The file was read; what it holds is no use as settings.
 QString NotSettingsFile(const QString &path, const QString &why)
 {
@@ -38,6 +33,11 @@ const QString UnendedNote = QStringLiteral(
     "The last line of the file has no line end, so the file may be cut short; that line was passed over.");
 
 } // namespace
+
+bool IsSettingsLine(const QString &line)
+{
+    return line.size() >= 3 && FileMnemonics().contains(line.left(3));
+}
 
 bool SaveTextLines(const QString &path, const QStringList &lines, QString *error)
 {

@@ -30,6 +30,9 @@ struct TSettingsLoadResult {
 inline constexpr int SettingsFileLines = 36;
 inline constexpr qint64 MaxSettingsFileSize = 1024 * 1024;
 
+// A line a settings file holds: one of its write commands' mnemonics first.
+bool IsSettingsLine(const QString &line);
+
 bool SaveSettingsFile(const QString &path, const Tdata7410 &model, QString *error);
 // Writes the given lines (CR LF after each) in Latin-1, atomically.
 bool SaveTextLines(const QString &path, const QStringList &lines, QString *error);

@@ -59,6 +59,11 @@ bool TTextFileLines::Refill()
     }
     if (chunk.contains('\0'))
         sawNul = true;
+    // Editors on other systems start a UTF-8 file with a byte order mark; it
+    // belongs to no line (a log's comment, a settings file's first line).
+    if (!pastStart && chunk.startsWith("\xEF\xBB\xBF"))
+        pos = 3;
+    pastStart = true;
     return true;
 }
 

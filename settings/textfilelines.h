@@ -4,7 +4,7 @@
 // lone CR each end a line. Lines longer than the cap are cut off at the cap
 // and flagged, so a file without line ends (or a binary one) cannot make one
 // line of unbounded size. A NUL byte marks the file as binary: no text file
-// of ours holds one.
+// of ours holds one. A leading UTF-8 byte order mark is skipped.
 
 #include <QFile>
 #include <QSaveFile>
@@ -51,6 +51,7 @@ private:
     bool sawNul = false;
     bool failed = false;
     bool skipLf = false;   // the last line ended in CR: a LF next belongs to it
+    bool pastStart = false; // the first chunk was read (and a byte order mark skipped)
 };
 
 // The message for a file that cannot be opened or read.

@@ -113,9 +113,13 @@ TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption,
     dialog.StopTransfer();
     const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
     // A lost line has been reported by the transport that lost it; a second
-    // message would only repeat it.
+    // message would only repeat it. What it cut short of a write goes to the
+    // status bar, beside the pages' marks of what differs.
     if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
         ReportFailedLine(dialog.Engine.RefusedLine);
+    const QString partWay = commands == expected ? PartWrittenText(commands, dialog.Engine.TransferIndex) : QString();
+    if (outcome == TTransferEngine::TOutcome::LinkLost && !partWay.isEmpty() && StatusNote)
+        StatusNote(partWay);
     if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
         Session.NoteFailure();
     return outcome;
@@ -131,6 +135,24 @@ void TSettingsTransfer::ReportFailedLine(const QString &line) const
     }
     Prompts().Message(QStringLiteral("The instrument refused %1 (%2).").arg(SettingLineName(line), line),
                       TPrompts::Kind::Warning);
+}
+
+// A write cut short by a lost port: the operator must know what the
+// instrument now holds. The caller leaves InstrumentModel as it was, so the
+// pages keep every line as unsent and the next write sends what still
+// differs. Empty unless part was written.
+QString TSettingsTransfer::PartWrittenText(const QStringList &lines, int reached)
+{
+    if (reached <= 0 || reached >= lines.size())
+        return {};
+    const auto names = [](const QStringList &part) {
+        QStringList named;
+        for (const QString &line : part)
+            named << SettingLineName(line);
+        return named.join(QStringLiteral(", "));
+    };
+    return QStringLiteral("Write stopped part-way. Reached the instrument: %1. Not written: %2 (kept as unsent).")
+        .arg(names(lines.mid(0, reached)), names(lines.mid(reached)));
 }
 
 // A transfer needs the line to itself: an exchange still awaited (the
@@ -322,6 +344,9 @@ bool TSettingsTransfer::WriteSettings()
                 if (success && StatusNote)
                     StatusNote(WrittenText(pending.size()));
                 unlocked = false; // locked by the store
+            } else {
+                // The pages hold lines the instrument has not stored.
+                SettingsSent = false;
             }
             break;
         case TPreRead::NothingLeft:

@@ -114,5 +114,6 @@ private:
     bool Acknowledged(const QString &command);
     bool LineFree() const;
     void ReportFailedLine(const QString &refusedLine) const;
+    static QString PartWrittenText(const QStringList &lines, int reached);
     void Call(const std::function<void()> &hook) const;
 };

@@ -7,6 +7,7 @@
 #include "display/u7400led.h"
 #include "link/ioiface_null.h"
 #include "link/test_session_fake.h"
+#include "logging/loggingsession.h"
 #include "settings/editor.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
@@ -559,6 +560,7 @@ private slots:
         w.SettingsSent = true;
         w.EditModel.FullScale1 = 12345;
         w.EditModel.HeaderLines[2] = QStringLiteral("Line three");
+        w.EditModel.SerialID = QStringLiteral("SITE7");
         script.FileAnswers = {path};
         w.Save1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
@@ -570,10 +572,16 @@ private slots:
         w.Save1->trigger();
         QCOMPARE(script.Questions().size(), 1);
 
+        // Opened with another editor's byte order mark: no line lost.
+        QFile site(path);
+        QVERIFY(site.open(QIODevice::ReadWrite));
+        const QByteArray saved = "\xEF\xBB\xBF" + site.readAll();
+        QVERIFY(site.seek(0) && site.write(saved) == saved.size() && site.flush());
         w.EditModel = Tdata7410();
         script.FileAnswers = {path};
         w.Open1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QCOMPARE(w.EditModel.SerialID, QStringLiteral("SITE7"));
         QCOMPARE(w.EditModel.FullScale1, 12345);
         QCOMPARE(w.EditModel.HeaderLines[2], QStringLiteral("Line three"));
         // Loaded settings are for editing and sending: the pages show, nothing
@@ -584,6 +592,14 @@ private slots:
         QVERIFY(w.SettingsShown);
         QVERIFY(w.EditModel.SerialNumber.isEmpty());
         QCOMPARE(w.PanelText(2), QString());
+
+        // On the Log page a settings file is refused; the chart keeps its points.
+        w.PgCMain->setCurrentWidget(w.TSLog);
+        w.Logging->Traces[TLoggingSession::SeriesWeight].Data->add(QCPGraphData(1, 2));
+        script.FileAnswers = {path};
+        w.Open1->trigger();
+        QVERIFY(w.Logging->Traces[TLoggingSession::SeriesWeight].Data->size() == 1 && script.Messages().size() == 1);
+        script.Clear();
 
         // A file that is no settings file changes nothing and says so.
         QFile junk(dir.filePath(QStringLiteral("junk.QVS")));

@@ -252,6 +252,33 @@ private slots:
         QCOMPARE(page.BtnLSet->isEnabled(), setEnabled);
     }
 
+    // The port goes at the fourth of five lines: the pages keep every edit; three went.
+    void writeCutShortByALostPortKeepsThePagesAndSaysWhatWent()
+    {
+        TRig rig{TSimConfig()};
+        TFrmMain &w = rig.Window;
+        rig.RunTransferDialog();
+        w.ReadSettings1->trigger();
+        for (int i = 0; i < 5; ++i)
+            w.EditModel.HeaderLines[size_t(i)] = QStringLiteral("Edited %1").arg(i + 1);
+        w.SettingsEditor->FillSettingsPages();
+        int written = 0;
+        QObject::connect(&rig.Instrument, &TSimInstrument::CommandReceived, &rig.Pty, [&](const QString &c) {
+            if (c.startsWith(QLatin1String("PST")) && !c.contains(u'?') && ++written == 4)
+                rig.Instrument.LosePort();
+        });
+        rig.Script.Clear();
+        rig.RunTransferDialog();   // the build read
+        rig.RunTransferDialog();
+        w.WriteSettings1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Session.IsOpen(), 2000);
+        for (QWidget *page : {w.TSSettings, w.TSCal})
+            QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(page)));
+        QVERIFY(w.EditModel.HeaderLines[4] == QStringLiteral("Edited 5") && !w.SettingsSent);
+        QVERIFY(w.StatusNote->text().contains(
+            "instrument: Header line 1, Header line 2, Header line 3. Not written: Header line 4, Header line 5 ("));
+    }
+
     // Settings changed behind the program's back (the Test page here) are
     // written back to what the pages hold; a linearisation point asks nothing.
     void writesGoAgainstWhatTheInstrumentHolds()

@@ -2,6 +2,7 @@
 #include "link/ioiface_serial.h"
 #include "support/pty_peer.h"
 
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -252,6 +253,25 @@ private slots:
         QCOMPARE(events.Errors.size(), 1);
         QVERIFY2(events.Errors.first().contains(QLatin1String("in use")), qPrintable(events.Errors.first()));
         QVERIFY(first->IsOpen()); // the holder is not disturbed
+    }
+
+    // A program that opened the port first without claiming it alone would
+    // share every byte with us: refused until it lets go.
+    void aPortAnotherProgramHoldsIsReportedInUse()
+    {
+        TPtyPeer peer;
+        QProcess holder;
+        holder.setStandardInputFile(peer.SlavePath());
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        auto serial = SerialOn(peer.SlavePath());
+        TEvents events;
+        events.Wire(*serial);
+        serial->Open();
+        QVERIFY(!serial->IsOpen());
+        QCOMPARE(events.Errors, QStringList{"The port " + peer.SlavePath() + " is in use by another program."});
+        holder.kill();
+        holder.waitForFinished();
     }
 
     void portLossClosesOnceWithoutSpinning()

@@ -7,6 +7,7 @@
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
+#include "settings/settingsfile.h"
 #include "support/file_size_limit.h"
 #include "ui/prompts.h"
 
@@ -104,6 +105,7 @@ private slots:
     void menuSavesTheKindTheNameOrFilterSays();
     void menuOpensByTheChosenFilter();
     void menuReportsABadFileAndChangesNothing();
+    void menuOpensAFileByWhatItHolds();
 };
 
 void TestLogFile::smallLogIsWrittenExactly()
@@ -447,9 +449,32 @@ void TestLogFile::menuReportsABadFileAndChangesNothing()
     QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).size(), 1);
     const QStringList shown = prompts.Messages();
     QCOMPARE(shown.size(), 2);
-    QVERIFY2(shown[0].contains(QStringLiteral("It holds no settings.")), qPrintable(shown[0]));
+    QVERIFY2(shown[0].contains(QStringLiteral("is a log file")), qPrintable(shown[0]));
     QVERIFY2(shown[1].contains(QStringLiteral("It is not a text file.")), qPrintable(shown[1]));
     QCOMPARE(prompts.History.back().kind, TPrompts::Kind::Error);
+}
+
+// The content decides, not the filter; a byte order mark costs no line.
+void TestLogFile::menuOpensAFileByWhatItHolds()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    const QString settings = Path("site.QVS"), text = Path("note.LOG"), log = Path("bom.LOG");
+    QVERIFY(SaveSettingsFile(settings, Tdata7410(), nullptr));
+    WriteAll(text, "Dear operator,\r\nplease\r\n");
+    WriteAll(log, "\xEF\xBB\xBF" "Filling test\r\n1,0,3,0\r\n0.00,12.50,1.00,3.00\r\n");
+    TRig rig;
+    rig.Sample(0, 1);
+    TFileMenu menu;
+    menu.Logging = &rig.Logging;
+    menu.LogLoaded = [](const TLogFileData &d) { QCOMPARE(d.Comment, QStringLiteral("Filling test")); };
+    prompts.FileAnswers = {settings, text, log};
+    prompts.FilterAnswers = {TFileMenu::LogFilter(), TFileMenu::LogFilter(), TFileMenu::LogFilter()};
+    QVERIFY(!menu.Open());   // a settings file on the Log page
+    QVERIFY(!menu.Open());   // other text
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, 1.0);
+    QVERIFY(menu.Open());
+    QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).constBegin()->value, 12.5);
 }
 
 QTEST_MAIN(TestLogFile)

@@ -253,6 +253,27 @@ private slots:
         QCOMPARE(rig.Logging.Traces[4].Data->size(), 2);
     }
 
+    // A 10 Hz stream silent for 5 s: every trace breaks; the silence is said while it lasts.
+    void silenceBreaksTheTracesAndIsSaid()
+    {
+        TRig rig;
+        rig.Model.SynchFilter = 10;
+        rig.Begin(0, {1, 0, 0, 0});
+        QStringList notes;
+        connect(&rig.Logging, &TLoggingSession::SilenceNote, this, [&](const QString &n) { notes << n; });
+        for (qint64 ms : {0, 100, 200, 3700, 5200, 5300}) {
+            rig.Now = ms;
+            rig.Logging.CheckSilence();
+            ms == 3700 ? void() : rig.Logging.TakeReply(100, 1, 0);
+        }
+        QCOMPARE(notes, (QStringList{"No samples from the instrument for 3 s", "No samples from the instrument for 5 s",
+                                     QString()}));
+        for (int trace : {TLoggingSession::SeriesWeight, TLoggingSession::FirstUnitTrace, 0}) {
+            QCOMPARE(rig.Keys(trace), (QList<double>{0, 0.1, 0.2, 2.7, 5.2, 5.3}));
+            QVERIFY(std::isnan(rig.Values(trace)[3]));
+        }
+    }
+
     void equalTimesAreSpreadBeforeTheNextSample()
     {
         TRig rig;
