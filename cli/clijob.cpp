@@ -39,6 +39,10 @@ TCliJob::~TCliJob()
         Session.Transport().Close();
 }
 
+QString TCliJob::StoredPort() { return TdatViewer(ViewerSettingsFile()).SerialPort(); }
+
+int TCliJob::StoredBaudRate() { return TdatViewer(ViewerSettingsFile()).BaudRate(); }
+
 int TCliJob::Connect()
 {
     TdatViewer store(ViewerSettingsFile());

@@ -45,6 +45,9 @@ public:
     void Result(const QJsonObject &json, const QString &text) const;
     // A note on standard error (the window's status-bar notes).
     static void Note(const QString &text);
+    // The port and baud rate the viewer's connection settings hold.
+    static QString StoredPort();
+    static int StoredBaudRate();
 
     const TCliArgs &Args;
     TTerminalPrompts &Prompt;

@@ -11,9 +11,9 @@ const std::vector<TCliCommand> &CliCommands()
     const QStringList link = ConnectionOptions();
     static const std::vector<TCliCommand> commands{
         {"ports", "ports", "List the serial ports the connection dialog offers.", {}, 0, 0, &RunPorts},
-        // The finder is not part of this build; the entry keeps its place.
-        {"find", "find [--port P]", "Find the instrument on any port, baud rate and address.", {"port"}, 0, 0,
-         nullptr},
+        {"find", "find [--port P]",
+         "Find instruments on every port (or only P) at the common baud rates and any unit address.", {"port"}, 0,
+         0, &RunFind},
         {"identify", "[--port P] [--baud N] [--address A|any] identify",
          "Show the instrument's unit address, serial number, version and ID.", link, 0, 0, &RunIdentify},
         {"read", "... read FILE.QVS", "Read all settings into a settings file.", link, 1, 1, &RunRead},

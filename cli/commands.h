@@ -27,6 +27,7 @@ const QStringList &ConnectionOptions();
 
 int RunPorts(TCliJob &job);
 int RunIdentify(TCliJob &job);
+int RunFind(TCliJob &job);
 int RunRead(TCliJob &job);
 int RunWrite(TCliJob &job);
 int RunBackup(TCliJob &job);

@@ -139,7 +139,7 @@ private slots:
         QTest::newRow("silent instrument") << QStringList{"identify"} << 4;
         QTest::newRow("no such port") << QStringList{"--port", File("none"), "identify"} << 3;
         QTest::newRow("option of another command") << QStringList{"--yes", "read", "x.QVS"} << 2;
-        QTest::newRow("finder not built") << QStringList{"find"} << 2;
+        QTest::newRow("nothing found on a silent port") << QStringList{"find"} << 4;
     }
     void exitStatusSaysWhatWentWrong()
     {
