@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/terminalprompts.h"
+#include "logging/logcsv.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/identity.h"
@@ -56,10 +57,8 @@ int RunLog(TCliJob &job)
         return ExitUsage;
     }
     const QString path = job.Args.Operands[0];
-    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-        TCliJob::Note(QStringLiteral("CSV output is not available in this build: give a .LOG file."));
-        return ExitUsage;
-    }
+    // For a spreadsheet, as File > Export Log as CSV writes it.
+    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
     // The settings give the weight's decimals and units, as on the Log page.
     if (const int status = job.ConnectAndRead(); status != ExitDone)
         return status;
@@ -77,7 +76,8 @@ int RunLog(TCliJob &job)
     job.Session.LogRecord = nullptr;
     // What was logged is kept also after Ctrl+C.
     QString error;
-    if (!SaveLogFile(path, logging, InstrumentIdentityText(job.EditModel), &error)) {
+    const QString comment = InstrumentIdentityText(job.EditModel);
+    if (!(csv ? ExportLogCsv(path, logging, comment, &error) : SaveLogFile(path, logging, comment, &error))) {
         TCliJob::Note(error);
         return ExitRefused;
     }

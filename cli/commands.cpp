@@ -30,8 +30,8 @@ const std::vector<TCliCommand> &CliCommands()
         {"report", "... report [FILE.QVS] OUT.pdf",
          "The settings report as a PDF file, from a settings file or else from the instrument.", link, 1, 2,
          &RunReport},
-        {"log", "... log --seconds S [--rate auto|10hz|1hz|0.1hz] OUT.LOG",
-         "Log the weight for S seconds into a log file the viewer opens.", link + QStringList{"seconds", "rate"}, 1,
+        {"log", "... log --seconds S [--rate auto|10hz|1hz|0.1hz] OUT.LOG|OUT.csv",
+         "Log the weight for S seconds into a log file the viewer opens, or a CSV file for a spreadsheet.", link + QStringList{"seconds", "rate"}, 1,
          1, &RunLog},
     };
     return commands;

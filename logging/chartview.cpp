@@ -172,7 +172,7 @@ void KeyDown(TLoggingSession &logging, TKey key, bool shift)
     emit logging.FocusChart();
 }
 
-QString FormatAxisValue(double value)
+QString FormatAxisValue(double value, const QLocale &locale)
 {
     if (!std::isfinite(value))
         return QString::number(value);
@@ -188,8 +188,12 @@ QString FormatAxisValue(double value)
     int point = text.indexOf('.');
     if (point < 0)
         point = text.size();
+    // Built with "," and ".", then given the locale's own separators: a
+    // German reader takes "4,000" for four.
+    if (point < text.size())
+        text.replace(point, 1, locale.decimalPoint());
     for (int i = point - 3; i > start; i -= 3)
-        text.insert(i, ',');
+        text.insert(i, locale.groupSeparator());
     return text;
 }
 

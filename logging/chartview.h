@@ -4,6 +4,7 @@
 // the keys that do these. Everything works on the axis state a
 // TLoggingSession holds; the Log page applies that state to its chart.
 
+#include <QLocale>
 #include <QString>
 #include <functional>
 
@@ -37,9 +38,10 @@ enum class TKey { PageUp, PageDown, Home, Left, Right, Up, Down };
 // The Log page's navigation keys.
 void KeyDown(TLoggingSession &logging, TKey key, bool shift);
 
-// A value as the axis labels show it, "#,##0.###": grouped thousands and up
-// to three decimals, "." as the decimal point.
-QString FormatAxisValue(double value);
+// A value as the axis labels and the cursor read-out show it, "#,##0.###":
+// grouped thousands and up to three decimals, with the separators of the
+// locale (the user's on screen; files keep "." and never come here).
+QString FormatAxisValue(double value, const QLocale &locale = QLocale());
 
 // The time-axis label step for the view t0..t1 drawn `pixels` wide: the
 // rounded step of the span, made coarser (1, 2, 5 times a power of ten)

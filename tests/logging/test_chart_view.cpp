@@ -110,6 +110,9 @@ std::function<int(QDialog &)> FillSetup(QString t0, QString t1, QString w0, QStr
 class TestChartView : public QObject {
     Q_OBJECT
 private slots:
+    // Labels and read-outs follow the user's locale; these tests read them in C.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
     void percentageZoomKeepsCentreAndUndoRestoresTheFirstRanges()
     {
         TViewRig rig;
@@ -327,8 +330,9 @@ private slots:
     void axisValuesAreGroupedWithUpToThreeDecimals()
     {
         using ChartView::FormatAxisValue;
-        QCOMPARE(FormatAxisValue(1234567.891), QString("1,234,567.891"));
-        QCOMPARE(FormatAxisValue(-1234.5), QString("-1,234.5"));
+        QCOMPARE(FormatAxisValue(1234567.891, QLocale::c()), QString("1,234,567.891"));
+        QCOMPARE(FormatAxisValue(-1234.5, QLocale::c()), QString("-1,234.5"));
+        QCOMPARE(FormatAxisValue(-1234.5, QLocale(QLocale::German)), QString("-1.234,5"));
         QCOMPARE(FormatAxisValue(999.9996), QString("1,000"));
         QCOMPARE(FormatAxisValue(-0.0001), QString("0"));
         QCOMPARE(FormatAxisValue(12), QString("12"));

@@ -64,6 +64,9 @@ std::function<int(QDialog &)> Choose(int rate, std::array<int, 4> channels)
 class TestLogPage : public QObject {
     Q_OBJECT
 private slots:
+    // Labels and read-outs follow the user's locale; these tests read them in C.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
     void dialogControlsAndTexts()
     {
         TFrmLogDialog dialog;
