@@ -1,6 +1,7 @@
 #include "link/comdialog.h"
 
 #include "link/findpanel.h"
+#include "link/portlist.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -27,6 +28,16 @@ TRadioGroup::TRadioGroup(const QString &name, const QString &caption, const QStr
         grid->addWidget(button, i % rows, i / rows);
         Buttons << button;
     }
+    // Tab lands on the checked choice only (arrows move within the group).
+    connect(Group, &QButtonGroup::buttonToggled, this, [this] { FollowCheckedForTab(); });
+    FollowCheckedForTab();
+}
+
+void TRadioGroup::FollowCheckedForTab()
+{
+    const int checked = ItemIndex();
+    for (int i = 0; i < Count(); ++i)
+        Buttons.at(i)->setFocusPolicy(i == checked || (checked < 0 && i == 0) ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QString TRadioGroup::ItemText(int index) const
@@ -75,7 +86,14 @@ void TFrmComDialog::CreateControls(const QStringList &portNames)
     GBSerial->setObjectName(QStringLiteral("GBSerial"));
     CBPort = new QComboBox(GBSerial);
     CBPort->setObjectName(QStringLiteral("CBPort"));
-    CBPort->addItems(portNames);
+    // Any path may be typed (a stable /dev/serial/by-id name above all); a
+    // listed port shows its by-id name beside it, its path is what counts.
+    CBPort->setEditable(true);
+    CBPort->setInsertPolicy(QComboBox::NoInsert);
+    for (const QString &port : portNames) {
+        const QString stable = StableNameOf(port);
+        CBPort->addItem(stable.isEmpty() ? port : QStringLiteral("%1  (%2)").arg(port, stable), port);
+    }
     CBPort->setMinimumContentsLength(12);
     CBPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     RGBaud = new TRadioGroup(QStringLiteral("RGBaud"), QStringLiteral("Baud"),
@@ -119,6 +137,10 @@ void TFrmComDialog::CreateControls(const QStringList &portNames)
     buttons->addWidget(BtnCancel);
 
     CreateFindPanel();
+    // Top to bottom, left to right, as the operator reads the form.
+    QWidget *order[] = {CBPort, RGBaud, RGParity, RGData, RGStop, CBAddress, FindPanel->BtnFind, BtnOk, BtnCancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     auto *column = new QVBoxLayout(this);
     column->addWidget(GBSerial);
     column->addWidget(GBUnitAddress);
@@ -181,7 +203,7 @@ void TFrmComDialog::FormCreate()
 
 void TFrmComDialog::SelectPort(const QString &name)
 {
-    CBPort->setCurrentIndex(CBPort->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    CBPort->setCurrentIndex(CBPort->findData(name, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void TFrmComDialog::showEvent(QShowEvent *event)
@@ -206,7 +228,15 @@ void TFrmComDialog::SelectUnitAddress(int address)
     CBAddress->setCurrentIndex(address >= 0 && address <= MaxAddress ? address : -1);
 }
 
-QString TFrmComDialog::PortName() const { return CBPort->currentIndex() < 0 ? QString() : CBPort->currentText(); }
+QString TFrmComDialog::PortName() const
+{
+    // A listed port as chosen, else whatever path was typed.
+    const int index = CBPort->currentIndex();
+    const QString text = CBPort->currentText().trimmed();
+    if (index >= 0 && text == CBPort->itemText(index))
+        return CBPort->itemData(index).toString();
+    return text;
+}
 
 int TFrmComDialog::NumberOf(const TRadioGroup *group)
 {

@@ -25,6 +25,8 @@ public:
                 QWidget *parent = nullptr);
 
     int Count() const { return int(Buttons.size()); }
+    // Only the checked button takes the focus from Tab.
+    void FollowCheckedForTab();
     QString ItemText(int index) const;
     QRadioButton *Button(int index) const { return Buttons.value(index); }
     // The first item whose text is `text`, or -1.

@@ -2,7 +2,9 @@
 
 #include "sim/published_ports.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #ifndef Q_OS_WIN
@@ -49,10 +51,35 @@ QStringList MergePortNames(const QStringList &found, const QString &storedPort, 
     return names;
 }
 
+QString StableNameOf(const QString &port)
+{
+    const QString device = QFileInfo(port).canonicalFilePath();
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo &link : byId.entryInfoList(QDir::System | QDir::Files))
+        if (!device.isEmpty() && link.canonicalFilePath() == device && link.absoluteFilePath() != port)
+            return link.fileName();
+    return {};
+}
+
 QStringList SerialPortNames(const QString &storedPort)
 {
     QStringList found;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         found << NameOf(info);
-    return MergePortNames(found, storedPort, PublishedPorts(), DeviceExists);
+    const QStringList names = MergePortNames(found, storedPort, PublishedPorts(), DeviceExists);
+    // A device under two names (a pseudo-terminal and a link to it) is
+    // listed once: by the stored name when that is one of them.
+    QStringList once;
+    QStringList devices;
+    for (const QString &name : names) {
+        const QString device = QFileInfo(name).canonicalFilePath();
+        const qsizetype seen = device.isEmpty() ? -1 : devices.indexOf(device);
+        if (seen < 0) {
+            once << name;
+            devices << device;
+        } else if (name == storedPort) {
+            once[seen] = name;
+        }
+    }
+    return once;
 }

@@ -23,3 +23,7 @@ QStringList MergePortNames(const QStringList &found, const QString &storedPort, 
 // path, or a bare name ("ttyUSB0") under /dev. Folders and ordinary files
 // are no serial devices.
 bool DeviceExists(const QString &name);
+
+// The /dev/serial/by-id name of a device, which stays the same whatever
+// /dev/ttyUSBn the adapter gets; empty when it has none.
+QString StableNameOf(const QString &port);

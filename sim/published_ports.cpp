@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 QString PublishedPortsDir()
@@ -36,11 +38,31 @@ void WithdrawPort(const QString &announcementFile)
         QFile::remove(announcementFile);
 }
 
+namespace {
+
+bool IsRunning(const QString &processId)
+{
+#ifdef Q_OS_UNIX
+    bool number = false;
+    const qint64 pid = processId.toLongLong(&number);
+    return !number || pid <= 0 || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
+#else
+    Q_UNUSED(processId);
+    return true;
+#endif
+}
+
+} // namespace
+
 QStringList PublishedPorts()
 {
     QStringList ports;
     const QDir dir(PublishedPortsDir());
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        // A simulator that died leaves its file, and its terminal's number
+        // soon serves another program: only running ones are offered.
+        if (!IsRunning(entry.baseName()))
+            continue;
         QFile file(entry.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;

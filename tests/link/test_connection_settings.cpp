@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(dialog.RGData->title(), QString("Data Bits"));
         QCOMPARE(dialog.RGStop->title(), QString("Stop Bits"));
         QCOMPARE(dialog.RGParity->title(), QString("Parity"));
-        QVERIFY(!dialog.CBPort->isEditable());
+        QVERIFY(dialog.CBPort->isEditable());   // any path may be typed
         QVERIFY(!dialog.CBAddress->isEditable());
         QCOMPARE(dialog.BtnOk->text(), QString("Ok"));
         QVERIFY(dialog.BtnOk->isDefault());
@@ -337,6 +337,22 @@ private slots:
         QCOMPARE(dialog.CBPort->currentIndex(), -1);
         dialog.SelectPort("/dev/pts/9");
         QCOMPARE(dialog.PortName(), QString("/dev/pts/9"));
+        dialog.CBPort->setEditText("/dev/serial/by-id/usb-FTDI-if00");
+        QCOMPARE(dialog.PortName(), QString("/dev/serial/by-id/usb-FTDI-if00"));
+    }
+
+    void tabRunsTopToBottomOnTheCheckedChoices()
+    {
+        TFrmComDialog dialog(SomePorts);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.CBPort->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, (QStringList{"RGBaud3", "RGParity0", "RGData1", "RGStop0", "CBAddress", "BtnFind", "BtnOk"}));
     }
 
     // ---- Configure and create ----
