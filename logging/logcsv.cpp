@@ -6,8 +6,6 @@
 #include "settings/textfilelines.h"
 
 namespace {
-constexpr qsizetype FlushBytes = 256 * 1024;
-
 QByteArray Quoted(const QString &text)
 {
     QByteArray field = text.toUtf8();
@@ -30,16 +28,7 @@ QByteArray LogCsvHeading(const TLoggingSession &session, const QString &comment)
 
 bool ExportLogCsv(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
 {
-    TAtomicFileWriter writer(path);
-    QByteArray buffer = LogCsvHeading(session, comment);
-    WriteLogSampleBytes(session, true, [&](const QByteArray &line) {
-        buffer += line;
-        buffer += "\r\n";
-        if (buffer.size() >= FlushBytes) {
-            writer.Write(buffer);
-            buffer.clear();
-        }
-    });
-    writer.Write(buffer);
-    return writer.Commit(error);
+    return WriteLinesAtomically(
+        path, LogCsvHeading(session, comment), [&](const auto &sink) { WriteLogSampleBytes(session, true, sink); },
+        error);
 }

@@ -240,11 +240,11 @@ QStringList BuildLogLines(const TLoggingSession &session, const QString &comment
     return lines;
 }
 
-bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
+bool WriteLinesAtomically(const QString &path, QByteArray start, const TLineProducer &produce, QString *error)
 {
     TAtomicFileWriter writer(path);
-    QByteArray buffer;
-    WriteLogBytes(session, comment, [&](const QByteArray &line) {
+    QByteArray buffer = std::move(start);
+    produce([&](const QByteArray &line) {
         buffer += line;
         buffer += "\r\n";
         if (buffer.size() >= FlushBytes) {
@@ -254,6 +254,12 @@ bool SaveLogFile(const QString &path, const TLoggingSession &session, const QStr
     });
     writer.Write(buffer);
     return writer.Commit(error);
+}
+
+bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
+{
+    return WriteLinesAtomically(
+        path, {}, [&](const auto &sink) { WriteLogBytes(session, comment, sink); }, error);
 }
 
 // ---------------------------------------------------------------- reader

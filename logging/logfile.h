@@ -60,6 +60,11 @@ void WriteLogLines(const TLoggingSession &session, const QString &comment,
 void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
                          const std::function<void(const QByteArray &)> &sink);
 QStringList BuildLogLines(const TLoggingSession &session, const QString &comment);
+// The lines `produce` hands to its sink, after `start`, written to `path`
+// with CR LF endings in large blocks, through QSaveFile (an old file is kept
+// on failure). Serves the log file and the CSV export alike.
+using TLineProducer = std::function<void(const std::function<void(const QByteArray &)> &sink)>;
+bool WriteLinesAtomically(const QString &path, QByteArray start, const TLineProducer &produce, QString *error);
 // Streams the lines into the file through QSaveFile (old file kept on failure).
 bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment,
                  QString *error);
