@@ -2,10 +2,11 @@
 // The main window: toolbar, menus, the five pages, the status bar, page
 // switching and the connected and disconnected looks. The conversation with
 // the instrument lives in TSession (headless); this window fills its hooks
-// and stays a thin shell around it. Its code is in four files: frmmain.cpp
+// and stays a thin shell around it. Its code is in five files: frmmain.cpp
 // (the shell, status bar and looks), frmmain_menus.cpp (menus, toolbar and
-// their commands), frmmain_pages.cpp (pages, session and transfer wiring,
-// live display and keys) and frmmain_calibration.cpp (the Calibration page).
+// their commands), frmmain_pages.cpp (pages, session, transfer and file
+// wiring), frmmain_keys.cpp (the front-panel keys and the live weight,
+// keyboard shortcuts) and frmmain_calibration.cpp (the Calibration page).
 
 #include "app/helpfile.h"
 #include "link/portwatcher.h"

@@ -1,12 +1,15 @@
-// Keyboard ways to what otherwise needs the mouse: the four front-panel keys
-// of the live display and the main pages.
+// The front-panel keys of the live display, clicked on the picture or pressed
+// on the keyboard, the live weight they act on, and the keyboard's way to
+// the main pages.
 
 #include "app/frmmain.h"
 
+#include "display/livedisplay.h"
 #include "display/u7400led.h"
 
 #include <QShortcut>
 #include <QTabWidget>
+#include <array>
 
 namespace {
 // The keys in the order of the display's regions 1 to 4.
@@ -43,3 +46,57 @@ void TFrmMain::WireKeyboard()
         PgCMain->setTabToolTip(index, shortcut->key().toString(QKeySequence::NativeText));
     }
 }
+
+void TFrmMain::SetRegionRects()
+{
+    // The four front-panel keys under the digits, then the small key at the
+    // lower right, in the picture's 600 x 400 design units.
+    for (int i = 1; i <= 4; ++i)
+        LCDMain->SetRegionRect(i, {100 + 98 * (i - 1), 260, 92 + 98 * i, 350});
+    LCDMain->SetRegionRect(5, {520, 320, 560, 370});
+}
+
+void TFrmMain::WireDisplayKeys()
+{
+    // Region 5 (and the calibration display) have no key behind them.
+    const std::array<void (TFrmMain::*)(), 4> plain{&TFrmMain::LCDMainRegionClick1, &TFrmMain::LCDMainRegionClick2,
+                                                   &TFrmMain::LCDMainRegionClick3, &TFrmMain::LCDMainRegionClick4};
+    const std::array<void (TFrmMain::*)(), 4> shifted{
+        &TFrmMain::LCDMainRegionShiftClick1, &TFrmMain::LCDMainRegionShiftClick2,
+        &TFrmMain::LCDMainRegionShiftClick3, &TFrmMain::LCDMainRegionShiftClick4};
+    for (int i = 0; i < 4; ++i) {
+        LCDMain->SetOnRegionClick(i + 1, [this, handler = plain[size_t(i)]] { (this->*handler)(); });
+        LCDMain->SetOnRegionShiftClick(i + 1, [this, handler = shifted[size_t(i)]] { (this->*handler)(); });
+    }
+}
+
+void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
+{
+    TLiveDisplayInput input;
+    input.StatusReply = Session.StatusPollCountdown == TSession::StatusPollEvery;
+    input.TickCycle = Session.TickCycle;
+    input.DisplayUnits = Session.DisplayUnits;
+    input.WeighMode = EditModel.WeighMode;
+    ::UpdateDisplayFromReply(Display, Session.Parser(), input, Session.ErrorStatus);
+}
+
+void TFrmMain::PressDisplayKey(int Key, bool Modified)
+{
+    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
+    // With the link closed a key does nothing, not even delay the polls
+    // of the next connection; while an answer is awaited (the start-up
+    // questions) the key's "0" would be taken for it, so it does nothing
+    // then either.
+    if (command.isEmpty() || !Session.SendUserCommand(command, true))
+        return;
+    Session.PollDelay = TSession::KeyPollDelayTicks;
+}
+
+void TFrmMain::LCDMainRegionClick1() { PressDisplayKey(1, false); }
+void TFrmMain::LCDMainRegionClick2() { PressDisplayKey(2, false); }
+void TFrmMain::LCDMainRegionClick3() { PressDisplayKey(3, false); }
+void TFrmMain::LCDMainRegionClick4() { PressDisplayKey(4, false); }
+void TFrmMain::LCDMainRegionShiftClick1() { PressDisplayKey(1, true); }
+void TFrmMain::LCDMainRegionShiftClick2() { PressDisplayKey(2, true); }
+void TFrmMain::LCDMainRegionShiftClick3() { PressDisplayKey(3, true); }
+void TFrmMain::LCDMainRegionShiftClick4() { PressDisplayKey(4, true); }
