@@ -27,6 +27,7 @@ void TCompactLog::Clear()
     Counts.clear();
     Flags.clear();
     Exceptions.clear();
+    SpreadTrace = -1;
     std::fill(FirstRow.begin(), FirstRow.end(), -1);
     std::fill(LastRow.begin(), LastRow.end(), -1);
     std::fill(PointCount.begin(), PointCount.end(), 0);
@@ -108,7 +109,7 @@ QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
     if (flags & Bit(ExceptionBit))
         if (const TException *whole = ExceptionAt(row, trace))
             return whole->Point;
-    const double key = Times[size_t(row)];
+    const double key = (flags & Bit(SpreadBit)) && trace == SpreadTrace ? SpreadKey(row, trace) : Times[size_t(row)];
     if (flags & Bit(GapRowBit))
         return QCPGraphData(key, qQNaN());
     if (trace < ChannelCount)
@@ -142,17 +143,66 @@ void TCompactLog::PutException(qint64 row, int trace, const QCPGraphData &point)
     Flags[size_t(row)] |= Bit(ExceptionBit);
 }
 
-void TCompactLog::SetKeyFromEnd(int trace, qsizetype back, double key)
+void TCompactLog::SpreadEqualTimes(int trace)
 {
-    if (trace < 0 || trace >= MaxTraces || back < 0 || back >= PointCount[size_t(trace)])
+    if (trace < 0 || trace >= MaxTraces || PointCount[size_t(trace)] < 3)
         return;
-    qint64 row = LastRow[size_t(trace)];
-    for (qsizetype skipped = 0;; --row)
-        if ((Flags[size_t(row)] & Bit(trace)) && skipped++ == back)
+    // The rows of the last point and of the points before it with its key,
+    // newest first, then the row of the point before those.
+    std::vector<qint64> run;
+    qint64 beforeRow = -1;
+    const double last = Decode(LastRow[size_t(trace)], trace).key;
+    for (qint64 row = LastRow[size_t(trace)]; row >= FirstRow[size_t(trace)]; --row) {
+        if (!(Flags[size_t(row)] & Bit(trace)))
+            continue;
+        if (Decode(row, trace).key != last) {
+            beforeRow = row;
             break;
-    QCPGraphData point = Decode(row, trace);
-    point.key = key;
-    PutException(row, trace, point);
+        }
+        run.push_back(row);
+    }
+    const auto k = int(run.size()) - 1;
+    if (k == 0 || beforeRow < 0)
+        return;
+    const double before = Decode(beforeRow, trace).key;
+    const bool byBits = (SpreadTrace < 0 || SpreadTrace == trace)
+                        && std::none_of(run.begin(), run.end(), [&](qint64 row) { return ExceptionAt(row, trace); });
+    if (byBits)
+        SpreadTrace = trace;
+    for (int j = 1; j <= k; ++j) {
+        const qint64 row = run[size_t(j)];
+        if (byBits)
+            Flags[size_t(row)] |= Bit(SpreadBit);
+        else
+            PutException(row, trace, QCPGraphData(last + (before - last) * j / (k + 1), Decode(row, trace).value));
+    }
+}
+
+// The key SpreadEqualTimes gave a point marked by its bit: its place j
+// from the end of its run of k marked points is counted again.
+double TCompactLog::SpreadKey(qint64 row, int trace) const
+{
+    const TFlags mine = Bit(trace);
+    int after = 0;
+    for (qint64 r = row + 1; r <= LastRow[size_t(trace)]; ++r)
+        if (Flags[size_t(r)] & mine) {
+            if (!(Flags[size_t(r)] & Bit(SpreadBit)))
+                break;
+            ++after;
+        }
+    int prior = 0;
+    qint64 beforeRow = row - 1;
+    for (; beforeRow >= 0; --beforeRow)
+        if (Flags[size_t(beforeRow)] & mine) {
+            if (!(Flags[size_t(beforeRow)] & Bit(SpreadBit)))
+                break;
+            ++prior;
+        }
+    const double last = Times[size_t(row)];
+    const double before = Decode(beforeRow, trace).key;
+    const int j = after + 1;
+    const int k = prior + 1 + after;
+    return last + (before - last) * j / (k + 1);
 }
 
 qsizetype TCompactLog::Size(int trace) const
@@ -177,4 +227,20 @@ qint64 TCompactLog::Bytes() const
 {
     const qint64 perRow = sizeof(double) + sizeof(qint32) + sizeof(TFlags);
     return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException));
+}
+
+namespace {
+template <typename T> qint64 DequeBytes(const std::deque<T> &column)
+{
+    constexpr qint64 BlockBytes = 512;   // libstdc++'s deque block
+    const qint64 perBlock = std::max<qint64>(BlockBytes / qint64(sizeof(T)), 1);
+    const qint64 blocks = qint64(column.size()) / perBlock + 1;
+    return blocks * (perBlock * qint64(sizeof(T)) + qint64(sizeof(T *)));
+}
+} // namespace
+
+qint64 TCompactLog::AllocatedBytes() const
+{
+    return DequeBytes(Times) + DequeBytes(Counts) + DequeBytes(Flags)
+           + qint64(Exceptions.capacity() * sizeof(TException));
 }

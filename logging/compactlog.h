@@ -12,6 +12,7 @@
 // equal times, a gap break at an odd time) and in a saved log.
 
 #include <QVector>
+#include <deque>
 #include <qcustomplot.h>
 #include <vector>
 
@@ -30,9 +31,12 @@ public:
     // Appends a point to a trace; the caller adds each trace's points in
     // key order, as the chart draws them.
     void Add(int trace, const QCPGraphData &point);
-    // Moves the key of a trace's point counted from its last one (0 = the
-    // last point); no change when the trace holds fewer points.
-    void SetKeyFromEnd(int trace, qsizetype back, double key);
+    // Replies that shared one clock time, before a later one comes, are
+    // spread back towards the point before them, as the chart shows them:
+    // the last point keeps its time, the k before it move to
+    // last + (before - last) * j / (k + 1). Kept as a bit a row and worked
+    // out again when read, so spreading costs no memory.
+    void SpreadEqualTimes(int trace);
 
     qsizetype Size(int trace) const;
     QCPGraphData Last(int trace) const;
@@ -44,6 +48,9 @@ public:
     // Bytes held for the points, exceptions included (not the spare
     // capacity of growing columns).
     qint64 Bytes() const;
+    // Bytes the columns have taken from the heap, with their part-filled
+    // blocks and block maps (the block size of the standard library's deque).
+    qint64 AllocatedBytes() const;
 
 private:
     using TFlags = quint64;
@@ -51,6 +58,7 @@ private:
     static constexpr int GapRowBit = ChannelOnBit + ChannelCount;   // values are NaN
     static constexpr int CountSetBit = GapRowBit + 1;               // Counts[row] is valid
     static constexpr int ExceptionBit = CountSetBit + 1;            // a point of the row is whole
+    static constexpr int SpreadBit = ExceptionBit + 1;              // SpreadTrace's key is spread
 
     struct TException {
         qint64 Row;
@@ -58,20 +66,24 @@ private:
         QCPGraphData Point;
     };
 
-    std::vector<double> Times;
-    std::vector<qint32> Counts;
-    std::vector<TFlags> Flags;
+    // Columns grow in fixed blocks, so memory follows the rows kept: a
+    // vector's doubling would hold up to as much again in spare capacity.
+    std::deque<double> Times;
+    std::deque<qint32> Counts;
+    std::deque<TFlags> Flags;
     std::vector<TException> Exceptions;   // ordered by row, then trace
     std::vector<qint64> FirstRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> LastRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> PointCount = std::vector<qint64>(MaxTraces, 0);
     int WeightDivisor = 1;
+    int SpreadTrace = -1;                 // the one trace whose keys may be spread by bits
 
     static TFlags Bit(int n) { return TFlags(1) << n; }
     qint64 RowFor(int trace, double key);
     qint64 NewRow(double time);
     bool Encode(qint64 row, int trace, double value);
     QCPGraphData Decode(qint64 row, int trace) const;
+    double SpreadKey(qint64 row, int trace) const;
     const TException *ExceptionAt(qint64 row, int trace) const;
     void PutException(qint64 row, int trace, const QCPGraphData &point);
 };

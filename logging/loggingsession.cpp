@@ -370,10 +370,8 @@ void TLoggingSession::SpreadEqualTimes()
     if (k == 0 || n - 2 - k < 0)
         return;
     const double before = (first + (n - 2 - k))->key;
-    for (int j = 1; j <= k; ++j) {
-        const double key = last + (before - last) * j / (k + 1);
-        (first + (n - 1 - j))->key = key;
-        if (Compact)
-            Compact->SetKeyFromEnd(FirstUnitTrace, j, key);
-    }
+    for (int j = 1; j <= k; ++j)
+        (first + (n - 1 - j))->key = last + (before - last) * j / (k + 1);
+    if (Compact)
+        Compact->SpreadEqualTimes(FirstUnitTrace);
 }
