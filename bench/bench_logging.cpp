@@ -3,12 +3,15 @@
 // traces), and the time of one chart redraw with N samples (default
 // 10,000,000) in the weight trace and four channel traces, showing the
 // newest 10 s and showing all; cursor presses, fitting to the data and a
-// zoom key over those points. Runs offscreen unless a platform is chosen.
+// zoom key over those points; beside the traces, the bytes per sample of
+// the compact columns fed by the same intake. Runs offscreen unless a
+// platform is chosen.
 // Usage: bench_logging [samples]
 
 #include "bench/resident_memory.h"
 #include "bench/stopwatch.h"
 #include "link/session.h"
+#include "logging/compactlog.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
@@ -82,6 +85,10 @@ int main(int argc, char **argv)
     choices.Rate = 1;
     choices.Channels = {1, 2, 3, 4};
     session.UnitAddress = 1;
+    // The compact columns take the same points beside the traces, so both
+    // costs come from one intake.
+    TCompactLog compact;
+    logging.Compact = &compact;
     logging.Begin(choices, model);
     session.LoggingState = 1;
 
@@ -109,9 +116,17 @@ int main(int argc, char **argv)
     std::printf("replot, all %.0f s shown, %d points per trace: %s\n", logging.TimeMax, Samples,
                 ReplotTime(*page.Chart, 5));
     const double mbAfter = ResidentMb();
+    // The old traces' figure leaves out the compact columns taken beside them.
+    const double compactMb = double(compact.AllocatedBytes()) / 1048576.0;
     std::printf("resident memory: %.1f MB before, %.1f MB with the samples, %.1f MB with the overviews drawn: "
                 "%.1f bytes per logged sample (weight, unit and four channel traces)\n",
-                mbBefore, mbTaken, mbAfter, (mbAfter - mbBefore) * 1048576.0 / Samples);
+                mbBefore, mbTaken - compactMb, mbAfter - compactMb,
+                (mbAfter - compactMb - mbBefore) * 1048576.0 / Samples);
+
+    std::printf("compact columns: %lld rows, %.1f bytes per logged sample held (weight, unit and four channel "
+                "traces), %.1f with the columns' spare capacity\n",
+                qint64(compact.Rows()), double(compact.Bytes()) / Samples, double(compact.AllocatedBytes()) / Samples);
+    logging.Compact = nullptr;
 
     MeasureView(page);
 

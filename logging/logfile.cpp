@@ -399,6 +399,7 @@ void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
     add(*weight.Data, data.Weight);
     for (int c = 0; c < LogChannels::ChannelCount; ++c)
         add(*session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data, data.ChannelPoints[size_t(c)]);
+    session.RefillCompact();
     if (!data.Weight.isEmpty())
         session.ContinueAfter((weight.Data->constEnd() - 1)->key);
     emit session.ChannelLabelsChanged();

@@ -124,6 +124,8 @@ void TLoggingSession::ClearAllTraces()
 {
     for (TLogTrace &trace : Traces)
         trace.Data->clear();
+    if (Compact)
+        Compact->Clear();
     UnsavedSamples = false;
     emit SamplesAdded();
 }
@@ -216,10 +218,10 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
     BreakAfterGap(t);
     FollowTime(t);
     const QCPGraphData point(t, double(weight) / WeightDivisor);
-    if (TLogTrace *trace = UnitTraceFor(unit))
-        trace->Data->add(point);
     Traces[SeriesWeight].Visible = false;
-    Traces[SeriesWeight].Data->add(point);
+    AddPoint(SeriesWeight, point);
+    if (TLogTrace *trace = UnitTraceFor(unit))
+        AddPoint(size_t(trace - Traces.data()), point);
     AddChannelPoints(t, [status](int choice) { return LogChannels::IsOnText(choice, status); });
     Plotted();
 }
@@ -237,7 +239,7 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
         TimeMin += ScrollStep;
         emit AxesChanged();
     }
-    Traces[SeriesWeight].Data->add(QCPGraphData(x, double(weight) / WeightDivisor));
+    AddPoint(SeriesWeight, QCPGraphData(x, double(weight) / WeightDivisor));
     AddChannelPoints(x, [statusByte](int choice) { return LogChannels::IsOnBinary(choice, statusByte); });
     Plotted();
 }
@@ -276,10 +278,10 @@ void TLoggingSession::BreakAfterGap(double x)
     LastPlotMs = now;
     if (!gap)
         return;
-    for (TLogTrace &trace : Traces) {
-        QCPGraphDataContainer &data = *trace.Data;
+    for (size_t i = 0; i < Traces.size(); ++i) {
+        const QCPGraphDataContainer &data = *Traces[i].Data;
         if (!data.isEmpty() && (data.constEnd() - 1)->key <= x)
-            data.add(QCPGraphData(((data.constEnd() - 1)->key + x) / 2, qQNaN()));
+            AddPoint(i, QCPGraphData(((data.constEnd() - 1)->key + x) / 2, qQNaN()));
     }
 }
 
@@ -318,7 +320,27 @@ void TLoggingSession::AddChannelPoints(double x, const std::function<bool(int)> 
     for (int i = 0; i < LogChannels::ChannelCount; ++i) {
         const int choice = Channels[size_t(i)];
         if (choice != LogChannels::ChoiceNone)
-            Traces[size_t(i)].Data->add(QCPGraphData(x, LogChannels::Level(i, isOn(choice))));
+            AddPoint(size_t(i), QCPGraphData(x, LogChannels::Level(i, isOn(choice))));
+    }
+}
+
+void TLoggingSession::RefillCompact()
+{
+    if (!Compact)
+        return;
+    Compact->Clear();
+    Compact->SetDivisor(WeightDivisor);
+    for (size_t i = 0; i < Traces.size(); ++i)
+        for (const QCPGraphData &point : *Traces[i].Data)
+            Compact->Add(int(i), point);
+}
+
+void TLoggingSession::AddPoint(size_t trace, const QCPGraphData &point)
+{
+    Traces[trace].Data->add(point);
+    if (Compact) {
+        Compact->SetDivisor(WeightDivisor);
+        Compact->Add(int(trace), point);
     }
 }
 
@@ -350,4 +372,6 @@ void TLoggingSession::SpreadEqualTimes()
     const double before = (first + (n - 2 - k))->key;
     for (int j = 1; j <= k; ++j)
         (first + (n - 1 - j))->key = last + (before - last) * j / (k + 1);
+    if (Compact)
+        Compact->SpreadEqualTimes(FirstUnitTrace);
 }

@@ -8,6 +8,7 @@
 // graphs, so a sample is appended once (amortised O(1), keys ascending)
 // and never copied; the page redraws on a throttled timer.
 
+#include "logging/compactlog.h"
 #include "logging/logchannels.h"
 #include "logging/logchoices.h"
 
@@ -121,6 +122,14 @@ public:
     // Positions 0..3 channels, 4 SeriesWeight, 5.. one per logged unit.
     std::vector<TLogTrace> Traces;
 
+    // While set, every point added to the traces is added to it too, so
+    // the compact columns can be held against the traces they will
+    // replace; it is not owned.
+    TCompactLog *Compact = nullptr;
+    // Fills Compact again from the traces, after they were filled at once
+    // (a log loaded).
+    void RefillCompact();
+
     // Milliseconds of a clock that never goes back; tests replace it.
     std::function<qint64()> ClockMs;
 
@@ -150,6 +159,7 @@ private:
     void Plotted();
     void SpreadEqualTimes();
     void FollowTime(double t);
+    void AddPoint(size_t trace, const QCPGraphData &point);
     void AddChannelPoints(double x, const std::function<bool(int choice)> &isOn);
     TLogTrace *UnitTraceFor(int unit);
     void ClearAllTraces();

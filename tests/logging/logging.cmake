@@ -4,3 +4,4 @@ qv_add_test(test_log_page SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_log_page.cpp
             LIBS qv_logging $<TARGET_NAME_IF_EXISTS:qv_simlink>)
 qv_add_test(test_chart_view SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_chart_view.cpp
             LIBS qv_logging)
+qv_add_test(test_compact_log SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_compact_log.cpp LIBS qv_logging)

@@ -1,0 +1,246 @@
+#include "logging/compactlog.h"
+
+#include "logging/logchannels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr quint64 PresenceMask = (quint64(1) << TCompactLog::MaxTraces) - 1;
+
+// Equal as numbers and in sign, so a -0 read from a log file stays -0.
+bool SameValue(double a, double b)
+{
+    return a == b && std::signbit(a) == std::signbit(b);
+}
+} // namespace
+
+void TCompactLog::SetDivisor(int divisor)
+{
+    if (Times.empty())
+        WeightDivisor = std::max(divisor, 1);
+}
+
+void TCompactLog::Clear()
+{
+    Times.clear();
+    Counts.clear();
+    Flags.clear();
+    Exceptions.clear();
+    SpreadTrace = -1;
+    std::fill(FirstRow.begin(), FirstRow.end(), -1);
+    std::fill(LastRow.begin(), LastRow.end(), -1);
+    std::fill(PointCount.begin(), PointCount.end(), 0);
+}
+
+void TCompactLog::Add(int trace, const QCPGraphData &point)
+{
+    if (trace < 0 || trace >= MaxTraces)
+        return;
+    const qint64 row = RowFor(trace, point.key);
+    const bool fits = point.key == Times[size_t(row)] && Encode(row, trace, point.value);
+    Flags[size_t(row)] |= Bit(trace);
+    if (!fits)
+        PutException(row, trace, point);
+    const auto t = size_t(trace);
+    if (FirstRow[t] < 0)
+        FirstRow[t] = row;
+    LastRow[t] = row;
+    ++PointCount[t];
+}
+
+// The row a trace's next point joins: the one after the trace's last row
+// when it has the same time (a trace added after the others, as a loaded
+// log is), else the newest row when the trace has no point there yet and
+// the key is not later, else a new row.
+qint64 TCompactLog::RowFor(int trace, double key)
+{
+    const qint64 next = LastRow[size_t(trace)] + 1;
+    const auto rows = qint64(Times.size());
+    const auto free = [&](qint64 row) { return !(Flags[size_t(row)] & Bit(trace)); };
+    if (next < rows && Times[size_t(next)] == key && free(next))
+        return next;
+    if (rows > next && free(rows - 1) && key <= Times.back())
+        return rows - 1;
+    return NewRow(key);
+}
+
+qint64 TCompactLog::NewRow(double time)
+{
+    Times.push_back(time);
+    Counts.push_back(0);
+    Flags.push_back(0);
+    return qint64(Times.size()) - 1;
+}
+
+// Sets the row's fields for a value, or tells that they cannot hold it.
+bool TCompactLog::Encode(qint64 row, int trace, double value)
+{
+    TFlags &flags = Flags[size_t(row)];
+    if (std::isnan(value)) {
+        if (!(flags & PresenceMask))
+            flags |= Bit(GapRowBit);
+        return flags & Bit(GapRowBit);
+    }
+    if (flags & Bit(GapRowBit))
+        return false;
+    if (trace < ChannelCount) {
+        const bool on = SameValue(value, LogChannels::Level(trace, true));
+        if (!on && !SameValue(value, LogChannels::Level(trace, false)))
+            return false;
+        if (on)
+            flags |= Bit(ChannelOnBit + trace);
+        return true;
+    }
+    qint32 &count = Counts[size_t(row)];
+    if (flags & Bit(CountSetBit))
+        return SameValue(value, double(count) / WeightDivisor);
+    const double scaled = std::round(value * WeightDivisor);
+    if (!(std::abs(scaled) <= 2147483647.0) || !SameValue(value, double(qint32(scaled)) / WeightDivisor))
+        return false;
+    count = qint32(scaled);
+    flags |= Bit(CountSetBit);
+    return true;
+}
+
+QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
+{
+    const TFlags flags = Flags[size_t(row)];
+    if (flags & Bit(ExceptionBit))
+        if (const TException *whole = ExceptionAt(row, trace))
+            return whole->Point;
+    const double key = (flags & Bit(SpreadBit)) && trace == SpreadTrace ? SpreadKey(row, trace) : Times[size_t(row)];
+    if (flags & Bit(GapRowBit))
+        return QCPGraphData(key, qQNaN());
+    if (trace < ChannelCount)
+        return QCPGraphData(key, LogChannels::Level(trace, flags & Bit(ChannelOnBit + trace)));
+    return QCPGraphData(key, double(Counts[size_t(row)]) / WeightDivisor);
+}
+
+namespace {
+bool Before(qint64 rowA, int traceA, qint64 rowB, int traceB)
+{
+    return rowA != rowB ? rowA < rowB : traceA < traceB;
+}
+} // namespace
+
+const TCompactLog::TException *TCompactLog::ExceptionAt(qint64 row, int trace) const
+{
+    const auto it = std::lower_bound(Exceptions.begin(), Exceptions.end(), row,
+                                     [trace](const TException &e, qint64 r) { return Before(e.Row, e.Trace, r, trace); });
+    return it != Exceptions.end() && it->Row == row && it->Trace == trace ? &*it : nullptr;
+}
+
+void TCompactLog::PutException(qint64 row, int trace, const QCPGraphData &point)
+{
+    // Exceptions come at the newest rows, so the search ends near the back.
+    auto it = std::lower_bound(Exceptions.begin(), Exceptions.end(), row,
+                               [trace](const TException &e, qint64 r) { return Before(e.Row, e.Trace, r, trace); });
+    if (it != Exceptions.end() && it->Row == row && it->Trace == trace)
+        it->Point = point;
+    else
+        Exceptions.insert(it, TException{row, trace, point});
+    Flags[size_t(row)] |= Bit(ExceptionBit);
+}
+
+void TCompactLog::SpreadEqualTimes(int trace)
+{
+    if (trace < 0 || trace >= MaxTraces || PointCount[size_t(trace)] < 3)
+        return;
+    // The rows of the last point and of the points before it with its key,
+    // newest first, then the row of the point before those.
+    std::vector<qint64> run;
+    qint64 beforeRow = -1;
+    const double last = Decode(LastRow[size_t(trace)], trace).key;
+    for (qint64 row = LastRow[size_t(trace)]; row >= FirstRow[size_t(trace)]; --row) {
+        if (!(Flags[size_t(row)] & Bit(trace)))
+            continue;
+        if (Decode(row, trace).key != last) {
+            beforeRow = row;
+            break;
+        }
+        run.push_back(row);
+    }
+    const auto k = int(run.size()) - 1;
+    if (k == 0 || beforeRow < 0)
+        return;
+    const double before = Decode(beforeRow, trace).key;
+    const bool byBits = (SpreadTrace < 0 || SpreadTrace == trace)
+                        && std::none_of(run.begin(), run.end(), [&](qint64 row) { return ExceptionAt(row, trace); });
+    if (byBits)
+        SpreadTrace = trace;
+    for (int j = 1; j <= k; ++j) {
+        const qint64 row = run[size_t(j)];
+        if (byBits)
+            Flags[size_t(row)] |= Bit(SpreadBit);
+        else
+            PutException(row, trace, QCPGraphData(last + (before - last) * j / (k + 1), Decode(row, trace).value));
+    }
+}
+
+// The key SpreadEqualTimes gave a point marked by its bit: its place j
+// from the end of its run of k marked points is counted again.
+double TCompactLog::SpreadKey(qint64 row, int trace) const
+{
+    const TFlags mine = Bit(trace);
+    int after = 0;
+    for (qint64 r = row + 1; r <= LastRow[size_t(trace)]; ++r)
+        if (Flags[size_t(r)] & mine) {
+            if (!(Flags[size_t(r)] & Bit(SpreadBit)))
+                break;
+            ++after;
+        }
+    int prior = 0;
+    qint64 beforeRow = row - 1;
+    for (; beforeRow >= 0; --beforeRow)
+        if (Flags[size_t(beforeRow)] & mine) {
+            if (!(Flags[size_t(beforeRow)] & Bit(SpreadBit)))
+                break;
+            ++prior;
+        }
+    const double last = Times[size_t(row)];
+    const double before = Decode(beforeRow, trace).key;
+    const int j = after + 1;
+    const int k = prior + 1 + after;
+    return last + (before - last) * j / (k + 1);
+}
+
+qsizetype TCompactLog::Size(int trace) const
+{
+    return trace >= 0 && trace < MaxTraces ? qsizetype(PointCount[size_t(trace)]) : 0;
+}
+
+QCPGraphData TCompactLog::Last(int trace) const
+{
+    return Size(trace) > 0 ? Decode(LastRow[size_t(trace)], trace) : QCPGraphData(0, qQNaN());
+}
+
+QVector<QCPGraphData> TCompactLog::Points(int trace) const
+{
+    QVector<QCPGraphData> points;
+    points.reserve(Size(trace));
+    ForEach(trace, [&](const QCPGraphData &p) { points.append(p); });
+    return points;
+}
+
+qint64 TCompactLog::Bytes() const
+{
+    const qint64 perRow = sizeof(double) + sizeof(qint32) + sizeof(TFlags);
+    return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException));
+}
+
+namespace {
+template <typename T> qint64 DequeBytes(const std::deque<T> &column)
+{
+    constexpr qint64 BlockBytes = 512;   // libstdc++'s deque block
+    const qint64 perBlock = std::max<qint64>(BlockBytes / qint64(sizeof(T)), 1);
+    const qint64 blocks = qint64(column.size()) / perBlock + 1;
+    return blocks * (perBlock * qint64(sizeof(T)) + qint64(sizeof(T *)));
+}
+} // namespace
+
+qint64 TCompactLog::AllocatedBytes() const
+{
+    return DequeBytes(Times) + DequeBytes(Counts) + DequeBytes(Flags)
+           + qint64(Exceptions.capacity() * sizeof(TException));
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The points of a logging session's traces in compact columns: a sample's
+// weight, unit trace and channel levels share one row, and a row holds one
+// time, the weight as its integer count and the channels as bits (20 bytes
+// against 16 bytes a point per trace in point containers).
+//
+// Each trace reads back exactly the points it was given, in the order they
+// were given. A point that the row cannot express (a key other than the
+// row's time, a weight that is no whole count at the divisor, a channel
+// value other than its two levels) is kept whole as an exception, so
+// nothing is ever rounded; exceptions are rare in a live session (spread
+// equal times, a gap break at an odd time) and in a saved log.
+
+#include <QVector>
+#include <deque>
+#include <qcustomplot.h>
+#include <vector>
+
+class TCompactLog {
+public:
+    // Channel traces 0..3, the weight at 4, unit traces from 5 on.
+    static constexpr int ChannelCount = 4;
+    static constexpr int MaxTraces = 40;
+
+    // Weights are kept as count / divisor; a divisor below 1 counts as 1.
+    // Taken only while nothing is kept: kept counts keep their divisor.
+    void SetDivisor(int divisor);
+    int Divisor() const { return WeightDivisor; }
+    void Clear();
+
+    // Appends a point to a trace; the caller adds each trace's points in
+    // key order, as the chart draws them.
+    void Add(int trace, const QCPGraphData &point);
+    // Replies that shared one clock time, before a later one comes, are
+    // spread back towards the point before them, as the chart shows them:
+    // the last point keeps its time, the k before it move to
+    // last + (before - last) * j / (k + 1). Kept as a bit a row and worked
+    // out again when read, so spreading costs no memory.
+    void SpreadEqualTimes(int trace);
+
+    qsizetype Size(int trace) const;
+    QCPGraphData Last(int trace) const;
+    // Calls fn(point) for each point of a trace in order.
+    template <typename Fn> void ForEach(int trace, Fn fn) const;
+    QVector<QCPGraphData> Points(int trace) const;
+
+    qsizetype Rows() const { return qsizetype(Times.size()); }
+    // Bytes held for the points, exceptions included (not the spare
+    // capacity of growing columns).
+    qint64 Bytes() const;
+    // Bytes the columns have taken from the heap, with their part-filled
+    // blocks and block maps (the block size of the standard library's deque).
+    qint64 AllocatedBytes() const;
+
+private:
+    using TFlags = quint64;
+    static constexpr int ChannelOnBit = MaxTraces;                 // 4 bits
+    static constexpr int GapRowBit = ChannelOnBit + ChannelCount;   // values are NaN
+    static constexpr int CountSetBit = GapRowBit + 1;               // Counts[row] is valid
+    static constexpr int ExceptionBit = CountSetBit + 1;            // a point of the row is whole
+    static constexpr int SpreadBit = ExceptionBit + 1;              // SpreadTrace's key is spread
+
+    struct TException {
+        qint64 Row;
+        int Trace;
+        QCPGraphData Point;
+    };
+
+    // Columns grow in fixed blocks, so memory follows the rows kept: a
+    // vector's doubling would hold up to as much again in spare capacity.
+    std::deque<double> Times;
+    std::deque<qint32> Counts;
+    std::deque<TFlags> Flags;
+    std::vector<TException> Exceptions;   // ordered by row, then trace
+    std::vector<qint64> FirstRow = std::vector<qint64>(MaxTraces, -1);
+    std::vector<qint64> LastRow = std::vector<qint64>(MaxTraces, -1);
+    std::vector<qint64> PointCount = std::vector<qint64>(MaxTraces, 0);
+    int WeightDivisor = 1;
+    int SpreadTrace = -1;                 // the one trace whose keys may be spread by bits
+
+    static TFlags Bit(int n) { return TFlags(1) << n; }
+    qint64 RowFor(int trace, double key);
+    qint64 NewRow(double time);
+    bool Encode(qint64 row, int trace, double value);
+    QCPGraphData Decode(qint64 row, int trace) const;
+    double SpreadKey(qint64 row, int trace) const;
+    const TException *ExceptionAt(qint64 row, int trace) const;
+    void PutException(qint64 row, int trace, const QCPGraphData &point);
+};
+
+template <typename Fn> void TCompactLog::ForEach(int trace, Fn fn) const
+{
+    if (trace < 0 || trace >= MaxTraces || LastRow[size_t(trace)] < 0)
+        return;
+    const TFlags mine = Bit(trace);
+    const qint64 end = LastRow[size_t(trace)];
+    for (qint64 row = FirstRow[size_t(trace)]; row <= end; ++row)
+        if (Flags[size_t(row)] & mine)
+            fn(Decode(row, trace));
+}

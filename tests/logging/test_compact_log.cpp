@@ -1,0 +1,104 @@
+// The compact columns hold a session's traces point for point: each
+// session of the table runs with the columns attached, and every trace
+// read back from them must equal the point containers the chart draws
+// today, bit for bit, within 24 bytes a sample where the values fit.
+
+#include "link/session.h"
+#include "link/test_session_fake.h"
+#include "logging/compactlog.h"
+#include "logging/logfile.h"
+#include "logging/loggingsession.h"
+#include "settings/database.h"
+#include <QtTest>
+#include <cstring>
+
+namespace {
+struct TRig {
+    TSession Session;
+    TLoggingSession Logging{Session};
+    TCompactLog Compact;
+    Tdata7410 Model;
+    qint64 Now = 0;
+    TRig()
+    {
+        auto line = std::make_unique<TFakeTransport>();
+        line->Open();
+        Session.SetTransport(std::move(line));
+        Session.Timer1.stop();
+        Logging.ClockMs = [this] { return Now; };
+        Logging.Compact = &Compact;
+        Model.DecimalPoint = 2;
+        Model.SynchFilter = 100;
+    }
+    // Replies every 10 ms with a silence of 3 s after the 150th; every
+    // nineteenth and twentieth share the time of the one before.
+    void Replies(int count, std::function<qint32(int)> unit)
+    {
+        for (int i = 0; i < count; ++i) {
+            Now += (i % 20 >= 18 ? 0 : 10) + (i == 150 ? 3000 : 0);
+            Logging.TakeReply(i * 37 - 2000, unit(i), i * 0x1111);
+        }
+    }
+    void Records(int count)
+    {
+        for (int i = 0; i < count; Now += 10 + (i == 150 ? 3000 : 0), ++i)
+            Logging.TakeRecord(quint8(i), 0, 100000 - i * 91);
+    }
+};
+using TScenario = std::function<void(TRig &)>;
+
+bool SameBits(const QCPGraphData &a, const QCPGraphData &b)
+{
+    return std::memcmp(&a.key, &b.key, sizeof(double)) == 0 && std::memcmp(&a.value, &b.value, sizeof(double)) == 0;
+}
+} // namespace
+Q_DECLARE_METATYPE(TScenario)
+
+class TestCompactLog : public QObject {
+    Q_OBJECT
+private slots:
+    void givesBackTheTracesPointForPoint_data()
+    {
+        QTest::addColumn<int>("rate");   // 0: streamed
+        QTest::addColumn<TScenario>("feed");
+        QTest::addColumn<bool>("loaded");   // a log is loaded first, not all its weights whole counts
+        const auto replies = [](int unitStride) {
+            return TScenario([=](TRig &r) { r.Replies(400, [=](int i) { return 3 + i % 3 * unitStride; }); });
+        };
+        QTest::newRow("polled") << 1 << replies(0) << false;
+        QTest::newRow("streamed text") << 0 << replies(0) << false;
+        QTest::newRow("binary records") << 0 << TScenario([](TRig &r) { r.Records(400); }) << false;
+        QTest::newRow("several units") << 1 << replies(2) << false;
+        QTest::newRow("loaded log continued") << 1 << replies(0) << true;
+    }
+
+    void givesBackTheTracesPointForPoint()
+    {
+        QFETCH(int, rate);
+        QFETCH(TScenario, feed);
+        QFETCH(bool, loaded);
+        TRig rig;
+        rig.Session.UnitAddress = 3;
+        rig.Logging.Begin(TLogChoices{rate, {1, 0, 6, 4}}, rig.Model);
+        TLogFileData data;
+        TLogLineReader reader(data);
+        for (const char *line : {"Weekend", "1,0,6,4", "0.00,12.50,1.00,3.00,5.5", "0.10,1.234,0.00,4.00,4.5",
+                                 "0.20,-0.00,1.00,4.00", "0.25,7.00,0.50"})
+            loaded ? reader.Take(QString::fromLatin1(line)) : void();
+        loaded ? ApplyLogFile(data, rig.Logging) : void();
+        feed(rig);
+        for (size_t t = 0; t < rig.Logging.Traces.size(); ++t) {
+            const QCPGraphDataContainer &old = *rig.Logging.Traces[t].Data;
+            const QVector<QCPGraphData> kept = rig.Compact.Points(int(t));
+            QCOMPARE(kept.size(), old.size());
+            for (int i = 0; i < kept.size(); ++i)
+                QVERIFY2(SameBits(kept[i], *(old.constBegin() + i)), qPrintable(QStringLiteral("trace %1 point %2").arg(t).arg(i)));
+        }
+        QVERIFY(rig.Logging.PlottedSamples > 300);
+        if (!loaded)
+            QVERIFY(rig.Compact.Bytes() <= 24 * rig.Logging.PlottedSamples);
+    }
+};
+
+QTEST_MAIN(TestCompactLog)
+#include "test_compact_log.moc"
