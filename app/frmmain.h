@@ -284,7 +284,6 @@ private:
     void CompareWithInstrument();
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
-    QStringList LinesNotInInstrument() const;
     bool SettingsPagesInRange();
     // Before the pages are filled from elsewhere (a read, a file, a
     // calibration step's read-back): true when they hold nothing unsent, or

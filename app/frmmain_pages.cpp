@@ -102,7 +102,7 @@ void TFrmMain::BuildSettingsPage()
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
         SettingsEditor->UpdateCalWeightVisibility();
-        SettingsEditor->MarkChangedSettings(LinesNotInInstrument());
+        SettingsEditor->MarkChangedSettings(Transfer->PendingLines());
         SettingsShown = true;
     };
     SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
@@ -319,17 +319,7 @@ void TFrmMain::PgCMainChange()
     }
 }
 
-QStringList TFrmMain::LinesNotInInstrument() const
-{
-    QStringList edited;
-    QStringList held;
-    EditModel.BuildWriteCommands(edited);
-    InstrumentModel.BuildWriteCommands(held);
-    RemoveCommon(edited, held);
-    return edited;
-}
-
-bool TFrmMain::PagesDifferFromInstrument() const { return !LinesNotInInstrument().isEmpty(); }
+bool TFrmMain::PagesDifferFromInstrument() const { return !Transfer->PendingLines().isEmpty(); }
 
 bool TFrmMain::MayDiscardEdits()
 {
@@ -351,7 +341,7 @@ bool TFrmMain::SettingsPagesHoldUnsentEdits()
 
 void TFrmMain::CompareWithInstrument()
 {
-    const QStringList changed = LinesNotInInstrument();
+    const QStringList changed = Transfer->PendingLines();
     if (!changed.isEmpty())
         SettingsSent = false;
     SettingsEditor->MarkChangedSettings(changed);
