@@ -28,10 +28,10 @@ int main(int argc, char **argv)
     for (int i = 0; i < n; ++i) {
         // Weights with up to three decimals, negative ones among them.
         const QCPGraphData p(i * 0.1, (i % 200001 - 100000) / 1000.0);
-        logging.Traces[TLoggingSession::SeriesWeight].Data->add(p);
-        logging.Traces[TLoggingSession::FirstUnitTrace].Data->add(p);
+        logging.AddPoint(TLoggingSession::SeriesWeight, p);
+        logging.AddPoint(TLoggingSession::FirstUnitTrace, p);
         for (const int c : {0, 2})
-            logging.Traces[size_t(c)].Data->add(QCPGraphData(p.key, LogChannels::Level(c, (i >> c) & 1)));
+            logging.AddPoint(size_t(c), QCPGraphData(p.key, LogChannels::Level(c, (i >> c) & 1)));
     }
     const QString comment = QStringLiteral("Filling test, line \"A\"");
     const QString csv = folder.filePath(QStringLiteral("bench.csv"));

@@ -1,17 +1,17 @@
 // Figures for a long logging session: time per text reply and per binary
-// record taken into the traces, the resident memory per logged sample (all
-// traces), and the time of one chart redraw with N samples (default
-// 10,000,000) in the weight trace and four channel traces, showing the
-// newest 10 s and showing all; cursor presses, fitting to the data and a
-// zoom key over those points; beside the traces, the bytes per sample of
-// the compact columns fed by the same intake. Runs offscreen unless a
-// platform is chosen.
+// record taken into the traces, the memory per logged sample (weight, unit
+// trace and four channels), and the time of one chart redraw with N samples
+// (default 10,000,000): the first after the intake, showing the newest
+// 10 s and showing all; cursor presses, fitting to the data (Home) and a
+// zoom key over those points; the first redraw after the same samples come
+// back as a loaded log. Runs offscreen unless a platform is chosen.
 // Usage: bench_logging [samples]
 
 #include "bench/resident_memory.h"
 #include "bench/stopwatch.h"
 #include "link/session.h"
 #include "logging/compactlog.h"
+#include "logging/logfile.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
@@ -85,10 +85,6 @@ int main(int argc, char **argv)
     choices.Rate = 1;
     choices.Channels = {1, 2, 3, 4};
     session.UnitAddress = 1;
-    // The compact columns take the same points beside the traces, so both
-    // costs come from one intake.
-    TCompactLog compact;
-    logging.Compact = &compact;
     logging.Begin(choices, model);
     session.LoggingState = 1;
 
@@ -104,31 +100,41 @@ int main(int argc, char **argv)
 
     watch.Restart();
     page.RedrawNow();
-    std::printf("first redraw after the intake (every trace summarised at once): %s\n", watch.Text());
+    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    std::printf("first redraw after the intake: %s\n", watch.Text());
     const double mbTaken = ResidentMb();
-    std::printf("replot, newest span (%.0f..%.0f s), %d points per trace: %s\n", logging.TimeMin,
-                logging.TimeMax, Samples, ReplotTime(*page.Chart, 20));
-    logging.TimeMin = 0;
     logging.TimeMax = logging.LastSampleTime;
-    TStopwatch first;
+    logging.TimeMin = logging.TimeMax - 10;
     page.RedrawNow();
-    std::printf("first replot of the whole span: %s\n", first.Text());
-    std::printf("replot, all %.0f s shown, %d points per trace: %s\n", logging.TimeMax, Samples,
-                ReplotTime(*page.Chart, 5));
-    const double mbAfter = ResidentMb();
-    // The old traces' figure leaves out the compact columns taken beside them.
-    const double compactMb = double(compact.AllocatedBytes()) / 1048576.0;
-    std::printf("resident memory: %.1f MB before, %.1f MB with the samples, %.1f MB with the overviews drawn: "
-                "%.1f bytes per logged sample (weight, unit and four channel traces)\n",
-                mbBefore, mbTaken - compactMb, mbAfter - compactMb,
-                (mbAfter - compactMb - mbBefore) * 1048576.0 / Samples);
-
-    std::printf("compact columns: %lld rows, %.1f bytes per logged sample held (weight, unit and four channel "
-                "traces), %.1f with the columns' spare capacity\n",
-                qint64(compact.Rows()), double(compact.Bytes()) / Samples, double(compact.AllocatedBytes()) / Samples);
-    logging.Compact = nullptr;
+    std::printf("replot, newest 10 s (%.0f..%.0f s) of %d samples: %s\n", logging.TimeMin, logging.TimeMax, Samples,
+                ReplotTime(*page.Chart, 20));
+    logging.TimeMin = 0;
+    page.RedrawNow();
+    std::printf("replot, all %.0f s shown, %d samples: %s\n", logging.TimeMax, Samples, ReplotTime(*page.Chart, 5));
+    const TCompactLog &points = logging.Points;
+    std::printf("memory: %.1f bytes per logged sample held (weight, unit trace and four channels in %lld rows, "
+                "overviews included), %.1f with the columns' part-filled blocks; resident %.1f MB before, "
+                "%.1f MB after: %.1f bytes per sample\n",
+                double(points.Bytes()) / Samples, qint64(points.Rows()), double(points.AllocatedBytes()) / Samples,
+                mbBefore, mbTaken, (mbTaken - mbBefore) * 1048576.0 / Samples);
 
     MeasureView(page);
+
+    // The same samples as a loaded log: the first redraw after it.
+    session.LoggingState = 0;
+    TLogFileData data;
+    data.Channels = choices.Channels;
+    data.Weight = points.Points(TLoggingSession::SeriesWeight);
+    for (int c = 0; c < LogChannels::ChannelCount; ++c)
+        data.ChannelPoints[size_t(c)] = points.Points(c);
+    watch.Restart();
+    ApplyLogFile(data, logging);
+    std::printf("log of %d samples taken into the traces: %s\n", Samples, watch.Text());
+    data = TLogFileData();
+    watch.Restart();
+    page.RedrawNow();
+    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    std::printf("first redraw after the log was taken: %s\n", watch.Text());
 
     logging.Begin(TLogChoices{0, {1, 2, 0, 0}}, model);
     watch.Restart();

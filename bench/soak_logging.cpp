@@ -138,7 +138,7 @@ int main(int argc, char **argv)
         const auto [stall, work] = stalls.TakePeriod();
         worst = std::max(worst, stall);
         worstWork = std::max(worstWork, work);
-        const qint64 samples = logging.Traces[TLoggingSession::SeriesWeight].Data->size();
+        const qint64 samples = logging.Points.Size(TLoggingSession::SeriesWeight);
         const double mb = ResidentMb();
         if (reports == 1) {
             firstMb = mb;

@@ -42,9 +42,9 @@ void WaitWhileLogging(TCliJob &job)
 
 qsizetype SampleCount(const TLoggingSession &logging)
 {
-    qsizetype samples = logging.Traces[TLoggingSession::SeriesWeight].Data->size();
+    qsizetype samples = logging.Points.Size(TLoggingSession::SeriesWeight);
     for (size_t i = TLoggingSession::FirstUnitTrace; i < logging.Traces.size(); ++i)
-        samples = std::max(samples, qsizetype(logging.Traces[i].Data->size()));
+        samples = std::max(samples, logging.Points.Size(int(i)));
     return samples;
 }
 

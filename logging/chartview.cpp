@@ -72,8 +72,8 @@ void ScrollWeight(TLoggingSession &logging, double offset)
 
 double LastWeightTime(const TLoggingSession &logging)
 {
-    const QCPGraphDataContainer &data = *logging.Traces[TLoggingSession::SeriesWeight].Data;
-    return data.isEmpty() ? 0 : (data.constEnd() - 1)->key;
+    const TCompactLog &points = logging.Points;
+    return points.Size(TLoggingSession::SeriesWeight) == 0 ? 0 : points.Last(TLoggingSession::SeriesWeight).key;
 }
 
 bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
@@ -84,16 +84,11 @@ bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
         const TLogTrace &trace = logging.Traces[i];
         if (!trace.Visible)
             continue;
-        const QCPGraphDataContainer &data = *trace.Data;
-        if (data.isEmpty())
+        // Kept up to date by each trace's overview: days of samples are
+        // tens of millions of points, and this runs on a key press.
+        double low = 0, high = 0;
+        if (!logging.Points.Overview(int(i)).Bounds(low, high))
             continue;
-        // A plain pass over the values: hours of samples are tens of
-        // millions of points, and this runs on a key press.
-        double low = data.constBegin()->value, high = low;
-        for (auto p = data.constBegin(); p != data.constEnd(); ++p) {
-            low = std::min(low, p->value);
-            high = std::max(high, p->value);
-        }
         // Channel levels are drawn multiplied by the channel scale.
         const double scale = i < size_t(TLoggingSession::SeriesWeight) ? logging.ChannelScale : 1;
         lo = found ? std::min(lo, low * scale) : low * scale;

@@ -21,6 +21,20 @@ void TCompactLog::SetDivisor(int divisor)
         WeightDivisor = std::max(divisor, 1);
 }
 
+int TCompactLog::DivisorFor(const QVector<QCPGraphData> &weights, int least)
+{
+    int divisor = std::max(least, 1);
+    const auto whole = [&](double value) {
+        const double scaled = std::round(value * divisor);
+        return !std::isfinite(value) || (std::abs(scaled) <= 2147483647.0 && double(qint32(scaled)) / divisor == value);
+    };
+    // A finer divisor is taken only while the weight would still fit a count.
+    for (const QCPGraphData &point : weights)
+        while (divisor < 1'000'000 && !whole(point.value) && std::abs(point.value) * divisor * 10 <= 2147483647.0)
+            divisor *= 10;
+    return divisor;
+}
+
 void TCompactLog::Clear()
 {
     Times.clear();
@@ -31,6 +45,8 @@ void TCompactLog::Clear()
     std::fill(FirstRow.begin(), FirstRow.end(), -1);
     std::fill(LastRow.begin(), LastRow.end(), -1);
     std::fill(PointCount.begin(), PointCount.end(), 0);
+    for (TTraceOverview &overview : Overviews)
+        overview.Clear();
 }
 
 void TCompactLog::Add(int trace, const QCPGraphData &point)
@@ -43,6 +59,7 @@ void TCompactLog::Add(int trace, const QCPGraphData &point)
     if (!fits)
         PutException(row, trace, point);
     const auto t = size_t(trace);
+    Overviews[t].Take(row, point.value);
     if (FirstRow[t] < 0)
         FirstRow[t] = row;
     LastRow[t] = row;
@@ -205,6 +222,21 @@ double TCompactLog::SpreadKey(qint64 row, int trace) const
     return last + (before - last) * j / (k + 1);
 }
 
+qint64 TCompactLog::FirstRowOf(int trace) const
+{
+    return trace >= 0 && trace < MaxTraces ? FirstRow[size_t(trace)] : -1;
+}
+
+qint64 TCompactLog::LastRowOf(int trace) const
+{
+    return trace >= 0 && trace < MaxTraces ? LastRow[size_t(trace)] : -1;
+}
+
+qint64 TCompactLog::RowAtOrAfter(double time) const
+{
+    return qint64(std::lower_bound(Times.begin(), Times.end(), time) - Times.begin());
+}
+
 qsizetype TCompactLog::Size(int trace) const
 {
     return trace >= 0 && trace < MaxTraces ? qsizetype(PointCount[size_t(trace)]) : 0;
@@ -226,21 +258,19 @@ QVector<QCPGraphData> TCompactLog::Points(int trace) const
 qint64 TCompactLog::Bytes() const
 {
     const qint64 perRow = sizeof(double) + sizeof(qint32) + sizeof(TFlags);
-    return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException));
+    qint64 overviews = 0;
+    for (int trace = 0; trace < MaxTraces; ++trace)
+        if (PointCount[size_t(trace)] > 0)
+            overviews += qint64(Times.size()) / TTraceOverview::FineRows * qint64(sizeof(TTraceOverview::TSpan)) * 65 / 64;
+    return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException)) + overviews;
 }
 
-namespace {
-template <typename T> qint64 DequeBytes(const std::deque<T> &column)
-{
-    constexpr qint64 BlockBytes = 512;   // libstdc++'s deque block
-    const qint64 perBlock = std::max<qint64>(BlockBytes / qint64(sizeof(T)), 1);
-    const qint64 blocks = qint64(column.size()) / perBlock + 1;
-    return blocks * (perBlock * qint64(sizeof(T)) + qint64(sizeof(T *)));
-}
-} // namespace
 
 qint64 TCompactLog::AllocatedBytes() const
 {
-    return DequeBytes(Times) + DequeBytes(Counts) + DequeBytes(Flags)
-           + qint64(Exceptions.capacity() * sizeof(TException));
+    qint64 overviews = 0;
+    for (const TTraceOverview &overview : Overviews)
+        overviews += overview.AllocatedBytes();
+    return DequeAllocatedBytes(Times) + DequeAllocatedBytes(Counts) + DequeAllocatedBytes(Flags)
+           + qint64(Exceptions.capacity() * sizeof(TException)) + overviews;
 }

@@ -2,7 +2,9 @@
 // The points of a logging session's traces in compact columns: a sample's
 // weight, unit trace and channel levels share one row, and a row holds one
 // time, the weight as its integer count and the channels as bits (20 bytes
-// against 16 bytes a point per trace in point containers).
+// a sample, where point containers took 16 bytes a point in every trace).
+// Rows are in time order, so a view finds its rows by a binary search, and
+// each trace keeps an overview for views wider than their pixels.
 //
 // Each trace reads back exactly the points it was given, in the order they
 // were given. A point that the row cannot express (a key other than the
@@ -10,6 +12,8 @@
 // value other than its two levels) is kept whole as an exception, so
 // nothing is ever rounded; exceptions are rare in a live session (spread
 // equal times, a gap break at an odd time) and in a saved log.
+
+#include "logging/traceoverview.h"
 
 #include <QVector>
 #include <deque>
@@ -26,6 +30,10 @@ public:
     // Taken only while nothing is kept: kept counts keep their divisor.
     void SetDivisor(int divisor);
     int Divisor() const { return WeightDivisor; }
+    // The smallest divisor, `least` times a power of ten, at most a million,
+    // at which every weight is a whole count (a saved log keeps up to six
+    // decimals).
+    static int DivisorFor(const QVector<QCPGraphData> &weights, int least);
     void Clear();
 
     // Appends a point to a trace; the caller adds each trace's points in
@@ -44,8 +52,20 @@ public:
     template <typename Fn> void ForEach(int trace, Fn fn) const;
     QVector<QCPGraphData> Points(int trace) const;
 
+    // ---- Rows, for drawing ----
     qsizetype Rows() const { return qsizetype(Times.size()); }
-    // Bytes held for the points, exceptions included (not the spare
+    double Time(qint64 row) const { return Times[size_t(row)]; }
+    bool Has(qint64 row, int trace) const { return Flags[size_t(row)] & Bit(trace); }
+    // The trace's point in a row that Has it.
+    QCPGraphData At(qint64 row, int trace) const { return Decode(row, trace); }
+    // The rows of a trace's first and last points; -1 without points.
+    qint64 FirstRowOf(int trace) const;
+    qint64 LastRowOf(int trace) const;
+    // The first row whose time is not before `time` (Rows() when none).
+    qint64 RowAtOrAfter(double time) const;
+    const TTraceOverview &Overview(int trace) const { return Overviews[size_t(trace)]; }
+
+    // Bytes held for the points, exceptions and overviews included (not the spare
     // capacity of growing columns).
     qint64 Bytes() const;
     // Bytes the columns have taken from the heap, with their part-filled
@@ -75,6 +95,7 @@ private:
     std::vector<qint64> FirstRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> LastRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> PointCount = std::vector<qint64>(MaxTraces, 0);
+    std::vector<TTraceOverview> Overviews = std::vector<TTraceOverview>(MaxTraces);
     int WeightDivisor = 1;
     int SpreadTrace = -1;                 // the one trace whose keys may be spread by bits
 
@@ -86,6 +107,29 @@ private:
     double SpreadKey(qint64 row, int trace) const;
     const TException *ExceptionAt(qint64 row, int trace) const;
     void PutException(qint64 row, int trace, const QCPGraphData &point);
+};
+
+// Walks one trace's points in order.
+class TTraceCursor {
+public:
+    TTraceCursor(const TCompactLog &log, int trace)
+        : Log(log), Trace(trace), Row(log.FirstRowOf(trace)), End(log.LastRowOf(trace))
+    {
+        if (Row < 0)
+            Row = End + 1;
+    }
+    bool AtEnd() const { return Row > End; }
+    QCPGraphData Point() const { return Log.At(Row, Trace); }
+    void Next()
+    {
+        while (++Row <= End && !Log.Has(Row, Trace)) {
+        }
+    }
+
+private:
+    const TCompactLog &Log;
+    int Trace;
+    qint64 Row, End;
 };
 
 template <typename Fn> void TCompactLog::ForEach(int trace, Fn fn) const

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <type_traits>
 
 // The fields a sample line can use: time, weight and four channel levels.
@@ -95,24 +96,39 @@ void AppendWeight(QByteArray &out, double value)
     out.truncate(end);
 }
 
-const QCPGraphDataContainer *DataOf(const TLoggingSession &session, size_t index)
-{
-    return index < session.Traces.size() ? session.Traces[index].Data.data() : nullptr;
-}
-
-// The level of a channel trace for sample i at time t, when it has one.
-bool ChannelLevel(const QCPGraphDataContainer &channel, int i, int samples, double t, double &level)
-{
-    if (channel.size() == samples) {
-        level = (channel.constBegin() + i)->value;
+// A channel's level for each sample in turn: the channel's point at the
+// same index when it has as many points as the samples, else its point at
+// the sample's time, when it has one.
+class TChannelLevels {
+public:
+    TChannelLevels(const TCompactLog &points, int channel, qsizetype samples)
+        : Cursor(points, channel), ByIndex(points.Size(channel) == samples)
+    {
+    }
+    // For each sample in order, breaks included.
+    bool Next(double t, double &level)
+    {
+        if (ByIndex) {
+            if (Cursor.AtEnd())
+                return false;
+            level = Cursor.Point().value;
+            Cursor.Next();
+            return true;
+        }
+        if (std::isnan(t))
+            return false;
+        while (!Cursor.AtEnd() && Cursor.Point().key < t)
+            Cursor.Next();
+        if (Cursor.AtEnd() || Cursor.Point().key != t)
+            return false;
+        level = Cursor.Point().value;
         return true;
     }
-    auto it = channel.findBegin(t, false);
-    if (it == channel.constEnd() || it->key != t)
-        return false;
-    level = it->value;
-    return true;
-}
+
+private:
+    TTraceCursor Cursor;
+    bool ByIndex;
+};
 
 bool HasDigit(const QString &text)
 {
@@ -195,33 +211,36 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
                          const std::function<void(const QByteArray &)> &sink)
 {
     const auto &ch = session.Channels;
-    const QCPGraphDataContainer *samples = DataOf(session, TLoggingSession::FirstUnitTrace);
-    if (!samples || samples->isEmpty())
-        samples = DataOf(session, TLoggingSession::SeriesWeight);
-    if (!samples)
-        return;
-    const int count = samples->size();
+    const TCompactLog &points = session.Points;
+    const bool units = session.Traces.size() > size_t(TLoggingSession::FirstUnitTrace)
+                       && points.Size(TLoggingSession::FirstUnitTrace) > 0;
+    const int samples = units ? TLoggingSession::FirstUnitTrace : TLoggingSession::SeriesWeight;
+    std::vector<TChannelLevels> levels;
+    for (int c = 0; c < LogChannels::ChannelCount; ++c)
+        levels.emplace_back(points, TLoggingSession::SeriesDig1 + c, points.Size(samples));
     QByteArray line;
-    int i = 0;
-    for (auto p = samples->constBegin(); p != samples->constEnd(); ++p, ++i) {
-        // A break the chart draws across a silence is no sample.
-        if (std::isnan(p->value))
+    for (TTraceCursor sample(points, samples); !sample.AtEnd(); sample.Next()) {
+        const QCPGraphData p = sample.Point();
+        // A break the chart draws across a silence is no sample; the
+        // channels still count it when they go by index.
+        std::array<double, LogChannels::ChannelCount> level{};
+        std::array<bool, LogChannels::ChannelCount> found{};
+        for (size_t c = 0; c < levels.size(); ++c)
+            found[c] = levels[c].Next(std::isnan(p.value) ? qQNaN() : p.key, level[c]);
+        if (std::isnan(p.value))
             continue;
         line.resize(0);   // keeps the buffer for the next line
-        AppendFixed(line, p->key);
+        AppendFixed(line, p.key);
         line += ',';
-        AppendWeight(line, p->value);
-        for (int c = 0; c < LogChannels::ChannelCount; ++c) {
-            if (ch[size_t(c)] == LogChannels::ChoiceNone)
+        AppendWeight(line, p.value);
+        for (size_t c = 0; c < levels.size(); ++c) {
+            if (ch[c] == LogChannels::ChoiceNone)
                 continue;
-            const QCPGraphDataContainer *trace = DataOf(session, size_t(TLoggingSession::SeriesDig1 + c));
-            double level = 0;
-            const bool found = trace && ChannelLevel(*trace, i, count, p->key, level);
-            if (!found && !keepColumns)
+            if (!found[c] && !keepColumns)
                 break;
             line += ',';
-            if (found)
-                AppendFixed(line, level);
+            if (found[c])
+                AppendFixed(line, level[c]);
         }
         sink(line);
     }
@@ -381,27 +400,50 @@ bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLo
     return true;
 }
 
+namespace {
+// A saved log is in time order; only a hand-edited one needs sorting (by
+// time, equal times kept in file order).
+const QVector<QCPGraphData> &InTimeOrder(const QVector<QCPGraphData> &points, QVector<QCPGraphData> &sorted)
+{
+    const auto earlier = [](const QCPGraphData &a, const QCPGraphData &b) { return a.key < b.key; };
+    if (std::is_sorted(points.begin(), points.end(), earlier))
+        return points;
+    sorted = points;
+    std::stable_sort(sorted.begin(), sorted.end(), earlier);
+    return sorted;
+}
+} // namespace
+
 void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
 {
     if (session.Traces.size() < size_t(TLoggingSession::FirstUnitTrace))
         session.Traces.resize(TLoggingSession::FirstUnitTrace);
-    for (TLogTrace &trace : session.Traces)
-        trace.Data->clear();
+    session.ClearPoints(TCompactLog::DivisorFor(data.Weight, session.WeightDivisor));
     session.Channels = data.Channels;
-    TLogTrace &weight = session.Traces[TLoggingSession::SeriesWeight];
-    weight.Visible = true;
-    // A saved log is in time order; only a hand-edited one needs sorting.
-    auto add = [](QCPGraphDataContainer &trace, const QVector<QCPGraphData> &points) {
-        const bool sorted = std::is_sorted(points.begin(), points.end(),
-                                           [](const QCPGraphData &a, const QCPGraphData &b) { return a.key < b.key; });
-        trace.add(points, sorted);
-    };
-    add(*weight.Data, data.Weight);
-    for (int c = 0; c < LogChannels::ChannelCount; ++c)
-        add(*session.Traces[size_t(TLoggingSession::SeriesDig1 + c)].Data, data.ChannelPoints[size_t(c)]);
-    session.RefillCompact();
+    session.Traces[TLoggingSession::SeriesWeight].Visible = true;
+    // The weight first, then the channels, as SeriesWeight and SeriesDig1..4.
+    std::array<QVector<QCPGraphData>, 1 + LogChannels::ChannelCount> copies;
+    std::array<const QVector<QCPGraphData> *, 1 + LogChannels::ChannelCount> lists{};
+    std::array<size_t, 1 + LogChannels::ChannelCount> traceOf{};
+    for (size_t k = 0; k < lists.size(); ++k) {
+        lists[k] = &InTimeOrder(k == 0 ? data.Weight : data.ChannelPoints[k - 1], copies[k]);
+        traceOf[k] = k == 0 ? size_t(TLoggingSession::SeriesWeight) : size_t(TLoggingSession::SeriesDig1) + k - 1;
+    }
+    // Merged by time, so the points of one line share one row.
+    std::array<qsizetype, 1 + LogChannels::ChannelCount> next{};
+    for (;;) {
+        double t = std::numeric_limits<double>::infinity();
+        for (size_t k = 0; k < lists.size(); ++k)
+            if (next[k] < lists[k]->size())
+                t = std::min(t, (*lists[k])[next[k]].key);
+        if (std::isinf(t))
+            break;
+        for (size_t k = 0; k < lists.size(); ++k)
+            if (next[k] < lists[k]->size() && (*lists[k])[next[k]].key == t)
+                session.AddPoint(traceOf[k], (*lists[k])[next[k]++]);
+    }
     if (!data.Weight.isEmpty())
-        session.ContinueAfter((weight.Data->constEnd() - 1)->key);
+        session.ContinueAfter(session.Points.Last(TLoggingSession::SeriesWeight).key);
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();
 }

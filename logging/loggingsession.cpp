@@ -120,12 +120,15 @@ bool TLoggingSession::Running() const
     return Link.LoggingState != 0;
 }
 
+void TLoggingSession::ClearPoints(int divisor)
+{
+    Points.Clear();
+    PointsDivisor = divisor;
+}
+
 void TLoggingSession::ClearAllTraces()
 {
-    for (TLogTrace &trace : Traces)
-        trace.Data->clear();
-    if (Compact)
-        Compact->Clear();
+    ClearPoints();
     UnsavedSamples = false;
     emit SamplesAdded();
 }
@@ -231,8 +234,7 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
     Q_UNUSED(statusWord);
     if (Link.LoggingState == 0 || !CountForPlot())
         return;
-    const QCPGraphDataContainer &all = *Traces[SeriesWeight].Data;
-    const double x = all.isEmpty() ? 0 : (all.constEnd() - 1)->key + RecordStep;
+    const double x = Points.Size(SeriesWeight) == 0 ? 0 : Points.Last(SeriesWeight).key + RecordStep;
     BreakAfterGap(x);
     if (x > TimeMax) {
         TimeMax += ScrollStep;
@@ -279,9 +281,9 @@ void TLoggingSession::BreakAfterGap(double x)
     if (!gap)
         return;
     for (size_t i = 0; i < Traces.size(); ++i) {
-        const QCPGraphDataContainer &data = *Traces[i].Data;
-        if (!data.isEmpty() && (data.constEnd() - 1)->key <= x)
-            AddPoint(i, QCPGraphData(((data.constEnd() - 1)->key + x) / 2, qQNaN()));
+        const double last = Points.Last(int(i)).key;
+        if (Points.Size(int(i)) > 0 && last <= x)
+            AddPoint(i, QCPGraphData((last + x) / 2, qQNaN()));
     }
 }
 
@@ -324,24 +326,15 @@ void TLoggingSession::AddChannelPoints(double x, const std::function<bool(int)> 
     }
 }
 
-void TLoggingSession::RefillCompact()
-{
-    if (!Compact)
-        return;
-    Compact->Clear();
-    Compact->SetDivisor(WeightDivisor);
-    for (size_t i = 0; i < Traces.size(); ++i)
-        for (const QCPGraphData &point : *Traces[i].Data)
-            Compact->Add(int(i), point);
-}
-
 void TLoggingSession::AddPoint(size_t trace, const QCPGraphData &point)
 {
-    Traces[trace].Data->add(point);
-    if (Compact) {
-        Compact->SetDivisor(WeightDivisor);
-        Compact->Add(int(trace), point);
-    }
+    // The divisor is taken with the first point: the weights of a session
+    // keep the one they began with.
+    if (Points.Rows() == 0)
+        Points.SetDivisor(PointsDivisor > 0 ? PointsDivisor : WeightDivisor);
+    Points.Add(int(trace), point);
+    if (PointAdded)
+        PointAdded(int(trace), point);
 }
 
 TLogTrace *TLoggingSession::UnitTraceFor(int unit)
@@ -358,20 +351,7 @@ void TLoggingSession::SpreadEqualTimes()
 {
     if (Traces.size() <= size_t(FirstUnitTrace))
         return;
-    QCPGraphDataContainer &data = *Traces[FirstUnitTrace].Data;
-    const int n = data.size();
-    if (n < 3)
-        return;
-    const auto first = data.begin();
-    const double last = (first + (n - 1))->key;
-    int k = 0;
-    while (n - 2 - k >= 0 && (first + (n - 2 - k))->key == last)
-        ++k;
-    if (k == 0 || n - 2 - k < 0)
-        return;
-    const double before = (first + (n - 2 - k))->key;
-    for (int j = 1; j <= k; ++j)
-        (first + (n - 1 - j))->key = last + (before - last) * j / (k + 1);
-    if (Compact)
-        Compact->SpreadEqualTimes(FirstUnitTrace);
+    Points.SpreadEqualTimes(FirstUnitTrace);
+    if (EqualTimesSpread)
+        EqualTimesSpread(FirstUnitTrace);
 }

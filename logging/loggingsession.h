@@ -4,8 +4,8 @@
 // weight records into chart points, and the axis set-up those points
 // follow. The chart page (TLogPage) only draws what this holds.
 //
-// Trace data live in QCPGraphDataContainer objects shared with the chart's
-// graphs, so a sample is appended once (amortised O(1), keys ascending)
+// The traces' points live in one set of compact columns (Points), a row a
+// sample, which the chart draws from directly: a sample is appended once
 // and never copied; the page redraws on a throttled timer.
 
 #include "logging/compactlog.h"
@@ -33,10 +33,9 @@ struct TAxisRanges {
     double WeightMin = -10, WeightMax = 10;
 };
 
-// One chart trace: its points, the unit address it takes (unit traces) and
-// its title.
+// One chart trace: the unit address it takes (unit traces) and its title;
+// its points are those of its position in TLoggingSession::Points.
 struct TLogTrace {
-    QSharedPointer<QCPGraphDataContainer> Data = QSharedPointer<QCPGraphDataContainer>::create();
     int Tag = 0;
     QString Title;
     bool Visible = true;
@@ -121,14 +120,18 @@ public:
 
     // Positions 0..3 channels, 4 SeriesWeight, 5.. one per logged unit.
     std::vector<TLogTrace> Traces;
-
-    // While set, every point added to the traces is added to it too, so
-    // the compact columns can be held against the traces they will
-    // replace; it is not owned.
-    TCompactLog *Compact = nullptr;
-    // Fills Compact again from the traces, after they were filled at once
-    // (a log loaded).
-    void RefillCompact();
+    // The points of every trace, by position.
+    TCompactLog Points;
+    // Appends a point to a trace (keys ascending within a trace).
+    void AddPoint(size_t trace, const QCPGraphData &point);
+    // Empties every trace. The weights that come next are kept as counts
+    // of 1/divisor, or of 1/WeightDivisor as it is at the first of them
+    // when divisor is 0.
+    void ClearPoints(int divisor = 0);
+    // Told of every point added and of every spreading of equal times, in
+    // order, so that checks can hold the columns against a plain copy.
+    std::function<void(int trace, const QCPGraphData &point)> PointAdded;
+    std::function<void(int trace)> EqualTimesSpread;
 
     // Milliseconds of a clock that never goes back; tests replace it.
     std::function<qint64()> ClockMs;
@@ -147,6 +150,7 @@ signals:
 private:
     TSession &Link;
     qint64 StartMs = 0;
+    int PointsDivisor = 0;            // as ClearPoints was given
     double PlotInterval = 0.1;        // seconds between plotted samples expected
     qint64 LastPlotMs = -1;           // clock of the last plotted sample
     qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not
@@ -159,7 +163,6 @@ private:
     void Plotted();
     void SpreadEqualTimes();
     void FollowTime(double t);
-    void AddPoint(size_t trace, const QCPGraphData &point);
     void AddChannelPoints(double x, const std::function<bool(int choice)> &isOn);
     TLogTrace *UnitTraceFor(int unit);
     void ClearAllTraces();

@@ -5,6 +5,7 @@
 #include "logging/chartview.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
+#include "logging/traceplot.h"
 #include "settings/database.h"
 
 #include <QFontMetrics>
@@ -113,16 +114,8 @@ void TLogPage::BuildChart()
     Chart->yAxis2->setVisible(false);
     for (size_t i = 0; i < TLoggingSession::FirstUnitTrace; ++i) {
         const bool channel = i < size_t(TLoggingSession::SeriesWeight);
-        QCPGraph *graph = Chart->addGraph(Chart->xAxis, channel ? Chart->yAxis2 : Chart->yAxis);
-        graph->setName(Logging.Traces[i].Title);
-        graph->setData(Logging.Traces[i].Data);
-        graph->setPen(QPen(channel ? LogChannels::Colour(int(i)) : QColor(Qt::red)));
-        graph->setLineStyle(channel ? QCPGraph::lsStepLeft : QCPGraph::lsLine);
-        graph->setAdaptiveSampling(true);
-        graph->setAntialiased(false);   // fast lines: smoothing costs more than it shows
-        graph->setSelectable(QCP::stNone);
-        graph->removeFromLegend();
-        Overviews.emplace_back(Logging.Traces[i].Data);
+        AddPlot(i, channel ? Chart->yAxis2 : Chart->yAxis, channel ? LogChannels::Colour(int(i)) : QColor(Qt::red))
+            ->removeFromLegend();
     }
     Chart->legend->setVisible(true);
     auto *legendRow = new QCPLayoutGrid;
@@ -209,24 +202,28 @@ void TLogPage::PrepareChart()
 
 void TLogPage::RebuildUnitGraphs()
 {
-    while (Chart->graphCount() > TLoggingSession::FirstUnitTrace)
-        Chart->removeGraph(Chart->graphCount() - 1);
-    Overviews.erase(Overviews.begin() + TLoggingSession::FirstUnitTrace, Overviews.end());
+    while (Plots.size() > size_t(TLoggingSession::FirstUnitTrace)) {
+        Chart->removePlottable(Plots.back());
+        Plots.pop_back();
+    }
     static const std::array<QColor, 8> palette{QColor(0, 0, 160), QColor(0, 128, 128), QColor(160, 96, 0),
                                                QColor(96, 96, 96), QColor(0, 160, 0), QColor(160, 0, 160),
                                                QColor(0, 96, 192), QColor(128, 128, 0)};
-    for (size_t i = TLoggingSession::FirstUnitTrace; i < Logging.Traces.size(); ++i) {
-        const TLogTrace &trace = Logging.Traces[i];
-        QCPGraph *graph = Chart->addGraph(Chart->xAxis, Chart->yAxis);
-        graph->setName(trace.Title);
-        graph->setData(trace.Data);
-        graph->setPen(QPen(palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]));
-        graph->setAdaptiveSampling(true);
-        graph->setAntialiased(false);
-        graph->setSelectable(QCP::stNone);
-        Overviews.emplace_back(trace.Data);
-    }
+    for (size_t i = TLoggingSession::FirstUnitTrace; i < Logging.Traces.size(); ++i)
+        AddPlot(i, Chart->yAxis, palette[(i - TLoggingSession::FirstUnitTrace) % palette.size()]);
     ScheduleRedraw();
+}
+
+TTracePlot *TLogPage::AddPlot(size_t trace, QCPAxis *valueAxis, const QColor &colour)
+{
+    const bool channel = trace < size_t(TLoggingSession::SeriesWeight);
+    auto *plot = new TTracePlot(Chart->xAxis, valueAxis, Logging.Points, int(trace), channel);
+    plot->setName(Logging.Traces[trace].Title);
+    plot->setPen(QPen(colour));
+    plot->setAntialiased(false);   // fast lines: smoothing costs more than it shows
+    plot->setSelectable(QCP::stNone);
+    Plots.push_back(plot);
+    return plot;
 }
 
 void TLogPage::UpdateChannelLabels()
@@ -281,17 +278,9 @@ void TLogPage::Redraw()
         AxesPending = false;
     }
     ApplyTimeLabelStep();
-    Chart->graph(TLoggingSession::SeriesWeight)->setVisible(Logging.Traces[TLoggingSession::SeriesWeight].Visible);
-    ChooseDrawnData();
+    Plots[TLoggingSession::SeriesWeight]->setVisible(Logging.Traces[TLoggingSession::SeriesWeight].Visible);
     Pacer.Drawn(qint64(Chart->replotTime(true)));
     Chart->replot(QCustomPlot::rpQueuedReplot);
-}
-
-void TLogPage::ChooseDrawnData()
-{
-    const QCPRange time = Chart->xAxis->range();
-    for (int i = 0; i < Chart->graphCount() && size_t(i) < Overviews.size(); ++i)
-        Chart->graph(i)->setData(Overviews[size_t(i)].ForRange(time.lower, time.upper, MaxDrawnPoints));
 }
 
 void TLogPage::RedrawNow()

@@ -1,9 +1,9 @@
 #pragma once
 // The Log page: the chart with its traces and the bottom panel (Start,
 // Stop, read-out, comment and the four channel labels). It draws what a
-// TLoggingSession holds, paced by a TRedrawPacer, and a view over more
-// points than pixels from each trace's overview, so hours of samples
-// arriving at full rate never hold up the window.
+// TLoggingSession holds, paced by a TRedrawPacer, each trace straight from
+// the session's columns (TTracePlot), so days of samples arriving at full
+// rate never hold up the window.
 //
 // What the main window wires (it owns the session, the dialog and EditModel,
 // all of which outlive the page):
@@ -33,7 +33,6 @@
 // Prompts().Exec. The session's polling loop sends the polls.
 
 #include "logging/redrawpacer.h"
-#include "logging/traceoverview.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -46,7 +45,7 @@
 #include <vector>
 
 class QCustomPlot;
-class QCPGraph;
+class QCPAxis;
 class QCPAxisTickerFixed;
 class QLabel;
 class QPushButton;
@@ -57,13 +56,12 @@ class TFrmChartSetup;
 class Tdata7410;
 class TFrmLogDialog;
 class TLoggingSession;
+class TTracePlot;
 
 class TLogPage : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ZoomDragPixels = 16;
-    // A view holding more points of a trace than this draws its overview.
-    static constexpr int MaxDrawnPoints = 20000;
 
     TLogPage(TLoggingSession &logging, TFrmLogDialog &dialog, const Tdata7410 &editModel,
              QWidget *parent = nullptr);
@@ -92,6 +90,8 @@ public:
     std::array<QLabel *, 4> LblDig{};
     TFrmChartSetup *ChartSetupDialog = nullptr;
     TChartCursors *Cursors = nullptr;
+    // One per trace of the session, in its order; the chart owns them.
+    std::vector<TTracePlot *> Plots;
     TRedrawPacer Pacer;
     // The status bar's samples per second: "12.0 samples/s" once a second
     // while a session runs, empty when it stops.
@@ -107,12 +107,11 @@ private:
     qint64 RateFromSamples = 0;
     QSharedPointer<QCPAxisTickerFixed> TimeTicker;
     bool AxesPending = true;
-    // One per chart graph, in the chart's order.
-    std::vector<TTraceOverview> Overviews;
 
     void BuildChart();
     QWidget *BuildBottomPanel();
     void RebuildUnitGraphs();
+    TTracePlot *AddPlot(size_t trace, QCPAxis *valueAxis, const QColor &colour);
     void ApplyAxes();
     void ApplyTimeLabelStep();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -121,7 +120,6 @@ private:
     void MeasureSampleRate();
     void ScheduleRedraw();
     void Redraw();
-    void ChooseDrawnData();
     void ChartMouseDown(QMouseEvent *event);
     void ChartMouseMove(QMouseEvent *event);
     void ChartMouseUp(QMouseEvent *event);

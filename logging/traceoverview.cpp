@@ -3,68 +3,64 @@
 #include <algorithm>
 #include <cmath>
 
-TTraceOverview::TTraceOverview(QSharedPointer<QCPGraphDataContainer> trace) : Source(std::move(trace)) {}
-
-QSharedPointer<QCPGraphDataContainer> TTraceOverview::ForRange(double lower, double upper, int maxPoints)
+void TTraceOverview::TSpan::Take(double value)
 {
-    // Summarised at every drawing, a little at a time, so the first wide
-    // view after hours of samples finds the work done.
-    Summarise();
-    const auto begin = Source->findBegin(lower);
-    const auto end = Source->findEnd(upper);
-    if (end - begin <= maxPoints)
-        return Source;
-    Build();
-    return Overview;
-}
-
-bool TTraceOverview::TraceReplaced() const
-{
-    if (Summarised == 0)
-        return false;
-    if (Source->size() < Summarised)
-        return true;
-    const QCPGraphData &first = *Source->constBegin();
-    const QCPGraphData &last = *(Source->constBegin() + (Summarised - 1));
-    // A break in a trace has no value, and NaN never equals itself.
-    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
-    return first.key != FirstSeen.key || !same(first.value, FirstSeen.value) || last.key != LastSeen.key
-           || !same(last.value, LastSeen.value);
-}
-
-void TTraceOverview::Summarise()
-{
-    if (TraceReplaced()) {
-        Summary.clear();
-        Summarised = 0;
-        BuiltFrom = -1;
-    }
-    const int whole = Source->size() / Bucket * Bucket;
-    const auto data = Source->constBegin();
-    for (; Summarised < whole; Summarised += Bucket) {
-        const auto from = data + Summarised;
-        const auto [low, high] = std::minmax_element(from, from + Bucket, [](const QCPGraphData &a, const QCPGraphData &b) {
-            return a.value < b.value;
-        });
-        Summary.append(low < high ? *low : *high);
-        if (low != high)
-            Summary.append(low < high ? *high : *low);
-    }
-    if (Summarised > 0) {
-        FirstSeen = *data;
-        LastSeen = *(data + (Summarised - 1));
-    }
-}
-
-void TTraceOverview::Build()
-{
-    const int size = Source->size();
-    if (size == BuiltFrom)
+    if (std::isnan(value)) {
+        Break = true;
         return;
-    const auto data = Source->constBegin();
-    const int whole = Summarised;
-    Overview->set(Summary, true);
-    QVector<QCPGraphData> tail(data + whole, data + size);
-    Overview->add(tail, true);
-    BuiltFrom = size;
+    }
+    Lo = std::min(Lo, float(value));
+    Hi = std::max(Hi, float(value));
+}
+
+void TTraceOverview::TSpan::Take(const TSpan &other)
+{
+    Lo = std::min(Lo, other.Lo);
+    Hi = std::max(Hi, other.Hi);
+    Break = Break || other.Break;
+}
+
+void TTraceOverview::Clear()
+{
+    Fine.clear();
+    Coarse.clear();
+    Lo = std::numeric_limits<double>::infinity();
+    Hi = -std::numeric_limits<double>::infinity();
+}
+
+void TTraceOverview::TakeInto(std::deque<TSpan> &spans, qint64 index, double value)
+{
+    if (qint64(spans.size()) <= index)
+        spans.resize(size_t(index) + 1);
+    spans[size_t(index)].Take(value);
+}
+
+void TTraceOverview::Take(qint64 row, double value)
+{
+    TakeInto(Fine, row / FineRows, value);
+    TakeInto(Coarse, row / CoarseRows, value);
+    if (!std::isnan(value)) {
+        Lo = std::min(Lo, value);
+        Hi = std::max(Hi, value);
+    }
+}
+
+TTraceOverview::TSpan TTraceOverview::Span(qint64 rows, qint64 index) const
+{
+    const std::deque<TSpan> &spans = rows == CoarseRows ? Coarse : Fine;
+    return index >= 0 && index < qint64(spans.size()) ? spans[size_t(index)] : TSpan{};
+}
+
+bool TTraceOverview::Bounds(double &lo, double &hi) const
+{
+    if (Lo > Hi)
+        return false;
+    lo = Lo;
+    hi = Hi;
+    return true;
+}
+
+qint64 TTraceOverview::AllocatedBytes() const
+{
+    return DequeAllocatedBytes(Fine) + DequeAllocatedBytes(Coarse);
 }

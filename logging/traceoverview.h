@@ -1,37 +1,55 @@
 #pragma once
-// A thinned copy of one chart trace for views that span far more points
-// than the chart has pixels: of every Bucket points of the trace, the
-// lowest and the highest, in time order, followed by the newest points that
-// fill no bucket yet. Drawn instead of the trace, it looks the same at
-// screen resolution and costs a hundredth of the drawing. Each use
-// summarises only what was appended since the last; a trace that was
-// cleared or refilled is summarised again from its start.
+// A summary of one trace of the compact columns, for views that span far
+// more rows than the chart has pixels: for every FineRows rows the lowest
+// and the highest value and whether a break (a point without a value) lies
+// among them, and the same for every CoarseRows rows. It is kept up to date
+// as the points come, at a tenth of a byte a row, so the first wide view
+// after days of samples finds nothing left to do.
 
-#include <QSharedPointer>
-#include <QVector>
-#include <qcustomplot.h>
+#include <QtGlobal>
+#include <deque>
+#include <limits>
+
+// Bytes a deque has taken from the heap: its part-filled blocks and block
+// map (the block size of the standard library's deque).
+template <typename T> qint64 DequeAllocatedBytes(const std::deque<T> &column)
+{
+    constexpr qint64 BlockBytes = 512;   // libstdc++'s deque block
+    const qint64 perBlock = qMax<qint64>(BlockBytes / qint64(sizeof(T)), 1);
+    const qint64 blocks = qint64(column.size()) / perBlock + 1;
+    return blocks * (perBlock * qint64(sizeof(T)) + qint64(sizeof(T *)));
+}
 
 class TTraceOverview {
 public:
-    static constexpr int Bucket = 128;
+    static constexpr qint64 FineRows = 128;
+    static constexpr qint64 CoarseRows = FineRows * 64;
 
-    explicit TTraceOverview(QSharedPointer<QCPGraphDataContainer> trace);
+    // Values are drawn, never read back, so single precision is enough.
+    struct TSpan {
+        float Lo = std::numeric_limits<float>::infinity();
+        float Hi = -std::numeric_limits<float>::infinity();
+        bool Break = false;
+        bool Empty() const { return Lo > Hi; }
+        void Take(double value);
+        void Take(const TSpan &other);
+    };
 
-    // What to draw for the time range lower..upper: the trace itself when
-    // the range holds at most maxPoints of its points, else the overview.
-    QSharedPointer<QCPGraphDataContainer> ForRange(double lower, double upper, int maxPoints);
-
-    const QSharedPointer<QCPGraphDataContainer> &Trace() const { return Source; }
+    void Clear();
+    // A point of the trace at `row`; rows come in ascending order.
+    void Take(qint64 row, double value);
+    // The summary of rows [index * rows, (index + 1) * rows), rows being
+    // FineRows or CoarseRows; empty beyond the rows taken.
+    TSpan Span(qint64 rows, qint64 index) const;
+    // The lowest and the highest value of the whole trace (breaks aside),
+    // exactly as given; false when it has none.
+    bool Bounds(double &lo, double &hi) const;
+    qint64 AllocatedBytes() const;
 
 private:
-    QSharedPointer<QCPGraphDataContainer> Source;
-    QSharedPointer<QCPGraphDataContainer> Overview = QSharedPointer<QCPGraphDataContainer>::create();
-    QVector<QCPGraphData> Summary;     // two points per whole bucket
-    int Summarised = 0;                // trace points in whole buckets summarised
-    int BuiltFrom = -1;                // trace size the overview was built from
-    QCPGraphData FirstSeen, LastSeen;  // to notice a cleared and refilled trace
+    std::deque<TSpan> Fine, Coarse;
+    double Lo = std::numeric_limits<double>::infinity();
+    double Hi = -std::numeric_limits<double>::infinity();
 
-    void Summarise();
-    void Build();
-    bool TraceReplaced() const;
+    static void TakeInto(std::deque<TSpan> &spans, qint64 index, double value);
 };

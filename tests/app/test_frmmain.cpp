@@ -595,10 +595,10 @@ private slots:
 
         // On the Log page a settings file is refused; the chart keeps its points.
         w.PgCMain->setCurrentWidget(w.TSLog);
-        w.Logging->Traces[TLoggingSession::SeriesWeight].Data->add(QCPGraphData(1, 2));
+        w.Logging->AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(1, 2));
         script.FileAnswers = {path};
         w.Open1->trigger();
-        QVERIFY(w.Logging->Traces[TLoggingSession::SeriesWeight].Data->size() == 1 && script.Messages().size() == 1);
+        QVERIFY(w.Logging->Points.Size(TLoggingSession::SeriesWeight) == 1 && script.Messages().size() == 1);
         script.Clear();
 
         // A file that is no settings file changes nothing and says so.

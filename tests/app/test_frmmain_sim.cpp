@@ -159,7 +159,7 @@ private slots:
             });
             w.LogPage->BtnStart->click();
             QCOMPARE(w.Session.LoggingState, rate == 0 ? 2 : 1);
-            QTRY_VERIFY_WITH_TIMEOUT(w.Logging->Traces[TLoggingSession::FirstUnitTrace].Data->size() >= 3, 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(w.Logging->Points.Size(TLoggingSession::FirstUnitTrace) >= 3, 3000);
             w.LogPage->BtnStop->click();
             QCOMPARE(w.Session.LoggingState, 0);
         }
@@ -204,7 +204,7 @@ private slots:
         else
             QCOMPARE(w.close(), answer == QMessageBox::No);
         QCOMPARE(asked, TFileMenu::UnsavedLogQuestion());
-        QCOMPARE(w.Logging->Traces[TLoggingSession::SeriesWeight].Data->size(), 1);
+        QCOMPARE(w.Logging->Points.Size(TLoggingSession::SeriesWeight), qsizetype(1));
         QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("kept.LOG"))), answer == QMessageBox::Yes);
     }
 

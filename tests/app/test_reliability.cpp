@@ -184,7 +184,7 @@ QString LoggedOnlyTheLoad(TRig &rig)
     QSet<double> weights;
     const auto &traces = rig.Window.Logging->Traces;
     for (size_t t = TLoggingSession::SeriesWeight; t < traces.size(); ++t)
-        for (const QCPGraphData &point : *traces[t].Data)
+        for (const QCPGraphData &point : rig.Window.Logging->Points.Points(int(t)))
             weights.insert(point.value);
     return weights.size() <= 1 ? QString() : QStringLiteral("logged weights never on the scale");
 }

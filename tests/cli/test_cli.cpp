@@ -49,12 +49,23 @@ struct TSim {
     }
 };
 
+// A copy of the program in a folder of its own, so that connection settings
+// a viewer run in the build folder saved beside it do not count.
+QString CliCopy()
+{
+    static QTemporaryDir dir;
+    const QString copy = dir.filePath("quenvale7400-cli");
+    if (!QFile::exists(copy))
+        QFile::copy(Bin("quenvale7400-cli"), copy);
+    return copy;
+}
+
 // Runs the program to its end; the exit status, standard output in *out.
 int Cli(const QStringList &args, QByteArray *out = nullptr)
 {
     QProcess cli;
     cli.setStandardInputFile(QProcess::nullDevice());
-    cli.start(Bin("quenvale7400-cli"), args);
+    cli.start(CliCopy(), args);
     if (!cli.waitForFinished(60000))
         return -1;
     if (out)

@@ -9,7 +9,6 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
-#include "logging/traceoverview.h"
 #include "settings/database.h"
 #include "ui/prompts.h"
 
@@ -211,24 +210,24 @@ private slots:
         QVERIFY(rig.Logging.WeightMax > rig.Logging.WeightMin);
         QCOMPARE(rig.Logging.TimeMin, 0.0);
 
-        auto &weight = *rig.Logging.Traces[TLoggingSession::SeriesWeight].Data;
-        weight.add(QCPGraphData(0, 5));
-        weight.add(QCPGraphData(250, 5));      // flat: still a band around it
+        const auto weight = [&](double t, double w) { rig.Logging.AddPoint(TLoggingSession::SeriesWeight, {t, w}); };
+        weight(0, 5);
+        weight(250, 5);      // flat: still a band around it
         QVERIFY(rig.Key(Qt::Key_Home));
         ExpectAxes(rig.Logging, 0, 250, 4.5, 5.5);
 
-        weight.add(QCPGraphData(300, 25));
+        weight(300, 25);
         QVERIFY(rig.Key(Qt::Key_Home));
         ExpectAxes(rig.Logging, 0, 300, 3, 27);
         // A channel level counts as drawn: times the channel scale.
         rig.Logging.ChannelScale = 10;
-        rig.Logging.Traces[3].Data->add(QCPGraphData(10, 5.5));
+        rig.Logging.AddPoint(3, QCPGraphData(10, 5.5));
         QVERIFY(rig.Key(Qt::Key_Home));
         ExpectAxes(rig.Logging, 0, 300, 0, 60);
         // The fit changes the view only: the label step that spaces binary
         // records stays, and the labels are thinned out instead.
         const double step = rig.Logging.TimeStep;
-        weight.add(QCPGraphData(100000, 25));
+        weight(100000, 25);
         QVERIFY(rig.Key(Qt::Key_Home));
         QCOMPARE(rig.Logging.TimeStep, step);
         rig.Page.RedrawNow();
@@ -344,24 +343,50 @@ private slots:
         QVERIFY(rig.Page.Chart->yAxis->tickVectorLabels().contains("-2,000"));
     }
 
-    void overviewKeepsTheExtremesAndFollowsItsTrace()
+    void tracesDrawTheirExtremesAndBreaks_data()
     {
-        auto trace = QSharedPointer<QCPGraphDataContainer>::create();
-        TTraceOverview overview(trace);
-        for (int i = 0; i < 1000; ++i)
-            trace->add(QCPGraphData(i, i == 300 ? 99 : i % 2));
-        QCOMPARE(overview.ForRange(0, 100, 200), trace);   // few points: the trace itself
-        // 7 whole buckets of 128 give a low and a high each; 104 newest points follow.
-        QSharedPointer<QCPGraphDataContainer> drawn = overview.ForRange(0, 1000, 200);
-        QCOMPARE(drawn->size(), 7 * 2 + 104);
-        bool found = false;
-        QCOMPARE(drawn->valueRange(found), QCPRange(0, 99));
-        QCOMPARE((drawn->constEnd() - 1)->key, 999.0);
-        // Cleared and refilled to the same size: summarised afresh.
-        trace->clear();
-        for (int i = 0; i < 1000; ++i)
-            trace->add(QCPGraphData(i, -5));
-        QCOMPARE(overview.ForRange(0, 1000, 200)->valueRange(found), QCPRange(-5, -5));
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<double>("spikeAt");   // the view's spike; NaN when none is in view
+        QTest::addColumn<double>("silentAt");  // a time inside the silence; NaN when none is in view
+        QTest::newRow("every point") << 495.0 << 505.0 << 500.0 << qQNaN();
+        QTest::newRow("silence, every point") << 990.0 << 1010.0 << qQNaN() << 1005.0;
+        QTest::newRow("overview columns") << 0.0 << 5000.0 << 500.0 << 2500.0;
+    }
+
+    // 200,000 samples of 0 and 1 with one spike of 99 and a silence from
+    // 1000 to 4000 s: the spike reaches its height and no line crosses the
+    // silence, whether the view draws every point or the overview.
+    void tracesDrawTheirExtremesAndBreaks()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(double, spikeAt);
+        QFETCH(double, silentAt);
+        TViewRig rig;
+        for (int i = 0; i < 200'000; ++i) {
+            if (i == 100'000)
+                rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(2500, qQNaN()));
+            const double t = (i < 100'000 ? 0 : 3000) + i * 0.01;
+            rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(t, i == 50'000 ? 99 : i % 2));
+        }
+        rig.SetAxes(from, to, -10, 110);
+        const QImage image = rig.Page.Chart->toPixmap().toImage();
+        const QRect plot = rig.Page.Chart->axisRect()->rect();
+        const auto redIn = [&](double t, int top, int bottom) {
+            const int x = int(rig.Page.Chart->xAxis->coordToPixel(t));
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int y = std::max(top, plot.top()); y <= std::min(bottom, plot.bottom()); ++y)
+                    if (image.pixelColor(x + dx, y) == QColor(Qt::red))
+                        return true;
+            return false;
+        };
+        if (!std::isnan(spikeAt)) {
+            const int y = int(rig.Page.Chart->yAxis->coordToPixel(99));
+            QVERIFY(redIn(spikeAt, y - 2, y + 2));
+        }
+        if (!std::isnan(silentAt))
+            QVERIFY(!redIn(silentAt, plot.top(), plot.bottom()));
     }
 
     void setupDialogSetsTheAxesAndComment()
@@ -501,9 +526,8 @@ private slots:
         d.BtnAutoClick();                       // no points: zeros, no fault
         QCOMPARE(d.EdtTend->text(), QString("0.00"));
         QCOMPARE(d.EdtMaxWgt->text(), QString("0.00"));
-        auto &weight = *rig.Logging.Traces[TLoggingSession::SeriesWeight].Data;
-        weight.add(QCPGraphData(1, -20));
-        weight.add(QCPGraphData(42.5, 80));
+        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(1, -20));
+        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(42.5, 80));
         d.BtnAutoClick();
         QCOMPARE(d.EdtTstart->text(), QString("0"));
         QCOMPARE(d.EdtTend->text(), QString("42.50"));

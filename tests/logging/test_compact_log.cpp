@@ -1,7 +1,8 @@
 // The compact columns hold a session's traces point for point: each
-// session of the table runs with the columns attached, and every trace
-// read back from them must equal the point containers the chart draws
-// today, bit for bit, within 24 bytes a sample where the values fit.
+// session of the table also fills plain point containers from the points
+// the session reports, as the chart's traces were once kept, and every
+// trace read back from the columns must equal them bit for bit, within 24
+// bytes a sample where the values fit.
 
 #include "link/session.h"
 #include "link/test_session_fake.h"
@@ -16,7 +17,7 @@ namespace {
 struct TRig {
     TSession Session;
     TLoggingSession Logging{Session};
-    TCompactLog Compact;
+    std::vector<QCPGraphDataContainer> Plain = std::vector<QCPGraphDataContainer>(TCompactLog::MaxTraces);
     Tdata7410 Model;
     qint64 Now = 0;
     TRig()
@@ -26,7 +27,8 @@ struct TRig {
         Session.SetTransport(std::move(line));
         Session.Timer1.stop();
         Logging.ClockMs = [this] { return Now; };
-        Logging.Compact = &Compact;
+        Logging.PointAdded = [this](int trace, const QCPGraphData &p) { Plain[size_t(trace)].add(p); };
+        Logging.EqualTimesSpread = [this](int trace) { SpreadEqualTimes(Plain[size_t(trace)]); };
         Model.DecimalPoint = 2;
         Model.SynchFilter = 100;
     }
@@ -38,6 +40,19 @@ struct TRig {
             Now += (i % 20 >= 18 ? 0 : 10) + (i == 150 ? 3000 : 0);
             Logging.TakeReply(i * 37 - 2000, unit(i), i * 0x1111);
         }
+    }
+    // Points sharing the last key move back towards the one before them.
+    static void SpreadEqualTimes(QCPGraphDataContainer &data)
+    {
+        const int n = data.size();
+        int k = 0;
+        while (n >= 3 && n - 2 - k >= 0 && (data.begin() + (n - 2 - k))->key == (data.end() - 1)->key)
+            ++k;
+        if (k == 0 || n - 2 - k < 0)
+            return;
+        const double last = (data.end() - 1)->key, before = (data.begin() + (n - 2 - k))->key;
+        for (int j = 1; j <= k; ++j)
+            (data.begin() + (n - 1 - j))->key = last + (before - last) * j / (k + 1);
     }
     void Records(int count)
     {
@@ -85,18 +100,21 @@ private slots:
         for (const char *line : {"Weekend", "1,0,6,4", "0.00,12.50,1.00,3.00,5.5", "0.10,1.234,0.00,4.00,4.5",
                                  "0.20,-0.00,1.00,4.00", "0.25,7.00,0.50"})
             loaded ? reader.Take(QString::fromLatin1(line)) : void();
-        loaded ? ApplyLogFile(data, rig.Logging) : void();
+        if (loaded) {
+            rig.Plain.assign(rig.Plain.size(), QCPGraphDataContainer());   // a load replaces the traces
+            ApplyLogFile(data, rig.Logging);
+        }
         feed(rig);
         for (size_t t = 0; t < rig.Logging.Traces.size(); ++t) {
-            const QCPGraphDataContainer &old = *rig.Logging.Traces[t].Data;
-            const QVector<QCPGraphData> kept = rig.Compact.Points(int(t));
+            const QCPGraphDataContainer &old = rig.Plain[t];
+            const QVector<QCPGraphData> kept = rig.Logging.Points.Points(int(t));
             QCOMPARE(kept.size(), old.size());
             for (int i = 0; i < kept.size(); ++i)
                 QVERIFY2(SameBits(kept[i], *(old.constBegin() + i)), qPrintable(QStringLiteral("trace %1 point %2").arg(t).arg(i)));
         }
         QVERIFY(rig.Logging.PlottedSamples > 300);
         if (!loaded)
-            QVERIFY(rig.Compact.Bytes() <= 24 * rig.Logging.PlottedSamples);
+            QVERIFY(rig.Logging.Points.Bytes() <= 24 * rig.Logging.PlottedSamples);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "logging/redrawpacer.h"
+#include "logging/traceplot.h"
 #include "settings/database.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
@@ -134,15 +135,15 @@ private slots:
         QCOMPARE(rig.Page.LblDig[1]->text(), QString());
         QCOMPARE(rig.Page.LblDig[2]->text(), QString("Motion"));
         QCOMPARE(rig.Page.LblDig[3]->text(), QString("Output 4"));
-        QCOMPARE(rig.Page.Chart->graphCount(), 6);
-        QCOMPARE(rig.Page.Chart->graph(5)->name(), QString("ADDR 4"));
+        QCOMPARE(rig.Page.Plots.size(), size_t(6));
+        QCOMPARE(rig.Page.Plots[5]->name(), QString("ADDR 4"));
         // Only the unit traces are in the legend.
         QCOMPARE(rig.Page.Chart->legend->itemCount(), 1);
 
         rig.Logging.TakeReply(250, 4, 0x10);
         rig.Page.RedrawNow();
-        QCOMPARE(rig.Page.Chart->graph(5)->dataCount(), 1);
-        QVERIFY(!rig.Page.Chart->graph(4)->visible());
+        QCOMPARE(rig.Page.Plots[5]->PointCount(), qsizetype(1));
+        QVERIFY(!rig.Page.Plots[4]->visible());
         QCOMPARE(rig.Page.Chart->yAxis->label(), QString("Weight (kg)"));
         QCOMPARE(rig.Page.Chart->yAxis->range().upper, 4000.0);
         // Channel levels are drawn scaled: their axis is the weight axis
@@ -181,7 +182,7 @@ private slots:
         for (int i = 0; i < 10000; ++i)
             rig.Logging.TakeReply(i, 99, 0);
         QTRY_VERIFY(replots >= 1);
-        QCOMPARE(rig.Page.Chart->graph(4)->dataCount(), 10000);
+        QCOMPARE(rig.Page.Plots[4]->PointCount(), qsizetype(10000));
         // A right press on the chart holds the view.
         QTest::mousePress(rig.Page.Chart, Qt::RightButton, {}, QPoint(100, 100));
         QVERIFY(rig.Logging.ManualView);
@@ -258,9 +259,9 @@ private slots:
         script.DialogAnswers.push_back(Choose(1, {1, 0, 0, 0}));
         rig.Page.BtnStart->click();
         QCOMPARE(rig.Session.LoggingState, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Traces[5].Data->size() >= 5, 3000);
-        QCOMPARE((rig.Logging.Traces[5].Data->constEnd() - 1)->value, 1250.0);
-        QCOMPARE(rig.Logging.Traces[0].Data->size(), rig.Logging.Traces[4].Data->size());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Points.Size(5) >= 5, 3000);
+        QCOMPARE(rig.Logging.Points.Last(5).value, 1250.0);
+        QCOMPARE(rig.Logging.Points.Size(0), rig.Logging.Points.Size(4));
         rig.Page.BtnStop->click();
         QVERIFY(script.Messages().isEmpty());
     }
@@ -289,16 +290,16 @@ private slots:
         script.DialogAnswers.push_back(Choose(0, {0, 0, 0, 0}));
         rig.Page.BtnStart->click();
         QCOMPARE(rig.Session.LoggingState, 2);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Traces[4].Data->size() >= 5, 3000);
-        QCOMPARE((rig.Logging.Traces[4].Data->constEnd() - 1)->value, 800.0);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Points.Size(4) >= 5, 3000);
+        QCOMPARE(rig.Logging.Points.Last(4).value, 800.0);
         // Leaving the page does not matter: Stop still ends the stream.
         rig.Session.Activity = actDisplay;
         rig.Page.BtnStop->click();
         QTest::qWait(100);
         rig.Session.Activity = actLog;
-        const int count = rig.Logging.Traces[4].Data->size();
+        const qsizetype count = rig.Logging.Points.Size(4);
         QTest::qWait(200);
-        QCOMPARE(rig.Logging.Traces[4].Data->size(), count);
+        QCOMPARE(rig.Logging.Points.Size(4), count);
     }
 };
 

@@ -42,14 +42,14 @@ struct TRig {
     QList<double> Keys(int trace) const
     {
         QList<double> keys;
-        for (const QCPGraphData &p : *Logging.Traces[size_t(trace)].Data)
+        for (const QCPGraphData &p : Logging.Points.Points(trace))
             keys << p.key;
         return keys;
     }
     QList<double> Values(int trace) const
     {
         QList<double> values;
-        for (const QCPGraphData &p : *Logging.Traces[size_t(trace)].Data)
+        for (const QCPGraphData &p : Logging.Points.Points(trace))
             values << p.value;
         return values;
     }
@@ -214,7 +214,7 @@ private slots:
             rig.Now += 100;
             rig.Logging.TakeReply(i, 1, 0);
         }
-        QCOMPARE(rig.Logging.Traces[4].Data->size(), 3);
+        QCOMPARE(rig.Logging.Points.Size(4), qsizetype(3));
     }
 
     void channelsWeightDivisorAndUnitTraces()
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(!rig.Logging.Traces[4].Visible);
         QCOMPARE(rig.Values(5), QList<double>{123.45});   // unit 5 has no trace
         QCOMPARE(rig.Values(0), (QList<double>{1, 0}));   // Motion: on, off
-        QVERIFY(rig.Logging.Traces[1].Data->isEmpty());   // None
+        QVERIFY(rig.Logging.Points.Size(1) == 0);   // None
         QCOMPARE(rig.Values(2), (QList<double>{4, 3}));   // Output 1: on, off
         QCOMPARE(rig.Values(3), (QList<double>{4.5, 5.5}));   // Zero: off, on
 
@@ -250,7 +250,7 @@ private slots:
         rig.Logging.Stop();
         rig.Logging.TakeReply(3, 4, 0);
         rig.Logging.TakeRecord(0, 0, 3);
-        QCOMPARE(rig.Logging.Traces[4].Data->size(), 2);
+        QCOMPARE(rig.Logging.Points.Size(4), qsizetype(2));
     }
 
     // A 10 Hz stream silent for 5 s: every trace breaks; the silence is said while it lasts.
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(rig.Keys(4).mid(0, 3), (QList<double>{0, 1, 2}));
         QCOMPARE(rig.Values(4).mid(0, 3), (QList<double>{0, 1, 2}));
         QVERIFY(rig.Logging.Traces[4].Visible);
-        QVERIFY(rig.Logging.Traces[5].Data->isEmpty());
+        QVERIFY(rig.Logging.Points.Size(5) == 0);
         QCOMPARE(rig.Values(0).mid(0, 2), (QList<double>{0, 1}));
         QCOMPARE(rig.Values(1).mid(0, 2), (QList<double>{1.5, 2.5}));
         // x = 11 passed the maximum of 10 once: one scroll of 5.

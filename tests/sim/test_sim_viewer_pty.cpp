@@ -42,9 +42,9 @@ private slots:
         w.PgCMain->setCurrentWidget(w.TSLog);
         script.DialogAnswers = {[](QDialog &) { return int(QDialog::Accepted); }};
         w.LogPage->BtnStart->click();
-        const QCPGraphDataContainer &chart = *w.Logging->Traces[TLoggingSession::SeriesWeight].Data;
-        QTRY_VERIFY_WITH_TIMEOUT(!chart.isEmpty(), 3000);
-        QCOMPARE((chart.constEnd() - 1)->value, 12.345);
+        const TCompactLog &chart = w.Logging->Points;
+        QTRY_VERIFY_WITH_TIMEOUT(chart.Size(TLoggingSession::SeriesWeight) > 0, 3000);
+        QCOMPARE(chart.Last(TLoggingSession::SeriesWeight).value, 12.345);
     }
 };
 
