@@ -56,7 +56,9 @@ void MeasureView(TLogPage &page)
     QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
     watch.Restart();
     page.FormKeyDown(&home);
-    std::printf("Home (fit to data over every shown trace): %s\n", watch.Text());
+    page.RedrawNow();
+    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    std::printf("Home (fit to data over every shown trace) with its redraw: %s\n", watch.Text());
     QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
     watch.Restart();
     page.FormKeyDown(&pageUp);
@@ -124,9 +126,8 @@ int main(int argc, char **argv)
     session.LoggingState = 0;
     TLogFileData data;
     data.Channels = choices.Channels;
-    data.Weight = points.Points(TLoggingSession::SeriesWeight);
-    for (int c = 0; c < LogChannels::ChannelCount; ++c)
-        data.ChannelPoints[size_t(c)] = points.Points(c);
+    for (int trace = 0; trace <= TLoggingSession::SeriesWeight; ++trace)
+        points.ForEach(trace, [&](const QCPGraphData &p) { data.Points.Add(trace, p); });
     watch.Restart();
     ApplyLogFile(data, logging);
     std::printf("log of %d samples taken into the traces: %s\n", Samples, watch.Text());
@@ -135,6 +136,8 @@ int main(int argc, char **argv)
     page.RedrawNow();
     page.Chart->replot(QCustomPlot::rpImmediateRefresh);
     std::printf("first redraw after the log was taken: %s\n", watch.Text());
+    std::printf("replot, %.0f..%.0f s of the log shown: %s\n", logging.TimeMin, logging.TimeMax,
+                ReplotTime(*page.Chart, 5));
 
     logging.Begin(TLogChoices{0, {1, 2, 0, 0}}, model);
     watch.Restart();

@@ -19,16 +19,16 @@ TLogFileData ShownBefore()
     TLogFileData data;
     data.Comment = QStringLiteral("before");
     data.Channels = {1, 0, 3, 0};
-    data.Weight.append(QCPGraphData(0.5, 12.0));
+    data.Points.Add(TCompactLog::WeightTrace, QCPGraphData(0.5, 12.0));
     return data;
 }
 
 bool SameData(const TLogFileData &a, const TLogFileData &b)
 {
-    if (a.Comment != b.Comment || a.Channels != b.Channels || a.Weight.size() != b.Weight.size())
+    if (a.Comment != b.Comment || a.Channels != b.Channels || a.Weight().size() != b.Weight().size())
         return false;
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
-        if (a.ChannelPoints[size_t(c)].size() != b.ChannelPoints[size_t(c)].size())
+        if (a.ChannelPoints(c).size() != b.ChannelPoints(c).size())
             return false;
     }
     return true;
@@ -60,9 +60,9 @@ void CheckAgainstTextLines(const QString &path, const TLogFileData &loaded)
         return;
     while (lines.Next(line) && !lines.SawNul())
         reader.Take(line, lines.LastLineTooLong());
-    QV_FUZZ_CHECK(text.Comment == loaded.Comment && SamePoints(text.Weight, loaded.Weight));
+    QV_FUZZ_CHECK(text.Comment == loaded.Comment && SamePoints(text.Weight(), loaded.Weight()));
     for (int c = 0; c < LogChannels::ChannelCount; ++c)
-        QV_FUZZ_CHECK(SamePoints(text.ChannelPoints[size_t(c)], loaded.ChannelPoints[size_t(c)]));
+        QV_FUZZ_CHECK(SamePoints(text.ChannelPoints(c), loaded.ChannelPoints(c)));
 }
 
 } // namespace
@@ -81,13 +81,13 @@ int FuzzLogFileOne(const std::uint8_t *data, std::size_t size)
         return 0;
     }
     QV_FUZZ_CHECK(!loaded.Comment.contains(u'\n') && !loaded.Comment.contains(u'\r'));
-    QV_FUZZ_CHECK(result.Samples == loaded.Weight.size());
+    QV_FUZZ_CHECK(result.Samples == loaded.Weight().size());
     QV_FUZZ_CHECK(result.TooLong >= 0 && result.TooLong <= result.Skipped);
-    CheckPoints(loaded.Weight);
+    CheckPoints(loaded.Weight());
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
         const int choice = loaded.Channels[size_t(c)];
         QV_FUZZ_CHECK(choice >= 0 && choice <= 8);
-        const QVector<QCPGraphData> &points = loaded.ChannelPoints[size_t(c)];
+        const QVector<QCPGraphData> &points = loaded.ChannelPoints(c);
         QV_FUZZ_CHECK(choice != LogChannels::ChoiceNone || points.isEmpty());
         CheckPoints(points);
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 constexpr quint64 PresenceMask = (quint64(1) << TCompactLog::MaxTraces) - 1;
@@ -15,24 +16,17 @@ bool SameValue(double a, double b)
 }
 } // namespace
 
+const std::array<std::array<double, 2>, TCompactLog::ChannelCount> TCompactLog::Levels = [] {
+    std::array<std::array<double, 2>, ChannelCount> levels{};
+    for (int c = 0; c < ChannelCount; ++c)
+        levels[size_t(c)] = {LogChannels::Level(c, false), LogChannels::Level(c, true)};
+    return levels;
+}();
+
 void TCompactLog::SetDivisor(int divisor)
 {
     if (Times.empty())
         WeightDivisor = std::max(divisor, 1);
-}
-
-int TCompactLog::DivisorFor(const QVector<QCPGraphData> &weights, int least)
-{
-    int divisor = std::max(least, 1);
-    const auto whole = [&](double value) {
-        const double scaled = std::round(value * divisor);
-        return !std::isfinite(value) || (std::abs(scaled) <= 2147483647.0 && double(qint32(scaled)) / divisor == value);
-    };
-    // A finer divisor is taken only while the weight would still fit a count.
-    for (const QCPGraphData &point : weights)
-        while (divisor < 1'000'000 && !whole(point.value) && std::abs(point.value) * divisor * 10 <= 2147483647.0)
-            divisor *= 10;
-    return divisor;
 }
 
 void TCompactLog::Clear()
@@ -42,6 +36,7 @@ void TCompactLog::Clear()
     Flags.clear();
     Exceptions.clear();
     SpreadTrace = -1;
+    LargestCount = 0;
     std::fill(FirstRow.begin(), FirstRow.end(), -1);
     std::fill(LastRow.begin(), LastRow.end(), -1);
     std::fill(PointCount.begin(), PointCount.end(), 0);
@@ -102,8 +97,8 @@ bool TCompactLog::Encode(qint64 row, int trace, double value)
     if (flags & Bit(GapRowBit))
         return false;
     if (trace < ChannelCount) {
-        const bool on = SameValue(value, LogChannels::Level(trace, true));
-        if (!on && !SameValue(value, LogChannels::Level(trace, false)))
+        const bool on = SameValue(value, Levels[size_t(trace)][1]);
+        if (!on && !SameValue(value, Levels[size_t(trace)][0]))
             return false;
         if (on)
             flags |= Bit(ChannelOnBit + trace);
@@ -112,12 +107,45 @@ bool TCompactLog::Encode(qint64 row, int trace, double value)
     qint32 &count = Counts[size_t(row)];
     if (flags & Bit(CountSetBit))
         return SameValue(value, double(count) / WeightDivisor);
-    const double scaled = std::round(value * WeightDivisor);
-    if (!(std::abs(scaled) <= 2147483647.0) || !SameValue(value, double(qint32(scaled)) / WeightDivisor))
+    if (!CountOf(value, WeightDivisor) && !TakeFinerDivisorFor(value))
         return false;
-    count = qint32(scaled);
+    count = *CountOf(value, WeightDivisor);
+    LargestCount = std::max(LargestCount, std::abs(qint64(count)));
     flags |= Bit(CountSetBit);
     return true;
+}
+
+std::optional<qint32> TCompactLog::CountOf(double value, qint64 divisor)
+{
+    const double scaled = value * double(divisor);
+    if (!(std::abs(scaled) <= 2147483647.0))
+        return std::nullopt;
+    // Rounded half away from zero; a value half way between two counts
+    // fits neither, so the way of rounding there does not matter.
+    const auto count = qint32(scaled + (scaled < 0 ? -0.5 : 0.5));
+    if (!SameValue(value, double(count) / double(divisor)))
+        return std::nullopt;
+    return count;
+}
+
+// A weight with more decimals than the divisor keeps (the decimal point
+// moved during a session, a log written with another one): every count
+// kept is multiplied up to the divisor that holds it, when they all still
+// fit. Exact, since a count divided by its divisor is the nearest double to
+// the same fraction at any scale.
+bool TCompactLog::TakeFinerDivisorFor(double value)
+{
+    for (qint64 factor = 10; WeightDivisor * factor <= MaxDivisor; factor *= 10) {
+        if (LargestCount * factor > 2147483647)
+            return false;
+        if (CountOf(value, WeightDivisor * factor)) {
+            Counts.ForEach([factor](qint32 &count) { count = qint32(count * factor); });
+            WeightDivisor = int(WeightDivisor * factor);
+            LargestCount *= factor;
+            return true;
+        }
+    }
+    return false;
 }
 
 QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
@@ -130,7 +158,7 @@ QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
     if (flags & Bit(GapRowBit))
         return QCPGraphData(key, qQNaN());
     if (trace < ChannelCount)
-        return QCPGraphData(key, LogChannels::Level(trace, flags & Bit(ChannelOnBit + trace)));
+        return QCPGraphData(key, Levels[size_t(trace)][(flags & Bit(ChannelOnBit + trace)) ? 1 : 0]);
     return QCPGraphData(key, double(Counts[size_t(row)]) / WeightDivisor);
 }
 
@@ -234,7 +262,15 @@ qint64 TCompactLog::LastRowOf(int trace) const
 
 qint64 TCompactLog::RowAtOrAfter(double time) const
 {
-    return qint64(std::lower_bound(Times.begin(), Times.end(), time) - Times.begin());
+    qint64 low = 0, high = Times.size();
+    while (low < high) {
+        const qint64 middle = low + (high - low) / 2;
+        if (Times[middle] < time)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 qsizetype TCompactLog::Size(int trace) const
@@ -271,6 +307,6 @@ qint64 TCompactLog::AllocatedBytes() const
     qint64 overviews = 0;
     for (const TTraceOverview &overview : Overviews)
         overviews += overview.AllocatedBytes();
-    return DequeAllocatedBytes(Times) + DequeAllocatedBytes(Counts) + DequeAllocatedBytes(Flags)
+    return Times.AllocatedBytes() + Counts.AllocatedBytes() + Flags.AllocatedBytes()
            + qint64(Exceptions.capacity() * sizeof(TException)) + overviews;
 }

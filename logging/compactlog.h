@@ -13,10 +13,12 @@
 // nothing is ever rounded; exceptions are rare in a live session (spread
 // equal times, a gap break at an odd time) and in a saved log.
 
+#include "logging/chunkedcolumn.h"
 #include "logging/traceoverview.h"
 
 #include <QVector>
-#include <deque>
+#include <array>
+#include <optional>
 #include <qcustomplot.h>
 #include <vector>
 
@@ -24,16 +26,15 @@ class TCompactLog {
 public:
     // Channel traces 0..3, the weight at 4, unit traces from 5 on.
     static constexpr int ChannelCount = 4;
+    static constexpr int WeightTrace = ChannelCount;
     static constexpr int MaxTraces = 40;
+    static constexpr qint64 MaxDivisor = 1'000'000;   // six decimals, as log files keep
 
     // Weights are kept as count / divisor; a divisor below 1 counts as 1.
-    // Taken only while nothing is kept: kept counts keep their divisor.
+    // Taken only while nothing is kept; a weight with more decimals makes
+    // the divisor finer (up to MaxDivisor) while the counts fit.
     void SetDivisor(int divisor);
     int Divisor() const { return WeightDivisor; }
-    // The smallest divisor, `least` times a power of ten, at most a million,
-    // at which every weight is a whole count (a saved log keeps up to six
-    // decimals).
-    static int DivisorFor(const QVector<QCPGraphData> &weights, int least);
     void Clear();
 
     // Appends a point to a trace; the caller adds each trace's points in
@@ -86,23 +87,26 @@ private:
         QCPGraphData Point;
     };
 
-    // Columns grow in fixed blocks, so memory follows the rows kept: a
-    // vector's doubling would hold up to as much again in spare capacity.
-    std::deque<double> Times;
-    std::deque<qint32> Counts;
-    std::deque<TFlags> Flags;
+    TChunkedColumn<double> Times;
+    TChunkedColumn<qint32> Counts;
+    TChunkedColumn<TFlags> Flags;
     std::vector<TException> Exceptions;   // ordered by row, then trace
     std::vector<qint64> FirstRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> LastRow = std::vector<qint64>(MaxTraces, -1);
     std::vector<qint64> PointCount = std::vector<qint64>(MaxTraces, 0);
     std::vector<TTraceOverview> Overviews = std::vector<TTraceOverview>(MaxTraces);
+    // LogChannels::Level(trace, on) at [trace][on], looked up for every point.
+    static const std::array<std::array<double, 2>, ChannelCount> Levels;
     int WeightDivisor = 1;
+    qint64 LargestCount = 0;              // the largest count kept, as a magnitude
     int SpreadTrace = -1;                 // the one trace whose keys may be spread by bits
 
     static TFlags Bit(int n) { return TFlags(1) << n; }
     qint64 RowFor(int trace, double key);
     qint64 NewRow(double time);
     bool Encode(qint64 row, int trace, double value);
+    static std::optional<qint32> CountOf(double value, qint64 divisor);
+    bool TakeFinerDivisorFor(double value);
     QCPGraphData Decode(qint64 row, int trace) const;
     double SpreadKey(qint64 row, int trace) const;
     const TException *ExceptionAt(qint64 row, int trace) const;

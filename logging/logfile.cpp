@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <type_traits>
 
 // The fields a sample line can use: time, weight and four channel levels.
@@ -29,7 +30,7 @@ constexpr qsizetype FlushBytes = 256 * 1024;
 // from one integer: a log holds millions of these. The product with the
 // power of ten is off by less than 1e-4 below 1e12, so only values within
 // 1e-3 of a rounding half are left to the caller (false), as are huge ones.
-bool AppendRounded(QByteArray &out, double value, int decimals, int keep)
+bool AppendRounded(std::string &out, double value, int decimals, int keep)
 {
     static constexpr std::array<qint64, 7> Scale{1, 10, 100, 1000, 10000, 100000, 1000000};
     const double scaled = value * double(Scale[size_t(decimals)]);
@@ -60,12 +61,12 @@ bool AppendRounded(QByteArray &out, double value, int decimals, int keep)
 
 // Appends value with the given decimals by the exact formatting, "."
 // whatever the locale.
-void AppendExact(QByteArray &out, double value, int decimals)
+void AppendExact(std::string &out, double value, int decimals)
 {
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
-        out += QByteArray::number(value, 'f', decimals);
+        out += QByteArray::number(value, 'f', decimals).toStdString();
         return;
     }
     const char *begin = buffer;
@@ -76,24 +77,24 @@ void AppendExact(QByteArray &out, double value, int decimals)
 }
 
 // Two decimals (times and channel levels).
-void AppendFixed(QByteArray &out, double value)
+void AppendFixed(std::string &out, double value)
 {
     if (!AppendRounded(out, value, 2, 2))
         AppendExact(out, value, 2);
 }
 
 // Two decimals at least, up to six when the value has them.
-void AppendWeight(QByteArray &out, double value)
+void AppendWeight(std::string &out, double value)
 {
     if (AppendRounded(out, value, 6, 2))
         return;
-    const qsizetype start = out.size();
+    const size_t start = out.size();
     AppendExact(out, value, 6);
-    const qsizetype point = out.indexOf('.', start);
-    qsizetype end = out.size();
-    while (point >= 0 && end > point + 3 && out[end - 1] == '0')
+    const size_t point = out.find('.', start);
+    size_t end = out.size();
+    while (point != std::string::npos && end > point + 3 && out[end - 1] == '0')
         --end;
-    out.truncate(end);
+    out.resize(end);
 }
 
 // A channel's level for each sample in turn: the channel's point at the
@@ -218,7 +219,12 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
     std::vector<TChannelLevels> levels;
     for (int c = 0; c < LogChannels::ChannelCount; ++c)
         levels.emplace_back(points, TLoggingSession::SeriesDig1 + c, points.Size(samples));
-    QByteArray line;
+    // A channel has two levels: each is formatted once.
+    std::array<std::pair<double, std::string>, LogChannels::ChannelCount> levelText;
+    levelText.fill({qQNaN(), std::string()});
+    // Built in a plain string: a line is a dozen small appends.
+    std::string line;
+    line.reserve(256);
     for (TTraceCursor sample(points, samples); !sample.AtEnd(); sample.Next()) {
         const QCPGraphData p = sample.Point();
         // A break the chart draws across a silence is no sample; the
@@ -229,7 +235,7 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
             found[c] = levels[c].Next(std::isnan(p.value) ? qQNaN() : p.key, level[c]);
         if (std::isnan(p.value))
             continue;
-        line.resize(0);   // keeps the buffer for the next line
+        line.clear();   // keeps the buffer for the next line
         AppendFixed(line, p.key);
         line += ',';
         AppendWeight(line, p.value);
@@ -239,10 +245,17 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
             if (!found[c] && !keepColumns)
                 break;
             line += ',';
-            if (found[c])
-                AppendFixed(line, level[c]);
+            if (!found[c])
+                continue;
+            auto &[shown, text] = levelText[c];
+            if (!(shown == level[c])) {
+                text.clear();
+                AppendFixed(text, level[c]);
+                shown = level[c];
+            }
+            line += text;
         }
-        sink(line);
+        sink(QByteArray::fromRawData(line.data(), qsizetype(line.size())));
     }
 }
 
@@ -348,7 +361,7 @@ void TLogLineReader::AddSample(const TLogSampleFields &fields)
     }
     const double t = fields.Value[0];
     if (fields.Usable[1]) {
-        data.Weight.append(QCPGraphData(t, fields.Value[1]));
+        AddPoint(TCompactLog::WeightTrace, t, fields.Value[1]);
         ++result.Samples;
     }
     size_t index = 2;
@@ -359,9 +372,17 @@ void TLogLineReader::AddSample(const TLogSampleFields &fields)
         // A selection without a name (7, 8) still has its column, which is
         // read past so the later channels keep their own fields.
         if (LogChannels::Listed(choice) == choice && fields.Usable[index])
-            data.ChannelPoints[size_t(c)].append(QCPGraphData(t, fields.Value[index]));
+            AddPoint(c, t, fields.Value[index]);
         ++index;
     }
+}
+
+void TLogLineReader::AddPoint(int trace, double t, double value)
+{
+    if (t < lastTime)
+        data.InTimeOrder = false;
+    lastTime = t;
+    data.Points.Add(trace, QCPGraphData(t, value));
 }
 
 bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLoadResult *result)
@@ -401,48 +422,45 @@ bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLo
 }
 
 namespace {
-// A saved log is in time order; only a hand-edited one needs sorting (by
-// time, equal times kept in file order).
-const QVector<QCPGraphData> &InTimeOrder(const QVector<QCPGraphData> &points, QVector<QCPGraphData> &sorted)
+// The points of a hand-edited log put in time order (equal times kept in
+// file order), merged by time so the points of one time share a row.
+TCompactLog InTimeOrder(const TCompactLog &points)
 {
     const auto earlier = [](const QCPGraphData &a, const QCPGraphData &b) { return a.key < b.key; };
-    if (std::is_sorted(points.begin(), points.end(), earlier))
-        return points;
-    sorted = points;
-    std::stable_sort(sorted.begin(), sorted.end(), earlier);
-    return sorted;
-}
-} // namespace
-
-void ApplyLogFile(const TLogFileData &data, TLoggingSession &session)
-{
-    if (session.Traces.size() < size_t(TLoggingSession::FirstUnitTrace))
-        session.Traces.resize(TLoggingSession::FirstUnitTrace);
-    session.ClearPoints(TCompactLog::DivisorFor(data.Weight, session.WeightDivisor));
-    session.Channels = data.Channels;
-    session.Traces[TLoggingSession::SeriesWeight].Visible = true;
-    // The weight first, then the channels, as SeriesWeight and SeriesDig1..4.
-    std::array<QVector<QCPGraphData>, 1 + LogChannels::ChannelCount> copies;
-    std::array<const QVector<QCPGraphData> *, 1 + LogChannels::ChannelCount> lists{};
-    std::array<size_t, 1 + LogChannels::ChannelCount> traceOf{};
-    for (size_t k = 0; k < lists.size(); ++k) {
-        lists[k] = &InTimeOrder(k == 0 ? data.Weight : data.ChannelPoints[k - 1], copies[k]);
-        traceOf[k] = k == 0 ? size_t(TLoggingSession::SeriesWeight) : size_t(TLoggingSession::SeriesDig1) + k - 1;
+    constexpr int Lists = 1 + LogChannels::ChannelCount;
+    std::array<QVector<QCPGraphData>, Lists> lists;
+    std::array<qsizetype, Lists> next{};
+    for (int trace = 0; trace < Lists; ++trace) {
+        lists[size_t(trace)] = points.Points(trace);
+        std::stable_sort(lists[size_t(trace)].begin(), lists[size_t(trace)].end(), earlier);
     }
-    // Merged by time, so the points of one line share one row.
-    std::array<qsizetype, 1 + LogChannels::ChannelCount> next{};
+    TCompactLog sorted;
     for (;;) {
         double t = std::numeric_limits<double>::infinity();
         for (size_t k = 0; k < lists.size(); ++k)
-            if (next[k] < lists[k]->size())
-                t = std::min(t, (*lists[k])[next[k]].key);
+            if (next[k] < lists[k].size())
+                t = std::min(t, lists[k][next[k]].key);
         if (std::isinf(t))
-            break;
-        for (size_t k = 0; k < lists.size(); ++k)
-            if (next[k] < lists[k]->size() && (*lists[k])[next[k]].key == t)
-                session.AddPoint(traceOf[k], (*lists[k])[next[k]++]);
+            return sorted;
+        // The weight first, as a live session adds it.
+        for (const int trace : {TCompactLog::WeightTrace, 0, 1, 2, 3}) {
+            const auto k = size_t(trace);
+            if (next[k] < lists[k].size() && lists[k][next[k]].key == t)
+                sorted.Add(trace, lists[k][next[k]++]);
+        }
     }
-    if (!data.Weight.isEmpty())
+}
+} // namespace
+
+void ApplyLogFile(TLogFileData &data, TLoggingSession &session)
+{
+    if (session.Traces.size() < size_t(TLoggingSession::FirstUnitTrace))
+        session.Traces.resize(TLoggingSession::FirstUnitTrace);
+    session.Channels = data.Channels;
+    session.Traces[TLoggingSession::SeriesWeight].Visible = true;
+    session.TakePoints(data.InTimeOrder ? std::move(data.Points) : InTimeOrder(data.Points));
+    data.Points.Clear();
+    if (session.Points.Size(TLoggingSession::SeriesWeight) > 0)
         session.ContinueAfter(session.Points.Last(TLoggingSession::SeriesWeight).key);
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();

@@ -12,17 +12,21 @@
 // decimals would otherwise come back as 1.23.
 //
 // Loading reads the whole file into a TLogFileData first (streamed line by
-// line, each line capped) and only then replaces the chart's traces, so a
-// file that cannot be read or is binary leaves the chart as it was.
+// line, each line capped, into compact columns as the chart keeps them) and
+// only then hands the columns to the chart, so a file that cannot be read
+// or is binary leaves the chart as it was, and a log of days of samples
+// needs no more memory than the chart holding it.
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <array>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <qcustomplot.h>
 
+#include "logging/compactlog.h"
 #include "logging/logchannels.h"
 
 class TLoggingSession;
@@ -35,8 +39,14 @@ struct TLogFileData {
     // of range keeps the value this held before the load, and 7 or 8 (no
     // name, no status bit) become "None" once their column has been read past.
     std::array<int, LogChannels::ChannelCount> Channels{};
-    QVector<QCPGraphData> Weight;
-    std::array<QVector<QCPGraphData>, LogChannels::ChannelCount> ChannelPoints;
+    // The samples: the weight at TCompactLog::WeightTrace, the channels at 0..3.
+    TCompactLog Points;
+    // False when a sample's time came before an earlier one (a hand-edited
+    // file): the points are put in time order when applied.
+    bool InTimeOrder = true;
+
+    QVector<QCPGraphData> Weight() const { return Points.Points(TCompactLog::WeightTrace); }
+    QVector<QCPGraphData> ChannelPoints(int channel) const { return Points.Points(channel); }
 };
 
 struct TLogLoadResult {
@@ -84,6 +94,7 @@ private:
     void TakeChannels(const QString &line);
     void TakeSample(const QString &line);
     void AddSample(const TLogSampleFields &fields);
+    void AddPoint(int trace, double t, double value);
 
     TLogFileData &data;
     TLogLoadResult result;
@@ -92,18 +103,20 @@ private:
     std::unique_ptr<Tcommsobj> parser;
     QString field;
     qint64 lineNumber = 0;
+    double lastTime = -std::numeric_limits<double>::infinity();
 };
 
 // Reads a log file into data. False with a message for the user (and data
 // unchanged) when the file cannot be read, is binary or is empty.
 bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLoadResult *result = nullptr);
 
-// Replaces the chart's traces with the loaded log: every trace cleared (unit
-// traces stay, empty), the selections taken, SeriesWeight made visible.
+// Replaces the chart's traces with the loaded log, whose points move into
+// the session: every trace cleared (unit traces stay, empty), the
+// selections taken, SeriesWeight made visible.
 // The caller then sets the comment and channel labels, presets the logging
 // dialog's channel lists with data.Channels and runs the axis set-up and the
 // fit to data.
-void ApplyLogFile(const TLogFileData &data, TLoggingSession &session);
+void ApplyLogFile(TLogFileData &data, TLoggingSession &session);
 
 // What a file holds, judged from its first two lines, so that File > Open
 // takes a file as the kind it is whatever the dialog's filter said: a log's

@@ -120,10 +120,17 @@ bool TLoggingSession::Running() const
     return Link.LoggingState != 0;
 }
 
-void TLoggingSession::ClearPoints(int divisor)
+void TLoggingSession::ClearPoints()
 {
     Points.Clear();
-    PointsDivisor = divisor;
+}
+
+void TLoggingSession::TakePoints(TCompactLog &&points)
+{
+    std::swap(Points, points);   // each is whole afterwards; the caller drops the old points
+    if (PointAdded)
+        for (int trace = 0; trace < TCompactLog::MaxTraces; ++trace)
+            Points.ForEach(trace, [&](const QCPGraphData &point) { PointAdded(trace, point); });
 }
 
 void TLoggingSession::ClearAllTraces()
@@ -328,10 +335,9 @@ void TLoggingSession::AddChannelPoints(double x, const std::function<bool(int)> 
 
 void TLoggingSession::AddPoint(size_t trace, const QCPGraphData &point)
 {
-    // The divisor is taken with the first point: the weights of a session
-    // keep the one they began with.
-    if (Points.Rows() == 0)
-        Points.SetDivisor(PointsDivisor > 0 ? PointsDivisor : WeightDivisor);
+    // Counted in the session's decimals from its first point on (finer
+    // ones are taken as they come).
+    Points.SetDivisor(WeightDivisor);
     Points.Add(int(trace), point);
     if (PointAdded)
         PointAdded(int(trace), point);

@@ -47,6 +47,7 @@ public:
     // Fixed trace positions; unit traces follow from FirstUnitTrace on.
     static constexpr int SeriesDig1 = 0;
     static constexpr int SeriesWeight = 4;
+    static_assert(SeriesWeight == TCompactLog::WeightTrace);
     static constexpr int FirstUnitTrace = 5;
     static constexpr int AnyUnit = 99;
 
@@ -124,10 +125,11 @@ public:
     TCompactLog Points;
     // Appends a point to a trace (keys ascending within a trace).
     void AddPoint(size_t trace, const QCPGraphData &point);
-    // Empties every trace. The weights that come next are kept as counts
-    // of 1/divisor, or of 1/WeightDivisor as it is at the first of them
-    // when divisor is 0.
-    void ClearPoints(int divisor = 0);
+    // Empties every trace.
+    void ClearPoints();
+    // Takes the points of every trace at once (a log loaded); the weight
+    // trace is SeriesWeight and the channels SeriesDig1..4.
+    void TakePoints(TCompactLog &&points);
     // Told of every point added and of every spreading of equal times, in
     // order, so that checks can hold the columns against a plain copy.
     std::function<void(int trace, const QCPGraphData &point)> PointAdded;
@@ -150,7 +152,6 @@ signals:
 private:
     TSession &Link;
     qint64 StartMs = 0;
-    int PointsDivisor = 0;            // as ClearPoints was given
     double PlotInterval = 0.1;        // seconds between plotted samples expected
     qint64 LastPlotMs = -1;           // clock of the last plotted sample
     qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not

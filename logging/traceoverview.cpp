@@ -3,16 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-void TTraceOverview::TSpan::Take(double value)
-{
-    if (std::isnan(value)) {
-        Break = true;
-        return;
-    }
-    Lo = std::min(Lo, float(value));
-    Hi = std::max(Hi, float(value));
-}
-
 void TTraceOverview::TSpan::Take(const TSpan &other)
 {
     Lo = std::min(Lo, other.Lo);
@@ -26,23 +16,18 @@ void TTraceOverview::Clear()
     Coarse.clear();
     Lo = std::numeric_limits<double>::infinity();
     Hi = -std::numeric_limits<double>::infinity();
+    OpenFine = OpenCoarse = -1;
 }
 
-void TTraceOverview::TakeInto(std::deque<TSpan> &spans, qint64 index, double value)
+void TTraceOverview::TakeElsewhere(qint64 row, double value)
 {
-    if (qint64(spans.size()) <= index)
-        spans.resize(size_t(index) + 1);
-    spans[size_t(index)].Take(value);
-}
-
-void TTraceOverview::Take(qint64 row, double value)
-{
-    TakeInto(Fine, row / FineRows, value);
-    TakeInto(Coarse, row / CoarseRows, value);
-    if (!std::isnan(value)) {
-        Lo = std::min(Lo, value);
-        Hi = std::max(Hi, value);
-    }
+    const qint64 fine = row / FineRows, coarse = row / CoarseRows;
+    Fine.resize(size_t(std::max<qint64>(qint64(Fine.size()), fine + 1)));
+    Coarse.resize(size_t(std::max<qint64>(qint64(Coarse.size()), coarse + 1)));
+    Fine[size_t(fine)].Take(value);
+    Coarse[size_t(coarse)].Take(value);
+    OpenFine = fine == qint64(Fine.size()) - 1 ? fine : -1;
+    OpenCoarse = coarse == qint64(Coarse.size()) - 1 ? coarse : -1;
 }
 
 TTraceOverview::TSpan TTraceOverview::Span(qint64 rows, qint64 index) const

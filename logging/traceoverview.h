@@ -7,6 +7,7 @@
 // after days of samples finds nothing left to do.
 
 #include <QtGlobal>
+#include <algorithm>
 #include <deque>
 #include <limits>
 
@@ -31,13 +32,34 @@ public:
         float Hi = -std::numeric_limits<float>::infinity();
         bool Break = false;
         bool Empty() const { return Lo > Hi; }
-        void Take(double value);
+        void Take(double value)
+        {
+            if (value != value) {   // no value: a break
+                Break = true;
+                return;
+            }
+            Lo = std::min(Lo, float(value));
+            Hi = std::max(Hi, float(value));
+        }
         void Take(const TSpan &other);
     };
 
     void Clear();
     // A point of the trace at `row`; rows come in ascending order.
-    void Take(qint64 row, double value);
+    void Take(qint64 row, double value)
+    {
+        // Most points fall into the newest blocks, as the point before them.
+        if (row / FineRows == OpenFine && row / CoarseRows == OpenCoarse) {
+            Fine.back().Take(value);
+            Coarse.back().Take(value);
+        } else {
+            TakeElsewhere(row, value);
+        }
+        if (value == value) {
+            Lo = std::min(Lo, value);
+            Hi = std::max(Hi, value);
+        }
+    }
     // The summary of rows [index * rows, (index + 1) * rows), rows being
     // FineRows or CoarseRows; empty beyond the rows taken.
     TSpan Span(qint64 rows, qint64 index) const;
@@ -51,5 +73,7 @@ private:
     double Lo = std::numeric_limits<double>::infinity();
     double Hi = -std::numeric_limits<double>::infinity();
 
-    static void TakeInto(std::deque<TSpan> &spans, qint64 index, double value);
+    qint64 OpenFine = -1, OpenCoarse = -1;   // the blocks at the backs of Fine and Coarse
+
+    void TakeElsewhere(qint64 row, double value);
 };

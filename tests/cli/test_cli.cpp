@@ -182,8 +182,8 @@ private slots:
         TLogFileData data;
         QString error;
         QVERIFY2(LoadLogFile(log, data, &error), qPrintable(error));
-        QVERIFY(data.Weight.size() >= 5);
-        QCOMPARE(QJsonDocument::fromJson(json)["samples"].toInteger(), qint64(data.Weight.size()));
+        QVERIFY(data.Weight().size() >= 5);
+        QCOMPARE(QJsonDocument::fromJson(json)["samples"].toInteger(), qint64(data.Weight().size()));
 
         const QString settings = File("report.QVS");
         const QString pdf = File("report.pdf");

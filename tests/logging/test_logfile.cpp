@@ -220,6 +220,7 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     qint64 now = 2000;
     running.Logging.ClockMs = [&now] { return now; };
     running.Session.LoggingState = 1;
+    QVERIFY(LoadLogFile(Path("loaded.LOG"), data, nullptr));   // applying took the points
     ApplyLogFile(data, running.Logging);
     now = 2500;
     running.Logging.TakeReply(800, 1, 0);
@@ -230,9 +231,9 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     WriteAll(Path("seven.LOG"), "c\r\n7,0,3,0\r\n1.00,5.00,1.00,4.00\r\n");
     QVERIFY(LoadLogFile(Path("seven.LOG"), data, nullptr));
     QCOMPARE(data.Channels, (std::array<int, 4>{0, 0, 3, 0}));
-    QVERIFY(data.ChannelPoints[0].isEmpty());
-    QCOMPARE(data.ChannelPoints[2].size(), 1);
-    QCOMPARE(data.ChannelPoints[2][0].value, 4.0);
+    QVERIFY(data.ChannelPoints(0).isEmpty());
+    QCOMPARE(data.ChannelPoints(2).size(), 1);
+    QCOMPARE(data.ChannelPoints(2)[0].value, 4.0);
 }
 
 void TestLogFile::readerTakesWhatEachLineHolds_data()
@@ -256,26 +257,26 @@ void TestLogFile::readerTakesWhatEachLineHolds()
         take(reader, line);
     QCOMPARE(data.Comment, QStringLiteral("Test, with, commas"));
     QCOMPARE(data.Channels, (std::array<int, 4>{0, 4, 4, 4}));   // 9 and "x" keep theirs
-    QCOMPARE(data.Weight.size(), 3);
-    QCOMPARE(data.Weight[0].key, 12.5);
-    QCOMPARE(data.Weight[0].value, -3.0);
-    QCOMPARE(data.Weight[2].key, 15.0);
+    QCOMPARE(data.Weight().size(), 3);
+    QCOMPARE(data.Weight()[0].key, 12.5);
+    QCOMPARE(data.Weight()[0].value, -3.0);
+    QCOMPARE(data.Weight()[2].key, 15.0);
     QCOMPARE(reader.Result().Skipped, qint64(2));   // "abc,1" and ",2"
     // Channels 2..4 (selection 4) take fields 2, 3, 4 in order.
-    QCOMPARE(data.ChannelPoints[0].size(), 0);
-    QCOMPARE(data.ChannelPoints[1].size(), 2);
-    QCOMPARE(data.ChannelPoints[1][0].value, 2.0);
-    QCOMPARE(data.ChannelPoints[1][1].value, 1.0);   // 14,,1: no weight, channel 2 at 1
-    QCOMPARE(data.ChannelPoints[3].size(), 1);
-    QCOMPARE(data.ChannelPoints[3][0].value, 4.0);
+    QCOMPARE(data.ChannelPoints(0).size(), 0);
+    QCOMPARE(data.ChannelPoints(1).size(), 2);
+    QCOMPARE(data.ChannelPoints(1)[0].value, 2.0);
+    QCOMPARE(data.ChannelPoints(1)[1].value, 1.0);   // 14,,1: no weight, channel 2 at 1
+    QCOMPARE(data.ChannelPoints(3).size(), 1);
+    QCOMPARE(data.ChannelPoints(3)[0].value, 4.0);
 
     // Only channel 3 on: the third field goes to channel 3.
     TLogFileData third;
     TLogLineReader r3(third);
     for (const char *line : {"", "0,0,3,0", "1,2,4"})
         take(r3, line);
-    QCOMPARE(third.ChannelPoints[2].size(), 1);
-    QCOMPARE(third.ChannelPoints[2][0].value, 4.0);
+    QCOMPARE(third.ChannelPoints(2).size(), 1);
+    QCOMPARE(third.ChannelPoints(2)[0].value, 4.0);
     QCOMPARE(LogChannels::LabelText(third.Channels[2]), QStringLiteral("Output 1"));
 }
 
@@ -311,20 +312,20 @@ void TestLogFile::brokenFilesChangeNothingAndSaySo()
         WriteAll(path, content);
     TLogFileData data;
     data.Comment = QStringLiteral("before");
-    data.Weight << QCPGraphData(1, 1);
+    data.Points.Add(TCompactLog::WeightTrace, QCPGraphData(1, 1));
     TLogLoadResult result;
     QString error;
     const bool ok = LoadLogFile(path, data, &error, &result);
     QCOMPARE(ok, samples >= 0);
     if (!ok) {
         QCOMPARE(data.Comment, QStringLiteral("before"));
-        QCOMPARE(data.Weight.size(), 1);
+        QCOMPARE(data.Weight().size(), 1);
         QVERIFY2(error.startsWith(QStringLiteral("Cannot read file")) && error.contains(reason), qPrintable(error));
         return;
     }
     QCOMPARE(result.Samples, samples);
     QCOMPARE(result.Skipped, skipped);
-    QCOMPARE(data.Weight.size(), samples);
+    QCOMPARE(data.Weight().size(), samples);
     QVERIFY(SkippedLinesMessage(result).contains(reason));
 }
 
