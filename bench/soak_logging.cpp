@@ -4,7 +4,12 @@
 // prints the samples taken, the resident memory and its growth per sample,
 // and the longest stall of the event loop (the gap between two ticks of a
 // 5 ms timer, less the 5 ms).
+// With --compressed the samples come from no instrument but as fast as the
+// intake takes them (replies of a polled unit with four channels, 10 ms
+// apart on the session's clock), in batches between which the event loop
+// and the page's redraws run; a report every million samples.
 // Usage: soak_logging <port> <seconds> [report seconds, default 60]
+//        soak_logging --compressed [samples, default 21,600,000]
 
 #include "bench/resident_memory.h"
 #include "link/ioiface_serial.h"
@@ -86,12 +91,14 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: soak_logging <port> <seconds> [report seconds]\n");
+    if (argc < 2 || (argc < 3 && qstrcmp(argv[1], "--compressed") != 0)) {
+        std::fprintf(stderr, "usage: soak_logging <port> <seconds> [report seconds] | --compressed [samples]\n");
         return 2;
     }
+    const bool compressed = qstrcmp(argv[1], "--compressed") == 0;
     const QString port = QString::fromLocal8Bit(argv[1]);
-    const int seconds = std::max(1, atoi(argv[2]));
+    const qint64 compressedSamples = compressed && argc > 2 ? std::max<qint64>(1000, atoll(argv[2])) : 21600000;
+    const int seconds = compressed ? 0 : std::max(1, atoi(argv[2]));
     const int reportSeconds = argc > 3 ? std::max(1, atoi(argv[3])) : 60;
 
     TSession session;
@@ -104,20 +111,34 @@ int main(int argc, char **argv)
     session.LogReply = [&](qint32 w, qint32 u, qint32 s) { logging.TakeReply(w, u, s); };
     session.LogRecord = [&](quint8 b, qint32 sw, qint32 w) { logging.TakeRecord(b, sw, w); };
 
-    auto serial = std::make_unique<TIOIfaceSerial>();
-    serial->SetPortName(port);
-    session.InstallAndOpen(std::move(serial));
-    if (!session.IsOpen()) {
-        std::fprintf(stderr, "could not open %s\n", qPrintable(port));
-        return 1;
+    qint64 clockMs = 0;
+    if (compressed) {
+        logging.ClockMs = [&clockMs] { return clockMs; };
+        session.Timer1.stop();
+        session.UnitAddress = 1;
+        page.PrepareChart();
+        logging.Begin(TLogChoices{1, {1, 2, 3, 4}}, model);
+        session.LoggingState = 1;
+    } else {
+        auto serial = std::make_unique<TIOIfaceSerial>();
+        serial->SetPortName(port);
+        session.InstallAndOpen(std::move(serial));
+        if (!session.IsOpen()) {
+            std::fprintf(stderr, "could not open %s\n", qPrintable(port));
+            return 1;
+        }
+        session.Activity = actLog;
+        page.PrepareChart();
+        logging.Begin(TLogChoices{0, {1, 2, 3, 4}}, model);   // "Auto": the instrument streams
     }
-    session.Activity = actLog;
-    page.PrepareChart();
-    logging.Begin(TLogChoices{0, {1, 2, 3, 4}}, model);   // "Auto": the instrument streams
 
     const double startMb = ResidentMb();
-    std::printf("soak: %s for %d s, report every %d s; resident at start %.1f MB\n", qPrintable(port), seconds,
-                reportSeconds, startMb);
+    if (compressed)
+        std::printf("soak: %lld samples as fast as they are taken, a report every million; resident at start %.1f MB\n",
+                    static_cast<long long>(compressedSamples), startMb);
+    else
+        std::printf("soak: %s for %d s, report every %d s; resident at start %.1f MB\n", qPrintable(port), seconds,
+                    reportSeconds, startMb);
     std::fflush(stdout);
     TStallMeter stalls;
     // The page's own share of a stall: its longest drawing in the period.
@@ -132,8 +153,7 @@ int main(int argc, char **argv)
     qint64 firstSamples = 0;
     QElapsedTimer clock;
     clock.start();
-    QTimer report;
-    QObject::connect(&report, &QTimer::timeout, [&] {
+    const auto reportNow = [&] {
         ++reports;
         const auto [stall, work] = stalls.TakePeriod();
         worst = std::max(worst, stall);
@@ -152,13 +172,38 @@ int main(int argc, char **argv)
                     mb, mb - startMb, perSample, stall, worst, work, worstWork, longestDraw, LoadAverage().constData());
         longestDraw = 0;
         std::fflush(stdout);
-        if (clock.elapsed() + reportSeconds * 500 >= qint64(seconds) * 1000)
-            app.quit();
-    });
-    report.start(reportSeconds * 1000);
+    };
+    QTimer report;
+    QTimer feed;
+    qint64 fed = 0;
+    if (compressed) {
+        // A batch of replies a turn of the event loop: a few milliseconds of intake.
+        QObject::connect(&feed, &QTimer::timeout, [&] {
+            for (int i = 0; i < 10000 && fed < compressedSamples; ++i) {
+                clockMs += 10;
+                logging.TakeReply(qint32((fed * 37) % 4000 - 2000), 1, qint32((fed / 50) & 0x1f2));
+                if (++fed % 1000000 == 0)
+                    reportNow();
+            }
+            if (fed >= compressedSamples)
+                app.quit();
+        });
+        feed.start(0);
+    } else {
+        QObject::connect(&report, &QTimer::timeout, [&] {
+            reportNow();
+            if (clock.elapsed() + reportSeconds * 500 >= qint64(seconds) * 1000)
+                app.quit();
+        });
+        report.start(reportSeconds * 1000);
+    }
     app.exec();
     logging.Stop();
-    std::printf("soak done: %d reports, worst stall %.1f ms, worst own work between two ticks %.1f ms CPU\n", reports,
-                worst, worstWork);
+    const qint64 kept = logging.Points.Size(TLoggingSession::SeriesWeight);
+    std::printf("soak done: %d reports, worst stall %.1f ms, worst own work between two ticks %.1f ms CPU; %lld samples "
+                "held in %.1f MB of columns (%.1f B/sample)\n",
+                reports, worst, worstWork, static_cast<long long>(kept),
+                double(logging.Points.AllocatedBytes()) / 1048576.0,
+                kept > 0 ? double(logging.Points.AllocatedBytes()) / double(kept) : 0.0);
     return 0;
 }

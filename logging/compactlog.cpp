@@ -107,9 +107,12 @@ bool TCompactLog::Encode(qint64 row, int trace, double value)
     qint32 &count = Counts[size_t(row)];
     if (flags & Bit(CountSetBit))
         return SameValue(value, double(count) / WeightDivisor);
-    if (!CountOf(value, WeightDivisor) && !TakeFinerDivisorFor(value))
+    std::optional<qint32> whole = CountOf(value, WeightDivisor);
+    if (!whole && TakeFinerDivisorFor(value))
+        whole = CountOf(value, WeightDivisor);
+    if (!whole)
         return false;
-    count = *CountOf(value, WeightDivisor);
+    count = *whole;
     LargestCount = std::max(LargestCount, std::abs(qint64(count)));
     flags |= Bit(CountSetBit);
     return true;
