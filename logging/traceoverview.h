@@ -8,6 +8,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <cfloat>
 #include <deque>
 #include <limits>
 
@@ -38,8 +39,10 @@ public:
                 Break = true;
                 return;
             }
-            Lo = std::min(Lo, float(value));
-            Hi = std::max(Hi, float(value));
+            // Beyond a float's range a value is drawn far off the plot anyway.
+            const auto narrow = float(std::clamp(value, -double(FLT_MAX), double(FLT_MAX)));
+            Lo = std::min(Lo, narrow);
+            Hi = std::max(Hi, narrow);
         }
         void Take(const TSpan &other);
     };

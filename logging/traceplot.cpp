@@ -64,6 +64,17 @@ void TTracePlot::draw(QCPPainter *painter)
 }
 
 namespace {
+// Pixels far outside the plot (a value of 1e300 in a hand-edited log, a
+// point an hour beyond the view's edge) are brought within a range the
+// painter's fixed-point arithmetic holds; the visible part of a line keeps
+// its slope to well below a pixel.
+constexpr double FarPixels = 4'000'000;
+
+QPointF Clamped(double x, double y)
+{
+    return QPointF(std::clamp(x, -FarPixels, FarPixels), std::clamp(y, -FarPixels, FarPixels));
+}
+
 void DrawLine(QCPPainter *painter, QVector<QPointF> &line)
 {
     if (line.size() > 1)
@@ -85,7 +96,8 @@ void TTracePlot::DrawPoints(QCPPainter *painter, qint64 first, qint64 last) cons
             DrawLine(painter, line);
             continue;
         }
-        const QPointF at = coordsToPixels(point.key, point.value);
+        const QPointF pixel = coordsToPixels(point.key, point.value);
+        const QPointF at = Clamped(pixel.x(), pixel.y());
         // A channel holds its level until its next point.
         if (Stairs && !line.isEmpty())
             line.append(QPointF(at.x(), line.back().y()));
@@ -137,9 +149,9 @@ private:
     {
         if (!Open)
             return;
-        Line.append(QPointF(X, ValueAxis.coordToPixel(Column.Lo)));
+        Line.append(Clamped(X, ValueAxis.coordToPixel(Column.Lo)));
         if (Column.Hi != Column.Lo)
-            Line.append(QPointF(X, ValueAxis.coordToPixel(Column.Hi)));
+            Line.append(Clamped(X, ValueAxis.coordToPixel(Column.Hi)));
         Open = false;
     }
 };

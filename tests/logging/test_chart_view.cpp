@@ -356,7 +356,8 @@ private slots:
 
     // 200,000 samples of 0 and 1 with one spike of 99 and a silence from
     // 1000 to 4000 s: the spike reaches its height and no line crosses the
-    // silence, whether the view draws every point or the overview.
+    // silence, whether the view draws every point or the overview; a value
+    // far beyond any axis draws without harm.
     void tracesDrawTheirExtremesAndBreaks()
     {
         QFETCH(double, from);
@@ -368,7 +369,8 @@ private slots:
             if (i == 100'000)
                 rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(2500, qQNaN()));
             const double t = (i < 100'000 ? 0 : 3000) + i * 0.01;
-            rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(t, i == 50'000 ? 99 : i % 2));
+            const double value = i == 50'000 ? 99 : i == 150'000 ? 1e300 : i % 2;   // 1e300: hand-edited
+            rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(t, value));
         }
         rig.SetAxes(from, to, -10, 110);
         const QImage image = rig.Page.Chart->toPixmap().toImage();
