@@ -56,8 +56,7 @@ void MeasureView(TLogPage &page)
     QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
     watch.Restart();
     page.FormKeyDown(&home);
-    page.RedrawNow();
-    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    page.RedrawNow();   // draws at once
     std::printf("Home (fit to data over every shown trace) with its redraw: %s\n", watch.Text());
     QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
     watch.Restart();
@@ -101,8 +100,7 @@ int main(int argc, char **argv)
                 watch.Text(Samples / 1000));
 
     watch.Restart();
-    page.RedrawNow();
-    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    page.RedrawNow();   // draws at once
     std::printf("first redraw after the intake: %s\n", watch.Text());
     const double mbTaken = ResidentMb();
     logging.TimeMax = logging.LastSampleTime;
@@ -133,8 +131,7 @@ int main(int argc, char **argv)
     std::printf("log of %d samples taken into the traces: %s\n", Samples, watch.Text());
     data = TLogFileData();
     watch.Restart();
-    page.RedrawNow();
-    page.Chart->replot(QCustomPlot::rpImmediateRefresh);
+    page.RedrawNow();   // draws at once
     std::printf("first redraw after the log was taken: %s\n", watch.Text());
     std::printf("replot, %.0f..%.0f s of the log shown: %s\n", logging.TimeMin, logging.TimeMax,
                 ReplotTime(*page.Chart, 5));

@@ -300,7 +300,8 @@ qint64 TCompactLog::Bytes() const
     qint64 overviews = 0;
     for (int trace = 0; trace < MaxTraces; ++trace)
         if (PointCount[size_t(trace)] > 0)
-            overviews += qint64(Times.size()) / TTraceOverview::FineRows * qint64(sizeof(TTraceOverview::TSpan)) * 65 / 64;
+            for (const qint64 rows : TTraceOverview::Levels)
+                overviews += qint64(Times.size()) / rows * qint64(sizeof(TTraceOverview::TSpan));
     return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException)) + overviews;
 }
 

@@ -12,28 +12,32 @@ void TTraceOverview::TSpan::Take(const TSpan &other)
 
 void TTraceOverview::Clear()
 {
-    Fine.clear();
-    Coarse.clear();
+    for (std::deque<TSpan> &spans : Spans)
+        spans.clear();
     Lo = std::numeric_limits<double>::infinity();
     Hi = -std::numeric_limits<double>::infinity();
-    OpenFine = OpenCoarse = -1;
+    OpenBlock = -1;
 }
 
 void TTraceOverview::TakeElsewhere(qint64 row, double value)
 {
-    const qint64 fine = row / FineRows, coarse = row / CoarseRows;
-    Fine.resize(size_t(std::max<qint64>(qint64(Fine.size()), fine + 1)));
-    Coarse.resize(size_t(std::max<qint64>(qint64(Coarse.size()), coarse + 1)));
-    Fine[size_t(fine)].Take(value);
-    Coarse[size_t(coarse)].Take(value);
-    OpenFine = fine == qint64(Fine.size()) - 1 ? fine : -1;
-    OpenCoarse = coarse == qint64(Coarse.size()) - 1 ? coarse : -1;
+    bool atBacks = true;
+    for (size_t level = 0; level < Levels.size(); ++level) {
+        std::deque<TSpan> &spans = Spans[level];
+        const qint64 index = row / Levels[level];
+        spans.resize(size_t(std::max<qint64>(qint64(spans.size()), index + 1)));
+        spans[size_t(index)].Take(value);
+        atBacks = atBacks && index == qint64(spans.size()) - 1;
+    }
+    OpenBlock = atBacks ? row / Levels.back() : -1;
 }
 
 TTraceOverview::TSpan TTraceOverview::Span(qint64 rows, qint64 index) const
 {
-    const std::deque<TSpan> &spans = rows == CoarseRows ? Coarse : Fine;
-    return index >= 0 && index < qint64(spans.size()) ? spans[size_t(index)] : TSpan{};
+    const auto level = size_t(std::find(Levels.begin(), Levels.end(), rows) - Levels.begin());
+    if (level >= Levels.size() || index < 0 || index >= qint64(Spans[level].size()))
+        return {};
+    return Spans[level][size_t(index)];
 }
 
 bool TTraceOverview::Bounds(double &lo, double &hi) const
@@ -47,5 +51,8 @@ bool TTraceOverview::Bounds(double &lo, double &hi) const
 
 qint64 TTraceOverview::AllocatedBytes() const
 {
-    return DequeAllocatedBytes(Fine) + DequeAllocatedBytes(Coarse);
+    qint64 bytes = 0;
+    for (const std::deque<TSpan> &spans : Spans)
+        bytes += DequeAllocatedBytes(spans);
+    return bytes;
 }

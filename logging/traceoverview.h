@@ -1,13 +1,14 @@
 #pragma once
 // A summary of one trace of the compact columns, for views that span far
-// more rows than the chart has pixels: for every FineRows rows the lowest
-// and the highest value and whether a break (a point without a value) lies
-// among them, and the same for every CoarseRows rows. It is kept up to date
-// as the points come, at a tenth of a byte a row, so the first wide view
-// after days of samples finds nothing left to do.
+// more rows than the chart has pixels: for every block of rows, at three
+// sizes (Levels), the lowest and the highest value and whether a break (a
+// point without a value) lies among them. It is kept up to date as the
+// points come, at a tenth of a byte a row, so the first wide view after days
+// of samples finds nothing left to do.
 
 #include <QtGlobal>
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <deque>
 #include <limits>
@@ -24,8 +25,8 @@ template <typename T> qint64 DequeAllocatedBytes(const std::deque<T> &column)
 
 class TTraceOverview {
 public:
-    static constexpr qint64 FineRows = 128;
-    static constexpr qint64 CoarseRows = FineRows * 64;
+    // Rows a block holds at each level, the largest first.
+    static constexpr std::array<qint64, 3> Levels{8192, 1024, 128};
 
     // Values are drawn, never read back, so single precision is enough.
     struct TSpan {
@@ -51,10 +52,11 @@ public:
     // A point of the trace at `row`; rows come in ascending order.
     void Take(qint64 row, double value)
     {
-        // Most points fall into the newest blocks, as the point before them.
-        if (row / FineRows == OpenFine && row / CoarseRows == OpenCoarse) {
-            Fine.back().Take(value);
-            Coarse.back().Take(value);
+        // Most points fall into the newest block, as the point before them;
+        // a block of the finest level lies within one of every other.
+        if (row / Levels.back() == OpenBlock) {
+            for (std::deque<TSpan> &spans : Spans)
+                spans.back().Take(value);
         } else {
             TakeElsewhere(row, value);
         }
@@ -64,7 +66,7 @@ public:
         }
     }
     // The summary of rows [index * rows, (index + 1) * rows), rows being
-    // FineRows or CoarseRows; empty beyond the rows taken.
+    // one of Levels; empty beyond the rows taken.
     TSpan Span(qint64 rows, qint64 index) const;
     // The lowest and the highest value of the whole trace (breaks aside),
     // exactly as given; false when it has none.
@@ -72,11 +74,10 @@ public:
     qint64 AllocatedBytes() const;
 
 private:
-    std::deque<TSpan> Fine, Coarse;
+    std::array<std::deque<TSpan>, Levels.size()> Spans;   // by level
     double Lo = std::numeric_limits<double>::infinity();
     double Hi = -std::numeric_limits<double>::infinity();
-
-    qint64 OpenFine = -1, OpenCoarse = -1;   // the blocks at the backs of Fine and Coarse
+    qint64 OpenBlock = -1;   // the finest block at the backs of Spans
 
     void TakeElsewhere(qint64 row, double value);
 };

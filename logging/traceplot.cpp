@@ -166,7 +166,7 @@ void TTracePlot::DrawColumns(QCPPainter *painter, qint64 first, qint64 last, dou
     // whose summary holds a break is walked at the next finer level, so
     // the line ends where the silence is.
     const auto blockAt = [&](qint64 row, TTraceOverview::TSpan &span) -> qint64 {
-        for (const qint64 rows : {TTraceOverview::CoarseRows, TTraceOverview::FineRows})
+        for (const qint64 rows : TTraceOverview::Levels)
             if (rowsPerPixel >= double(rows) && row % rows == 0 && row + rows - 1 <= last) {
                 span = overview.Span(rows, row / rows);
                 if (!span.Break)
