@@ -10,34 +10,56 @@ void TTraceOverview::TSpan::Take(const TSpan &other)
     Break = Break || other.Break;
 }
 
-void TTraceOverview::Clear()
+std::array<qint64, TTraceOverview::LevelCount> TTraceOverview::MakeNoBlocks()
 {
-    for (std::deque<TSpan> &spans : Spans)
-        spans.clear();
-    Lo = std::numeric_limits<double>::infinity();
-    Hi = -std::numeric_limits<double>::infinity();
-    OpenBlock = -1;
+    std::array<qint64, LevelCount> none{};
+    none.fill(-1);
+    return none;
 }
 
-void TTraceOverview::TakeElsewhere(qint64 row, double value)
+void TTraceOverview::Clear()
 {
-    bool atBacks = true;
-    for (size_t level = 0; level < Levels.size(); ++level) {
-        std::deque<TSpan> &spans = Spans[level];
+    for (std::deque<TSpan> &spans : Closed)
+        spans.clear();
+    Open.fill(TSpan{});
+    OpenIndex = MakeNoBlocks();
+    Lo = std::numeric_limits<double>::infinity();
+    Hi = -std::numeric_limits<double>::infinity();
+}
+
+// The finest open block closes: it is folded into the open blocks of the
+// coarser levels, and every level whose block `row` leaves keeps it and
+// opens the block of `row` (blocks without rows stay empty).
+void TTraceOverview::Advance(qint64 row)
+{
+    const TSpan finest = Open.back();
+    for (size_t level = 0; level < LevelCount; ++level) {
+        if (level + 1 < LevelCount)
+            Open[level].Take(finest);
         const qint64 index = row / Levels[level];
-        spans.resize(size_t(std::max<qint64>(qint64(spans.size()), index + 1)));
-        spans[size_t(index)].Take(value);
-        atBacks = atBacks && index == qint64(spans.size()) - 1;
+        if (index == OpenIndex[level])
+            continue;
+        if (OpenIndex[level] >= 0) {
+            std::deque<TSpan> &closed = Closed[level];
+            closed.resize(size_t(OpenIndex[level]));
+            closed.push_back(Open[level]);
+        }
+        Open[level] = TSpan{};
+        OpenIndex[level] = index;
     }
-    OpenBlock = atBacks ? row / Levels.back() : -1;
 }
 
 TTraceOverview::TSpan TTraceOverview::Span(qint64 rows, qint64 index) const
 {
     const auto level = size_t(std::find(Levels.begin(), Levels.end(), rows) - Levels.begin());
-    if (level >= Levels.size() || index < 0 || index >= qint64(Spans[level].size()))
+    if (level >= LevelCount || index < 0)
         return {};
-    return Spans[level][size_t(index)];
+    if (index == OpenIndex[level]) {
+        TSpan open = Open[level];
+        open.Take(Open.back());   // the finest open block lies within it
+        return open;
+    }
+    return index < qint64(Closed[level].size()) ? Closed[level][size_t(index)] : TSpan{};
 }
 
 bool TTraceOverview::Bounds(double &lo, double &hi) const
@@ -52,7 +74,7 @@ bool TTraceOverview::Bounds(double &lo, double &hi) const
 qint64 TTraceOverview::AllocatedBytes() const
 {
     qint64 bytes = 0;
-    for (const std::deque<TSpan> &spans : Spans)
+    for (const std::deque<TSpan> &spans : Closed)
         bytes += DequeAllocatedBytes(spans);
     return bytes;
 }

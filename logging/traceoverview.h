@@ -52,14 +52,11 @@ public:
     // A point of the trace at `row`; rows come in ascending order.
     void Take(qint64 row, double value)
     {
-        // Most points fall into the newest block, as the point before them;
-        // a block of the finest level lies within one of every other.
-        if (row / Levels.back() == OpenBlock) {
-            for (std::deque<TSpan> &spans : Spans)
-                spans.back().Take(value);
-        } else {
-            TakeElsewhere(row, value);
-        }
+        // Most points fall into the open block of the finest level, which
+        // is folded into the others only when it closes.
+        if (row / Levels.back() != OpenIndex.back())
+            Advance(row);
+        Open.back().Take(value);
         if (value == value) {
             Lo = std::min(Lo, value);
             Hi = std::max(Hi, value);
@@ -74,10 +71,13 @@ public:
     qint64 AllocatedBytes() const;
 
 private:
-    std::array<std::deque<TSpan>, Levels.size()> Spans;   // by level
+    static constexpr size_t LevelCount = Levels.size();
+    std::array<std::deque<TSpan>, LevelCount> Closed;   // by level, the blocks before the open one
+    std::array<TSpan, LevelCount> Open;                 // the newest block of each level
+    std::array<qint64, LevelCount> OpenIndex = MakeNoBlocks();
     double Lo = std::numeric_limits<double>::infinity();
     double Hi = -std::numeric_limits<double>::infinity();
-    qint64 OpenBlock = -1;   // the finest block at the backs of Spans
 
-    void TakeElsewhere(qint64 row, double value);
+    static std::array<qint64, LevelCount> MakeNoBlocks();
+    void Advance(qint64 row);
 };
