@@ -12,6 +12,8 @@
 #include "settings/database.h"
 #include <QtTest>
 #include <cstring>
+#include <map>
+#include <random>
 
 namespace {
 struct TRig {
@@ -115,6 +117,37 @@ private slots:
         QVERIFY(rig.Logging.PlottedSamples > 300);
         if (!loaded)
             QVERIFY(rig.Logging.Points.Bytes() <= 24 * rig.Logging.PlottedSamples);
+    }
+
+    // Every block of every level of a trace's overview holds the lowest and
+    // highest value of its rows and whether one was a break, closed or
+    // still open, with rows skipped between points.
+    void overviewBlocksHoldTheirRows()
+    {
+        TTraceOverview overview;
+        std::multimap<qint64, double> points;
+        std::mt19937 random(7);
+        const auto check = [&] {
+            for (const qint64 rows : TTraceOverview::Levels)
+                for (qint64 index = 0; index <= points.rbegin()->first / rows + 1; ++index) {
+                    TTraceOverview::TSpan expected;
+                    for (auto p = points.lower_bound(index * rows); p != points.end() && p->first < (index + 1) * rows; ++p)
+                        expected.Take(p->second);
+                    const TTraceOverview::TSpan span = overview.Span(rows, index);
+                    QVERIFY2(span.Lo == expected.Lo && span.Hi == expected.Hi && span.Break == expected.Break,
+                             qPrintable(QStringLiteral("block %1 of %2 rows").arg(index).arg(rows)));
+                }
+        };
+        for (qint64 row = 0, nextCheck = 9000; row < 40000; row += qint64(random() % 3)) {
+            const double value = random() % 200 == 0 ? qQNaN() : double(int(random() % 1000) - 500);
+            overview.Take(row, value);
+            points.emplace(row, value);
+            if (row >= nextCheck) {
+                check();
+                nextCheck += 9000;
+            }
+        }
+        check();
     }
 };
 
