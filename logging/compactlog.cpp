@@ -46,11 +46,29 @@ void TCompactLog::Clear()
 
 void TCompactLog::Add(int trace, const QCPGraphData &point)
 {
-    if (trace < 0 || trace >= MaxTraces)
-        return;
-    const qint64 row = RowFor(trace, point.key);
-    const bool fits = point.key == Times[size_t(row)] && Encode(row, trace, point.value);
-    Flags[size_t(row)] |= Bit(trace);
+    if (trace >= 0 && trace < MaxTraces)
+        Put(RowFor(trace, point.key), trace, point);
+}
+
+void TCompactLog::AddRow(double time, const std::array<double, WeightTrace + 1> &values, quint32 traces)
+{
+    const bool later = Times.empty() || time > Times.back();
+    const qint64 row = later ? NewRow(time) : -1;
+    for (int trace = 0; trace <= WeightTrace; ++trace) {
+        if (!(traces & (1u << trace)))
+            continue;
+        const QCPGraphData point(time, values[size_t(trace)]);
+        if (later)
+            Put(row, trace, point);
+        else
+            Add(trace, point);
+    }
+}
+
+void TCompactLog::Put(qint64 row, int trace, const QCPGraphData &point)
+{
+    const bool fits = point.key == Times[row] && Encode(row, trace, point.value);
+    Flags[row] |= Bit(trace);
     if (!fits)
         PutException(row, trace, point);
     const auto t = size_t(trace);

@@ -40,6 +40,11 @@ public:
     // Appends a point to a trace; the caller adds each trace's points in
     // key order, as the chart draws them.
     void Add(int trace, const QCPGraphData &point);
+    // The points of one sample at `time` (a log line's weight and channel
+    // levels): values[trace] for each trace 0..WeightTrace whose bit is set
+    // in `traces`. The same as adding each in turn, in one new row when the
+    // time is later than every row's (as it is in a saved log).
+    void AddRow(double time, const std::array<double, WeightTrace + 1> &values, quint32 traces);
     // Replies that shared one clock time, before a later one comes, are
     // spread back towards the point before them, as the chart shows them:
     // the last point keeps its time, the k before it move to
@@ -103,6 +108,7 @@ private:
 
     static TFlags Bit(int n) { return TFlags(1) << n; }
     qint64 RowFor(int trace, double key);
+    void Put(qint64 row, int trace, const QCPGraphData &point);
     qint64 NewRow(double time);
     bool Encode(qint64 row, int trace, double value);
     static std::optional<qint32> CountOf(double value, qint64 divisor);

@@ -360,8 +360,11 @@ void TLogLineReader::AddSample(const TLogSampleFields &fields)
         return;
     }
     const double t = fields.Value[0];
+    std::array<double, TCompactLog::WeightTrace + 1> values{};
+    quint32 traces = 0;
     if (fields.Usable[1]) {
-        AddPoint(TCompactLog::WeightTrace, t, fields.Value[1]);
+        values[TCompactLog::WeightTrace] = fields.Value[1];
+        traces |= 1u << TCompactLog::WeightTrace;
         ++result.Samples;
     }
     size_t index = 2;
@@ -371,18 +374,18 @@ void TLogLineReader::AddSample(const TLogSampleFields &fields)
             continue;
         // A selection without a name (7, 8) still has its column, which is
         // read past so the later channels keep their own fields.
-        if (LogChannels::Listed(choice) == choice && fields.Usable[index])
-            AddPoint(c, t, fields.Value[index]);
+        if (LogChannels::Listed(choice) == choice && fields.Usable[index]) {
+            values[size_t(c)] = fields.Value[index];
+            traces |= 1u << c;
+        }
         ++index;
     }
-}
-
-void TLogLineReader::AddPoint(int trace, double t, double value)
-{
+    if (traces == 0)
+        return;
     if (t < lastTime)
         data.InTimeOrder = false;
     lastTime = t;
-    data.Points.Add(trace, QCPGraphData(t, value));
+    data.Points.AddRow(t, values, traces);
 }
 
 bool LoadLogFile(const QString &path, TLogFileData &data, QString *error, TLogLoadResult *result)

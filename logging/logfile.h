@@ -94,7 +94,6 @@ private:
     void TakeChannels(const QString &line);
     void TakeSample(const QString &line);
     void AddSample(const TLogSampleFields &fields);
-    void AddPoint(int trace, double t, double value);
 
     TLogFileData &data;
     TLogLoadResult result;
