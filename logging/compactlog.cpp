@@ -323,7 +323,6 @@ qint64 TCompactLog::Bytes() const
     return qint64(Times.size()) * perRow + qint64(Exceptions.size()) * qint64(sizeof(TException)) + overviews;
 }
 
-
 qint64 TCompactLog::AllocatedBytes() const
 {
     qint64 overviews = 0;

@@ -47,9 +47,10 @@ void TTracePlot::draw(QCPPainter *painter)
     if (!mKeyAxis || !mValueAxis || PointCount() == 0)
         return;
     const QCPRange time = mKeyAxis->range();
-    // One row beyond each edge, so the lines run out of the view.
-    const qint64 first = std::max(Points.FirstRowOf(TraceIndex), Points.RowAtOrAfter(time.lower) - 1);
-    const qint64 last = std::min(Points.LastRowOf(TraceIndex), Points.RowAtOrAfter(time.upper));
+    // The trace's points next beyond each edge too, so its lines run out of
+    // the view (a trace of one unit of several has a point every few rows).
+    const qint64 first = NearestPointRow(Points.RowAtOrAfter(time.lower) - 1, -1);
+    const qint64 last = NearestPointRow(Points.RowAtOrAfter(time.upper), +1);
     if (first > last)
         return;
     const double pixels = std::max(1.0, std::abs(mKeyAxis->coordToPixel(time.upper) - mKeyAxis->coordToPixel(time.lower)));
@@ -61,6 +62,20 @@ void TTracePlot::draw(QCPPainter *painter)
         DrawPoints(painter, first, last);
     else
         DrawColumns(painter, first, last, rowsPerPixel);
+}
+
+qint64 TTracePlot::NearestPointRow(qint64 row, int step) const
+{
+    // A short search: beyond it, the line ends a little short of the edge.
+    constexpr int MostRows = 1000;
+    row = std::clamp(row, Points.FirstRowOf(TraceIndex), Points.LastRowOf(TraceIndex));
+    for (int i = 0; i < MostRows && !Points.Has(row, TraceIndex); ++i) {
+        const qint64 next = row + step;
+        if (next < Points.FirstRowOf(TraceIndex) || next > Points.LastRowOf(TraceIndex))
+            break;
+        row = next;
+    }
+    return row;
 }
 
 namespace {

@@ -34,6 +34,7 @@ private:
     int TraceIndex;
     bool Stairs;
 
+    qint64 NearestPointRow(qint64 row, int step) const;
     void DrawPoints(QCPPainter *painter, qint64 first, qint64 last) const;
     void DrawColumns(QCPPainter *painter, qint64 first, qint64 last, double rowsPerPixel) const;
 };
