@@ -2,16 +2,10 @@
 // Small helpers the main window's files share while they build the window.
 
 #include "display/u7400led.h"
+#include "ui/objectname.h"
 
 #include <QColor>
-#include <QLatin1String>
 
-// Sets the objectName that tests and outside checks find a control by.
-template <typename T> T *Named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 // Lit segments bright green; unlit ones in the glass colour given.
 inline void SetDisplayColours(TT7400LED *display, const QColor &glass)

@@ -4,8 +4,6 @@
 
 namespace {
 
-enum class TKind { Empty, Number, Other };
-
 // Magnitude of the most negative 32-bit number. Accumulation stops once a
 // field's digits pass it, so a long digit string can never wrap around into
 // a plausible in-range value.
@@ -27,6 +25,7 @@ int DigitValue(QChar c, bool hex)
 
 // Working state of one Parse call.
 struct Tcommsobj::TScan {
+    enum class TKind { Empty, Number, Other };
     qint64 radix = 10;
     bool insideQuotes = false;
     bool negative = false;
@@ -58,7 +57,7 @@ void Tcommsobj::EndField(TScan &scan)
         qint64 magnitude = scan.value;
         const bool fits = !scan.overflow
                           && (scan.negative ? magnitude <= MagnitudeLimit : magnitude < MagnitudeLimit);
-        const bool number = scan.kind == TKind::Number && fits;
+        const bool number = scan.kind == TScan::TKind::Number && fits;
         if (!number)
             magnitude = 0;
         else if (scan.negative)
@@ -69,7 +68,7 @@ void Tcommsobj::EndField(TScan &scan)
         ++fieldCount;
     }
     BeginField();
-    scan.kind = TKind::Empty;
+    scan.kind = TScan::TKind::Empty;
     scan.value = 0;
     scan.overflow = false;
     scan.negative = false;
@@ -116,9 +115,9 @@ bool Tcommsobj::Parse(const QString &text, bool hex, bool skipPrefix)
                 scan.value = scan.value * scan.radix + digit;
                 scan.overflow = scan.value > MagnitudeLimit;
             }
-            scan.kind = TKind::Number;
+            scan.kind = TScan::TKind::Number;
         } else {
-            scan.kind = TKind::Other;
+            scan.kind = TScan::TKind::Other;
             scan.value = 0;
             scan.overflow = false;
         }

@@ -1,5 +1,7 @@
 #include "settings/editorcal.h"
 
+#include "ui/objectname.h"
+
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,17 +9,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-
-namespace {
-
-template <typename W>
-W *Named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
 {

@@ -5,6 +5,7 @@
 #include "settings/editorcal.h"
 #include "settings/editortabs.h"
 #include "settings/enumtexts.h"
+#include "ui/objectname.h"
 #include "ui/printfont.h"
 
 #include <QCheckBox>
@@ -20,13 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename W>
-W *Named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QComboBox *NewCombo(QWidget *page, const char *name, const QStringList &texts)
 {

@@ -2,6 +2,7 @@
 
 #include "app/about.h"
 #include "app/frmmain.h"
+#include "support/testmain.h"
 #include "ui/imagelist.h"
 #include "ui/partnumber.h"
 #include "ui/prompts.h"
@@ -11,7 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_about_help {
 
 class TestAboutHelp : public QObject {
     Q_OBJECT
@@ -118,5 +121,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAboutHelp)
+QV_TEST_MAIN(TestAboutHelp)
+} // namespace test_about_help
 #include "test_about_help.moc"

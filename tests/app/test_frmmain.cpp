@@ -9,6 +9,7 @@
 #include "link/test_session_fake.h"
 #include "logging/loggingsession.h"
 #include "settings/editor.h"
+#include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
@@ -26,7 +27,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_frmmain {
 
 namespace {
 QStringList VisibleTabs(QTabWidget *tabs)
@@ -628,5 +631,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmMain)
+QV_TEST_MAIN(TestFrmMain)
+} // namespace test_frmmain
 #include "test_frmmain.moc"

@@ -11,6 +11,7 @@
 #include "settings/editor.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
@@ -23,7 +24,9 @@
 #include <QTemporaryDir>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_frmmain_sim {
 
 class TestFrmMainSim : public QObject {
     Q_OBJECT
@@ -265,5 +268,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmMainSim)
+QV_TEST_MAIN(TestFrmMainSim)
+} // namespace test_frmmain_sim
 #include "test_frmmain_sim.moc"

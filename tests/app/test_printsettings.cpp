@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "settings/editor.h"
 #include "settings/settingsprint.h"
+#include "support/testmain.h"
 #include "ui/lineprinter.h"
 #include "ui/pagefooter.h"
 #include "ui/prompts.h"
@@ -15,7 +16,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_printsettings {
 
 namespace {
 struct TPageGrid {   // where the printer puts rows and columns, in points
@@ -163,5 +166,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrintSettings)
+QV_TEST_MAIN(TestPrintSettings)
+} // namespace test_printsettings
 #include "test_printsettings.moc"

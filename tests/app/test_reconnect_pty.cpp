@@ -5,6 +5,7 @@
 #include "app/frmmain.h"
 #include "link/dmviewer.h"
 #include "link/ioiface_serial.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -15,9 +16,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QtTest>
 
 #include <csignal>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_reconnect_pty {
 
 namespace {
 bool StartSim(QProcess &sim, const QString &link)
@@ -83,5 +86,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReconnectPty)
+QV_TEST_MAIN(TestReconnectPty)
+} // namespace test_reconnect_pty
 #include "test_reconnect_pty.moc"

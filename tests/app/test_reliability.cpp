@@ -14,15 +14,18 @@
 #include "settings/passcode.h"
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
+#include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <sys/resource.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_reliability {
 
 namespace {
 
@@ -331,5 +334,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReliability)
+QV_TEST_MAIN(TestReliability)
+} // namespace test_reliability
 #include "test_reliability.moc"

@@ -12,6 +12,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/file_size_limit.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -20,7 +21,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_calbackup_pty {
 
 namespace {
 
@@ -256,5 +259,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCalBackupPty)
+QV_TEST_MAIN(TestCalBackupPty)
+} // namespace test_calbackup_pty
 #include "test_calbackup_pty.moc"

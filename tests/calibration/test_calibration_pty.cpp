@@ -12,6 +12,7 @@
 #include "settings/passcode.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
@@ -23,7 +24,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_calibration_pty {
 
 namespace {
 
@@ -339,5 +342,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCalibrationPty)
+QV_TEST_MAIN(TestCalibrationPty)
+} // namespace test_calibration_pty
 #include "test_calibration_pty.moc"

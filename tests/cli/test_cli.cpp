@@ -5,12 +5,15 @@
 #include "calibration/calfile.h"
 #include "logging/logfile.h"
 #include "support/pty_peer.h"
+#include "support/testmain.h"
 
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_cli {
 
 namespace {
 
@@ -195,5 +198,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCli)
+QV_TEST_MAIN(TestCli)
+} // namespace test_cli
 #include "test_cli.moc"

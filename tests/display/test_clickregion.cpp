@@ -1,8 +1,11 @@
 #include "display/mouseregion.h"
 #include "display/u7400led.h"
+#include "support/testmain.h"
 
-#include <QtTest>
 #include <vector>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_clickregion {
 
 namespace {
 
@@ -235,5 +238,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClickRegion)
+QV_TEST_MAIN(TestClickRegion)
+} // namespace test_clickregion
 #include "test_clickregion.moc"

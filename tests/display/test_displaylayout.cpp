@@ -1,8 +1,10 @@
 #include "display/lcdlayout.h"
 #include "display/seg7a.h"
 #include "display/u7400led.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_displaylayout {
 
 namespace {
 
@@ -181,5 +183,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDisplayLayout)
+QV_TEST_MAIN(TestDisplayLayout)
+} // namespace test_displaylayout
 #include "test_displaylayout.moc"

@@ -1,11 +1,14 @@
 #include "display/backgroundpicture.h"
 #include "display/u7400led.h"
+#include "support/testmain.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QtTest>
 #include <limits>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_displaypaint {
 
 namespace {
 
@@ -205,5 +208,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDisplayPaint)
+QV_TEST_MAIN(TestDisplayPaint)
+} // namespace test_displaypaint
 #include "test_displaypaint.moc"

@@ -1,7 +1,10 @@
 #include "fontreading.h"
+#include "support/testmain.h"
 
-#include <QtTest>
 #include <limits>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_displaytext {
 
 class TestDisplayText : public QObject {
     Q_OBJECT
@@ -147,5 +150,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDisplayText)
+QV_TEST_MAIN(TestDisplayText)
+} // namespace test_displaytext
 #include "test_displaytext.moc"

@@ -4,8 +4,10 @@
 #include "display/fontreading.h"
 #include "display/livedisplay.h"
 #include "link/comms.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_livedisplay {
 
 namespace {
 
@@ -280,5 +282,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLiveDisplay)
+QV_TEST_MAIN(TestLiveDisplay)
+} // namespace test_livedisplay
 #include "test_livedisplay.moc"

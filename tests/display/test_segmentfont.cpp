@@ -1,8 +1,10 @@
 #include "fontreading.h"
+#include "support/testmain.h"
 
 #include "display/segmentfont.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_segmentfont {
 
 class TestSegmentFont : public QObject {
     Q_OBJECT
@@ -56,5 +58,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSegmentFont)
+QV_TEST_MAIN(TestSegmentFont)
+} // namespace test_segmentfont
 #include "test_segmentfont.moc"

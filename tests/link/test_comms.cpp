@@ -2,8 +2,10 @@
 // file line goes through it, so its corner cases decide what the program
 // believes the instrument said.
 #include "link/comms.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_comms {
 
 namespace {
 
@@ -232,5 +234,6 @@ void TestComms::fieldsBeyondTwentyAreDropped()
     QCOMPARE(NumberAt(parser, 0).value, 7);
 }
 
-QTEST_GUILESS_MAIN(TestComms)
+QV_TEST_GUILESS_MAIN(TestComms)
+} // namespace test_comms
 #include "test_comms.moc"

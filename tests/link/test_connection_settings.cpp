@@ -4,16 +4,19 @@
 #include "link/portlist.h"
 #include "sim/published_ports.h"
 #include "support/pty_peer.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_connection_settings {
+
 #endif
 
 namespace {
@@ -530,5 +533,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConnectionSettings)
+QV_TEST_MAIN(TestConnectionSettings)
+} // namespace test_connection_settings
 #include "test_connection_settings.moc"

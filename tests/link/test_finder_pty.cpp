@@ -5,6 +5,7 @@
 #include "link/comdialog.h"
 #include "link/findpanel.h"
 #include "link/instrumentfinder.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QDir>
@@ -12,7 +13,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_finder_pty {
 
 namespace {
 struct TSim {
@@ -131,5 +134,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFinderPty)
+QV_TEST_MAIN(TestFinderPty)
+} // namespace test_finder_pty
 #include "test_finder_pty.moc"

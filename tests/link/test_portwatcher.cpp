@@ -1,10 +1,12 @@
 // Which present port is the lost adapter, when its path is gone.
 
 #include "link/portwatcher.h"
-
-#include <QtTest>
+#include "support/testmain.h"
 
 Q_DECLARE_METATYPE(TPortIdentity)
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_portwatcher {
 
 class TestPortWatcher : public QObject {
     Q_OBJECT
@@ -39,5 +41,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPortWatcher)
+QV_TEST_MAIN(TestPortWatcher)
+} // namespace test_portwatcher
 #include "test_portwatcher.moc"

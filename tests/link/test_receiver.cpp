@@ -1,7 +1,10 @@
 #include "link/receiver.h"
+#include "support/testmain.h"
 
 #include <QRandomGenerator>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_receiver {
 
 namespace {
 
@@ -193,5 +196,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestReceiver)
+QV_TEST_GUILESS_MAIN(TestReceiver)
+} // namespace test_receiver
 #include "test_receiver.moc"

@@ -1,9 +1,11 @@
 #include "link/comms.h"
 #include "link/session.h"
 #include "link/test_session_fake.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_session {
 
 namespace {
 
@@ -700,5 +702,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSession)
+QV_TEST_MAIN(TestSession)
+} // namespace test_session
 #include "test_session.moc"

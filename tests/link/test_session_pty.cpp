@@ -6,11 +6,14 @@
 #include "link/ioiface_serial.h"
 #include "link/session.h"
 #include "link/test_session_instrument.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QDialog>
 #include <QTemporaryDir>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_session_pty {
 
 namespace {
 
@@ -177,5 +180,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSessionPty)
+QV_TEST_MAIN(TestSessionPty)
+} // namespace test_session_pty
 #include "test_session_pty.moc"

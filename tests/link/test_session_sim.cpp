@@ -8,11 +8,14 @@
 #include "link/session.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_session_sim {
 
 namespace {
 
@@ -106,5 +109,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSessionSim)
+QV_TEST_MAIN(TestSessionSim)
+} // namespace test_session_sim
 #include "test_session_sim.moc"

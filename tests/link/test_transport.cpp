@@ -1,9 +1,12 @@
 #include "link/ioiface_null.h"
 #include "link/ioiface_serial.h"
 #include "support/pty_peer.h"
+#include "support/testmain.h"
 
 #include <QProcess>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_transport {
 
 namespace {
 // Counts what a transport raised.
@@ -470,5 +473,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTransport)
+QV_TEST_GUILESS_MAIN(TestTransport)
+} // namespace test_transport
 #include "test_transport.moc"

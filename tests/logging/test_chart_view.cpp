@@ -10,6 +10,7 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/database.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QKeyEvent>
@@ -17,8 +18,10 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
 #include <qcustomplot.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_chart_view {
 
 namespace {
 
@@ -538,5 +541,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestChartView)
+QV_TEST_MAIN(TestChartView)
+} // namespace test_chart_view
 #include "test_chart_view.moc"

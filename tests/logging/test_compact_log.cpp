@@ -10,10 +10,13 @@
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
-#include <QtTest>
+#include "support/testmain.h"
 #include <cstring>
 #include <map>
 #include <random>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_compact_log {
 
 namespace {
 struct TRig {
@@ -69,7 +72,9 @@ bool SameBits(const QCPGraphData &a, const QCPGraphData &b)
     return std::memcmp(&a.key, &b.key, sizeof(double)) == 0 && std::memcmp(&a.value, &b.value, sizeof(double)) == 0;
 }
 } // namespace
-Q_DECLARE_METATYPE(TScenario)
+} // namespace test_compact_log
+Q_DECLARE_METATYPE(test_compact_log::TScenario)
+namespace test_compact_log {
 
 class TestCompactLog : public QObject {
     Q_OBJECT
@@ -151,5 +156,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCompactLog)
+QV_TEST_MAIN(TestCompactLog)
+} // namespace test_compact_log
 #include "test_compact_log.moc"

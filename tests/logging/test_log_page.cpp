@@ -13,6 +13,7 @@
 #include "settings/database.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
@@ -20,8 +21,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
 #include <qcustomplot.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_log_page {
 
 namespace {
 
@@ -303,5 +306,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLogPage)
+QV_TEST_MAIN(TestLogPage)
+} // namespace test_log_page
 #include "test_log_page.moc"

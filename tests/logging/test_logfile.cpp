@@ -9,14 +9,17 @@
 #include "settings/database.h"
 #include "settings/settingsfile.h"
 #include "support/file_size_limit.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <charconv>
 #include <csignal>
 #include <sys/resource.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_logfile {
 
 namespace {
 
@@ -54,7 +57,6 @@ struct TRig {
                 Logging.AddPoint(size_t(c), QCPGraphData(t, LogChannels::Level(c, on[size_t(c)])));
     }
 };
-
 
 // Scripted prompts that also choose the dialog's filter.
 class TFilterPrompts : public TScriptedPrompts {
@@ -477,5 +479,6 @@ void TestLogFile::menuOpensAFileByWhatItHolds()
     QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).front().value, 12.5);
 }
 
-QTEST_MAIN(TestLogFile)
+QV_TEST_MAIN(TestLogFile)
+} // namespace test_logfile
 #include "test_logfile.moc"

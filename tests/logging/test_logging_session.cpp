@@ -8,10 +8,13 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_logging_session {
 
 namespace {
 
@@ -393,5 +396,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLoggingSession)
+QV_TEST_MAIN(TestLoggingSession)
+} // namespace test_logging_session
 #include "test_logging_session.moc"

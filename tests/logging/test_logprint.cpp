@@ -1,12 +1,15 @@
 // The printed log: where comment, labels and chart land on the page, and the
 // print job through the printer dialog (to a PDF file).
 #include "logging/logprint.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>
-#include <QtTest>
 #include <qcustomplot.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_logprint {
 
 namespace {
 
@@ -109,5 +112,6 @@ void TestLogPrint::printsOnePageOrTellsWhy()
     QCOMPARE(prompts.Messages(), QStringList{QStringLiteral("The print job could not be started.")});
 }
 
-QTEST_MAIN(TestLogPrint)
+QV_TEST_MAIN(TestLogPrint)
+} // namespace test_logprint
 #include "test_logprint.moc"

@@ -1,10 +1,13 @@
 #include "link/programfiles.h"
+#include "support/testmain.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <csignal>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_install {
 
 // Installs the build as a package would (DESTDIR) into a scratch root and
 // starts the installed viewer there.
@@ -49,5 +52,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestInstall)
+QV_TEST_GUILESS_MAIN(TestInstall)
+} // namespace test_install
 #include "test_install.moc"

@@ -12,5 +12,5 @@ qv_add_test(test_fuzz_regression
           ${CMAKE_SOURCE_DIR}/fuzz/settingsfile_target.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/logfile_target.cpp
           ${CMAKE_SOURCE_DIR}/fuzz/scratch_file.cpp
-  LIBS qv_logging qv_calibration)
-target_compile_definitions(test_fuzz_regression PRIVATE QV_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/seeds")
+  LIBS qv_logging qv_calibration
+  DEFINITIONS QV_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/seeds")

@@ -4,8 +4,10 @@
 #include "settings/database.h"
 #include "settings/enumtexts.h"
 #include "settings/tools.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_database {
 
 namespace {
 
@@ -360,5 +362,6 @@ void TestDatabase::enumerationTexts()
     QCOMPARE(EnumText(SetpointTypeTexts(), 5), QStringLiteral("Net"));
 }
 
-QTEST_GUILESS_MAIN(TestDatabase)
+QV_TEST_GUILESS_MAIN(TestDatabase)
+} // namespace test_database
 #include "test_database.moc"

@@ -2,6 +2,7 @@
 #include "settings/editorcal.h"
 #include "settings/editorentry.h"
 #include "settings/editortabs.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
@@ -13,7 +14,9 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_editor {
 
 namespace {
 
@@ -427,5 +430,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEditor)
+QV_TEST_MAIN(TestEditor)
+} // namespace test_editor
 #include "test_editor.moc"

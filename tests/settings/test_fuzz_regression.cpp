@@ -4,10 +4,13 @@
 // Every seed file of the fuzzers runs too, and so does every input a fuzzer
 // once found a fault with (kept among the seeds).
 #include "fuzz/targets.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_fuzz_regression {
 
 namespace {
 
@@ -109,5 +112,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFuzzRegression)
+QV_TEST_GUILESS_MAIN(TestFuzzRegression)
+} // namespace test_fuzz_regression
 #include "test_fuzz_regression.moc"

@@ -1,15 +1,18 @@
 // Settings files on disk: the exact bytes written, a full round trip, hand
 // edits, garbage and truncated files, and a save that fails.
-#include "support/file_size_limit.h"
 #include "settings/changed_model.h"
 #include "settings/database.h"
 #include "settings/settingsfile.h"
+#include "support/file_size_limit.h"
+#include "support/testmain.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_settingsfile {
 
 namespace {
 
@@ -40,7 +43,6 @@ void WriteAll(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
 }
-
 
 } // namespace
 
@@ -224,5 +226,6 @@ void TestSettingsFile::failedSaveKeepsTheOldFile()
     QVERIFY(error.contains(QStringLiteral("h.QVS")));
 }
 
-QTEST_GUILESS_MAIN(TestSettingsFile)
+QV_TEST_GUILESS_MAIN(TestSettingsFile)
+} // namespace test_settingsfile
 #include "test_settingsfile.moc"

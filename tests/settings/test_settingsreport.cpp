@@ -2,8 +2,10 @@
 // expects a run of report lines, exact to the space (End: the report ends there).
 #include "settings/database.h"
 #include "settings/settingsreport.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_settingsreport {
 
 namespace {
 const char *const End = "(end of report)";
@@ -65,5 +67,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettingsReport)
+QV_TEST_MAIN(TestSettingsReport)
+} // namespace test_settingsreport
 #include "test_settingsreport.moc"

@@ -1,9 +1,12 @@
 // Number helpers: every weight-like value the user sees or types passes
 // through them, so a wrong digit here is a wrong setting in the instrument.
 #include "settings/tools.h"
+#include "support/testmain.h"
 
 #include <QLocale>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_tools {
 
 class TestTools : public QObject {
     Q_OBJECT
@@ -142,5 +145,6 @@ void TestTools::removeCommon()
     QCOMPARE(untouched, (QStringList{"B", "A"}));
 }
 
-QTEST_GUILESS_MAIN(TestTools)
+QV_TEST_GUILESS_MAIN(TestTools)
+} // namespace test_tools
 #include "test_tools.moc"

@@ -2,12 +2,15 @@
 // over the line, what the models hold afterwards, and how a refusal,
 // silence, cancel or a lost line end a transfer.
 
+#include "support/testmain.h"
 #include "test_transfer_rig.h"
 
 #include "settings/tools.h"
 
 #include <QApplication>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_transfer {
 
 namespace {
 
@@ -455,5 +458,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTransfer)
+QV_TEST_MAIN(TestTransfer)
+} // namespace test_transfer
 #include "test_transfer.moc"

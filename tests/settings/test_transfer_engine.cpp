@@ -2,8 +2,10 @@
 // and what a refusal, a stray reply, a cancel or a closed line do.
 
 #include "settings/transferengine.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_transfer_engine {
 
 namespace {
 
@@ -175,5 +177,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTransferEngine)
+QV_TEST_GUILESS_MAIN(TestTransferEngine)
+} // namespace test_transfer_engine
 #include "test_transfer_engine.moc"

@@ -5,5 +5,5 @@ qv_add_test(test_sim_weight SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_weight.cp
 qv_add_test(test_sim_calibration SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_calibration.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_harness.h LIBS qv_sim)
 qv_add_test(test_sim_faults SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_faults.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_harness.h LIBS qv_sim)
 qv_add_test(test_sim_transport SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_transport.cpp LIBS qv_simlink)
-qv_add_test(test_sim_program SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_program.cpp LIBS qv_sim qv_simports Qt6::SerialPort)
-add_dependencies(test_sim_program kd4620-sim)
+qv_add_test(test_sim_program SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_program.cpp LIBS qv_sim qv_simports Qt6::SerialPort
+            DEPENDS kd4620-sim)

@@ -3,8 +3,10 @@
 // the calibration data backup.
 
 #include "sim_harness.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_calibration {
 
 class TestSimCalibration : public QObject {
     Q_OBJECT
@@ -140,5 +142,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimCalibration)
+QV_TEST_GUILESS_MAIN(TestSimCalibration)
+} // namespace test_sim_calibration
 #include "test_sim_calibration.moc"

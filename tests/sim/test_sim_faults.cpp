@@ -1,12 +1,15 @@
 // Each fault switch of the simulated instrument, and the output pacing.
 
 #include "sim_harness.h"
+#include "support/testmain.h"
 
 #include "sim/sim_wire.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_faults {
 
 class TestSimFaults : public QObject {
     Q_OBJECT
@@ -125,5 +128,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimFaults)
+QV_TEST_GUILESS_MAIN(TestSimFaults)
+} // namespace test_sim_faults
 #include "test_sim_faults.moc"

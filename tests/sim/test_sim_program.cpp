@@ -4,13 +4,13 @@
 
 #include "sim/published_ports.h"
 #include "sim/sim_options.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryFile>
-#include <QtTest>
 
 #include <cerrno>
 #include <csignal>
@@ -18,6 +18,9 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_program {
 
 namespace {
 
@@ -269,5 +272,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimProgram)
+QV_TEST_GUILESS_MAIN(TestSimProgram)
+} // namespace test_sim_program
 #include "test_sim_program.moc"

@@ -4,9 +4,12 @@
 // hold.
 
 #include "sim_harness.h"
+#include "support/testmain.h"
 
 #include <QRegularExpression>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_protocol {
 
 namespace {
 
@@ -265,5 +268,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimProtocol)
+QV_TEST_GUILESS_MAIN(TestSimProtocol)
+} // namespace test_sim_protocol
 #include "test_sim_protocol.moc"

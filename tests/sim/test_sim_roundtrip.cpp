@@ -9,8 +9,10 @@
 #include "settings/database.h"
 #include "settings/tools.h"
 #include "sim_harness.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_roundtrip {
 
 namespace {
 
@@ -221,5 +223,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimRoundTrip)
+QV_TEST_GUILESS_MAIN(TestSimRoundTrip)
+} // namespace test_sim_roundtrip
 #include "test_sim_roundtrip.moc"

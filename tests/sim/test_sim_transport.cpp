@@ -3,8 +3,10 @@
 
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
+#include "support/testmain.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_transport {
 
 class TestSimTransport : public QObject {
     Q_OBJECT
@@ -86,5 +88,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimTransport)
+QV_TEST_GUILESS_MAIN(TestSimTransport)
+} // namespace test_sim_transport
 #include "test_sim_transport.moc"

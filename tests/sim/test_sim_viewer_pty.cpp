@@ -7,10 +7,13 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "sim/sim_server.h"
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QPushButton>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_viewer_pty {
 
 class TestSimViewerPty : public QObject {
     Q_OBJECT
@@ -48,5 +51,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSimViewerPty)
+QV_TEST_MAIN(TestSimViewerPty)
+} // namespace test_sim_viewer_pty
 #include "test_sim_viewer_pty.moc"

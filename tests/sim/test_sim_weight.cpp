@@ -3,10 +3,12 @@
 // lines and DLE-framed binary records.
 
 #include "sim_harness.h"
+#include "support/testmain.h"
 
 #include "sim/sim_wire.h"
 
-#include <QtTest>
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_sim_weight {
 
 namespace {
 
@@ -241,5 +243,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimWeight)
+QV_TEST_GUILESS_MAIN(TestSimWeight)
+} // namespace test_sim_weight
 #include "test_sim_weight.moc"

@@ -1,9 +1,11 @@
 #include "support/pty_peer.h"
-
-#include <QtTest>
+#include "support/testmain.h"
 
 #include <fcntl.h>
 #include <unistd.h>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_pty_peer {
 
 // The peer is what other tests trust to tell them what went over the line,
 // so it is checked against a plain file descriptor on the slave side.
@@ -71,5 +73,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPtyPeer)
+QV_TEST_GUILESS_MAIN(TestPtyPeer)
+} // namespace test_pty_peer
 #include "test_pty_peer.moc"

@@ -1,5 +1,6 @@
 #include "link/session.h"
 #include "link/test_session_fake.h"
+#include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/prompts.h"
 
@@ -7,7 +8,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_testpage {
 
 namespace {
 
@@ -161,5 +164,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTestPage)
+QV_TEST_MAIN(TestTestPage)
+} // namespace test_testpage
 #include "test_testpage.moc"

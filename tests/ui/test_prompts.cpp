@@ -1,7 +1,10 @@
+#include "support/testmain.h"
 #include "ui/prompts.h"
 
 #include <QDialog>
-#include <QtTest>
+
+// A namespace of its own: the folder's test files are compiled together.
+namespace test_prompts {
 
 class TestPrompts : public QObject {
     Q_OBJECT
@@ -38,5 +41,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrompts)
+QV_TEST_MAIN(TestPrompts)
+} // namespace test_prompts
 #include "test_prompts.moc"
