@@ -21,7 +21,7 @@ option(QV_PCH "Precompile the Qt and chart headers" ${QV_PCH_DEFAULT})
 set(QV_PCH_MODULES Qt6::Widgets Qt6::PrintSupport Qt6::SerialPort QCustomPlotQt6::QCustomPlotQt6)
 set(QV_PCH_HEADERS
   <algorithm> <array> <functional> <memory> <vector>
-  <QtCore> <QtGui> <QtWidgets> <QtPrintSupport> <QtSerialPort> <qcustomplot.h>)
+  <QtCore> <QtGui> <QtWidgets>)
 
 if(QV_PCH)
   # CMake asks GCC to warn of a header it could not use: a warning, never

@@ -2,4 +2,4 @@
 # pseudo-terminal: one cell per operation and fault, a few seconds each,
 # mostly spent waiting, so the cells run in shards side by side.
 qv_add_test(test_reliability SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_reliability.cpp
-            LIBS qv_app qv_sim QCustomPlotQt6::QCustomPlotQt6 TIMEOUT 300 SHARDS 6)
+            LIBS qv_app qv_sim QCustomPlotQt6::QCustomPlotQt6 TIMEOUT 300 SHARDS 8)

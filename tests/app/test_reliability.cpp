@@ -243,15 +243,6 @@ const QList<TOperation> &Operations()
     return operations;
 }
 
-// The share of the cells this run takes: QV_TEST_SHARD "k/n" is every n-th
-// cell from the k-th on; all of them without it.
-std::pair<int, int> ShardOfRun()
-{
-    const QStringList parts = qEnvironmentVariable("QV_TEST_SHARD").split(u'/');
-    const int shard = parts.value(0).toInt(), shards = parts.value(1).toInt();
-    return shards > 0 && shard >= 0 && shard < shards ? std::pair(shard, shards) : std::pair(0, 1);
-}
-
 // Faults found and not mended yet: the cell is expected to fail, for this reason.
 const char *KnownFault(const QString &cell)
 {
@@ -269,12 +260,9 @@ private slots:
     {
         QTest::addColumn<int>("operation");
         QTest::addColumn<QString>("fault");
-        const auto [shard, shards] = ShardOfRun();
-        int cell = 0;
         for (int o = 0; o < Operations().size(); ++o)
             for (const char *fault : Faults)
-                if (cell++ % shards == shard)
-                    QTest::addRow("%s / %s", Operations()[o].Name, fault) << o << QString::fromLatin1(fault);
+                QTest::addRow("%s / %s", Operations()[o].Name, fault) << o << QString::fromLatin1(fault);
     }
 
     void operationMeetsFault()

@@ -1,2 +1,2 @@
 qv_add_test(test_cli SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_cli.cpp LIBS qv_calibration qv_logging qv_testsupport
-            TIMEOUT 240 DEPENDS quenvale7400-cli kd4620-sim)
+            TIMEOUT 240 SHARDS 3 DEPENDS quenvale7400-cli kd4620-sim)
