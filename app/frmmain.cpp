@@ -8,6 +8,7 @@
 #include "app/ownerdrawnpanel.h"
 #include "calibration/calbackup.h"
 #include "calibration/calsteps.h"
+#include "calibration/calwait.h"
 #include "display/u7400led.h"
 #include "link/programfiles.h"
 #include "logging/filemenu.h"
@@ -140,6 +141,7 @@ void TFrmMain::FormDestroy()
     Session.Connected = nullptr;
     Session.Disconnected = nullptr;
     Session.PortLost = nullptr;
+    Session.LinkFailed = nullptr;
     PortWatcher.Stop();
     PortWatcher.Returned = nullptr;
     Session.LogReply = nullptr;
@@ -261,8 +263,8 @@ void TFrmMain::ApplyLook(bool connected)
     // A move onto the Display page has already started the instrument.
     if (connected && !(pageMoved && PgCMain->currentWidget() == TSDisplay)) {
         if (PgCMain->currentWidget() == TSDisplay)
-            Session.Activity = actDisplay;
-        Session.StartupSequence();
+            Session.SetActivity(actDisplay);
+        Tell(Session.StartupSequence());
     }
 }
 

@@ -43,6 +43,7 @@ class TfrmAbout;
 class TCalibrationSteps;
 class TCalibrationPage;
 class TCalBackup;
+class TFrmCalWait;
 class QGroupBox;
 class QPushButton;
 class QPrinter;
@@ -75,6 +76,7 @@ public:
     Tdata7410 EditModel;        // what the Settings pages edit
     Tdata7410 InstrumentModel;  // what the instrument is known to hold
     bool SettingsSent = false;  // EditModel is known to equal the instrument
+    qint32 ErrorStatus = 0;     // the instrument's last error status word (ESR)
     bool SettingsShown = false;
     bool SetpointShown = false;
     // Reading and writing the instrument's settings; keeps SettingsSent
@@ -89,6 +91,8 @@ public:
     std::unique_ptr<TCalibrationSteps> CalSteps;
     // Direct mV/V calibration and calibration backup and restore.
     std::unique_ptr<TCalBackup> CalBackup;
+    // The box shown while the instrument works through zero or span.
+    std::unique_ptr<TFrmCalWait> CalWait;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.

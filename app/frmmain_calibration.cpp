@@ -11,9 +11,11 @@
 #include "calibration/calbackupgroup.h"
 #include "calibration/calpage.h"
 #include "calibration/calsteps.h"
+#include "calibration/calwait.h"
 #include "display/u7400led.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "ui/hourglass.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
@@ -56,7 +58,12 @@ void TFrmMain::BuildCalibrationPage()
 
 void TFrmMain::WireCalibration()
 {
-    CalSteps = std::make_unique<TCalibrationSteps>(Session, *Transfer, EditModel, this);
+    CalSteps = std::make_unique<TCalibrationSteps>(Session, *Transfer, EditModel);
+    CalWait = std::make_unique<TFrmCalWait>(this);
+    CalWait->OnCancel = [this] { CalSteps->CancelCalibrationWait(); };
+    CalSteps->ShowCalibrationWait = [this](bool shown) { shown ? CalWait->Begin() : CalWait->End(); };
+    CalSteps->ShowCalibrationProgress = [this](int progress) { CalWait->ShowProgress(progress); };
+    CalSteps->SetBusy = [](bool busy) { ShowHourglass(busy); };
     CalSteps->DisableMainControls = [this] { DisableMainControls(); };
     CalSteps->EnableMainControls = [this] { EnableMainControls(); };
     CalSteps->ShowDashes = [this] {
@@ -68,10 +75,10 @@ void TFrmMain::WireCalibration()
     CalSteps->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     CalSteps->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
     // The page's buttons run the steps; the steps read the page's fields.
-    connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { CalSteps->BtnZeroClick(); });
-    connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { CalSteps->BTnSpanClick(); });
-    connect(CalPage->BtnLSet, &QPushButton::clicked, this, [this] { CalSteps->BtnLSetClick(); });
-    connect(CalPage->BtnLClear, &QPushButton::clicked, this, [this] { CalSteps->BtnLClearClick(); });
+    connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnZeroClick()); });
+    connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { Tell(CalSteps->BTnSpanClick()); });
+    connect(CalPage->BtnLSet, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnLSetClick()); });
+    connect(CalPage->BtnLClear, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnLClearClick()); });
     CalSteps->LinearisationShown = [this] { return CalPage->LinearisationShown(); };
     CalSteps->CalWeightText = [this] { return CalPage->CalWeightText(); };
     CalSteps->LCalWeightText = [this] { return CalPage->LCalWeightText(); };
@@ -114,10 +121,10 @@ void TFrmMain::WireCalBackup() { CalBackup = std::make_unique<TCalBackup>(Sessio
 
 void TFrmMain::btnCalDirectClick()
 {
-    CalBackup->CalDirect(SettingsEditor->CalFields->edtCalDirectZero->text(),
-                         SettingsEditor->CalFields->edtCalDirectSpan->text());
+    Tell(CalBackup->CalDirect(SettingsEditor->CalFields->edtCalDirectZero->text(),
+                              SettingsEditor->CalFields->edtCalDirectSpan->text()));
 }
 
-void TFrmMain::btnBackupCalClick() { CalBackup->Backup(); }
+void TFrmMain::btnBackupCalClick() { Tell(CalBackup->Backup()); }
 
-void TFrmMain::btnRestoreCalClick() { CalBackup->Restore(); }
+void TFrmMain::btnRestoreCalClick() { Tell(CalBackup->Restore()); }

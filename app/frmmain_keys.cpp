@@ -73,23 +73,23 @@ void TFrmMain::WireDisplayKeys()
 void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
 {
     TLiveDisplayInput input;
-    input.StatusReply = Session.StatusPollCountdown == TSession::StatusPollEvery;
-    input.TickCycle = Session.TickCycle;
-    input.DisplayUnits = Session.DisplayUnits;
+    input.StatusReply = Session.StatusReplyAwaited();
+    input.TickCycle = Session.TickCycle();
+    input.DisplayUnits = Session.DisplayUnits();
     input.WeighMode = EditModel.WeighMode;
-    ::UpdateDisplayFromReply(Display, Session.Parser(), input, Session.ErrorStatus);
+    ::UpdateDisplayFromReply(Display, Session.Parser(), input, ErrorStatus);
 }
 
 void TFrmMain::PressDisplayKey(int Key, bool Modified)
 {
-    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress);
+    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress());
     // With the link closed a key does nothing, not even delay the polls
     // of the next connection; while an answer is awaited (the start-up
     // questions) the key's "0" would be taken for it, so it does nothing
     // then either.
     if (command.isEmpty() || !Session.SendUserCommand(command, true))
         return;
-    Session.PollDelay = TSession::KeyPollDelayTicks;
+    Session.DelayNextPoll(TSession::KeyPollDelayTicks);
 }
 
 void TFrmMain::LCDMainRegionClick1() { PressDisplayKey(1, false); }

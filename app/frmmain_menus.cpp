@@ -5,6 +5,7 @@
 #include "app/about.h"
 #include "app/frmmain_build.h"
 #include "calibration/calpage.h"
+#include "link/ioifaceconfigure.h"
 #include "logging/chartview.h"
 #include "logging/filemenu.h"
 #include "logging/loggingsession.h"
@@ -133,10 +134,19 @@ void TFrmMain::Connect2Click()
         EndPortWait(); // "Disconnect" while waiting for a lost port
         return;
     }
-    // A Disconnect: the instrument must not go on streaming into a closed port.
-    if (Session.IsOpen())
+    if (Session.IsOpen()) {
+        // A Disconnect: the instrument must not go on streaming into a
+        // closed port.
         Logging->StopStreaming();
-    Session.Connect2Click(*datViewer);
+        Session.Disconnect();
+        return;
+    }
+    int unitAddress = Session.UnitAddress();
+    std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(*datViewer, unitAddress);
+    if (!serial)
+        return; // cancelled: nothing changes
+    Session.SetUnitAddress(unitAddress);
+    Session.InstallAndOpen(std::move(serial));
 }
 
 void TFrmMain::Exit1Click() { close(); }
@@ -212,14 +222,16 @@ void TFrmMain::ReadSettings1Click()
 {
     if (!MayDiscardEdits())
         return;
-    Transfer->ReadSettings1Click();
+    const TOutcome read = Transfer->ReadSettings1Click();
     UpdateIdentity();
+    Tell(read);
 }
 
 void TFrmMain::WriteSettings1Click()
 {
     if (!SettingsPagesInRange())
         return;
-    Transfer->WriteSettings1Click();
+    const TOutcome written = Transfer->WriteSettings1Click();
     UpdateIdentity();
+    Tell(written);
 }

@@ -20,6 +20,7 @@
 #include "settings/tools.h"
 #include "settings/transfer.h"
 #include "terminal/testpage.h"
+#include "ui/hourglass.h"
 #include "ui/prompts.h"
 
 #include <QKeyEvent>
@@ -161,6 +162,8 @@ void TFrmMain::WireSession()
         ConnectedLook();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
+    Session.LinkFailed = [](const QString &message) { Prompts().Message(message, TPrompts::Kind::Error); };
+    Session.SetBusy = [](bool busy) { ShowHourglass(busy); };
     // Back with the start-up sequence and polling of a connect; an operation
     // the loss ended stays ended.
     PortWatcher.Returned = [this](std::unique_ptr<TIOIfaceSerial> transport) {
@@ -263,7 +266,8 @@ void TFrmMain::SettingsFileLoaded()
 void TFrmMain::WireTransfer()
 {
     // Takes over the session's settings-reply hook.
-    Transfer = std::make_unique<TSettingsTransfer>(Session, EditModel, InstrumentModel, this, &SettingsSent);
+    Transfer = std::make_unique<TSettingsTransfer>(Session, EditModel, InstrumentModel, &SettingsSent);
+    Transfer->SetBusy = [](bool busy) { ShowHourglass(busy); };
     Transfer->BlankMainDisplay = [this] {
         LCDMain->AllSegmentsOff();
         LCDMain->PaintSegments();
@@ -297,14 +301,14 @@ void TFrmMain::PgCMainChange()
         CompareWithInstrument();
     }
     if (page == TSDisplay) {
-        Session.Activity = actDisplay;
-        Session.StartupSequence();
+        Session.SetActivity(actDisplay);
+        Tell(Session.StartupSequence());
     } else if (page == TSCal) {
-        Session.Activity = actCalibration;
+        Session.SetActivity(actCalibration);
         AskToSendSettings();
     } else if (page == TSTest) {
         TestPage->PageSelected();
-        Session.Activity = actTest;
+        Session.SetActivity(actTest);
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.
         if (PageWork.FillSettingsPages)
@@ -313,7 +317,7 @@ void TFrmMain::PgCMainChange()
     } else if (page == TSLog) {
         if (PageWork.PrepareChart)
             PageWork.PrepareChart();
-        Session.Activity = actLog;
+        Session.SetActivity(actLog);
         if (PageWork.FocusChart)
             PageWork.FocusChart();
     }

@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "app/frmmain.h"
 #include "app/termination.h"
+#include "app/windowprompts.h"
 #include "link/dmviewer.h"
 #include "ui/imagelist.h"
 
@@ -21,12 +22,15 @@ int main(int argc, char *argv[])
     // and does not use it.
     TFrmMain FrmMain;
 
-    // The long-lived dialogs. The window makes the logging dialog and the
-    // settings transfer's dialogs (TFrmTraffic, TFrmPasscode) with the
-    // objects that drive them; the About box is made here. TFrmAbsCal (mV/V
-    // calibration) and TFrmChartSetup join here with their subsystems.
+    // The long-lived dialogs. The window makes the logging dialog with the
+    // session it drives; the About box, the settings transfer's progress
+    // (TFrmTraffic), the mV/V entry (TFrmAbsCal) and the passcode
+    // (TFrmPasscode) are made here, the last three with the prompts through
+    // which the core classes ask for them.
     TfrmAbout frmAbout;
     FrmMain.frmAbout = &frmAbout;
+    TWindowPrompts prompts(&FrmMain);
+    TScopedPrompts installed(&prompts);
 
     // Last, the connection settings store. It writes the ini file back when
     // it is destroyed at exit, before the window goes.

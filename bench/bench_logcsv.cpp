@@ -27,11 +27,11 @@ int main(int argc, char **argv)
     logging.Traces.emplace_back();
     for (int i = 0; i < n; ++i) {
         // Weights with up to three decimals, negative ones among them.
-        const QCPGraphData p(i * 0.1, (i % 200001 - 100000) / 1000.0);
+        const TLogPoint p(i * 0.1, (i % 200001 - 100000) / 1000.0);
         logging.AddPoint(TLoggingSession::SeriesWeight, p);
         logging.AddPoint(TLoggingSession::FirstUnitTrace, p);
         for (const int c : {0, 2})
-            logging.AddPoint(size_t(c), QCPGraphData(p.key, LogChannels::Level(c, (i >> c) & 1)));
+            logging.AddPoint(size_t(c), TLogPoint(p.key, LogChannels::Level(c, (i >> c) & 1)));
     }
     const QString comment = QStringLiteral("Filling test, line \"A\"");
     const QString csv = folder.filePath(QStringLiteral("bench.csv"));

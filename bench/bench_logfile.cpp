@@ -21,11 +21,11 @@ int main(int argc, char **argv)
     logging.Channels = {1, 2, 3, 4};
     logging.Traces.emplace_back();
     for (int i = 0; i < n; ++i) {
-        const QCPGraphData p(i * 0.1, (i % 20001 - 10000) / 100.0);
+        const TLogPoint p(i * 0.1, (i % 20001 - 10000) / 100.0);
         logging.AddPoint(TLoggingSession::SeriesWeight, p);
         logging.AddPoint(TLoggingSession::FirstUnitTrace, p);
         for (int c = 0; c < 4; ++c)
-            logging.AddPoint(size_t(c), QCPGraphData(p.key, LogChannels::Level(c, (i >> c) & 1)));
+            logging.AddPoint(size_t(c), TLogPoint(p.key, LogChannels::Level(c, (i >> c) & 1)));
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.LOG");

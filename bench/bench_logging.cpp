@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     TLogFileData data;
     data.Channels = choices.Channels;
     for (int trace = 0; trace <= TLoggingSession::SeriesWeight; ++trace)
-        points.ForEach(trace, [&](const QCPGraphData &p) { data.Points.Add(trace, p); });
+        points.ForEach(trace, [&](const TLogPoint &p) { data.Points.Add(trace, p); });
     watch.Restart();
     ApplyLogFile(data, logging);
     std::printf("log of %d samples taken into the traces: %s\n", Samples, watch.Text());

@@ -40,38 +40,33 @@ TCalBackup::TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationStep
 {
 }
 
-void TCalBackup::Run(const std::function<bool()> &op)
+TOutcome TCalBackup::Run(const std::function<TOutcome(bool &readBack)> &op)
 {
     // With the link closed the buttons do nothing at all, not even say so.
-    if (Session.IsOpen())
-        Frame.RunStep(op);
+    if (!Session.IsOpen())
+        return TOutcome::Cancel();
+    return Frame.RunStep(op);
 }
 
-void TCalBackup::CalDirect(const QString &zeroText, const QString &spanText)
+TOutcome TCalBackup::CalDirect(const QString &zeroText, const QString &spanText)
 {
-    Run([&] {
-        CalDirectSteps(zeroText, spanText);
-        return true;
+    return Run([&](bool &) { return CalDirectSteps(zeroText, spanText); });
+}
+
+TOutcome TCalBackup::Backup()
+{
+    return Run([this](bool &readBack) {
+        readBack = false;
+        return BackupSteps();
     });
 }
 
-void TCalBackup::Backup()
+TOutcome TCalBackup::Restore()
 {
-    Run([this] {
-        BackupSteps();
-        return false;
-    });
+    return Run([this](bool &) { return RestoreSteps(); });
 }
 
-void TCalBackup::Restore()
-{
-    Run([this] {
-        RestoreSteps();
-        return true;
-    });
-}
-
-void TCalBackup::CalDirectSteps(const QString &zeroText, const QString &spanText)
+TOutcome TCalBackup::CalDirectSteps(const QString &zeroText, const QString &spanText)
 {
     const std::optional<qint64> zero = ReadSignalText(zeroText);
     const std::optional<qint64> span = ReadSignalText(spanText);
@@ -80,20 +75,20 @@ void TCalBackup::CalDirectSteps(const QString &zeroText, const QString &spanText
         EditModel.DirectZero = StoredSignal(*zero);
     if (span)
         EditModel.DirectSpan = StoredSignal(*span);
-    if (!zero || !span) {
-        Prompts().Message(InvalidNumbers, TPrompts::Kind::Warning);
-        return;
-    }
-    if (!SignalsAllowed(*zero, *span)) {
-        Prompts().Message(RulesBroken, TPrompts::Kind::Warning);
-        return;
-    }
+    if (!zero || !span)
+        return TOutcome::Fail(InvalidNumbers);
+    if (!SignalsAllowed(*zero, *span))
+        return TOutcome::Fail(RulesBroken);
     if (!Prompts().Confirm(OverwriteQuestion))
-        return;
-    // Each goes out whatever the one before answered.
-    Session.SendAndWait(QStringLiteral("LDW1,%1").arg(*zero), false, {}, Session.Acknowledge());
-    Session.SendAndWait(QStringLiteral("LWT1,%1").arg(*span), false, {}, Session.Acknowledge());
-    Session.SendAndWait(QStringLiteral("TDD1;"), false, {}, Session.Acknowledge());
+        return TOutcome::Cancel();
+    // Each goes out whatever the one before answered; the first failure is
+    // the outcome.
+    TOutcome outcome = Session.Acknowledged(QStringLiteral("LDW1,%1").arg(*zero));
+    const TOutcome spanSet = Session.Acknowledged(QStringLiteral("LWT1,%1").arg(*span));
+    const TOutcome stored = Session.Acknowledged(QStringLiteral("TDD1;"));
+    if (outcome)
+        outcome = spanSet ? stored : spanSet;
+    return outcome;
 }
 
 QString TCalBackup::InstrumentVersion() const { return EditModel.SerialID + QLatin1Char(':') + EditModel.Version; }
@@ -111,24 +106,21 @@ QString TCalBackup::ChooseBackupName() const
 }
 
 // One answer to "MDD?1;".
-std::optional<QString> TCalBackup::AskCalibrationData()
+std::optional<QString> TCalBackup::AskCalibrationData(TOutcome &outcome)
 {
-    if (!Session.SendAndWait(QStringLiteral("MDD?1;"), false, {}, Session.Text()))
+    outcome = Session.AskText(QStringLiteral("MDD?1;"), {});
+    if (!outcome)
         return std::nullopt;
-    return Session.ReplyPrefix;
+    return Session.ReplyPrefix();
 }
 
 // The calibration data, asked for twice: a line of noise taken for the answer
 // would not come again the same. Empty, with the reason, when the data is not
 // known for sure or could not be given back unchanged from a file.
-QString TCalBackup::UploadCalibrationData(QString &reason)
+QString TCalBackup::UploadCalibrationData(QString &reason, TOutcome &outcome)
 {
-    // A failure is the backup's to report, once, as "Calibration upload
-    // failed"; the step's TOneFailureMessage turns the exchange's own
-    // reports on again when it ends.
-    Session.ReportWaitFailures = false;
-    const std::optional<QString> first = AskCalibrationData();
-    const std::optional<QString> second = first ? AskCalibrationData() : std::nullopt;
+    const std::optional<QString> first = AskCalibrationData(outcome);
+    const std::optional<QString> second = first ? AskCalibrationData(outcome) : std::nullopt;
     if (!first || !second) {
         reason = QStringLiteral("The instrument did not answer the request, or refused it.");
         return {};
@@ -145,65 +137,65 @@ QString TCalBackup::UploadCalibrationData(QString &reason)
     return reason.isEmpty() ? *first : QString();
 }
 
-void TCalBackup::BackupSteps()
+TOutcome TCalBackup::BackupSteps()
 {
     const QString chosen = ChooseBackupName();
     if (chosen.isEmpty())
-        return;
+        return TOutcome::Cancel();
     QString reason;
-    const QString data = UploadCalibrationData(reason);
+    TOutcome asked;
+    const QString data = UploadCalibrationData(reason, asked);
     if (!reason.isEmpty()) {
         // A lost line has been reported by the transport already.
-        if (Session.IsOpen())
-            Prompts().Message(UploadFailed + QStringLiteral("\n\n") + reason + QStringLiteral("  Nothing was saved."),
-                              TPrompts::Kind::Warning);
-        return;
+        if (asked.Is(TOutcome::TKind::PortLost) || !Session.IsOpen())
+            return TOutcome::Lost();
+        // The failure is the backup's to say, once, as "Calibration upload
+        // failed", whatever the exchange would have said.
+        TOutcome failed = asked ? TOutcome::Fail({}) : asked;
+        return failed.Saying(UploadFailed + QStringLiteral("\n\n") + reason + QStringLiteral("  Nothing was saved."),
+                             TOutcome::TSeverity::Warning);
     }
     const TCalFileRecord record{CalFileProgramVersion(), InstrumentVersion(), EditModel.SerialNumber, data,
                                 CalDataChecksum(data)};
     const QString path = CalFileName(chosen);
     QString error;
     if (!WriteCalFile(path, record, &error))
-        Prompts().Message(QStringLiteral("The calibration data could not be saved to %1: %2.").arg(Shown(path), error),
-                          TPrompts::Kind::Error);
-    else
-        Frame.Note(QStringLiteral("Calibration backup saved to %1").arg(Shown(path)));
+        return TOutcome::Fail(QStringLiteral("The calibration data could not be saved to %1: %2.").arg(Shown(path), error),
+                              TOutcome::TSeverity::Error);
+    Frame.Note(QStringLiteral("Calibration backup saved to %1").arg(Shown(path)));
+    return TOutcome::Accept();
 }
 
-void TCalBackup::RestoreSteps()
+TOutcome TCalBackup::RestoreSteps()
 {
     const QString path = Prompts().OpenFileName(OpenTitle, QString(), Filter);
     if (path.isEmpty() || !QFileInfo::exists(path))
-        return;
+        return TOutcome::Cancel();
     const TCalFileRead file = ReadCalFile(path);
-    if (!file.Ok) {
-        Prompts().Message(QStringLiteral("%1 cannot be read as a calibration file: %2.  Nothing was sent.")
-                              .arg(Shown(path), file.Error),
-                          TPrompts::Kind::Error);
-        return;
-    }
+    if (!file.Ok)
+        return TOutcome::Fail(QStringLiteral("%1 cannot be read as a calibration file: %2.  Nothing was sent.")
+                                  .arg(Shown(path), file.Error),
+                              TOutcome::TSeverity::Error);
     const TCalFileRecord &record = file.Record;
-    if (record.MDD1.size() < ShortestData) {
-        Prompts().Message(InvalidFile, TPrompts::Kind::Error);
-        return;
-    }
+    if (record.MDD1.size() < ShortestData)
+        return TOutcome::Fail(InvalidFile, TOutcome::TSeverity::Error);
     // On the line the data would end the command early or start another one.
-    if (!IsSendableCalData(record.MDD1)) {
-        Prompts().Message(QStringLiteral("The calibration data in %1 holds \";\", a double quote or control "
-                                         "characters, which the instrument would take as the end of the "
-                                         "command.  Nothing was sent.")
-                              .arg(Shown(path)),
-                          TPrompts::Kind::Error);
-        return;
-    }
+    if (!IsSendableCalData(record.MDD1))
+        return TOutcome::Fail(QStringLiteral("The calibration data in %1 holds \";\", a double quote or control "
+                                             "characters, which the instrument would take as the end of the "
+                                             "command.  Nothing was sent.")
+                                  .arg(Shown(path)),
+                              TOutcome::TSeverity::Error);
     if (!AcceptedDespiteDifferences(record))
-        return;
-    const bool taken =
-        Session.SendAndWait(QStringLiteral("MDD") + record.MDD1 + QLatin1Char(';'), false, {}, Session.Acknowledge());
+        return TOutcome::Cancel();
+    TOutcome outcome = Session.Acknowledged(QStringLiteral("MDD") + record.MDD1 + QLatin1Char(';'));
     // Stored whatever the answer: the instrument may have taken part of it.
-    const bool stored = Session.SendAndWait(QStringLiteral("TDD1;"), false, {}, Session.Acknowledge());
-    if (taken && stored)
+    const TOutcome stored = Session.Acknowledged(QStringLiteral("TDD1;"));
+    if (outcome)
+        outcome = stored;
+    if (outcome)
         Frame.Note(QStringLiteral("Calibration restored from %1").arg(Shown(path)));
+    return outcome;
 }
 
 bool TCalBackup::AcceptedDespiteDifferences(const TCalFileRecord &record)

@@ -3,13 +3,16 @@
 // calibrating zero and span at once from two signals typed in mV/V, saving
 // the instrument's calibration data to a calibration file, and sending such
 // a file back. No widgets: the page hands in the two typed texts and binds
-// its buttons to the three operations.
+// its buttons to the three operations; each returns its outcome for the
+// window to say.
 //
 // Each one does nothing while the link is closed. Otherwise it runs in the
 // frame of the calibration steps: display polling pauses while it talks to
 // the instrument, also when it ends early. Direct calibration and restore
 // change what the instrument holds, so the full settings read follows them
 // in every case; a backup changes nothing.
+
+#include "link/outcome.h"
 
 #include <QString>
 #include <functional>
@@ -25,11 +28,11 @@ public:
     TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationSteps &frame);
 
     // "Calibrate": zeroText and spanText as typed, in mV/V.
-    void CalDirect(const QString &zeroText, const QString &spanText);
+    TOutcome CalDirect(const QString &zeroText, const QString &spanText);
     // "Backup calibration".
-    void Backup();
+    TOutcome Backup();
     // "Restore calibration".
-    void Restore();
+    TOutcome Restore();
 
 private:
     TSession &Session;
@@ -37,13 +40,13 @@ private:
     TCalibrationSteps &Frame;
 
     // op says whether the settings are read back afterwards.
-    void Run(const std::function<bool()> &op);
-    void CalDirectSteps(const QString &zeroText, const QString &spanText);
-    void BackupSteps();
+    TOutcome Run(const std::function<TOutcome(bool &readBack)> &op);
+    TOutcome CalDirectSteps(const QString &zeroText, const QString &spanText);
+    TOutcome BackupSteps();
     QString ChooseBackupName() const;
-    std::optional<QString> AskCalibrationData();
-    QString UploadCalibrationData(QString &reason);
-    void RestoreSteps();
+    std::optional<QString> AskCalibrationData(TOutcome &outcome);
+    QString UploadCalibrationData(QString &reason, TOutcome &outcome);
+    TOutcome RestoreSteps();
     bool AcceptedDespiteDifferences(const TCalFileRecord &record);
     QString InstrumentVersion() const;
 };

@@ -1,21 +1,17 @@
 #include "calibration/calsteps.h"
 
-#include "calibration/abscal.h"
-#include "calibration/calwait.h"
 #include "link/comms.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/guardedsettings.h"
 #include "settings/tools.h"
 #include "settings/transfer.h"
-#include "ui/hourglass.h"
 #include "ui/prompts.h"
 
 #include <iterator>
 
 namespace {
 
-const QString NotConnected = QStringLiteral("Instrument not Connected");
 const QString Busy = QStringLiteral("The instrument is busy with another exchange.  Try again when it has finished.");
 
 // Progress replies to "LDW?" / "LWT?".
@@ -36,71 +32,59 @@ QString PointPrefix(int point)
 
 } // namespace
 
-TCalibrationSteps::TCalibrationSteps(TSession &session, TSettingsTransfer &transfer, Tdata7410 &editModel,
-                                     QWidget *dialogParent)
-    : Session(session), Transfer(transfer), EditModel(editModel),
-      AbsCalDialog(std::make_unique<TFrmAbsCal>(dialogParent)),
-      WaitDialog(std::make_unique<TFrmCalWait>(dialogParent))
+TCalibrationSteps::TCalibrationSteps(TSession &session, TSettingsTransfer &transfer, Tdata7410 &editModel)
+    : Session(session), Transfer(transfer), EditModel(editModel)
 {
-    WaitDialog->OnCancel = [this] { CancelCalibrationWait(); };
 }
-
-TCalibrationSteps::~TCalibrationSteps() = default;
 
 // ---------------------------------------------------------------- frame
 
-bool TCalibrationSteps::CanStart()
+TOutcome TCalibrationSteps::CanStart()
 {
-    if (!Session.IsOpen()) {
-        Prompts().Message(NotConnected, TPrompts::Kind::Plain);
-        return false;
-    }
+    if (!Session.IsOpen())
+        return TOutcome::Closed();
     // One exchange at a time: a reply awaited elsewhere, a settings transfer
     // (which suspends polling for its whole run) or the start-up sequence
     // would take this step's replies for its own, or the other way round.
-    if (Running || Session.IsWaiting() || Session.AwaitingReply || Session.PollingSuspended
-        || Session.StartupRunning) {
-        Prompts().Message(Busy, TPrompts::Kind::Warning);
-        return false;
-    }
-    return true;
+    if (Running || Session.LineBusy() || Session.PollingSuspended())
+        return TOutcome::LineBusy().Saying(Busy, TOutcome::TSeverity::Warning);
+    return TOutcome::Accept();
 }
 
 void TCalibrationSteps::RunPaused(const std::function<void()> &op)
 {
-    struct TPause {
-        TCalibrationSteps &Steps;
-        explicit TPause(TCalibrationSteps &steps) : Steps(steps)
-        {
-            Steps.Running = true;
-            Steps.Session.DisplayPollPaused = true;
-        }
-        ~TPause()
-        {
-            Steps.Session.DisplayPollPaused = false;
-            Steps.Running = false;
-        }
-    } pause(*this);
+    struct TRunning {
+        bool &Flag;
+        explicit TRunning(bool &flag) : Flag(flag) { Flag = true; }
+        ~TRunning() { Flag = false; }
+    } running(Running);
+    TSession::TDisplayPollPause pause(Session);
     // A display poll already on the line would otherwise answer the step's
     // first query.
     Session.WaitTicks(PauseTicks);
     op();
 }
 
-bool TCalibrationSteps::RunStep(const std::function<bool()> &op)
+TOutcome TCalibrationSteps::RunStep(const std::function<TOutcome(bool &readBack)> &op)
 {
-    if (!CanStart() || (MayDiscardEdits && !MayDiscardEdits()))
-        return false;
-    // A step that failed says so once; the read-back after it fails quietly.
-    TSession::TOneFailureMessage oneMessage(Session);
+    if (TOutcome start = CanStart(); !start)
+        return start;
+    if (MayDiscardEdits && !MayDiscardEdits())
+        return TOutcome::Cancel();
     bool readBack = true;
-    RunPaused([&] { readBack = op(); });
-    if (readBack)
-        ReadBack();
-    return true;
+    TOutcome outcome;
+    RunPaused([&] { outcome = op(readBack); });
+    if (readBack) {
+        // A step that failed says so once; the read-back after it is only
+        // the operator's to see on the pages.
+        const TOutcome read = ReadBack();
+        if (outcome)
+            outcome = read.Ok() ? outcome : read;
+    }
+    return outcome;
 }
 
-void TCalibrationSteps::ReadBack()
+TOutcome TCalibrationSteps::ReadBack()
 {
     // Until the read-back completes, what the instrument holds is unknown.
     Transfer.MarkInstrumentChanged();
@@ -109,112 +93,126 @@ void TCalibrationSteps::ReadBack()
     // A lost line has been reported by the transport already; a read now
     // would only add "Instrument not Connected".
     if (!Session.IsOpen())
-        return;
-    Transfer.ReadSettings1Click();
+        return TOutcome::Lost();
+    const TOutcome read = Transfer.ReadSettings1Click();
     Call(RefreshIdentity);
+    return read;
 }
 
 TCalibrationSteps::TMainControlsOff::TMainControlsOff(TCalibrationSteps &steps) : Steps(steps)
 {
-    ShowHourglass(true, Steps.SetBusy);
+    if (Steps.SetBusy)
+        Steps.SetBusy(true);
     Steps.Call(Steps.DisableMainControls);
 }
 
 TCalibrationSteps::TMainControlsOff::~TMainControlsOff()
 {
-    ShowHourglass(false, Steps.SetBusy);
+    if (Steps.SetBusy)
+        Steps.SetBusy(false);
     Steps.Call(Steps.EnableMainControls);
 }
 
 // ---------------------------------------------------------------- zero and span
 
-void TCalibrationSteps::BtnZeroClick() { ZeroOrSpan(false); }
+TOutcome TCalibrationSteps::BtnZeroClick() { return ZeroOrSpan(false); }
 
-void TCalibrationSteps::BTnSpanClick() { ZeroOrSpan(true); }
+TOutcome TCalibrationSteps::BTnSpanClick() { return ZeroOrSpan(true); }
 
-void TCalibrationSteps::ZeroOrSpan(bool span)
+TOutcome TCalibrationSteps::ZeroOrSpan(bool span)
 {
-    RunStep([this, span] {
-        if (!IsLinearisationShown()) {
-            SignalStep(span);
-            return true;
-        }
+    return RunStep([this, span](bool &readBack) {
+        if (!IsLinearisationShown())
+            return SignalStep(span);
         if (span)
-            return GuardedSpanStep();
+            return GuardedSpanStep(readBack);
         Call(ShowDashes);
-        TestWeightStep(false);
-        return true;
+        return TestWeightStep(false);
     });
 }
 
 // The span weight is a guarded setting: the instrument is opened with its
 // passcode first, and locked again before the settings are read back.
-bool TCalibrationSteps::GuardedSpanStep()
+TOutcome TCalibrationSteps::GuardedSpanStep(bool &readBack)
 {
     bool passcodeSent = false;
-    const bool open = OpenGuardedSettings(Session, Transfer.Passcode(), passcodeSent);
-    bool readBack = false;
-    if (open) {
+    TOutcome outcome = OpenGuardedSettings(Session, passcodeSent);
+    readBack = false;
+    if (outcome) {
         Call(ShowDashes);
         // A refused span weight ends the step before anything changed.
-        readBack = Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText)))));
-        if (readBack)
-            TestWeightStep(true);
+        outcome = Session.Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText)))));
+        readBack = outcome.Ok();
+        if (outcome)
+            outcome = TestWeightStep(true);
     }
     if (passcodeSent)
         LockGuardedSettings(Session);
-    return readBack;
+    return outcome;
 }
 
-void TCalibrationSteps::TestWeightStep(bool span)
+TOutcome TCalibrationSteps::TestWeightStep(bool span)
 {
-    if (Acknowledged(span ? QStringLiteral("LWT;") : QStringLiteral("LDW;")))
-        CalibrationWait(span ? QStringLiteral("LWT?") : QStringLiteral("LDW?"),
-                        span ? QStringLiteral("LWT") : QStringLiteral("LDW"));
+    if (TOutcome started = Session.Acknowledged(span ? QStringLiteral("LWT;") : QStringLiteral("LDW;")); !started)
+        return started;
+    return CalibrationWait(span ? QStringLiteral("LWT?") : QStringLiteral("LDW?"),
+                           span ? QStringLiteral("LWT") : QStringLiteral("LDW"));
 }
 
-void TCalibrationSteps::SignalStep(bool span)
+TOutcome TCalibrationSteps::SignalStep(bool span)
 {
     const QString query = span ? QStringLiteral("LWT?") : QStringLiteral("VAL?");
-    if (!Session.SendAndWait(query, false, query.left(3), Session.Numeric()))
-        return;
-    TFrmAbsCal &dialog = *AbsCalDialog;
-    dialog.Prepare(span ? QStringLiteral("Enter Fullscale Span Signal") : QStringLiteral("Enter Zero Signal"),
-                   Session.ReplyValue);
-    if (Prompts().Exec(dialog) != QDialog::Accepted)
-        return;
-    Acknowledged(QString::asprintf(span ? "LWT%d" : "LDW%d", int(dialog.Signal())));
+    if (TOutcome asked = Session.AskNumber(query, query.left(3)); !asked)
+        return asked;
+    const std::optional<qint32> signal =
+        Prompts().Signal(span ? QStringLiteral("Enter Fullscale Span Signal") : QStringLiteral("Enter Zero Signal"),
+                         Session.ReplyValue());
+    if (!signal)
+        return TOutcome::Cancel();
+    return Session.Acknowledged(QString::asprintf(span ? "LWT%d" : "LDW%d", int(*signal)));
 }
 
-void TCalibrationSteps::CalibrationWait(const QString &query, const QString &prefix)
+TOutcome TCalibrationSteps::CalibrationWait(const QString &query, const QString &prefix)
 {
     TMainControlsOff controlsOff(*this);
     CancelRequested = false;
-    WaitDialog->Begin();
+    if (ShowCalibrationWait)
+        ShowCalibrationWait(true);
+    TOutcome outcome;
     int settling = SettledReplies;
     while (settling > 0) {
         Session.WaitTicks(PauseTicks);
         // The operator's way out while the instrument keeps reporting
         // progress; a lost line ends the wait without a query per tick.
-        if (CancelRequested || !Session.IsOpen())
+        if (CancelRequested) {
+            outcome = TOutcome::Cancel();
             break;
-        if (!Session.SendAndWait(query, false, prefix, Session.Numeric()))
+        }
+        if (!Session.IsOpen()) {
+            outcome = TOutcome::Lost();
             break;
-        const qint32 progress = Session.ReplyValue;
-        WaitDialog->ShowProgress(progress);
+        }
+        outcome = Session.AskNumber(query, prefix);
+        if (!outcome)
+            break;
+        const qint32 progress = Session.ReplyValue();
+        if (ShowCalibrationProgress)
+            ShowCalibrationProgress(progress);
         if (progress == ProgressBusy) {
             settling = SettledReplies;
         } else if (progress == ProgressSettled) {
             --settling;
         } else if (progress >= FirstErrorCode) {
-            ShowCalibrationError(progress);
+            outcome = ShowCalibrationError(progress);
             break;
         }
     }
-    WaitDialog->End();
+    if (ShowCalibrationWait)
+        ShowCalibrationWait(false);
     if (settling == 0)
         Note(prefix == QLatin1String("LWT") ? QStringLiteral("Span calibration done")
                                             : QStringLiteral("Zero calibration done"));
+    return outcome;
 }
 
 QString TCalibrationSteps::CalibrationErrorText(int code)
@@ -226,53 +224,64 @@ QString TCalibrationSteps::CalibrationErrorText(int code)
     return QString::asprintf("Error: %d - %s", code, text);
 }
 
-void TCalibrationSteps::ShowCalibrationError(int code)
+TOutcome TCalibrationSteps::ShowCalibrationError(int code)
 {
-    Prompts().Message(CalibrationErrorText(code), TPrompts::Kind::Error);
+    return TOutcome::Fail(CalibrationErrorText(code), TOutcome::TSeverity::Error);
 }
 
 // ---------------------------------------------------------------- linearisation
 
-void TCalibrationSteps::BtnLSetClick()
+TOutcome TCalibrationSteps::ReadPoint(int point)
+{
+    return Session.SendAndWait(QString::asprintf("LIC?%d;", point), false, PointPrefix(point),
+                               [this](const QString &reply) { LinearisationReply(reply); });
+}
+
+TOutcome TCalibrationSteps::BtnLSetClick()
 {
     const int row = SelectedPoint ? SelectedPoint() : -1;
-    if (row < 0 || row >= PointCount || !CanStart())
-        return;
+    if (row < 0 || row >= PointCount)
+        return TOutcome::Cancel();
+    if (TOutcome start = CanStart(); !start)
+        return start;
     const int point = row + 1;
-    TSession::TOneFailureMessage oneMessage(Session);
     Running = true;
-    if (Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText))))))
+    TOutcome outcome = Session.Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText)))));
+    if (outcome)
         Note(QStringLiteral("Linearisation point %1 set").arg(point));
-    Session.SendAndWait(QString::asprintf("LIC?%d", point), false, PointPrefix(point),
-                        [this](const QString &reply) { LinearisationReply(reply); });
+    const TOutcome read = ReadPoint(point);
     Running = false;
     Transfer.SettingsSent = false;
     Call(RefreshIdentity);
+    return outcome ? read : outcome;
 }
 
-void TCalibrationSteps::BtnLClearClick()
+TOutcome TCalibrationSteps::BtnLClearClick()
 {
-    if (!CanStart())
-        return;
-    TSession::TOneFailureMessage oneMessage(Session);
-    RunPaused([this] {
+    if (TOutcome start = CanStart(); !start)
+        return start;
+    TOutcome outcome = TOutcome::Cancel();
+    RunPaused([this, &outcome] {
         const int row = SelectedPoint ? SelectedPoint() : -1;
         if (row < 0 || row >= PointCount)
             return;
         const int point = row + 1;
-        if (Acknowledged(QString::asprintf("LIC%d;", point)))
+        outcome = Session.Acknowledged(QString::asprintf("LIC%d;", point));
+        if (outcome)
             Note(QStringLiteral("Linearisation point %1 cleared").arg(point));
-        Session.SendAndWait(QString::asprintf("LIC?%d;", point), false, PointPrefix(point),
-                            [this](const QString &reply) { LinearisationReply(reply); });
+        const TOutcome read = ReadPoint(point);
+        if (outcome)
+            outcome = read;
     });
     Transfer.SettingsSent = false;
     Call(RefreshIdentity);
+    return outcome;
 }
 
 void TCalibrationSteps::LinearisationReply(const QString &reply)
 {
     Tcommsobj &parser = Session.Parser();
-    parser.Parse(Session.ReplyPrefix + reply, false, true);
+    parser.Parse(Session.ReplyPrefix() + reply, false, true);
     qint32 point = 0, percent = 0, weight = 0, places = 0;
     if (!parser.GetInt(0, point, 1, PointCount, places) || !parser.GetInt(1, percent, -PercentLimit, PercentLimit, places)
         || !parser.GetInt(2, weight, WeightMinimum, WeightMaximum, places))
@@ -280,15 +289,10 @@ void TCalibrationSteps::LinearisationReply(const QString &reply)
     EditModel.LinPercent[size_t(point - 1)] = percent;
     EditModel.LinWeight[size_t(point - 1)] = weight;
     Call(FillSettingsPages);
-    Session.AwaitingReply = false;
+    Session.ReplyTaken();
 }
 
 // ---------------------------------------------------------------- helpers
-
-bool TCalibrationSteps::Acknowledged(const QString &command)
-{
-    return Session.SendAndWait(command, false, QString(), Session.Acknowledge());
-}
 
 bool TCalibrationSteps::IsLinearisationShown() const
 {

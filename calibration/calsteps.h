@@ -3,8 +3,9 @@
 // weights, or as mV/V signals in weighing mode 3), and setting and clearing
 // linearisation points. Each step is a short exchange through the session's
 // SendAndWait; the instrument calibrates itself and reports progress when
-// asked. No widgets of its own beyond the dialogs it runs (through
-// Prompts().Exec): the main window and the page fill the hooks below.
+// asked. No widgets: every step returns its outcome for the window to say,
+// the mV/V signal is asked through Prompts().Signal, and the main window
+// and the page fill the hooks below.
 //
 // The frame every step shares is public so that further calibration
 // operations can run in it:
@@ -16,13 +17,11 @@
 //   TMainControlsOff  DisableMainControls ... EnableMainControls, with the
 //                     hourglass
 
+#include "link/outcome.h"
+
 #include <QString>
 #include <functional>
-#include <memory>
 
-class QWidget;
-class TFrmAbsCal;
-class TFrmCalWait;
 class TSession;
 class TSettingsTransfer;
 class Tdata7410;
@@ -34,9 +33,7 @@ public:
     // Consecutive "0" replies that end the calibration wait.
     static constexpr int SettledReplies = 5;
 
-    TCalibrationSteps(TSession &session, TSettingsTransfer &transfer, Tdata7410 &editModel,
-                      QWidget *dialogParent = nullptr);
-    ~TCalibrationSteps();
+    TCalibrationSteps(TSession &session, TSettingsTransfer &transfer, Tdata7410 &editModel);
     TCalibrationSteps(const TCalibrationSteps &) = delete;
     TCalibrationSteps &operator=(const TCalibrationSteps &) = delete;
 
@@ -49,8 +46,13 @@ public:
     std::function<void()> RefreshIdentity;
     // Refills the Settings pages and the linearisation list from EditModel.
     std::function<void()> FillSettingsPages;
-    // Hourglass on/off; empty: the application's override cursor.
+    // Hourglass on/off.
     std::function<void(bool busy)> SetBusy;
+    // The box shown while the instrument works through a zero or span
+    // calibration (shown: true), and the progress value it answered last
+    // (1 busy, 0 settled). Its Cancel calls CancelCalibrationWait.
+    std::function<void(bool shown)> ShowCalibrationWait;
+    std::function<void(int progress)> ShowCalibrationProgress;
     // A short note for the status bar after a step completed.
     std::function<void(const QString &note)> StatusNote;
     void Note(const QString &note) const
@@ -72,17 +74,21 @@ public:
     std::function<int()> SelectedPoint;
 
     // ---- The steps ----
-    void BtnZeroClick();
-    void BTnSpanClick();
-    void BtnLSetClick();
-    void BtnLClearClick();
+    // Each returns how it ended (its first failure; a failed read-back after
+    // a step that went well). Cancelled when it could not start for a
+    // reason already answered (the operator kept the pages' edits).
+    TOutcome BtnZeroClick();
+    TOutcome BTnSpanClick();
+    TOutcome BtnLSetClick();
+    TOutcome BtnLClearClick();
 
     // Reply handler of "LIC?n": takes "percent,weight" of the point whose
     // prefix "LICn," stands in ReplyPrefix into EditModel and refills the
     // pages; ignores anything else, so the wait ends by its time-out.
     void LinearisationReply(const QString &reply);
-    // "Error: %d - %s" with the code's text, in a message box.
-    static void ShowCalibrationError(int code);
+    // A calibration error reported by the instrument: "Error: %d - %s" with
+    // the code's text, in an error box.
+    static TOutcome ShowCalibrationError(int code);
     static QString CalibrationErrorText(int code);
 
     // Ends a running calibration wait as if the instrument had stopped
@@ -91,20 +97,20 @@ public:
     bool IsRunning() const { return Running; }
 
     // ---- The shared frame ----
-    // True when a step may start now: the link is open and no exchange,
-    // settings transfer or other step is under way. Says why not otherwise
-    // (a closed link: "Instrument not Connected").
-    bool CanStart();
+    // Accepted when a step may start now: the link is open and no exchange,
+    // settings transfer or other step is under way. Why not otherwise (a
+    // closed link: "Instrument not Connected").
+    TOutcome CanStart();
     // Pauses display polling, lets a poll in flight finish, runs op, and
     // resumes polling however op ends. Marks a step running meanwhile.
     void RunPaused(const std::function<void()> &op);
     // After a step that changed the instrument's settings: SettingsSent
     // cleared, identity refreshed, and, while the link is open, every
-    // setting read back with its progress dialog.
-    void ReadBack();
-    // CanStart, RunPaused(op) and, when op returns true, ReadBack. False
-    // when the step could not start.
-    bool RunStep(const std::function<bool()> &op);
+    // setting read back with its progress dialog. The read's outcome.
+    TOutcome ReadBack();
+    // CanStart, RunPaused(op) and, when op sets readBack, ReadBack. The
+    // step's outcome, or the read-back's failure after a step that went well.
+    TOutcome RunStep(const std::function<TOutcome(bool &readBack)> &op);
 
     class TMainControlsOff {
     public:
@@ -117,24 +123,19 @@ public:
         TCalibrationSteps &Steps;
     };
 
-    TFrmAbsCal &AbsCal() { return *AbsCalDialog; }
-    TFrmCalWait &WaitBox() { return *WaitDialog; }
-
 private:
     TSession &Session;
     TSettingsTransfer &Transfer;
     Tdata7410 &EditModel;
-    std::unique_ptr<TFrmAbsCal> AbsCalDialog;
-    std::unique_ptr<TFrmCalWait> WaitDialog;
     bool Running = false;
     bool CancelRequested = false;
 
-    void ZeroOrSpan(bool span);
-    bool GuardedSpanStep();
-    void TestWeightStep(bool span);
-    void SignalStep(bool span);
-    void CalibrationWait(const QString &query, const QString &prefix);
-    bool Acknowledged(const QString &command);
+    TOutcome ZeroOrSpan(bool span);
+    TOutcome GuardedSpanStep(bool &readBack);
+    TOutcome TestWeightStep(bool span);
+    TOutcome SignalStep(bool span);
+    TOutcome CalibrationWait(const QString &query, const QString &prefix);
+    TOutcome ReadPoint(int point);
     bool IsLinearisationShown() const;
     QString Text(const std::function<QString()> &hook) const;
     void Call(const std::function<void()> &hook) const;

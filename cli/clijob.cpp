@@ -27,9 +27,9 @@ TCliJob::TCliJob(const TCliArgs &args, TTerminalPrompts &prompts)
     : Args(args), Prompt(prompts), Transfer(Session, EditModel, InstrumentModel)
 {
     Transfer.StatusNote = &TCliJob::Note;
-    // No hourglass without a window.
-    Session.SetBusy = [](bool) {};
-    Transfer.SetBusy = [](bool) {};
+    // Why the port would not open, or was lost.
+    Session.LinkFailed = &TCliJob::Note;
+    Interrupt.CancelOperation = [this] { Transfer.Abandon(); };
 }
 
 TCliJob::~TCliJob()
@@ -54,43 +54,51 @@ int TCliJob::Connect()
     serial->SetStopBits(store.StopBits());
     serial->SetParity(store.ParityBits());
     const int stored = store.SerialAddress();
-    Session.UnitAddress = Args.Address.value_or(stored >= 1 && stored <= 31 ? stored : 99);
+    Session.SetUnitAddress(Args.Address.value_or(stored >= 1 && stored <= 31 ? stored : 99));
     Session.InstallAndOpen(std::move(serial));
     if (!Session.IsOpen())
         return ExitNoPort;   // the transport said why
-    Session.StartupSequence();
-    // The start-up sequence has said it once if the instrument is silent.
-    Session.ReportWaitFailures = false;
-    const bool answered = Session.SendAndWait(QStringLiteral("IDN?"), false, QStringLiteral("IDN"), Session.Text());
-    if (answered) {
-        EditModel.ApplyLines({QStringLiteral("IDN") + Session.ReplyPrefix});
-        if (Session.SendAndWait(QStringLiteral("ADR?"), false, QStringLiteral("ADR"), Session.Numeric()))
-            EditModel.Address = Session.ReplyValue;
-    }
-    Session.ReportWaitFailures = true;
-    if (answered && !TInterrupt::Raised())
-        return ExitDone;
-    LastExchangeSilent = answered == false;
-    return TInterrupt::Raised() ? ExitRefused : ExitSilent;
+    if (TOutcome startup = Session.StartupSequence(); !startup)
+        return Finish(startup);
+    TOutcome identity = Session.AskText(QStringLiteral("IDN?"), QStringLiteral("IDN"));
+    if (!identity)
+        return Finish(identity);
+    EditModel.ApplyLines({QStringLiteral("IDN") + Session.ReplyPrefix()});
+    // The address is shown where it is known; its silence fails nothing.
+    if (Session.AskNumber(QStringLiteral("ADR?"), QStringLiteral("ADR")))
+        EditModel.Address = Session.ReplyValue();
+    return Finish(TOutcome::Accept());
 }
 
 int TCliJob::ConnectAndRead()
 {
     if (const int status = Connect(); status != ExitDone)
         return status;
-    return Transfer.ReadSettings() && !TInterrupt::Raised() ? ExitDone : FailureStatus();
+    return Finish(Transfer.ReadSettings());
 }
 
-int TCliJob::FailureStatus()
+int TCliJob::StatusOf(const TOutcome &outcome) const
 {
     if (TInterrupt::Raised() || Prompt.Declined)
         return ExitRefused;
-    if (LastExchangeSilent || !Session.IsOpen())
+    switch (outcome.Kind()) {
+    case TOutcome::TKind::Accepted:
+        return ExitDone;
+    case TOutcome::TKind::Silent:
+    case TOutcome::TKind::PortLost:
         return ExitSilent;
-    const TTransferEngine &engine = Transfer.Traffic().Engine;
-    if (engine.Outcome == TTransferEngine::TOutcome::Failed && engine.RefusedLine.isEmpty())
-        return ExitSilent;
-    return ExitRefused;
+    case TOutcome::TKind::NotConnected:
+        return ExitNoPort;
+    default:
+        return ExitRefused;
+    }
+}
+
+int TCliJob::Finish(const TOutcome &outcome)
+{
+    if (const QString text = outcome.Text(); !text.isEmpty())
+        Note(text);
+    return StatusOf(outcome);
 }
 
 void TCliJob::Result(const QJsonObject &json, const QString &text) const

@@ -31,14 +31,18 @@ public:
     TCliJob &operator=(const TCliJob &) = delete;
 
     // Opens the port, runs the window's start-up sequence and asks the
-    // instrument who it is (into EditModel). ExitDone, ExitNoPort or ExitSilent.
+    // instrument who it is (into EditModel). ExitDone, ExitNoPort or the
+    // failure's status (said on standard error).
     int Connect();
     // Connect, then every setting read into both models, as Read Settings does.
     int ConnectAndRead();
-    // The status of an operation that did not complete: silence when the
-    // last transfer or exchange went unanswered or the line was lost, else
-    // a refusal (also after Ctrl+C or a question answered No).
-    int FailureStatus();
+    // Says an operation's failure on standard error, as the window would say
+    // it, and gives its exit status: ExitDone for an accepted outcome (its
+    // note said), ExitSilent when the instrument did not answer or the line
+    // was lost, ExitNoPort when there was no line, else ExitRefused (also
+    // after Ctrl+C or a question answered No).
+    int Finish(const TOutcome &outcome);
+    int StatusOf(const TOutcome &outcome) const;
 
     // A result on standard output: the JSON object with --json, else text
     // (nothing when text is empty).
@@ -58,6 +62,4 @@ public:
     Tdata7410 InstrumentModel;
     TSettingsTransfer Transfer;
 
-private:
-    bool LastExchangeSilent = false;
 };

@@ -15,22 +15,19 @@
 
 namespace {
 
-// Runs one operation; it succeeded when it left its status-bar note.
-int RunCalOperation(TCliJob &job, void (TCalBackup::*operation)())
+// Runs one operation; it succeeded when its outcome says so.
+int RunCalOperation(TCliJob &job, TOutcome (TCalBackup::*operation)())
 {
     job.Prompt.FileAnswer = job.Args.Operands[0];
     if (const int status = job.ConnectAndRead(); status != ExitDone)
         return status;
     TCalibrationSteps steps(job.Session, job.Transfer, job.EditModel);
     TCalBackup backup(job.Session, job.EditModel, steps);
-    bool done = false;
-    steps.SetBusy = [](bool) {};
-    steps.StatusNote = [&done](const QString &note) {
-        done = true;
-        TCliJob::Note(note);
-    };
-    (backup.*operation)();
-    return done && !TInterrupt::Raised() ? ExitDone : job.FailureStatus();
+    steps.StatusNote = &TCliJob::Note;
+    const TOutcome outcome = (backup.*operation)();
+    // A backup or restore that the operator (or a check) declined did not
+    // happen: that is no success.
+    return job.Finish(outcome.Is(TOutcome::TKind::Cancelled) ? TOutcome::Fail({}) : outcome);
 }
 
 } // namespace

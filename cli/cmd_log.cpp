@@ -65,13 +65,13 @@ int RunLog(TCliJob &job)
     TLoggingSession logging(job.Session);
     job.Session.LogReply = [&logging](qint32 w, qint32 unit, qint32 status) { logging.TakeReply(w, unit, status); };
     job.Session.LogRecord = [&logging](quint8 byte, qint32 word, qint32 w) { logging.TakeRecord(byte, word, w); };
-    job.Session.Activity = actLog;
+    job.Session.SetActivity(actLog);
     TLogChoices choices;
     choices.Rate = job.Args.Rate;
     logging.Begin(choices, job.EditModel);
     WaitWhileLogging(job);
     logging.Stop();
-    job.Session.Activity = actIdle;
+    job.Session.SetActivity(actIdle);
     job.Session.LogReply = nullptr;
     job.Session.LogRecord = nullptr;
     // What was logged is kept also after Ctrl+C.

@@ -76,8 +76,8 @@ int RunWrite(TCliJob &job)
                    pending.join(QLatin1Char('\n')));
         return ExitDone;
     }
-    if (!job.Transfer.WriteSettings() || TInterrupt::Raised())
-        return job.FailureStatus();
+    if (const int status = job.Finish(job.Transfer.WriteSettings()); status != ExitDone)
+        return status;
     job.Result({{"file", path}, {"written", QJsonArray::fromStringList(pending)}}, pending.join(QLatin1Char('\n')));
     return ExitDone;
 }

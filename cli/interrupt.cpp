@@ -1,7 +1,5 @@
 #include "cli/interrupt.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -44,8 +42,8 @@ void TInterrupt::Take()
     while (::read(Pipe[0], bytes, sizeof bytes) > 0) {
     }
     RaisedFlag = true;
-    if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-        dialog->reject();
+    if (CancelOperation)
+        CancelOperation();
     if (OnRaised)
         OnRaised();
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Ctrl+C (SIGINT) and SIGTERM end a job cleanly: the signal is only noted in
-// its handler and acted on from the event loop, where the modal dialog in
-// progress (a settings transfer) is cancelled as its Cancel button would, so
-// the job's own tidying (the passcode locked again with "PCD", the port
-// closed) still runs.
+// its handler and acted on from the event loop, where the operation in
+// progress (a settings transfer) is cancelled as the window's Cancel button
+// would, so the job's own tidying (the passcode locked again with "PCD", the
+// port closed) still runs.
 
 #include <QObject>
 #include <functional>
@@ -17,6 +17,8 @@ public:
     ~TInterrupt() override;
 
     static bool Raised() { return RaisedFlag; }
+    // Cancels the job's operation in progress when the signal comes.
+    std::function<void()> CancelOperation;
     // Also called when the signal comes (e.g. to end a timed wait).
     std::function<void()> OnRaised;
 

@@ -1,7 +1,7 @@
 // quenvale7400-cli: the instrument jobs of the window from a shell, on the
-// same headless classes. It shows no window: dialogs the shared classes run
-// internally are shown on the "offscreen" platform unless one is set, so it
-// runs without a display (over ssh, in CI).
+// same headless classes. It shows no window and needs no display: the jobs
+// run under a plain core application; only the PDF report, which lays out
+// text in fonts, starts a GUI application on the "offscreen" platform.
 
 #include "cli/cliargs.h"
 #include "cli/clijob.h"
@@ -9,6 +9,8 @@
 #include "cli/terminalprompts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <memory>
 
 #include <cstdio>
 #include <unistd.h>
@@ -73,7 +75,7 @@ int RunCommand(const TCliArgs &args)
         return ExitUsage;
     }
     TTerminalPrompts prompts;
-    prompts.Passcode = args.Passcode;
+    prompts.GivenPasscode = args.Passcode;
     prompts.AssumeYes = args.Yes;
     prompts.ShowProgress = isatty(STDERR_FILENO);
     TScopedPrompts installed(&prompts);
@@ -97,12 +99,27 @@ void QuietPlatformMessages(QtMsgType type, const QMessageLogContext &context, co
 
 } // namespace
 
+// Printing lays text out in fonts, which needs a GUI application; every
+// other job runs without one.
+bool NeedsFonts(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]) == "report")
+            return true;
+    return false;
+}
+
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(&QuietPlatformMessages);
-    QApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (NeedsFonts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
 

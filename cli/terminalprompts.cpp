@@ -1,11 +1,6 @@
 #include "cli/terminalprompts.h"
 
-#include "settings/passcode.h"
-#include "settings/trafficdlg.h"
-
-#include <QLineEdit>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QTextStream>
 #include <QTimer>
 
@@ -20,23 +15,6 @@ QString ForTerminal(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return text;
-}
-
-int RunWithProgress(QDialog &dialog, const TTerminalPrompts &prompts)
-{
-    auto *traffic = qobject_cast<TFrmTraffic *>(&dialog);
-    QTimer ticker;
-    if (traffic && prompts.ShowProgress) {
-        QObject::connect(&ticker, &QTimer::timeout, [traffic, &prompts] {
-            const QProgressBar &bar = *traffic->PBprogress;
-            prompts.Progress(QStringLiteral("%1: %2 of %3").arg(traffic->windowTitle()).arg(bar.value()).arg(bar.maximum()));
-        });
-        ticker.start(ProgressEveryMs);
-    }
-    const int result = dialog.exec();
-    if (ticker.isActive())
-        prompts.EndProgress();
-    return result;
 }
 
 } // namespace
@@ -106,16 +84,38 @@ void TTerminalPrompts::PrintPreview(QPrinter &printer, const std::function<void(
         paint(printer);
 }
 
-int TTerminalPrompts::Exec(QDialog &dialog)
+int TTerminalPrompts::Exec(QDialog &)
 {
-    if (auto *passcode = qobject_cast<TFrmPasscode *>(&dialog)) {
-        if (Passcode.isEmpty()) {
-            Say(QStringLiteral("The instrument asks for its passcode: give it with --passcode or QV_PASSCODE."));
-            Declined = true;
-            return QDialog::Rejected;
-        }
-        passcode->EdtPasscode->setText(Passcode);
-        return QDialog::Accepted;
+    return 0;   // QDialog::Rejected: nothing to show a dialog on
+}
+
+void TTerminalPrompts::WatchProgress(TProgress &progress)
+{
+    QTimer ticker;
+    if (ShowProgress) {
+        QObject::connect(&ticker, &QTimer::timeout, [this, &progress] {
+            Progress(QStringLiteral("%1: %2 of %3").arg(progress.Caption).arg(progress.Position).arg(progress.Maximum));
+        });
+        ticker.start(ProgressEveryMs);
     }
-    return RunWithProgress(dialog, *this);
+    WaitUntilFinished(progress);
+    if (ticker.isActive())
+        EndProgress();
+}
+
+std::optional<QString> TTerminalPrompts::Passcode()
+{
+    if (GivenPasscode.isEmpty()) {
+        Say(QStringLiteral("The instrument asks for its passcode: give it with --passcode or QV_PASSCODE."));
+        Declined = true;
+        return std::nullopt;
+    }
+    return GivenPasscode;
+}
+
+std::optional<qint32> TTerminalPrompts::Signal(const QString &prompt, qint32)
+{
+    Say(prompt + QStringLiteral(": no signal can be typed here."));
+    Declined = true;
+    return std::nullopt;
 }

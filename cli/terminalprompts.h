@@ -3,16 +3,16 @@
 // window's texts; a question is asked as y/N when standard input is a
 // terminal, and without one it is answered No unless --yes was given; the
 // file and printer dialogs take the file named on the command line; the
-// passcode dialog gets the passcode of the command line, never shown; every
-// other dialog runs modally as in the window (on the offscreen platform),
-// with its progress on standard error when that is a terminal.
+// passcode is the one given to the program, never shown; a settings
+// transfer's progress goes to standard error when that is a terminal. No
+// dialog is ever shown.
 
 #include "ui/prompts.h"
 
 class TTerminalPrompts : public TPrompts {
 public:
     QString FileAnswer;     // the file of the command line
-    QString Passcode;       // digits, or empty
+    QString GivenPasscode;  // digits, or empty
     bool AssumeYes = false;
     bool ShowProgress = false;
     // A question was answered No: the job stops with "refused".
@@ -27,6 +27,9 @@ public:
     bool PrinterSetup(QPrinter &printer) override;
     void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
     int Exec(QDialog &dialog) override;
+    void WatchProgress(TProgress &progress) override;
+    std::optional<QString> Passcode() override;
+    std::optional<qint32> Signal(const QString &prompt, qint32 signal) override;
 
     // One line on standard error.
     static void Say(const QString &text);

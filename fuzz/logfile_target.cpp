@@ -19,7 +19,7 @@ TLogFileData ShownBefore()
     TLogFileData data;
     data.Comment = QStringLiteral("before");
     data.Channels = {1, 0, 3, 0};
-    data.Points.Add(TCompactLog::WeightTrace, QCPGraphData(0.5, 12.0));
+    data.Points.Add(TCompactLog::WeightTrace, TLogPoint(0.5, 12.0));
     return data;
 }
 
@@ -34,15 +34,15 @@ bool SameData(const TLogFileData &a, const TLogFileData &b)
     return true;
 }
 
-void CheckPoints(const QVector<QCPGraphData> &points)
+void CheckPoints(const QVector<TLogPoint> &points)
 {
-    for (const QCPGraphData &p : points)
+    for (const TLogPoint &p : points)
         QV_FUZZ_CHECK(std::isfinite(p.key) && std::isfinite(p.value));
 }
 
-bool SamePoints(const QVector<QCPGraphData> &a, const QVector<QCPGraphData> &b)
+bool SamePoints(const QVector<TLogPoint> &a, const QVector<TLogPoint> &b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const QCPGraphData &p, const QCPGraphData &q) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TLogPoint &p, const TLogPoint &q) {
         return p.key == q.key && p.value == q.value;
     });
 }
@@ -87,7 +87,7 @@ int FuzzLogFileOne(const std::uint8_t *data, std::size_t size)
     for (int c = 0; c < LogChannels::ChannelCount; ++c) {
         const int choice = loaded.Channels[size_t(c)];
         QV_FUZZ_CHECK(choice >= 0 && choice <= 8);
-        const QVector<QCPGraphData> &points = loaded.ChannelPoints(c);
+        const QVector<TLogPoint> &points = loaded.ChannelPoints(c);
         QV_FUZZ_CHECK(choice != LogChannels::ChoiceNone || points.isEmpty());
         CheckPoints(points);
     }

@@ -2,9 +2,6 @@
 
 #include "link/comms.h"
 #include "link/ioiface_null.h"
-#include "link/ioifaceconfigure.h"
-#include "ui/hourglass.h"
-#include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,13 +9,6 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
-
-namespace {
-
-const QString InstrumentNotResponding = QStringLiteral("Instrument not responding");
-const QString InvalidSetting = QStringLiteral("Invalid Setting");
-
-} // namespace
 
 // Marks a call into the session that may run the event loop or a transport's
 // code. While one is on the stack a replaced transport is only retired.
@@ -121,19 +111,14 @@ void TSession::InstallAndOpen(std::unique_ptr<TIOIface> transport)
     CurrentTransport->Open();
 }
 
-void TSession::Connect2Click(TdatViewer &store)
+void TSession::Disconnect()
 {
-    TNesting nesting(*this);
-    if (IsOpen()) {
-        // Its close event applies the disconnected look.
-        LinkUp = false;
-        CurrentTransport->Close();
+    if (!IsOpen())
         return;
-    }
-    std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(store, UnitAddress);
-    if (!serial)
-        return; // cancelled: nothing changes
-    InstallAndOpen(std::move(serial));
+    TNesting nesting(*this);
+    // Its close event applies the disconnected look.
+    LinkUp = false;
+    CurrentTransport->Close();
 }
 
 void TSession::ReleaseRetired()
@@ -153,10 +138,9 @@ void TSession::TransportOpened()
 void TSession::TransportClosed()
 {
     TNesting nesting(*this);
-    // The reply cannot come over a closed line: the wait ends now, without
-    // a message of its own (the transport reports why it closed, if it was
-    // not the user).
-    EndWaitWithFailure();
+    // The reply cannot come over a closed line: the wait ends now (the
+    // transport reports why it closed, if it was not the user).
+    EndWait(LinkUp ? TWaitEnd::Lost : TWaitEnd::Closed);
     ResetReceive();
     if (Disconnected)
         Disconnected();
@@ -173,22 +157,23 @@ void TSession::ResetReceive()
 
 void TSession::TransportFailed(const QString &message)
 {
-    // The message box runs the event loop; a connect made from there must
-    // not free the transport that is still reporting.
+    // The window's message box runs the event loop; a connect made from
+    // there must not free the transport that is still reporting.
     TNesting nesting(*this);
-    EndWaitWithFailure();
+    EndWait(TWaitEnd::Lost);
     if (std::exchange(LinkUp, false) && !ShuttingDown && PortLost)
         PortLost();
-    if (!ShuttingDown)
-        Prompts().Message(message, TPrompts::Kind::Error);
+    if (!ShuttingDown && LinkFailed)
+        LinkFailed(message);
 }
 
-void TSession::EndWaitWithFailure()
+void TSession::EndWait(TWaitEnd how)
 {
     if (!AwaitingReply)
         return;
     ReplyTimeout = 0;
     AwaitingReply = false;
+    WaitEnd = how;
 }
 
 // ---------------------------------------------------------------- exchange
@@ -220,15 +205,15 @@ bool TSession::SendUserCommand(const QString &text, bool framed)
     return true;
 }
 
-bool TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
+TOutcome TSession::SendAndWait(const QString &text, bool framed, const QString &prefix, const THandler &handler)
 {
+    if (ShuttingDown)
+        return TOutcome::Cancel();
     // One wait at a time: the waiting state is a single set of variables.
-    if (WaitInProgress || ShuttingDown)
-        return false;
-    if (!IsOpen()) {
-        NoteFailure();
-        return false;
-    }
+    if (WaitInProgress)
+        return TOutcome::LineBusy();
+    if (!IsOpen())
+        return TOutcome::Closed();
     TNesting nesting(*this);
     WaitInProgress = true;
     // The answer to a poll just sent is still to come: it must not be taken
@@ -237,35 +222,67 @@ bool TSession::SendAndWait(const QString &text, bool framed, const QString &pref
     while ((PollOutstanding || ReplyArriving()) && IsOpen() && Timer1.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     AwaitingPollAnswer = false;
-    ReplyPrefix = prefix;
+    Prefix = prefix;
     ReplyTimeout = ReplyWaitTicks;
     AwaitingReply = true;
+    WaitEnd = TWaitEnd::Pending;
     ReplyHandler = handler;
     SendCommand(text, framed);
     while (AwaitingReply) {
         if (!IsOpen()) {
-            EndWaitWithFailure();
+            EndWait(LinkUp ? TWaitEnd::Lost : TWaitEnd::Closed);
             break;
         }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    const bool accepted = ReplyTimeout > 0;
     ReplyHandler = nullptr;
     WaitInProgress = false;
-    if (!accepted)
-        NoteFailure();
-    return accepted;
+    return WaitOutcome(text);
+}
+
+TOutcome TSession::WaitOutcome(const QString &command) const
+{
+    switch (WaitEnd) {
+    case TWaitEnd::Answered:
+        return TOutcome::Accept();
+    case TWaitEnd::Refused:
+        return TOutcome::Refuse(command);
+    case TWaitEnd::TimedOut:
+        return TOutcome::Silence(command);
+    case TWaitEnd::Closed:
+        return TOutcome::Closed();
+    case TWaitEnd::Lost:
+        return TOutcome::Lost();
+    case TWaitEnd::Pending:
+    case TWaitEnd::Stopped:
+        break;
+    }
+    return TOutcome::Cancel();
+}
+
+TOutcome TSession::Acknowledged(const QString &command)
+{
+    return SendAndWait(command, false, QString(), Acknowledge());
+}
+
+TOutcome TSession::AskNumber(const QString &query, const QString &prefix)
+{
+    return SendAndWait(query, false, prefix, Numeric());
+}
+
+TOutcome TSession::AskText(const QString &query, const QString &prefix)
+{
+    return SendAndWait(query, false, prefix, Text());
 }
 
 void TSession::Shutdown()
 {
     ShuttingDown = true;
-    ReportWaitFailures = false;
     ReceiveDisabled = true;
     // A stopped timer also ends WaitTicks and can no longer time a reply out.
     Timer1.stop();
     PauseCounter = 0;
-    EndWaitWithFailure();
+    EndWait(TWaitEnd::Stopped);
 }
 
 void TSession::LogTraffic(const QString &line)
@@ -317,14 +334,14 @@ void TSession::DispatchReply(const QString &reply)
 
 void TSession::RouteByActivity(const QString &reply)
 {
-    switch (Activity) {
+    switch (CurrentActivity) {
     case actDisplay:
     case actCalibration:
         // The status request's answer is hexadecimal; it is the one awaited
         // while the countdown stands at its reload value.
         Comms->Parse(reply, StatusPollCountdown == StatusPollEvery, false);
         if (!AwaitingReply && DisplayReply)
-            DisplayReply(Activity == actCalibration);
+            DisplayReply(CurrentActivity == actCalibration);
         break;
     case actLog: {
         Comms->Parse(reply, false, false);
@@ -351,7 +368,7 @@ void TSession::DispatchBinaryRecord(const QString &record)
         return;
     LogTraffic(QString::asprintf("%d,%d,%d", int(decoded.StatusByte), int(decoded.StatusWord),
                                  int(decoded.Weight)));
-    if (Activity == actLog) {
+    if (CurrentActivity == actLog) {
         if (ShowReply)
             ShowReply(record);
         if (LogRecord)
@@ -366,42 +383,80 @@ void TSession::DispatchBinaryRecord(const QString &record)
 
 void TSession::AcknowledgeReply(const QString &reply)
 {
-    if (reply == QLatin1String("0")) {
-        AwaitingReply = false;
-    } else if (reply == QLatin1String("?")) {
-        ReplyTimeout = 0;
-        AwaitingReply = false;
-        if (ReportWaitFailures)
-            Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
-    }
+    if (reply == QLatin1String("0"))
+        EndWait(TWaitEnd::Answered);
+    else if (reply == QLatin1String("?"))
+        EndWait(TWaitEnd::Refused);
 }
 
 void TSession::NumericReply(const QString &reply)
 {
-    Comms->Parse(ReplyPrefix + reply, false, true);
+    Comms->Parse(Prefix + reply, false, true);
     qint32 value = 0, places = 0;
     if (Comms->GetInt(0, value, -99999, 999999, places)) {
-        ReplyValue = value;
-        AwaitingReply = false;
+        LastValue = value;
+        EndWait(TWaitEnd::Answered);
     }
 }
 
 void TSession::TextReply(const QString &reply)
 {
     if (reply == QLatin1String("?")) {
-        ReplyTimeout = 0;
-        AwaitingReply = false;
-        if (ReportWaitFailures)
-            Prompts().Message(InvalidSetting, TPrompts::Kind::Error);
+        EndWait(TWaitEnd::Refused);
         return;
     }
-    ReplyPrefix = reply;
-    AwaitingReply = false;
+    Prefix = reply;
+    EndWait(TWaitEnd::Answered);
 }
 
 void TSession::DefaultHandler(const QString &)
 {
-    AwaitingReply = false;
+    EndWait(TWaitEnd::Answered);
+}
+
+void TSession::ReplyTaken()
+{
+    EndWait(TWaitEnd::Answered);
+}
+
+QList<int> TSession::LoggedUnits() const
+{
+    return QList<int>(Logged.begin(), Logged.begin() + LoggedCount);
+}
+
+void TSession::SetLoggedUnits(const QList<int> &units)
+{
+    LoggedCount = int(std::min<qsizetype>(units.size(), MaxLoggedUnits));
+    std::copy(units.begin(), units.begin() + LoggedCount, Logged.begin());
+    LoggedUnitIndex = 0;
+}
+
+TSession::TActivityScope::TActivityScope(TSession &session)
+    : Session(session), SavedActivity(session.Activity())
+{
+    ++Session.SuspendDepth;
+}
+
+TSession::TActivityScope::~TActivityScope()
+{
+    Restore();
+    --Session.SuspendDepth;
+}
+
+void TSession::TActivityScope::Use(TActivity activity)
+{
+    if (!Set || Session.CurrentActivity == SetTo) {
+        Session.CurrentActivity = activity;
+        SetTo = activity;
+        Set = true;
+    }
+}
+
+void TSession::TActivityScope::Restore()
+{
+    if (Set && Session.CurrentActivity == SetTo)
+        Session.CurrentActivity = SavedActivity;
+    Set = false;
 }
 
 // ---------------------------------------------------------------- session
@@ -413,19 +468,20 @@ QString TSession::UnitPrefix(int unit)
 
 void TSession::Busy(bool on)
 {
-    if (SetBusy) {
+    if (SetBusy)
         SetBusy(on);
-        return;
-    }
-    ShowHourglass(on);
 }
 
-void TSession::StartupSequence()
+TOutcome TSession::StartupSequence()
 {
     // Nothing to do without a line; and an exchange already waiting (the
     // user switched pages during it) cannot be interleaved with this one.
-    if (!IsOpen() || WaitInProgress || ShuttingDown)
-        return;
+    if (!IsOpen())
+        return TOutcome::Closed();
+    if (ShuttingDown)
+        return TOutcome::Cancel();
+    if (WaitInProgress)
+        return TOutcome::LineBusy();
     struct TRunningGuard {
         TSession &Session;
         explicit TRunningGuard(TSession &s) : Session(s)
@@ -441,13 +497,14 @@ void TSession::StartupSequence()
     } running(*this);
 
     SendCommand(QStringLiteral("S98;STP;"), false);
-    if (!SendAndWait(UnitPrefix(UnitAddress) + QStringLiteral("COF11;"), false, QString(), Acknowledge()))
-        return;
+    if (TOutcome outcome = Acknowledged(UnitPrefix(Address) + QStringLiteral("COF11;")); !outcome)
+        return outcome;
+    TOutcome outcome = AskNumber(QStringLiteral("ENU?;"), QStringLiteral("ENU"));
     // A units index is 0..4; anything else is not an answer to the question
     // and must not turn the unit label off for the rest of the connection.
-    if (SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), Numeric()) && ReplyValue >= 0
-        && ReplyValue <= 4)
-        DisplayUnits = ReplyValue;
+    if (outcome && LastValue >= 0 && LastValue <= 4)
+        Units = LastValue;
+    return outcome;
 }
 
 void TSession::WaitTicks(int n)
@@ -468,8 +525,8 @@ void TSession::Timer1Timer()
     TNesting nesting(*this);
     if (PauseCounter > 0)
         --PauseCounter;
-    if (++TickCycle >= 10)
-        TickCycle = 0;
+    if (++Cycle >= 10)
+        Cycle = 0;
     if (TicksSinceReceive < std::numeric_limits<int>::max())
         ++TicksSinceReceive;
     if (DisplayStaleCountdown > 0 && --DisplayStaleCountdown == 0 && DisplayStale)
@@ -486,11 +543,8 @@ void TSession::Timer1Timer()
     // On a slow line a long answer (calibration data) takes longer than the
     // wait on its own: the wait is not counted while its answer comes in.
     const bool answerArriving = AwaitingReply && ReplyArriving() && !Receiver.DroppingLine;
-    if (ReplyTimeout > 0 && !answerArriving && --ReplyTimeout == 0 && AwaitingReply) {
-        AwaitingReply = false;
-        if (ReportWaitFailures)
-            Prompts().Message(InstrumentNotResponding, TPrompts::Kind::Plain);
-    }
+    if (ReplyTimeout > 0 && !answerArriving && --ReplyTimeout == 0 && AwaitingReply)
+        EndWait(TWaitEnd::TimedOut);
 }
 
 int TSession::PollRepeatFor(int baud)
@@ -517,15 +571,15 @@ void TSession::Poll()
 {
     if (ReplyArriving() || AwaitingPollAnswer)
         return;
-    switch (Activity) {
+    switch (CurrentActivity) {
     case actDisplay:
     case actCalibration:
-        if (DisplayPollPaused || AwaitingReply || PollingSuspended || StartupRunning)
+        if (DisplayPollPaused() || AwaitingReply || PollingSuspended() || StartupRunning)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;
         if (StatusPollCountdown == 0) {
-            SendCommand(UnitPrefix(UnitAddress) + QStringLiteral("ESR?;"), false);
+            SendCommand(UnitPrefix(Address) + QStringLiteral("ESR?;"), false);
             StatusPollCountdown = StatusPollEvery;
         } else {
             SendCommand(QStringLiteral("MSV?;"), false);
@@ -534,13 +588,13 @@ void TSession::Poll()
         PollOutstanding = true;
         break;
     case actLog: {
-        const int count = std::min(LoggedUnitCount, MaxLoggedUnits);
+        const int count = std::min(LoggedCount, MaxLoggedUnits);
         // With no unit to poll there is nothing to send.
-        if (LoggingState != 1 || PollingSuspended || count <= 0)
+        if (Logging != lsPolled || PollingSuspended() || count <= 0)
             return;
         if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
             LoggedUnitIndex = 0;
-        SendCommand(UnitPrefix(LoggedUnits[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
+        SendCommand(UnitPrefix(Logged[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);
         PollDelay = PollRepeat();
         PollOutstanding = true;
         break;

@@ -1,16 +1,20 @@
 #pragma once
 // The conversation with the instrument: framing and sending commands, the
-// replies that come back and where they go, waiting for one answer, the
-// 10 ms timer that polls weight and status, and connecting. It needs no
-// widgets: the main window fills the hooks below and owns one TSession.
+// replies that come back and where they go, waiting for one answer, and the
+// 10 ms timer that polls weight and status. It needs no widgets and shows
+// nothing: an exchange returns its outcome (link/outcome.h), and a line that
+// fails is reported through a hook. The main window fills the hooks below
+// and owns one TSession; the command-line program owns one too.
 //
 // There is one thread. The waits (SendAndWait, WaitTicks) run nested event
 // loops, so timer ticks, received bytes and user input go on being handled
 // while a caller waits; only one exchange is outstanding at a time.
 
 #include "link/ioiface.h"
+#include "link/outcome.h"
 #include "link/receiver.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -20,7 +24,6 @@
 #include <vector>
 
 class Tcommsobj;
-class TdatViewer;
 
 // What the main window is doing: decides what the timer polls and where a
 // text reply goes. Stored as a byte; the values are fixed.
@@ -32,6 +35,13 @@ enum TActivity : quint8 {
     actReadSettings = 4,
     actWriteSettings = 5,
     actCalibration = 6,
+};
+
+// Whether a logging session runs, and how its samples come.
+enum TLoggingState : quint8 {
+    lsStopped = 0,
+    lsPolled = 1,
+    lsStreamed = 2,
 };
 
 class TSession : public QObject {
@@ -71,10 +81,13 @@ public:
     std::function<void()> Connected;
     std::function<void()> Disconnected;
     // The open line was lost (adapter pulled, write failed), not closed by
-    // the user; raised after Disconnected and before the message saying so,
-    // so that watching for the port starts even while the message is up.
+    // the user; raised after Disconnected and before LinkFailed, so that
+    // watching for the port starts even while the message is up.
     std::function<void()> PortLost;
-    // Hourglass on/off. When empty, the application's override cursor is used.
+    // The transport failed (a port that would not open, a line lost), with
+    // its reason. The window shows it; it is not shown while shutting down.
+    std::function<void(const QString &message)> LinkFailed;
+    // Hourglass on/off while the start-up sequence runs.
     std::function<void(bool busy)> SetBusy;
 
     // ---- Transport ----
@@ -85,14 +98,24 @@ public:
     void SetTransport(std::unique_ptr<TIOIface> transport);
     // SetTransport, then Open: what connecting does after the dialog.
     void InstallAndOpen(std::unique_ptr<TIOIface> transport);
-    // Menu "&Connect" / "&Disconnect": closes an open link, otherwise shows
-    // the connection dialog and connects with what the user confirmed.
-    void Connect2Click(TdatViewer &store);
+    // Closes an open link on purpose (Disconnect); its close event applies
+    // the disconnected look.
+    void Disconnect();
 
     // ---- Command exchange ----
     void SendCommand(const QString &text, bool framed);
-    bool SendAndWait(const QString &text, bool framed, const QString &prefix,
-                     const std::function<void(const QString &)> &handler);
+    // Sends text and waits for the reply that the handler takes (a nested
+    // event loop). Accepted when answered; Refused when the handler saw "?";
+    // Silent after ReplyWaitTicks without an answer; NotConnected without a
+    // link; PortLost when the line went away meanwhile; Busy while another
+    // wait runs; Cancelled once the session is shutting down.
+    TOutcome SendAndWait(const QString &text, bool framed, const QString &prefix,
+                         const std::function<void(const QString &)> &handler);
+    // The common forms: a setting or command acknowledged with "0"; a number
+    // (into ReplyValue); a text (into ReplyPrefix).
+    TOutcome Acknowledged(const QString &command);
+    TOutcome AskNumber(const QString &query, const QString &prefix);
+    TOutcome AskText(const QString &query, const QString &prefix);
     void LogTraffic(const QString &line);
     void ReceiveText(const QString &text);
     void DispatchReply(const QString &reply);
@@ -109,6 +132,12 @@ public:
     THandler Numeric() { return [this](const QString &r) { NumericReply(r); }; }
     THandler Text() { return [this](const QString &r) { TextReply(r); }; }
     THandler Default() { return [this](const QString &r) { DefaultHandler(r); }; }
+    // A handler of its own took the awaited reply: the wait ends, accepted.
+    void ReplyTaken();
+    // The results of the last exchange: NumericReply's value, and the prefix
+    // given to SendAndWait (TextReply replaces it with the reply).
+    qint32 ReplyValue() const { return LastValue; }
+    const QString &ReplyPrefix() const { return Prefix; }
 
     // True while a SendAndWait is in progress (a second one is refused).
     bool IsWaiting() const { return WaitInProgress; }
@@ -120,12 +149,15 @@ public:
     bool SendUserCommand(const QString &text, bool framed);
 
     // The window is closing: received bytes are ignored, the timer stops, a
-    // wait in progress ends without a message and no new wait starts, so
-    // nothing is reported after the window has gone.
+    // wait in progress ends (Cancelled) and no new wait starts, so nothing
+    // is reported after the window has gone.
     void Shutdown();
+    bool IsShuttingDown() const { return ShuttingDown; }
 
     // ---- Session and polling ----
-    void StartupSequence();
+    // "S98;STP;", "S%.2d;COF11;", "ENU?;": the instrument in a known state.
+    // The outcome of the first exchange that failed.
+    TOutcome StartupSequence();
     void WaitTicks(int n);
     void Timer1Timer();
     // Ticks before an unanswered poll is repeated: PollRepeatTicks, or more
@@ -134,91 +166,81 @@ public:
     static int PollRepeatFor(int baud);
     // "S%.2d;" for a unit address.
     static QString UnitPrefix(int unit);
+    // A front-panel key went out: the next poll waits this many ticks.
+    void DelayNextPoll(int ticks) { PollDelay = ticks; }
 
     // The reply parser shared by display, logging and the numeric handler:
     // read its fields at once, the next reply overwrites them.
     Tcommsobj &Parser() const { return *Comms; }
+    // The reply being shown answers the status request ("ESR?"), whose
+    // answer is hexadecimal; and the tick count within ten.
+    bool StatusReplyAwaited() const { return StatusPollCountdown == StatusPollEvery; }
+    int TickCycle() const { return Cycle; }
 
-    // ---- State (names and initial values as the window's) ----
-    quint8 Activity = actIdle;
-    bool AwaitingReply = false;
-    THandler ReplyHandler;                 // DefaultHandler at start
-    int ReplyTimeout = 0;
-    // While false, a refused or unanswered exchange ends without a message.
-    // Within a TOneFailureMessage the first failure turns it off: an
-    // operation says once that it failed, and what tidies up after it (or
-    // reads back) goes on quietly.
-    bool ReportWaitFailures = true;
-    bool QuietAfterFailure = false;
-    void NoteFailure()
-    {
-        if (QuietAfterFailure)
-            ReportWaitFailures = false;
-    }
-    class TOneFailureMessage {
+    // ---- What the window and the operations set ----
+    TActivity Activity() const { return CurrentActivity; }
+    void SetActivity(TActivity activity) { CurrentActivity = activity; }
+    int UnitAddress() const { return Address; }
+    void SetUnitAddress(int unit) { Address = unit; }
+    // The units index the display shows (from "ENU?" or the settings).
+    qint32 DisplayUnits() const { return Units; }
+    void SetDisplayUnits(qint32 units) { Units = units; }
+    TLoggingState LoggingState() const { return Logging; }
+    void SetLoggingState(TLoggingState state) { Logging = state; }
+    // The unit addresses a polled log asks in turn (at most MaxLoggedUnits).
+    QList<int> LoggedUnits() const;
+    void SetLoggedUnits(const QList<int> &units);
+    // A settings transfer holds all polling off for its whole run.
+    bool PollingSuspended() const { return SuspendDepth > 0; }
+    // A calibration step holds the display polls off.
+    bool DisplayPollPaused() const { return DisplayPauseDepth > 0; }
+
+    // Holds polling off for as long as it lives, and lets its owner switch
+    // Activity for a part of that time; both are put back at the end. A
+    // lost connection gives the window its disconnected look, which may set
+    // its own Activity meanwhile: that one stays.
+    class TActivityScope {
     public:
-        explicit TOneFailureMessage(TSession &session) : Session(session), Outermost(!session.QuietAfterFailure)
-        {
-            Session.QuietAfterFailure = true;
-        }
-        ~TOneFailureMessage()
-        {
-            if (!Outermost)
-                return;
-            Session.QuietAfterFailure = false;
-            Session.ReportWaitFailures = !Session.ShuttingDown;
-        }
-        TOneFailureMessage(const TOneFailureMessage &) = delete;
-        TOneFailureMessage &operator=(const TOneFailureMessage &) = delete;
+        explicit TActivityScope(TSession &session);
+        ~TActivityScope();
+        void Use(TActivity activity);
+        void Restore();
+        TActivityScope(const TActivityScope &) = delete;
+        TActivityScope &operator=(const TActivityScope &) = delete;
 
     private:
         TSession &Session;
-        bool Outermost;
+        TActivity SavedActivity;
+        TActivity SetTo = actIdle;
+        bool Set = false;
     };
-    QString ReplyPrefix;
-    qint32 ReplyValue = 0;
-    bool ReceiveDisabled = false;
+    // Holds the display polls off for as long as it lives.
+    class TDisplayPollPause {
+    public:
+        explicit TDisplayPollPause(TSession &session) : Session(session) { ++Session.DisplayPauseDepth; }
+        ~TDisplayPollPause() { --Session.DisplayPauseDepth; }
+        TDisplayPollPause(const TDisplayPollPause &) = delete;
+        TDisplayPollPause &operator=(const TDisplayPollPause &) = delete;
 
-    int PollDelay = 0;
-    int StatusPollCountdown = StatusPollEvery;
-    int DisplayStaleCountdown = DisplayStaleTicks;
-    int PauseCounter = 0;
-    int TickCycle = 0;
-    int TicksSinceReceive = 0;             // since bytes last came in
-    // A poll went out and neither its answer nor its repeat time has come.
-    bool PollOutstanding = false;
-    bool DisplayPollPaused = false;
-    bool PollingSuspended = false;
-    // The start-up sequence is running: its two waits must follow each other
-    // with no display poll between them, or the poll's weight reply would be
-    // taken for the answer to "ENU?;".
-    bool StartupRunning = false;
-
-    int LoggingState = 0;                  // 0 stopped, 1 polled, 2 streamed
-    std::array<int, MaxLoggedUnits> LoggedUnits{};
-    int LoggedUnitCount = 0;
-    int LoggedUnitIndex = 0;
-
-    int UnitAddress = 99;                  // 1..31, or 99 for "Any"
-    qint32 DisplayUnits = 0;
-    qint32 ErrorStatus = 0;
-
-    QTimer Timer1;                         // 10 ms, precise; started by the constructor
-
-    // The receive state machine (buffers and binary-record state).
-    TReplyReceiver Receiver;
+    private:
+        TSession &Session;
+    };
 
 private:
+    // How the wait in progress ended.
+    enum class TWaitEnd { Pending, Answered, Refused, TimedOut, Closed, Lost, Stopped };
+
     void WireTransport(TIOIface &transport);
     void TransportOpened();
     void TransportClosed();
     void TransportFailed(const QString &message);
-    void EndWaitWithFailure();
+    void EndWait(TWaitEnd how);
     void Busy(bool on);
     void RouteByActivity(const QString &reply);
     void Poll();
     bool ReplyArriving() const;
     void ResetReceive();
+    TOutcome WaitOutcome(const QString &command) const;
 
     // Counts the calls into this session that may be on the stack (waits,
     // receive events, transport calls); a replaced transport is freed only
@@ -230,13 +252,49 @@ private:
     std::unique_ptr<TIOIface> CurrentTransport;
     std::vector<std::unique_ptr<TIOIface>> Retired;
     std::unique_ptr<Tcommsobj> Comms;
+    QTimer Timer1;                         // 10 ms, precise; started by the constructor
+    TReplyReceiver Receiver;               // the receive state machine
+
+    TActivity CurrentActivity = actIdle;
+    int Address = 99;                      // 1..31, or 99 for "Any"
+    qint32 Units = 0;
+    TLoggingState Logging = lsStopped;
+    std::array<int, MaxLoggedUnits> Logged{};
+    int LoggedCount = 0;
+    int LoggedUnitIndex = 0;
+    int SuspendDepth = 0;
+    int DisplayPauseDepth = 0;
+
+    // The exchange.
+    bool AwaitingReply = false;
+    THandler ReplyHandler;                 // DefaultHandler at start
+    int ReplyTimeout = 0;
+    TWaitEnd WaitEnd = TWaitEnd::Pending;
+    QString Prefix;
+    qint32 LastValue = 0;
     bool WaitInProgress = false;
+    // A SendAndWait lets the answer to the last poll come first.
+    bool AwaitingPollAnswer = false;
+    // The start-up sequence is running: its two waits must follow each other
+    // with no display poll between them, or the poll's weight reply would be
+    // taken for the answer to "ENU?;".
+    bool StartupRunning = false;
+
+    // The polling loop.
+    int PollDelay = 0;
+    int StatusPollCountdown = StatusPollEvery;
+    int DisplayStaleCountdown = DisplayStaleTicks;
+    int PauseCounter = 0;
+    int Cycle = 0;
+    int TicksSinceReceive = 0;             // since bytes last came in
+    // A poll went out and neither its answer nor its repeat time has come.
+    bool PollOutstanding = false;
+
     // The current transport has opened and nobody has closed it on purpose:
     // a failure now is a lost port.
     bool LinkUp = false;
-    bool AwaitingPollAnswer = false; // a SendAndWait lets the last poll be answered first
     bool ShuttingDown = false;
+    bool ReceiveDisabled = false;
     bool Feeding = false;
     QString PendingReceive;
-    int BusyDepth = 0;
 };

@@ -44,7 +44,7 @@ void TCompactLog::Clear()
         overview.Clear();
 }
 
-void TCompactLog::Add(int trace, const QCPGraphData &point)
+void TCompactLog::Add(int trace, const TLogPoint &point)
 {
     if (trace >= 0 && trace < MaxTraces)
         Put(RowFor(trace, point.key), trace, point);
@@ -57,7 +57,7 @@ void TCompactLog::AddRow(double time, const std::array<double, WeightTrace + 1> 
     for (int trace = 0; trace <= WeightTrace; ++trace) {
         if (!(traces & (1u << trace)))
             continue;
-        const QCPGraphData point(time, values[size_t(trace)]);
+        const TLogPoint point(time, values[size_t(trace)]);
         if (later)
             Put(row, trace, point);
         else
@@ -65,7 +65,7 @@ void TCompactLog::AddRow(double time, const std::array<double, WeightTrace + 1> 
     }
 }
 
-void TCompactLog::Put(qint64 row, int trace, const QCPGraphData &point)
+void TCompactLog::Put(qint64 row, int trace, const TLogPoint &point)
 {
     const bool fits = point.key == Times[row] && Encode(row, trace, point.value);
     Flags[row] |= Bit(trace);
@@ -169,7 +169,7 @@ bool TCompactLog::TakeFinerDivisorFor(double value)
     return false;
 }
 
-QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
+TLogPoint TCompactLog::Decode(qint64 row, int trace) const
 {
     const TFlags flags = Flags[size_t(row)];
     if (flags & Bit(ExceptionBit))
@@ -177,10 +177,10 @@ QCPGraphData TCompactLog::Decode(qint64 row, int trace) const
             return whole->Point;
     const double key = (flags & Bit(SpreadBit)) && trace == SpreadTrace ? SpreadKey(row, trace) : Times[size_t(row)];
     if (flags & Bit(GapRowBit))
-        return QCPGraphData(key, qQNaN());
+        return TLogPoint(key, qQNaN());
     if (trace < ChannelCount)
-        return QCPGraphData(key, Levels[size_t(trace)][(flags & Bit(ChannelOnBit + trace)) ? 1 : 0]);
-    return QCPGraphData(key, double(Counts[size_t(row)]) / WeightDivisor);
+        return TLogPoint(key, Levels[size_t(trace)][(flags & Bit(ChannelOnBit + trace)) ? 1 : 0]);
+    return TLogPoint(key, double(Counts[size_t(row)]) / WeightDivisor);
 }
 
 namespace {
@@ -197,7 +197,7 @@ const TCompactLog::TException *TCompactLog::ExceptionAt(qint64 row, int trace) c
     return it != Exceptions.end() && it->Row == row && it->Trace == trace ? &*it : nullptr;
 }
 
-void TCompactLog::PutException(qint64 row, int trace, const QCPGraphData &point)
+void TCompactLog::PutException(qint64 row, int trace, const TLogPoint &point)
 {
     // Exceptions come at the newest rows, so the search ends near the back.
     auto it = std::lower_bound(Exceptions.begin(), Exceptions.end(), row,
@@ -240,7 +240,7 @@ void TCompactLog::SpreadEqualTimes(int trace)
         if (byBits)
             Flags[size_t(row)] |= Bit(SpreadBit);
         else
-            PutException(row, trace, QCPGraphData(last + (before - last) * j / (k + 1), Decode(row, trace).value));
+            PutException(row, trace, TLogPoint(last + (before - last) * j / (k + 1), Decode(row, trace).value));
     }
 }
 
@@ -299,16 +299,16 @@ qsizetype TCompactLog::Size(int trace) const
     return trace >= 0 && trace < MaxTraces ? qsizetype(PointCount[size_t(trace)]) : 0;
 }
 
-QCPGraphData TCompactLog::Last(int trace) const
+TLogPoint TCompactLog::Last(int trace) const
 {
-    return Size(trace) > 0 ? Decode(LastRow[size_t(trace)], trace) : QCPGraphData(0, qQNaN());
+    return Size(trace) > 0 ? Decode(LastRow[size_t(trace)], trace) : TLogPoint(0, qQNaN());
 }
 
-QVector<QCPGraphData> TCompactLog::Points(int trace) const
+QVector<TLogPoint> TCompactLog::Points(int trace) const
 {
-    QVector<QCPGraphData> points;
+    QVector<TLogPoint> points;
     points.reserve(Size(trace));
-    ForEach(trace, [&](const QCPGraphData &p) { points.append(p); });
+    ForEach(trace, [&](const TLogPoint &p) { points.append(p); });
     return points;
 }
 

@@ -14,12 +14,12 @@
 // equal times, a gap break at an odd time) and in a saved log.
 
 #include "logging/chunkedcolumn.h"
+#include "logging/logpoint.h"
 #include "logging/traceoverview.h"
 
 #include <QVector>
 #include <array>
 #include <optional>
-#include <qcustomplot.h>
 #include <vector>
 
 class TCompactLog {
@@ -39,7 +39,7 @@ public:
 
     // Appends a point to a trace; the caller adds each trace's points in
     // key order, as the chart draws them.
-    void Add(int trace, const QCPGraphData &point);
+    void Add(int trace, const TLogPoint &point);
     // The points of one sample at `time` (a log line's weight and channel
     // levels): values[trace] for each trace 0..WeightTrace whose bit is set
     // in `traces`. The same as adding each in turn, in one new row when the
@@ -53,17 +53,17 @@ public:
     void SpreadEqualTimes(int trace);
 
     qsizetype Size(int trace) const;
-    QCPGraphData Last(int trace) const;
+    TLogPoint Last(int trace) const;
     // Calls fn(point) for each point of a trace in order.
     template <typename Fn> void ForEach(int trace, Fn fn) const;
-    QVector<QCPGraphData> Points(int trace) const;
+    QVector<TLogPoint> Points(int trace) const;
 
     // ---- Rows, for drawing ----
     qsizetype Rows() const { return qsizetype(Times.size()); }
     double Time(qint64 row) const { return Times[size_t(row)]; }
     bool Has(qint64 row, int trace) const { return Flags[size_t(row)] & Bit(trace); }
     // The trace's point in a row that Has it.
-    QCPGraphData At(qint64 row, int trace) const { return Decode(row, trace); }
+    TLogPoint At(qint64 row, int trace) const { return Decode(row, trace); }
     // The rows of a trace's first and last points; -1 without points.
     qint64 FirstRowOf(int trace) const;
     qint64 LastRowOf(int trace) const;
@@ -89,7 +89,7 @@ private:
     struct TException {
         qint64 Row;
         int Trace;
-        QCPGraphData Point;
+        TLogPoint Point;
     };
 
     TChunkedColumn<double> Times;
@@ -108,15 +108,15 @@ private:
 
     static TFlags Bit(int n) { return TFlags(1) << n; }
     qint64 RowFor(int trace, double key);
-    void Put(qint64 row, int trace, const QCPGraphData &point);
+    void Put(qint64 row, int trace, const TLogPoint &point);
     qint64 NewRow(double time);
     bool Encode(qint64 row, int trace, double value);
     static std::optional<qint32> CountOf(double value, qint64 divisor);
     bool TakeFinerDivisorFor(double value);
-    QCPGraphData Decode(qint64 row, int trace) const;
+    TLogPoint Decode(qint64 row, int trace) const;
     double SpreadKey(qint64 row, int trace) const;
     const TException *ExceptionAt(qint64 row, int trace) const;
-    void PutException(qint64 row, int trace, const QCPGraphData &point);
+    void PutException(qint64 row, int trace, const TLogPoint &point);
 };
 
 // Walks one trace's points in order.
@@ -129,7 +129,7 @@ public:
             Row = End + 1;
     }
     bool AtEnd() const { return Row > End; }
-    QCPGraphData Point() const { return Log.At(Row, Trace); }
+    TLogPoint Point() const { return Log.At(Row, Trace); }
     void Next()
     {
         while (++Row <= End && !Log.Has(Row, Trace)) {

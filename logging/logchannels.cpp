@@ -80,13 +80,6 @@ double Level(int channel, bool on)
     return OffLevels[size_t(channel)] + (on ? 1.0 : 0.0);
 }
 
-QColor Colour(int channel)
-{
-    static const std::array<QColor, ChannelCount> colours{QColor(0, 128, 0), QColor(0, 0, 255),
-                                                          QColor(128, 0, 0), QColor(128, 0, 128)};
-    return channel >= 0 && channel < ChannelCount ? colours[size_t(channel)] : QColor(Qt::black);
-}
-
 QString LabelText(int choice)
 {
     return ValidChoice(choice) ? ChoiceTexts()[choice] : QString();

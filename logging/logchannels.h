@@ -3,7 +3,6 @@
 // digital channel choices with the status bits that switch each one on,
 // the two levels each channel trace draws, and the rounded time-axis step.
 
-#include <QColor>
 #include <QString>
 #include <QStringList>
 
@@ -33,9 +32,6 @@ bool IsOnBinary(int choice, quint8 statusByte);
 // The stored level of channel 0..3, off or on; the chart multiplies it by
 // ChannelScale so the four channels form separate bands.
 double Level(int channel, bool on);
-
-// The colour of channel 0..3's trace and label.
-QColor Colour(int channel);
 
 // Item text for the label under the chart: empty for "None".
 QString LabelText(int choice);

@@ -226,7 +226,7 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
     std::string line;
     line.reserve(256);
     for (TTraceCursor sample(points, samples); !sample.AtEnd(); sample.Next()) {
-        const QCPGraphData p = sample.Point();
+        const TLogPoint p = sample.Point();
         // A break the chart draws across a silence is no sample; the
         // channels still count it when they go by index.
         std::array<double, LogChannels::ChannelCount> level{};
@@ -429,9 +429,9 @@ namespace {
 // file order), merged by time so the points of one time share a row.
 TCompactLog InTimeOrder(const TCompactLog &points)
 {
-    const auto earlier = [](const QCPGraphData &a, const QCPGraphData &b) { return a.key < b.key; };
+    const auto earlier = [](const TLogPoint &a, const TLogPoint &b) { return a.key < b.key; };
     constexpr int Lists = 1 + LogChannels::ChannelCount;
-    std::array<QVector<QCPGraphData>, Lists> lists;
+    std::array<QVector<TLogPoint>, Lists> lists;
     std::array<qsizetype, Lists> next{};
     for (int trace = 0; trace < Lists; ++trace) {
         lists[size_t(trace)] = points.Points(trace);

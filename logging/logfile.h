@@ -24,7 +24,6 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <qcustomplot.h>
 
 #include "logging/compactlog.h"
 #include "logging/logchannels.h"
@@ -45,8 +44,8 @@ struct TLogFileData {
     // file): the points are put in time order when applied.
     bool InTimeOrder = true;
 
-    QVector<QCPGraphData> Weight() const { return Points.Points(TCompactLog::WeightTrace); }
-    QVector<QCPGraphData> ChannelPoints(int channel) const { return Points.Points(channel); }
+    QVector<TLogPoint> Weight() const { return Points.Points(TCompactLog::WeightTrace); }
+    QVector<TLogPoint> ChannelPoints(int channel) const { return Points.Points(channel); }
 };
 
 struct TLogLoadResult {

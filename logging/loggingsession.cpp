@@ -1,10 +1,8 @@
 #include "logging/loggingsession.h"
 
 #include "link/session.h"
-#include "logging/logdialog.h"
 #include "settings/database.h"
 #include "settings/enumtexts.h"
-#include "ui/prompts.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -44,34 +42,22 @@ TLogChoices TLoggingSession::CurrentChoices() const
     return choices;
 }
 
-bool TLoggingSession::Start(TFrmLogDialog &dialog, const Tdata7410 &model)
+TOutcome TLoggingSession::MayStart()
 {
-    if (!Link.IsOpen()) {
-        Prompts().Message(NotConnectedMessage(), TPrompts::Kind::Plain);
-        return false;
-    }
+    if (!Link.IsOpen())
+        return TOutcome::Closed();
     if (UnsavedSamples && MayDiscardSamples && !MayDiscardSamples()) {
         emit FocusChart();
-        return false;
+        return TOutcome::Cancel();
     }
-    // The dialog's lists are the stored choices: a cancelled one must not
-    // reach the next axis set-up.
-    const TLogChoices previous = dialog.Choices();
-    dialog.SetChoices(CurrentChoices());
-    if (Prompts().Exec(dialog) != QDialog::Accepted) {
-        dialog.SetChoices(previous);
-        emit FocusChart();
-        return false;
-    }
-    Begin(dialog.Choices(), model);
-    return true;
+    return TOutcome::Accept();
 }
 
 void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
 {
     // A polled session must not start while the instrument still streams
     // from the last one: its records would mix with the poll replies.
-    const bool wasStreaming = Link.LoggingState == 2;
+    const bool wasStreaming = Link.LoggingState() == lsStreamed;
     StartTime = QDateTime::currentDateTime();
     StartMs = ClockMs();
     LastSampleTime = -1;
@@ -81,12 +67,11 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
     SilenceTimer.start();
     ClearAllTraces();
     SetupAxes(choices, model);
-    Link.LoggingState = RateDivisor == 0 ? 2 : 1;
+    Link.SetLoggingState(RateDivisor == 0 ? lsStreamed : lsPolled);
     emit ChannelLabelsChanged();
-    Link.LoggedUnits[0] = Link.UnitAddress;
-    Link.LoggedUnitCount = 1;
+    Link.SetLoggedUnits({Link.UnitAddress()});
     MakeUnitTraces();
-    if (Link.LoggingState == 2 && !Link.PollingSuspended)
+    if (Link.LoggingState() == lsStreamed && !Link.PollingSuspended())
         Link.SendCommand(StreamCommand, false);
     else if (wasStreaming)
         Link.SendCommand(StopCommand, false);
@@ -97,9 +82,9 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
 
 void TLoggingSession::Stop()
 {
-    if (Link.LoggingState == 2)
+    if (Link.LoggingState() == lsStreamed)
         Link.SendCommand(StopCommand, false);
-    Link.LoggingState = 0;
+    Link.SetLoggingState(lsStopped);
     SilenceTimer.stop();
     ReportSilence(0);
     emit RunningChanged();
@@ -108,16 +93,16 @@ void TLoggingSession::Stop()
 
 void TLoggingSession::StopStreaming()
 {
-    if (Link.LoggingState != 2)
+    if (Link.LoggingState() != lsStreamed)
         return;
     Link.SendCommand(StopCommand, false);
-    Link.LoggingState = 0;
+    Link.SetLoggingState(lsStopped);
     emit RunningChanged();
 }
 
 bool TLoggingSession::Running() const
 {
-    return Link.LoggingState != 0;
+    return Link.LoggingState() != lsStopped;
 }
 
 void TLoggingSession::ClearPoints()
@@ -130,7 +115,7 @@ void TLoggingSession::TakePoints(TCompactLog &&points)
     std::swap(Points, points);   // each is whole afterwards; the caller drops the old points
     if (PointAdded)
         for (int trace = 0; trace < TCompactLog::MaxTraces; ++trace)
-            Points.ForEach(trace, [&](const QCPGraphData &point) { PointAdded(trace, point); });
+            Points.ForEach(trace, [&](const TLogPoint &point) { PointAdded(trace, point); });
 }
 
 void TLoggingSession::ClearAllTraces()
@@ -143,10 +128,11 @@ void TLoggingSession::ClearAllTraces()
 void TLoggingSession::MakeUnitTraces()
 {
     Traces.resize(FirstUnitTrace);
-    const int count = std::clamp(Link.LoggedUnitCount, 0, TSession::MaxLoggedUnits);
+    const QList<int> units = Link.LoggedUnits();
+    const int count = int(units.size());
     for (int i = 0; i < count; ++i) {
         TLogTrace trace;
-        trace.Tag = Link.LoggedUnits[size_t(i)];
+        trace.Tag = units[i];
         trace.Title = QStringLiteral("ADDR %1").arg(trace.Tag);
         Traces.push_back(trace);
     }
@@ -215,7 +201,7 @@ bool TLoggingSession::CountForPlot()
 
 void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
 {
-    if (Link.LoggingState == 0)
+    if (Link.LoggingState() == lsStopped)
         return;
     // The clock is monotonic; should an injected one step back, the sample
     // takes the last time so every trace stays in ascending order.
@@ -227,7 +213,7 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
         return;
     BreakAfterGap(t);
     FollowTime(t);
-    const QCPGraphData point(t, double(weight) / WeightDivisor);
+    const TLogPoint point(t, double(weight) / WeightDivisor);
     Traces[SeriesWeight].Visible = false;
     AddPoint(SeriesWeight, point);
     if (TLogTrace *trace = UnitTraceFor(unit))
@@ -239,7 +225,7 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
 void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight)
 {
     Q_UNUSED(statusWord);
-    if (Link.LoggingState == 0 || !CountForPlot())
+    if (Link.LoggingState() == lsStopped || !CountForPlot())
         return;
     const double x = Points.Size(SeriesWeight) == 0 ? 0 : Points.Last(SeriesWeight).key + RecordStep;
     BreakAfterGap(x);
@@ -248,7 +234,7 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
         TimeMin += ScrollStep;
         emit AxesChanged();
     }
-    AddPoint(SeriesWeight, QCPGraphData(x, double(weight) / WeightDivisor));
+    AddPoint(SeriesWeight, TLogPoint(x, double(weight) / WeightDivisor));
     AddChannelPoints(x, [statusByte](int choice) { return LogChannels::IsOnBinary(choice, statusByte); });
     Plotted();
 }
@@ -264,7 +250,7 @@ void TLoggingSession::ContinueAfter(double time)
 {
     // Loaded points end at `time`; a running session's next samples would
     // otherwise be inserted among them, one costly insertion each.
-    if (Link.LoggingState == 0)
+    if (Link.LoggingState() == lsStopped)
         return;
     const qint64 behind = qint64(std::ceil(time * 1000)) - (ClockMs() - StartMs);
     if (behind <= 0)
@@ -290,7 +276,7 @@ void TLoggingSession::BreakAfterGap(double x)
     for (size_t i = 0; i < Traces.size(); ++i) {
         const double last = Points.Last(int(i)).key;
         if (Points.Size(int(i)) > 0 && last <= x)
-            AddPoint(i, QCPGraphData((last + x) / 2, qQNaN()));
+            AddPoint(i, TLogPoint((last + x) / 2, qQNaN()));
     }
 }
 
@@ -299,7 +285,7 @@ void TLoggingSession::CheckSilence()
     const qint64 now = ClockMs();
     // Samples reach the session only while the Log page is served and the
     // line is free; the silence is counted from then on.
-    const bool served = Link.LoggingState != 0 && Link.Activity == actLog && !Link.PollingSuspended
+    const bool served = Link.LoggingState() != lsStopped && Link.Activity() == actLog && !Link.PollingSuspended()
                         && Link.IsOpen();
     if (!served || LastHeardMs < 0)
         LastHeardMs = now;
@@ -329,11 +315,11 @@ void TLoggingSession::AddChannelPoints(double x, const std::function<bool(int)> 
     for (int i = 0; i < LogChannels::ChannelCount; ++i) {
         const int choice = Channels[size_t(i)];
         if (choice != LogChannels::ChoiceNone)
-            AddPoint(size_t(i), QCPGraphData(x, LogChannels::Level(i, isOn(choice))));
+            AddPoint(size_t(i), TLogPoint(x, LogChannels::Level(i, isOn(choice))));
     }
 }
 
-void TLoggingSession::AddPoint(size_t trace, const QCPGraphData &point)
+void TLoggingSession::AddPoint(size_t trace, const TLogPoint &point)
 {
     // Counted in the session's decimals from its first point on (finer
     // ones are taken as they come).

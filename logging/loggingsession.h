@@ -8,6 +8,7 @@
 // sample, which the chart draws from directly: a sample is appended once
 // and never copied; the page redraws on a throttled timer.
 
+#include "link/outcome.h"
 #include "logging/compactlog.h"
 #include "logging/logchannels.h"
 #include "logging/logchoices.h"
@@ -19,12 +20,10 @@
 #include <QTimer>
 #include <array>
 #include <functional>
-#include <qcustomplot.h>
 #include <vector>
 
 class TSession;
 class Tdata7410;
-class TFrmLogDialog;
 
 // The ranges of both axes, kept from before the first zoom so undoing it
 // returns to them.
@@ -54,10 +53,10 @@ public:
     explicit TLoggingSession(TSession &link, QObject *parent = nullptr);
 
     // ---- Procedures ----
-    // BtnStartClick: "Instrument not Connected" without a link; otherwise the
-    // dialog (through Prompts().Exec) and, on OK, Begin with its choices.
-    // True when a new session began.
-    bool Start(TFrmLogDialog &dialog, const Tdata7410 &model);
+    // BtnStartClick's first half, before the page shows its dialog: Closed
+    // ("Instrument not Connected") without a link; Cancelled when unsaved
+    // samples are to be kept (MayDiscardSamples said No).
+    TOutcome MayStart();
     // Starts a session with the given choices (no dialog).
     void Begin(const TLogChoices &choices, const Tdata7410 &model);
     // BtnStopClick: "STP;" when streamed, whatever page is shown.
@@ -124,7 +123,7 @@ public:
     // The points of every trace, by position.
     TCompactLog Points;
     // Appends a point to a trace (keys ascending within a trace).
-    void AddPoint(size_t trace, const QCPGraphData &point);
+    void AddPoint(size_t trace, const TLogPoint &point);
     // Empties every trace.
     void ClearPoints();
     // Takes the points of every trace at once (a log loaded); the weight
@@ -132,13 +131,11 @@ public:
     void TakePoints(TCompactLog &&points);
     // Told of every point added and of every spreading of equal times, in
     // order, so that checks can hold the columns against a plain copy.
-    std::function<void(int trace, const QCPGraphData &point)> PointAdded;
+    std::function<void(int trace, const TLogPoint &point)> PointAdded;
     std::function<void(int trace)> EqualTimesSpread;
 
     // Milliseconds of a clock that never goes back; tests replace it.
     std::function<qint64()> ClockMs;
-
-    static QString NotConnectedMessage() { return QStringLiteral("Instrument not Connected"); }
 
 signals:
     void TracesRebuilt();     // unit traces were removed and made again

@@ -1,5 +1,6 @@
 #include "logging/logpage.h"
 
+#include "logging/channelcolours.h"
 #include "logging/chartcursors.h"
 #include "logging/chartsetup.h"
 #include "logging/chartview.h"
@@ -7,6 +8,7 @@
 #include "logging/loggingsession.h"
 #include "logging/traceplot.h"
 #include "settings/database.h"
+#include "ui/prompts.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -186,7 +188,20 @@ QWidget *TLogPage::BuildBottomPanel()
 
 void TLogPage::BtnStartClick()
 {
-    Logging.Start(Dialog, EditModel);
+    if (TOutcome may = Logging.MayStart(); !may) {
+        Tell(may);
+        return;
+    }
+    // The dialog's lists are the stored choices: a cancelled one must not
+    // reach the next axis set-up.
+    const TLogChoices previous = Dialog.Choices();
+    Dialog.SetChoices(Logging.CurrentChoices());
+    if (Prompts().Exec(Dialog) != QDialog::Accepted) {
+        Dialog.SetChoices(previous);
+        emit Logging.FocusChart();
+        return;
+    }
+    Logging.Begin(Dialog.Choices(), EditModel);
 }
 
 void TLogPage::BtnStopClick()

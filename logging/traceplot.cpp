@@ -106,7 +106,7 @@ void TTracePlot::DrawPoints(QCPPainter *painter, qint64 first, qint64 last) cons
     for (qint64 row = first; row <= last; ++row) {
         if (!Points.Has(row, TraceIndex))
             continue;
-        const QCPGraphData point = Points.At(row, TraceIndex);
+        const TLogPoint point = Points.At(row, TraceIndex);
         if (std::isnan(point.value)) {
             DrawLine(painter, line);
             continue;
@@ -197,7 +197,7 @@ void TTracePlot::DrawColumns(QCPPainter *painter, qint64 first, qint64 last, dou
             continue;
         }
         if (Points.Has(row, TraceIndex)) {
-            const QCPGraphData point = Points.At(row, TraceIndex);
+            const TLogPoint point = Points.At(row, TraceIndex);
             TTraceOverview::TSpan one;
             one.Take(point.value);
             columns.Take(point.key, one);

@@ -1,31 +1,25 @@
 #include "settings/guardedsettings.h"
 
 #include "link/session.h"
-#include "settings/passcode.h"
 #include "ui/prompts.h"
 
-#include <QLineEdit>
-
-bool OpenGuardedSettings(TSession &session, TFrmPasscode &dialog, bool &passcodeSent)
+TOutcome OpenGuardedSettings(TSession &session, bool &passcodeSent)
 {
     // Without a valid answer there is no knowing whether the instrument
-    // guards these settings; the time-out has been reported.
-    if (!session.SendAndWait(QStringLiteral("PCD?"), false, QStringLiteral("PCD"), session.Numeric()))
-        return false;
-    if (session.ReplyValue == 0)
-        return true;
-    dialog.EdtPasscode->clear();
-    if (Prompts().Exec(dialog) != QDialog::Accepted)
-        return false;
-    const QString digits = dialog.Digits();
+    // guards these settings.
+    if (TOutcome asked = session.AskNumber(QStringLiteral("PCD?"), QStringLiteral("PCD")); !asked)
+        return asked;
+    if (session.ReplyValue() == 0)
+        return TOutcome::Accept();
+    const std::optional<QString> digits = Prompts().Passcode();
     // "PCD" alone would lock the instrument rather than open it.
-    if (digits.isEmpty())
-        return false;
+    if (!digits || digits->isEmpty())
+        return TOutcome::Cancel();
     passcodeSent = true;
-    return session.SendAndWait(QStringLiteral("PCD%1").arg(digits), false, QString(), session.Acknowledge());
+    return session.Acknowledged(QStringLiteral("PCD%1").arg(*digits));
 }
 
-bool LockGuardedSettings(TSession &session)
+TOutcome LockGuardedSettings(TSession &session)
 {
-    return session.SendAndWait(QStringLiteral("PCD"), false, QString(), session.Acknowledge());
+    return session.Acknowledged(QStringLiteral("PCD"));
 }

@@ -4,19 +4,20 @@
 // and the calibration steps that set a guarded value (the span weight).
 //
 // The program keeps no passcode: it asks the instrument whether one is set
-// ("PCD?") and, when so, asks the operator for it (TFrmPasscode, through
-// Prompts().Exec) and sends it as "PCD" and the digits.
+// ("PCD?") and, when so, asks the operator for it (Prompts().Passcode) and
+// sends it as "PCD" and the digits.
 
-class TFrmPasscode;
+#include "link/outcome.h"
+
 class TSession;
 
-// True when the guarded settings may be written now: the instrument has no
-// passcode set, or took the one typed. False when "PCD?" went unanswered,
-// the operator cancelled (nothing more sent) or the instrument refused the
-// passcode ("Invalid Setting" shown by the exchange). passcodeSent is set
-// once the digits went out: the caller must then lock the instrument again,
-// however the operation ends.
-bool OpenGuardedSettings(TSession &session, TFrmPasscode &dialog, bool &passcodeSent);
+// Accepted when the guarded settings may be written now: the instrument has
+// no passcode set, or took the one typed. Otherwise the failure: "PCD?"
+// unanswered, the operator cancelled (Cancelled, nothing more sent) or the
+// instrument refused the passcode (Refused, "Invalid Setting").
+// passcodeSent is set once the digits went out: the caller must then lock
+// the instrument again, however the operation ends.
+TOutcome OpenGuardedSettings(TSession &session, bool &passcodeSent);
 
-// "PCD": the guarded settings are locked again. True when acknowledged.
-bool LockGuardedSettings(TSession &session);
+// "PCD": the guarded settings are locked again.
+TOutcome LockGuardedSettings(TSession &session);

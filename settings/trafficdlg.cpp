@@ -1,9 +1,12 @@
 #include "settings/trafficdlg.h"
 
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TFrmTraffic::TFrmTraffic(QWidget *parent) : QDialog(parent)
 {
@@ -33,58 +36,53 @@ TFrmTraffic::TFrmTraffic(QWidget *parent) : QDialog(parent)
     setFixedWidth(360);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(TickMs);
-    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
-
-    Engine.ProgressChanged = [this] { ShowProgress(); };
-    Engine.Finished = [this](TTransferEngine::TOutcome outcome) { EngineFinished(outcome); };
 }
 
-void TFrmTraffic::LoadTransfer(const QStringList &commands, const QStringList &expected)
+int TFrmTraffic::Watch(TProgress &progress)
 {
-    Engine.LoadTransfer(commands, expected);
+    if (progress.Finished)
+        return QDialog::Rejected;
+    Watched = &progress;
+    setWindowTitle(progress.Caption);
+    LblAction->setText(progress.Action);
+    const std::function<void()> previous = progress.Changed;
+    progress.Changed = [this, previous] {
+        if (previous)
+            previous();
+        ShowProgress();
+    };
+    ShowProgress();
+    const int result = exec();
+    progress.Changed = previous;
+    Watched = nullptr;
+    return result;
 }
 
-void TFrmTraffic::StartTransfer()
+void TFrmTraffic::btnCancelClick()
 {
-    setResult(QDialog::Rejected);
-    Engine.Activate();
-    SetAnimation(true);
-    Timer1.start();
-}
-
-void TFrmTraffic::StopTransfer()
-{
-    Timer1.stop();
-    SetAnimation(false);
+    if (Watched && !Watched->Finished && Watched->Cancel)
+        Watched->Cancel();   // closes through ShowProgress once finished
 }
 
 void TFrmTraffic::reject()
 {
-    if (Engine.Running())
-        btnCancelClick(); // closes through EngineFinished
+    if (Watched && !Watched->Finished)
+        btnCancelClick();
     else
         QDialog::reject();
 }
 
 void TFrmTraffic::ShowProgress()
 {
+    if (!Watched)
+        return;
     // A bar of range 0..0 would show as busy; an empty transfer shows empty.
-    PBprogress->setRange(0, std::max(Engine.ProgressMax, 1));
-    PBprogress->setValue(Engine.ProgressPosition);
-}
-
-void TFrmTraffic::EngineFinished(TTransferEngine::TOutcome outcome)
-{
-    StopTransfer();
-    done(outcome == TTransferEngine::TOutcome::Done ? QDialog::Accepted : QDialog::Rejected);
-}
-
-void TFrmTraffic::SetAnimation(bool on)
-{
+    PBprogress->setRange(0, std::max(Watched->Maximum, 1));
+    PBprogress->setValue(Watched->Position);
     // Range 0..0 makes the bar move by itself: the "copying" look.
-    Animate->setRange(0, on ? 0 : 1);
+    Animate->setRange(0, Watched->Moving ? 0 : 1);
     Animate->setValue(0);
+    if (Watched->Finished && isVisible())
+        done(QDialog::Accepted);
 }

@@ -5,15 +5,11 @@
 #include "settings/guardedsettings.h"
 #include "settings/settingnames.h"
 #include "settings/tools.h"
-#include "ui/hourglass.h"
 #include "ui/prompts.h"
 
 namespace {
 
-const QString NotConnected = QStringLiteral("Instrument not Connected");
 const QString NotResponding = QStringLiteral("Instrument not Responding");
-const QString LineBusy =
-    QStringLiteral("The instrument is still answering another request. Please try again in a moment.");
 const QString StreamRunning = QStringLiteral(
     "A streamed log is running. Stop it on the Log page before reading or writing settings.");
 const QString AlreadyHeld = QStringLiteral("The instrument already holds these settings.");
@@ -31,59 +27,30 @@ QString WrittenText(qsizetype lines)
 
 } // namespace
 
-// Holds polling off and the transfer's Activity for as long as a read or
-// write runs, also when it ends early, and puts both back afterwards.
-class TSettingsTransfer::TActivityScope {
-public:
-    explicit TActivityScope(TSession &session)
-        : Session(session), SavedActivity(session.Activity), SavedSuspended(session.PollingSuspended)
-    {
-        Session.PollingSuspended = true;
-    }
-    ~TActivityScope()
-    {
-        // A lost connection gives the window its disconnected look, which
-        // may set its own Activity meanwhile: that one stays.
-        if (Set && Session.Activity == SetTo)
-            Session.Activity = SavedActivity;
-        Session.PollingSuspended = SavedSuspended;
-    }
-    void Use(quint8 activity)
-    {
-        if (!Set || Session.Activity == SetTo) {
-            Session.Activity = activity;
-            SetTo = activity;
-            Set = true;
-        }
-    }
-    void Restore()
-    {
-        if (Set && Session.Activity == SetTo)
-            Session.Activity = SavedActivity;
-        Set = false;
-    }
-    TActivityScope(const TActivityScope &) = delete;
-    TActivityScope &operator=(const TActivityScope &) = delete;
-
-private:
-    TSession &Session;
-    quint8 SavedActivity;
-    bool SavedSuspended;
-    quint8 SetTo = actIdle;
-    bool Set = false;
-};
-
 TSettingsTransfer::TSettingsTransfer(TSession &session, Tdata7410 &editModel, Tdata7410 &instrumentModel,
-                                     QWidget *dialogParent, bool *settingsSent)
-    : SettingsSent(settingsSent ? *settingsSent : OwnSettingsSent), Session(session), EditModel(editModel), InstrumentModel(instrumentModel),
-      TrafficDialog(std::make_unique<TFrmTraffic>(dialogParent)),
-      PasscodeDialog(std::make_unique<TFrmPasscode>(dialogParent))
+                                     bool *settingsSent)
+    : SettingsSent(settingsSent ? *settingsSent : OwnSettingsSent), Session(session), EditModel(editModel),
+      InstrumentModel(instrumentModel)
 {
-    TTransferEngine &engine = TrafficDialog->Engine;
-    engine.Send = [this](const QString &line) { Session.SendCommand(line, false); };
-    engine.IsLinkOpen = [this] { return Session.IsOpen(); };
-    engine.IsAnswer = &Tdata7410::IsCompleteLine;
-    Session.SettingsReply = [this](const QString &reply) { TrafficDialog->TakeReply(reply); };
+    Engine.Send = [this](const QString &line) { Session.SendCommand(line, false); };
+    Engine.IsLinkOpen = [this] { return Session.IsOpen(); };
+    Engine.IsAnswer = &Tdata7410::IsCompleteLine;
+    Engine.ProgressChanged = [this] {
+        Progress.Maximum = Engine.ProgressMax;
+        Progress.Position = Engine.ProgressPosition;
+        Progress.Update();
+    };
+    Engine.Finished = [this](TTransferEngine::TResult) {
+        Timer1.stop();
+        Progress.Moving = false;
+        Progress.Finished = true;
+        Progress.Update();
+    };
+    Progress.Cancel = [this] { Engine.Cancel(); };
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer1.setInterval(TickMs);
+    QObject::connect(&Timer1, &QTimer::timeout, [this] { Timer1Timer(); });
+    Session.SettingsReply = [this](const QString &reply) { Engine.TakeReply(reply); };
 }
 
 TSettingsTransfer::~TSettingsTransfer()
@@ -97,44 +64,61 @@ void TSettingsTransfer::Call(const std::function<void()> &hook) const
         hook();
 }
 
-TTransferEngine::TOutcome TSettingsTransfer::RunTransfer(const QString &caption, const QString &action,
-                                                         const QStringList &commands, const QStringList &expected)
+void TSettingsTransfer::ShowBusy(bool on) const
 {
-    TFrmTraffic &dialog = *TrafficDialog;
-    dialog.setWindowTitle(caption);
-    dialog.LblAction->setText(action);
-    dialog.LoadTransfer(commands, expected);
+    if (SetBusy)
+        SetBusy(on);
+}
+
+TTransferEngine::TResult TSettingsTransfer::RunTransfer(const QString &caption, const QString &action,
+                                                        const QStringList &commands, const QStringList &expected)
+{
+    Progress.Caption = caption;
+    Progress.Action = action;
+    Progress.Finished = false;
+    Engine.LoadTransfer(commands, expected);
     // Written lines are accepted with "0" only; a query takes any answer.
-    dialog.Engine.RequiredReply = commands == expected && !commands.isEmpty() ? QStringLiteral("0") : QString();
-    dialog.StartTransfer();
-    Prompts().Exec(dialog);
-    // Whoever closed the dialog, the engine must not go on sending.
-    dialog.Engine.Cancel();
-    dialog.StopTransfer();
-    const TTransferEngine::TOutcome outcome = dialog.Engine.Outcome;
-    // A lost line has been reported by the transport that lost it; a second
-    // message would only repeat it. What it cut short of a write goes to the
-    // status bar, beside the pages' marks of what differs.
-    if (outcome == TTransferEngine::TOutcome::Failed && Session.ReportWaitFailures)
-        ReportFailedLine(dialog.Engine.RefusedLine);
-    const QString partWay = commands == expected ? PartWrittenText(commands, dialog.Engine.TransferIndex) : QString();
-    if (outcome == TTransferEngine::TOutcome::LinkLost && !partWay.isEmpty() && StatusNote)
-        StatusNote(partWay);
-    if (outcome == TTransferEngine::TOutcome::Failed || outcome == TTransferEngine::TOutcome::LinkLost)
-        Session.NoteFailure();
-    return outcome;
+    Engine.RequiredReply = commands == expected && !commands.isEmpty() ? QStringLiteral("0") : QString();
+    Engine.Activate();
+    Progress.Moving = true;
+    Timer1.start();
+    Progress.Update();
+    Prompts().WatchProgress(Progress);
+    // Whoever ended the watch, the engine must not go on sending.
+    Engine.Cancel();
+    Timer1.stop();
+    const TTransferEngine::TResult result = Engine.Outcome;
+    const QString partWay = commands == expected ? PartWrittenText(commands, Engine.TransferIndex) : QString();
+    switch (result) {
+    case TTransferEngine::TResult::Failed:
+        Failure = FailedLine(Engine.RefusedLine);
+        break;
+    case TTransferEngine::TResult::LinkLost:
+        // A lost line has been reported by the transport that lost it. What
+        // it cut short of a write goes to the status bar, beside the pages'
+        // marks of what differs.
+        Failure = TOutcome::Lost();
+        if (!partWay.isEmpty() && StatusNote)
+            StatusNote(partWay);
+        break;
+    case TTransferEngine::TResult::Done:
+        break;
+    default:
+        Failure = TOutcome::Cancel();
+        break;
+    }
+    return result;
 }
 
 // Silence blames the line; a refusal names the setting the instrument would
 // not take, so the operator knows which value to change.
-void TSettingsTransfer::ReportFailedLine(const QString &line) const
+TOutcome TSettingsTransfer::FailedLine(const QString &line)
 {
-    if (line.isEmpty()) {
-        Prompts().Message(NotResponding, TPrompts::Kind::Plain);
-        return;
-    }
-    Prompts().Message(QStringLiteral("The instrument refused %1 (%2).").arg(SettingLineName(line), line),
-                      TPrompts::Kind::Warning);
+    if (line.isEmpty())
+        return TOutcome::Silence(QString()).Saying(NotResponding, TOutcome::TSeverity::Plain);
+    return TOutcome::Refuse(line).Saying(
+        QStringLiteral("The instrument refused %1 (%2).").arg(SettingLineName(line), MaskPasscode(line)),
+        TOutcome::TSeverity::Warning);
 }
 
 // A write cut short by a lost port: the operator must know what the
@@ -159,60 +143,57 @@ QString TSettingsTransfer::PartWrittenText(const QStringList &lines, int reached
 // start-up questions, a calibration step) could neither finish nor let the
 // transfer wait for its own answers, and a streamed weight could be taken
 // for a query's answer.
-bool TSettingsTransfer::LineFree() const
+TOutcome TSettingsTransfer::LineFree() const
 {
-    const bool streaming = Session.LoggingState == 2;
-    if (!Session.IsWaiting() && !streaming)
-        return true;
-    Prompts().Message(streaming ? StreamRunning : LineBusy, TPrompts::Kind::Warning);
-    return false;
+    if (Session.LoggingState() == lsStreamed)
+        return TOutcome::LineBusy().Saying(StreamRunning, TOutcome::TSeverity::Warning);
+    if (Session.IsWaiting())
+        return TOutcome::LineBusy();
+    return TOutcome::Accept();
 }
 
 void TSettingsTransfer::Abandon()
 {
-    if (TrafficDialog->Engine.Running())
-        TrafficDialog->reject();
-    if (PasscodeDialog->isVisible())
-        PasscodeDialog->reject();
+    Engine.Cancel();
 }
 
 // ---------------------------------------------------------------- read
 
-bool TSettingsTransfer::ReadSettings()
+TOutcome TSettingsTransfer::ReadSettings()
 {
+    // A second read from within the first (a nested event loop) says nothing.
     if (Busy)
-        return false;
-    if (!Session.IsOpen()) {
-        Prompts().Message(NotConnected, TPrompts::Kind::Plain);
-        return false;
-    }
-    if (!LineFree())
-        return false;
+        return TOutcome::Cancel();
+    if (!Session.IsOpen())
+        return TOutcome::Closed();
+    if (TOutcome free = LineFree(); !free)
+        return free;
     Busy = true;
-    bool completed = false;
+    TOutcome result;
     {
-        TActivityScope scope(Session);
+        TSession::TActivityScope scope(Session);
         Session.WaitTicks(SettlingTicks);
         scope.Use(actReadSettings);
         Call(BlankMainDisplay);
 
         if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"))) {
-            const QStringList lines = TrafficDialog->Engine.Replies();
+            const QStringList lines = Engine.Replies();
             EditModel.ApplyLines(lines);
             if (StatusNote)
                 StatusNote(QStringLiteral("Settings read (%1 lines)").arg(lines.size()));
             Call(SetupChartAxes);
             Call(ShowSettingsPages);
             SettingsSent = true;
-            Session.DisplayUnits = EditModel.Units;
+            Session.SetDisplayUnits(EditModel.Units);
             Call(RefreshStatusBar);
-            completed = true;
+        } else {
+            result = Failure;
         }
         scope.Restore();
     }
     Call(FillSettingsPages);
     Busy = false;
-    return completed;
+    return result;
 }
 
 // Every setting the instrument holds into the model; a completed read makes
@@ -223,9 +204,9 @@ bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
     QStringList expected;
     model.BuildQueryList(true, queries, expected);
     if (RunTransfer(caption, QStringLiteral("Reading settings from the instrument"), queries, expected)
-        != TTransferEngine::TOutcome::Done)
+        != TTransferEngine::TResult::Done)
         return false;
-    model.ApplyLines(TrafficDialog->Engine.Replies());
+    model.ApplyLines(Engine.Replies());
     InstrumentModelStale = false;
     return true;
 }
@@ -234,7 +215,7 @@ bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
 // now, and from that what is left to send.
 TSettingsTransfer::TPreRead TSettingsTransfer::ReadInstrumentState(QStringList &pending)
 {
-    TActivityScope scope(Session);
+    TSession::TActivityScope scope(Session);
     scope.Use(actReadSettings);
     Call(BlankMainDisplay);
     if (!ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument")))
@@ -255,11 +236,13 @@ QStringList TSettingsTransfer::PendingLines() const
 
 TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
 {
-    if (!Session.IsOpen())
+    if (!Session.IsOpen()) {
+        Failure = TOutcome::Closed();
         return TPreRead::Failed;
+    }
     if (pending.isEmpty())
         return TPreRead::NothingLeft;
-    TActivityScope scope(Session);
+    TSession::TActivityScope scope(Session);
     scope.Use(actReadSettings);
     Call(BlankMainDisplay);
 
@@ -268,10 +251,10 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
     EditModel.BuildQueryList(false, queries, expected);
     if (RunTransfer(QStringLiteral("Read Build Settings from Instrument"),
                     QStringLiteral("Reading the build settings from the instrument"), queries, expected)
-        != TTransferEngine::TOutcome::Done)
+        != TTransferEngine::TResult::Done)
         return TPreRead::Failed;
     const QStringList changed = pending;
-    RemoveCommon(pending, TrafficDialog->Engine.Replies());
+    RemoveCommon(pending, Engine.Replies());
     // The lines dropped are held by the instrument: without them in
     // InstrumentModel the two models would still differ after the write.
     QStringList held = changed;
@@ -282,45 +265,41 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
 
 // ---------------------------------------------------------------- write
 
-bool TSettingsTransfer::Acknowledged(const QString &command)
-{
-    return Session.SendAndWait(command, false, QString(), Session.Acknowledge());
-}
-
-bool TSettingsTransfer::StoreAfterWrite(const QStringList &written)
+TOutcome TSettingsTransfer::StoreAfterWrite(const QStringList &written)
 {
     InstrumentModel.ApplyLines(written);
-    ShowHourglass(true, SetBusy);
-    const bool stored = Acknowledged(QStringLiteral("TDD1"));
-    LockGuardedSettings(Session);
-    Session.DisplayUnits = EditModel.Units;
+    ShowBusy(true);
+    const TOutcome stored = Session.Acknowledged(QStringLiteral("TDD1"));
+    const TOutcome locked = LockGuardedSettings(Session);
+    Session.SetDisplayUnits(EditModel.Units);
     // Not stored, the instrument would lose the settings at power-off.
-    SettingsSent = stored;
-    ShowHourglass(false, SetBusy);
-    return stored;
+    SettingsSent = stored.Ok();
+    ShowBusy(false);
+    // Stored but not locked again: the operator must know the instrument
+    // may still be open.
+    return !stored ? stored : locked;
 }
 
-bool TSettingsTransfer::WriteSettings()
+TOutcome TSettingsTransfer::WriteSettings()
 {
+    // A second write from within the first (a nested event loop) says nothing.
     if (Busy)
-        return false;
+        return TOutcome::Cancel();
     Call(TakeSettingsPages);
     if (SettingsAvailable && !SettingsAvailable())
-        return false;
-    if (!Session.IsOpen()) {
-        Prompts().Message(NotConnected, TPrompts::Kind::Plain);
-        return false;
-    }
-    if (!LineFree())
-        return false;
+        return TOutcome::Cancel();
+    if (!Session.IsOpen())
+        return TOutcome::Closed();
+    if (TOutcome free = LineFree(); !free)
+        return free;
     Busy = true;
-    bool success = false;
+    Failure = TOutcome::Accept();
+    TOutcome result;
     bool storeAgain = true;
     {
         // After a failure the closing commands still go out (a passcode sent
-        // must be locked again), but the write says only once that it failed.
-        TSession::TOneFailureMessage oneMessage(Session);
-        TActivityScope scope(Session);
+        // must be locked again); the write's outcome is its first failure.
+        TSession::TActivityScope scope(Session);
         Session.WaitTicks(SettlingTicks);
 
         QStringList pending = PendingLines();
@@ -331,31 +310,37 @@ bool TSettingsTransfer::WriteSettings()
         const bool stale = InstrumentModelStale && Session.IsOpen();
         switch (stale ? ReadInstrumentState(pending) : PreRead(pending)) {
         case TPreRead::Remaining:
-            if (Tdata7410::HasBuildCommand(pending) && !OpenGuardedSettings(Session, *PasscodeDialog, unlocked)) {
-                storeAgain = false; // no setting goes to the instrument
-                break;
+            if (Tdata7410::HasBuildCommand(pending)) {
+                if (TOutcome open = OpenGuardedSettings(Session, unlocked); !open) {
+                    result = open;
+                    storeAgain = false; // no setting goes to the instrument
+                    break;
+                }
             }
             scope.Use(actWriteSettings);
             Call(BlankMainDisplay);
             if (RunTransfer(QStringLiteral("Write Settings to Instrument"), WritingText(pending.size()), pending,
                             pending)
-                == TTransferEngine::TOutcome::Done) {
-                success = StoreAfterWrite(pending);
-                if (success && StatusNote)
+                == TTransferEngine::TResult::Done) {
+                result = StoreAfterWrite(pending);
+                result.Done = pending;
+                if (result && StatusNote)
                     StatusNote(WrittenText(pending.size()));
                 unlocked = false; // locked by the store
             } else {
                 // The pages hold lines the instrument has not stored.
                 SettingsSent = false;
+                result = Failure;
+                result.Done = pending.mid(0, Engine.TransferIndex);
             }
             break;
         case TPreRead::NothingLeft:
-            ShowHourglass(true, SetBusy);
-            success = Acknowledged(QStringLiteral("TDD1"));
-            SettingsSent = success;
-            ShowHourglass(false, SetBusy);
-            if (success) {
-                Prompts().Message(AlreadyHeld, TPrompts::Kind::Information);
+            ShowBusy(true);
+            result = Session.Acknowledged(QStringLiteral("TDD1"));
+            SettingsSent = result.Ok();
+            ShowBusy(false);
+            if (result) {
+                result = TOutcome::AcceptSaying(AlreadyHeld);
                 if (StatusNote)
                     StatusNote(AlreadyHeld);
             }
@@ -363,16 +348,19 @@ bool TSettingsTransfer::WriteSettings()
         case TPreRead::Failed:
             // Unknown what the instrument holds: nothing was sent, nothing is
             // marked as sent.
+            result = Failure;
             storeAgain = false;
             break;
         }
         if (unlocked)
             LockGuardedSettings(Session);
+        // Once more, as the instrument expects after every write; its own
+        // failure adds nothing to what the write's outcome says.
         if (storeAgain)
-            Acknowledged(QStringLiteral("TDD1"));
+            Session.Acknowledged(QStringLiteral("TDD1"));
         scope.Restore();
     }
     Call(RefreshStatusBar);
     Busy = false;
-    return success;
+    return result;
 }

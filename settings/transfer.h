@@ -2,32 +2,38 @@
 // Reading all settings from the instrument into both models, and writing
 // back only what changed, with the passcode asked for when a guarded
 // setting is among the changes and "TDD1" to make the instrument store them.
-// Both run TFrmTraffic modally (through Prompts().Exec) while the session
-// routes every reply to it.
+// A transfer runs the line-by-line engine from its own 20 ms timer while the
+// session routes every reply to it, and lets the prompts show its progress
+// (the window's "Read Settings from Instrument" dialog) until it ends.
+//
+// Needs no widgets: every operation returns its outcome and says nothing
+// itself; the window (or the command-line program) tells the operator.
 //
 // The main window owns one TSettingsTransfer for the whole run, binds its
 // menu items to ReadSettings1Click / WriteSettings1Click and fills the hooks
 // below; every hook may be left empty. The constructor takes over the
 // session's SettingsReply hook.
 
-#include "settings/passcode.h"
-#include "settings/trafficdlg.h"
+#include "link/outcome.h"
+#include "settings/transferengine.h"
+#include "ui/progress.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <functional>
-#include <memory>
 
 class TSession;
 class Tdata7410;
 
 class TSettingsTransfer {
 public:
+    static constexpr int TickMs = 20;   // the engine's ticks
     enum class TPreRead { Remaining, NothingLeft, Failed };
 
     // settingsSent: the flag to keep SettingsSent in (the main window's own);
     // when null, this object keeps its own.
     TSettingsTransfer(TSession &session, Tdata7410 &editModel, Tdata7410 &instrumentModel,
-                      QWidget *dialogParent = nullptr, bool *settingsSent = nullptr);
+                      bool *settingsSent = nullptr);
     ~TSettingsTransfer();
     TSettingsTransfer(const TSettingsTransfer &) = delete;
     TSettingsTransfer &operator=(const TSettingsTransfer &) = delete;
@@ -52,21 +58,21 @@ public:
     std::function<void()> FillSettingsPages;
     // The status bar (instrument panel colour follows SettingsSent).
     std::function<void()> RefreshStatusBar;
-    // Hourglass on/off around the store commands; empty: the application's
-    // override cursor.
+    // Hourglass on/off around the store commands.
     std::function<void(bool busy)> SetBusy;
     // A short note for the status bar after a completed read or write.
     std::function<void(const QString &note)> StatusNote;
 
     // ---- Operations ----
-    // Menu "&Read Settings " and its tool button. True when all 42 lines
+    // Menu "&Read Settings " and its tool button. Accepted when all 42 lines
     // were read into both models.
-    bool ReadSettings1Click() { return ReadSettings(); }
+    TOutcome ReadSettings1Click() { return ReadSettings(); }
     // Menu "&Write Settings", its tool button, and the Calibration page's
-    // "Send now?". True when every changed line was accepted and stored.
-    bool WriteSettings1Click() { return WriteSettings(); }
-    bool ReadSettings();
-    bool WriteSettings();
+    // "Send now?". Accepted when every changed line was accepted and stored;
+    // its Done lists the lines that reached the instrument.
+    TOutcome WriteSettings1Click() { return WriteSettings(); }
+    TOutcome ReadSettings();
+    TOutcome WriteSettings();
     // Reads the 16 build settings and drops from pending what the
     // instrument already holds; true when lines remain.
     bool ReadBuildAndPrune(QStringList &pending) { return PreRead(pending) == TPreRead::Remaining; }
@@ -80,8 +86,9 @@ public:
     // write sends when the instrument still holds InstrumentModel.
     QStringList PendingLines() const;
     bool IsInstrumentModelStale() const { return InstrumentModelStale; }
-    // The window is closing: a transfer under way is cancelled (which
-    // reports nothing) and the passcode dialog closes unanswered.
+    // A read or write is under way.
+    bool IsBusy() const { return Busy; }
+    // The window is closing: a transfer under way is cancelled.
     void Abandon();
 
     // EditModel is known to match the instrument. The window clears it when
@@ -93,27 +100,30 @@ private:
 public:
     bool &SettingsSent;
 
-    TFrmTraffic &Traffic() { return *TrafficDialog; }
-    TFrmPasscode &Passcode() { return *PasscodeDialog; }
+    // The engine of the transfer under way (or the last one), its 20 ms
+    // timer and the progress it shows. Tests tick the engine themselves.
+    TTransferEngine Engine;
+    QTimer Timer1;
+    void Timer1Timer() { Engine.Tick(); }
+    TProgress Progress;
 
 private:
     TSession &Session;
     Tdata7410 &EditModel;
     Tdata7410 &InstrumentModel;
-    std::unique_ptr<TFrmTraffic> TrafficDialog;
-    std::unique_ptr<TFrmPasscode> PasscodeDialog;
     bool Busy = false;   // a read or write is under way: a second is refused
     bool InstrumentModelStale = true;
+    // The outcome of the last step that failed within a read or write.
+    TOutcome Failure;
 
-    class TActivityScope;
     bool ReadAllInto(Tdata7410 &model, const QString &caption);
     TPreRead ReadInstrumentState(QStringList &pending);
-    TTransferEngine::TOutcome RunTransfer(const QString &caption, const QString &action,
-                                          const QStringList &commands, const QStringList &expected);
-    bool StoreAfterWrite(const QStringList &written);
-    bool Acknowledged(const QString &command);
-    bool LineFree() const;
-    void ReportFailedLine(const QString &refusedLine) const;
+    TTransferEngine::TResult RunTransfer(const QString &caption, const QString &action,
+                                         const QStringList &commands, const QStringList &expected);
+    TOutcome StoreAfterWrite(const QStringList &written);
+    TOutcome LineFree() const;
+    static TOutcome FailedLine(const QString &refusedLine);
     static QString PartWrittenText(const QStringList &lines, int reached);
     void Call(const std::function<void()> &hook) const;
+    void ShowBusy(bool on) const;
 };

@@ -17,7 +17,7 @@ void TTransferEngine::LoadTransfer(const QStringList &commands, const QStringLis
         TransferReplies << expected[i];
         ++ProgressMax;
     }
-    Outcome = TOutcome::Idle;
+    Outcome = TResult::Idle;
     if (ProgressChanged)
         ProgressChanged();
 }
@@ -27,7 +27,7 @@ void TTransferEngine::Activate()
     TransferAwaiting = false;
     TransferCountdown = StartTicks;
     TransferAttempts = 0;
-    Outcome = TOutcome::Running;
+    Outcome = TResult::Running;
 }
 
 void TTransferEngine::Tick()
@@ -37,7 +37,7 @@ void TTransferEngine::Tick()
     // A closed line cannot answer; waiting out four sends would only hide
     // that the connection is gone.
     if (IsLinkOpen && !IsLinkOpen()) {
-        Finish(TOutcome::LinkLost);
+        Finish(TResult::LinkLost);
         return;
     }
     if (TransferCountdown > 0) {
@@ -45,14 +45,14 @@ void TTransferEngine::Tick()
         return;
     }
     if (TransferIndex >= TransferCommands.size()) {
-        Finish(TOutcome::Done);
+        Finish(TResult::Done);
         return;
     }
     // The fourth send is given its full wait (or its refusal) before the
     // transfer gives up, so every send has had the chance of an answer.
     if (TransferAttempts >= MaxSends) {
         RefusedLine = LineRefused ? TransferCommands[TransferIndex] : QString();
-        Finish(TOutcome::Failed);
+        Finish(TResult::Failed);
         return;
     }
     SendCurrentLine();
@@ -130,12 +130,12 @@ void TTransferEngine::Cancel()
     if (!Running())
         return;
     TransferCountdown = 0;
-    Finish(TOutcome::Cancelled);
+    Finish(TResult::Cancelled);
 }
 
-void TTransferEngine::Finish(TOutcome outcome)
+void TTransferEngine::Finish(TResult outcome)
 {
-    if (outcome != TOutcome::Done) {
+    if (outcome != TResult::Done) {
         TransferCommands.clear();
         TransferReplies.clear();
     } else if (ProgressPosition != ProgressMax) {

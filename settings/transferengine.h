@@ -14,7 +14,7 @@
 
 class TTransferEngine {
 public:
-    enum class TOutcome { Idle, Running, Done, Failed, Cancelled, LinkLost };
+    enum class TResult { Idle, Running, Done, Failed, Cancelled, LinkLost };
 
     static constexpr int StartTicks = 2;
     static constexpr int LineWaitTicks = 200;    // 4 s of 20 ms
@@ -29,7 +29,7 @@ public:
     std::function<bool()> IsLinkOpen;                // the transport is open
     std::function<void()> ProgressChanged;           // ProgressMax / ProgressPosition moved
     // The transfer ended; Outcome says how. Called once per transfer.
-    std::function<void(TOutcome)> Finished;
+    std::function<void(TResult)> Finished;
 
     // Clears both lists and the progress, then takes the pairs in order.
     // expected[i] empty: the line expects no answer.
@@ -50,7 +50,7 @@ public:
     // again when its wait runs out. Left empty, every reply is taken.
     std::function<bool(const QString &line)> IsAnswer;
 
-    bool Running() const { return Outcome == TOutcome::Running; }
+    bool Running() const { return Outcome == TResult::Running; }
     // Expected text + reply per line; only meaningful after Done.
     const QStringList &Replies() const { return TransferReplies; }
 
@@ -67,11 +67,11 @@ public:
     QString RefusedLine;
     int ProgressMax = 0;
     int ProgressPosition = 0;
-    TOutcome Outcome = TOutcome::Idle;
+    TResult Outcome = TResult::Idle;
 
 private:
     void SendCurrentLine();
-    void Finish(TOutcome outcome);
+    void Finish(TResult outcome);
     void Advance();
     static bool RefusalMeansEmpty(const QString &command);
 };

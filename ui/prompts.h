@@ -1,17 +1,23 @@
 #pragma once
 // The one door through which the program talks to the user modally: message
-// boxes, questions, file and printer dialogs, and its own modal dialogs.
-// The running program uses TWidgetPrompts; tests install TScriptedPrompts,
-// which answers from a script and records every text it was shown.
+// boxes, questions, file and printer dialogs, the passcode, a progress to
+// watch, and its own modal dialogs. The window installs its own prompts
+// (real dialogs, app/windowprompts.h); the command-line program asks on the
+// terminal; tests install TScriptedPrompts (ui/scriptedprompts.h), which
+// answers from a script and records every text it was shown. Until one is installed, a headless
+// default writes messages to standard error and answers every question with
+// No or Cancel.
+//
+// No widgets here: the interface only names the dialog and printer types.
+
+#include "ui/progress.h"
 
 #include <QString>
-#include <QStringList>
-#include <deque>
 #include <functional>
+#include <optional>
 
 class QDialog;
 class QPrinter;
-class QWidget;
 
 class TPrompts {
 public:
@@ -44,74 +50,23 @@ public:
     virtual void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) = 0;
     // Runs one of the program's own dialogs modally; returns QDialog's result.
     virtual int Exec(QDialog &dialog) = 0;
+    // Shows an operation's progress modally until it has finished; the
+    // operator's Cancel calls progress.Cancel. Returns once Finished is set.
+    virtual void WatchProgress(TProgress &progress) = 0;
+    // "Enter Passcode": the digits typed (at most six), or nothing when the
+    // operator cancelled.
+    virtual std::optional<QString> Passcode() = 0;
+    // "Absolute mV/V Calibration": a zero or span signal in 0.0001 mV/V,
+    // starting from `signal`; nothing when the operator cancelled.
+    virtual std::optional<qint32> Signal(const QString &prompt, qint32 signal) = 0;
 };
 
-// The prompts in force. Never null: a TWidgetPrompts until someone installs
-// another. Installing does not take ownership.
+// The prompts in force. Never null: the headless default until someone
+// installs another. Installing does not take ownership.
 TPrompts &Prompts();
 void SetPrompts(TPrompts *prompts);
 
-// Real modal dialogs on screen.
-class TWidgetPrompts : public TPrompts {
-public:
-    void Message(const QString &text, Kind kind, const QString &title) override;
-    bool Confirm(const QString &text, const QString &title, Kind kind) override;
-    QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter) override;
-    QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter, Overwrite overwrite) override;
-    bool PrinterSetup(QPrinter &printer) override;
-    void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
-    int Exec(QDialog &dialog) override;
-};
-
-// Scripted answers for tests. Every text shown is appended to Shown (messages
-// and questions) so tests assert on exact wording. Queues that run empty give
-// the "cancel" answer: No, an empty file name, no printing, QDialog::Rejected.
-class TScriptedPrompts : public TPrompts {
-public:
-    struct Shown {
-        enum Type { Message, Confirm, OpenFile, SaveFile, Printer, Preview, Dialog } type;
-        QString text;   // message text, question, dialog title or window title
-        Kind kind = Kind::Plain;
-        QString directory;  // file dialogs: the folder or name suggested
-    };
-
-    std::vector<Shown> History;
-    std::deque<bool> ConfirmAnswers;
-    std::deque<QString> FileAnswers;
-    std::deque<bool> PrinterAnswers;
-    // Each entry gets the dialog (already created, not yet shown) and returns
-    // the result to report; it may set the dialog's controls first.
-    std::deque<std::function<int(QDialog &)>> DialogAnswers;
-    // Runs while a message is "on screen", after it was recorded: what the
-    // user's event loop would do before pressing OK (ticks, received bytes,
-    // another command).
-    std::function<void()> WhileMessageShown;
-    // What the user sets in the printer dialog before choosing to print (a
-    // PDF file, a page size).
-    std::function<void(QPrinter &)> WhilePrinterShown;
-
-    void Message(const QString &text, Kind kind, const QString &title) override;
-    bool Confirm(const QString &text, const QString &title, Kind kind) override;
-    QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter) override;
-    QString SaveFileName(const QString &title, const QString &directory, const QString &filter,
-                         QString *selectedFilter, Overwrite overwrite) override;
-    bool PrinterSetup(QPrinter &printer) override;
-    // Records the preview and draws it once on the printer as it stands (a
-    // PDF file set by WhilePrinterShown shows what the preview showed).
-    void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
-    int Exec(QDialog &dialog) override;
-
-    // The texts of all messages shown so far, oldest first.
-    QStringList Messages() const;
-    // The texts of all questions asked so far.
-    QStringList Questions() const;
-    void Clear() { History.clear(); }
-};
-
-// Installs a TScriptedPrompts for the lifetime of the guard (tests).
+// Installs prompts for the lifetime of the guard (tests).
 class TScopedPrompts {
 public:
     explicit TScopedPrompts(TPrompts *prompts);

@@ -5,7 +5,7 @@
 #include "support/testmain.h"
 #include "ui/imagelist.h"
 #include "ui/partnumber.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QApplication>
 #include <QFile>

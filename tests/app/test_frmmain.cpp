@@ -11,7 +11,7 @@
 #include "settings/editor.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -598,7 +598,7 @@ private slots:
 
         // On the Log page a settings file is refused; the chart keeps its points.
         w.PgCMain->setCurrentWidget(w.TSLog);
-        w.Logging->AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(1, 2));
+        w.Logging->AddPoint(TLoggingSession::SeriesWeight, TLogPoint(1, 2));
         script.FileAnswers = {path};
         w.Open1->trigger();
         QVERIFY(w.Logging->Points.Size(TLoggingSession::SeriesWeight) == 1 && script.Messages().size() == 1);

@@ -13,7 +13,7 @@
 #include "sim/sim_transport.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>

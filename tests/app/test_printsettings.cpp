@@ -6,7 +6,7 @@
 #include "support/testmain.h"
 #include "ui/lineprinter.h"
 #include "ui/pagefooter.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "link/dmviewer.h"
 #include "link/ioiface_serial.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -16,7 +16,7 @@
 #include "sim/sim_server.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -130,7 +130,7 @@ void ReadSettings(TRig &rig)
 {
     rig.AnswerDialogs(1);
     rig.Window.ReadSettings1->trigger();
-    rig.Claimed = rig.Window.Transfer->Traffic().Engine.Outcome == TTransferEngine::TOutcome::Done;
+    rig.Claimed = rig.Window.Transfer->Traffic().Engine.Outcome == TTransferEngine::TResult::Done;
 }
 
 void ChangeGuardedAndPlain(TRig &rig)
@@ -187,7 +187,7 @@ QString LoggedOnlyTheLoad(TRig &rig)
     QSet<double> weights;
     const auto &traces = rig.Window.Logging->Traces;
     for (size_t t = TLoggingSession::SeriesWeight; t < traces.size(); ++t)
-        for (const QCPGraphData &point : rig.Window.Logging->Points.Points(int(t)))
+        for (const TLogPoint &point : rig.Window.Logging->Points.Points(int(t)))
             weights.insert(point.value);
     return weights.size() <= 1 ? QString() : QStringLiteral("logged weights never on the scale");
 }

@@ -13,7 +13,7 @@
 #include "sim/sim_pty.h"
 #include "support/file_size_limit.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QAction>
 #include <QDialog>

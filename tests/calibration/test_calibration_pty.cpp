@@ -14,7 +14,7 @@
 #include "sim/sim_pty.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -5,7 +5,7 @@
 #include "sim/published_ports.h"
 #include "support/pty_peer.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -6,7 +6,7 @@
 #include "link/findpanel.h"
 #include "link/instrumentfinder.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "link/session.h"
 #include "link/test_session_fake.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_session {

@@ -7,7 +7,7 @@
 #include "link/session.h"
 #include "link/test_session_instrument.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QDialog>
 #include <QTemporaryDir>

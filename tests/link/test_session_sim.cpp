@@ -9,7 +9,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QFileInfo>
 #include <QProcess>

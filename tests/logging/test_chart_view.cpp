@@ -11,7 +11,7 @@
 #include "logging/logpage.h"
 #include "settings/database.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -224,7 +224,7 @@ private slots:
         ExpectAxes(rig.Logging, 0, 300, 3, 27);
         // A channel level counts as drawn: times the channel scale.
         rig.Logging.ChannelScale = 10;
-        rig.Logging.AddPoint(3, QCPGraphData(10, 5.5));
+        rig.Logging.AddPoint(3, TLogPoint(10, 5.5));
         QVERIFY(rig.Key(Qt::Key_Home));
         ExpectAxes(rig.Logging, 0, 300, 0, 60);
         // The fit changes the view only: the label step that spaces binary
@@ -370,10 +370,10 @@ private slots:
         TViewRig rig;
         for (int i = 0; i < 200'000; ++i) {
             if (i == 100'000)
-                rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(2500, qQNaN()));
+                rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(2500, qQNaN()));
             const double t = (i < 100'000 ? 0 : 3000) + i * 0.01;
             const double value = i == 50'000 ? 99 : i == 150'000 ? 1e300 : i % 2;   // 1e300: hand-edited
-            rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(t, value));
+            rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(t, value));
         }
         rig.SetAxes(from, to, -10, 110);
         const QImage image = rig.Page.Chart->toPixmap().toImage();
@@ -531,8 +531,8 @@ private slots:
         d.BtnAutoClick();                       // no points: zeros, no fault
         QCOMPARE(d.EdtTend->text(), QString("0.00"));
         QCOMPARE(d.EdtMaxWgt->text(), QString("0.00"));
-        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(1, -20));
-        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(42.5, 80));
+        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(1, -20));
+        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(42.5, 80));
         d.BtnAutoClick();
         QCOMPARE(d.EdtTstart->text(), QString("0"));
         QCOMPARE(d.EdtTend->text(), QString("42.50"));

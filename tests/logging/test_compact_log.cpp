@@ -22,7 +22,7 @@ namespace {
 struct TRig {
     TSession Session;
     TLoggingSession Logging{Session};
-    std::vector<QCPGraphDataContainer> Plain = std::vector<QCPGraphDataContainer>(TCompactLog::MaxTraces);
+    std::vector<TLogPointContainer> Plain = std::vector<TLogPointContainer>(TCompactLog::MaxTraces);
     Tdata7410 Model;
     qint64 Now = 0;
     TRig()
@@ -32,7 +32,7 @@ struct TRig {
         Session.SetTransport(std::move(line));
         Session.Timer1.stop();
         Logging.ClockMs = [this] { return Now; };
-        Logging.PointAdded = [this](int trace, const QCPGraphData &p) { Plain[size_t(trace)].add(p); };
+        Logging.PointAdded = [this](int trace, const TLogPoint &p) { Plain[size_t(trace)].add(p); };
         Logging.EqualTimesSpread = [this](int trace) { SpreadEqualTimes(Plain[size_t(trace)]); };
         Model.DecimalPoint = 2;
         Model.SynchFilter = 100;
@@ -47,7 +47,7 @@ struct TRig {
         }
     }
     // Points sharing the last key move back towards the one before them.
-    static void SpreadEqualTimes(QCPGraphDataContainer &data)
+    static void SpreadEqualTimes(TLogPointContainer &data)
     {
         const int n = data.size();
         int k = 0;
@@ -67,7 +67,7 @@ struct TRig {
 };
 using TScenario = std::function<void(TRig &)>;
 
-bool SameBits(const QCPGraphData &a, const QCPGraphData &b)
+bool SameBits(const TLogPoint &a, const TLogPoint &b)
 {
     return std::memcmp(&a.key, &b.key, sizeof(double)) == 0 && std::memcmp(&a.value, &b.value, sizeof(double)) == 0;
 }
@@ -108,13 +108,13 @@ private slots:
                                  "0.20,-0.00,1.00,4.00", "0.25,7.00,0.50"})
             loaded ? reader.Take(QString::fromLatin1(line)) : void();
         if (loaded) {
-            rig.Plain.assign(rig.Plain.size(), QCPGraphDataContainer());   // a load replaces the traces
+            rig.Plain.assign(rig.Plain.size(), TLogPointContainer());   // a load replaces the traces
             ApplyLogFile(data, rig.Logging);
         }
         feed(rig);
         for (size_t t = 0; t < rig.Logging.Traces.size(); ++t) {
-            const QCPGraphDataContainer &old = rig.Plain[t];
-            const QVector<QCPGraphData> kept = rig.Logging.Points.Points(int(t));
+            const TLogPointContainer &old = rig.Plain[t];
+            const QVector<TLogPoint> kept = rig.Logging.Points.Points(int(t));
             QCOMPARE(kept.size(), old.size());
             for (int i = 0; i < kept.size(); ++i)
                 QVERIFY2(SameBits(kept[i], *(old.constBegin() + i)), qPrintable(QStringLiteral("trace %1 point %2").arg(t).arg(i)));

@@ -10,7 +10,7 @@
 #include "settings/settingsfile.h"
 #include "support/file_size_limit.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QTemporaryDir>
 
@@ -45,16 +45,16 @@ struct TRig {
         Logging.Traces.emplace_back();   // the first unit trace
         Logging.Traces.back().Tag = 1;
     }
-    QVector<QCPGraphData> Trace(int i) const { return Logging.Points.Points(i); }
+    QVector<TLogPoint> Trace(int i) const { return Logging.Points.Points(i); }
     // One plotted reply: the same point in SeriesWeight and the unit trace,
     // a level in every enabled channel.
     void Sample(double t, double weight, std::array<bool, 4> on = {}, int missing = -1)
     {
-        Logging.AddPoint(TLoggingSession::SeriesWeight, QCPGraphData(t, weight));
-        Logging.AddPoint(TLoggingSession::FirstUnitTrace, QCPGraphData(t, weight));
+        Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(t, weight));
+        Logging.AddPoint(TLoggingSession::FirstUnitTrace, TLogPoint(t, weight));
         for (int c = 0; c < 4; ++c)
             if (Logging.Channels[size_t(c)] != 0 && c != missing)
-                Logging.AddPoint(size_t(c), QCPGraphData(t, LogChannels::Level(c, on[size_t(c)])));
+                Logging.AddPoint(size_t(c), TLogPoint(t, LogChannels::Level(c, on[size_t(c)])));
     }
 };
 
@@ -193,7 +193,7 @@ void TestLogFile::manySamplesComeBackUnchanged()
     QCOMPARE(back.Logging.Channels, rig.Logging.Channels);
     QCOMPARE(back.Trace(TLoggingSession::FirstUnitTrace).size(), 0);
     for (int t : {0, 1, 2, 3, TLoggingSession::SeriesWeight}) {
-        const QVector<QCPGraphData> a = rig.Trace(t), b = back.Trace(t);
+        const QVector<TLogPoint> a = rig.Trace(t), b = back.Trace(t);
         QCOMPARE(b.size(), n);
         for (int i = 0; i < n; i += 1) {
             const auto &p = a[i], &q = b[i];
@@ -226,7 +226,7 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     ApplyLogFile(data, running.Logging);
     now = 2500;
     running.Logging.TakeReply(800, 1, 0);
-    const QCPGraphData last = running.Trace(TLoggingSession::SeriesWeight).back();
+    const TLogPoint last = running.Trace(TLoggingSession::SeriesWeight).back();
     QCOMPARE(QPointF(last.key, last.value), QPointF(3.5, 800));
 
     // Selection 7 has no name: its column is read past, then it is "None".
@@ -314,7 +314,7 @@ void TestLogFile::brokenFilesChangeNothingAndSaySo()
         WriteAll(path, content);
     TLogFileData data;
     data.Comment = QStringLiteral("before");
-    data.Points.Add(TCompactLog::WeightTrace, QCPGraphData(1, 1));
+    data.Points.Add(TCompactLog::WeightTrace, TLogPoint(1, 1));
     TLogLoadResult result;
     QString error;
     const bool ok = LoadLogFile(path, data, &error, &result);

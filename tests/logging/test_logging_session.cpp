@@ -9,7 +9,7 @@
 #include "logging/loggingsession.h"
 #include "settings/database.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QComboBox>
 
@@ -45,14 +45,14 @@ struct TRig {
     QList<double> Keys(int trace) const
     {
         QList<double> keys;
-        for (const QCPGraphData &p : Logging.Points.Points(trace))
+        for (const TLogPoint &p : Logging.Points.Points(trace))
             keys << p.key;
         return keys;
     }
     QList<double> Values(int trace) const
     {
         QList<double> values;
-        for (const QCPGraphData &p : Logging.Points.Points(trace))
+        for (const TLogPoint &p : Logging.Points.Points(trace))
             values << p.value;
         return values;
     }

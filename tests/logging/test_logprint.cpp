@@ -2,7 +2,7 @@
 // print job through the printer dialog (to a PDF file).
 #include "logging/logprint.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>

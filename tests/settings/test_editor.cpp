@@ -3,7 +3,7 @@
 #include "settings/editorentry.h"
 #include "settings/editortabs.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

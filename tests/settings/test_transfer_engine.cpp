@@ -19,7 +19,7 @@ struct TEngineRig {
     {
         Engine.Send = [this](const QString &line) { Sent << line; };
         Engine.IsLinkOpen = [this] { return Open; };
-        Engine.Finished = [this](TTransferEngine::TOutcome) { ++FinishedCalls; };
+        Engine.Finished = [this](TTransferEngine::TResult) { ++FinishedCalls; };
         Engine.LoadTransfer(commands, expected);
         Engine.Activate();
     }
@@ -36,7 +36,7 @@ struct TEngineRig {
     }
 };
 
-using TOutcome = TTransferEngine::TOutcome;
+using TOutcome = TTransferEngine::TResult;
 
 } // namespace
 

@@ -9,7 +9,7 @@
 #include "settings/transfer.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

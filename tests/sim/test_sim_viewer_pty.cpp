@@ -8,7 +8,7 @@
 #include "logging/logpage.h"
 #include "sim/sim_server.h"
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QPushButton>
 

@@ -2,7 +2,7 @@
 #include "link/test_session_fake.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>

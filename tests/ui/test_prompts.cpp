@@ -1,5 +1,5 @@
 #include "support/testmain.h"
-#include "ui/prompts.h"
+#include "ui/scriptedprompts.h"
 
 #include <QDialog>
 
