@@ -12,6 +12,7 @@
 #include "link/ioiface_serial.h"
 #include "link/receiver.h"
 #include "link/session.h"
+#include "link/test_session_fake.h"
 #include "link/test_session_instrument.h"
 
 #include <QCoreApplication>
@@ -35,7 +36,7 @@ void PollRate(int seconds)
     qint64 displayed = 0;
     session.DisplayReply = [&](bool) { ++displayed; };
     session.Connected = [&] {
-        session.Activity = actDisplay;
+        session.SetActivity(actDisplay);
         session.StartupSequence();
     };
     auto serial = std::make_unique<TIOIfaceSerial>();
@@ -80,9 +81,15 @@ void ReceiveThroughput()
     const QByteArray stream = WeightStream(8 * 1024 * 1024);
     const int chunk = 4096; // one read of the serial buffer
     TSession session;
-    session.Timer1.stop();
-    session.Activity = actDisplay;
-    session.StatusPollCountdown = 5;
+    auto line = std::make_unique<TFakeTransport>();
+    TFakeTransport &fake = *line;
+    session.SetTransport(std::move(line));
+    fake.Open();
+    session.SetActivity(actDisplay);
+    // One display poll ("MSV?;") by hand: the replies that follow are
+    // weights, not the status request's hexadecimal answer. No event loop
+    // runs here, so the session's own timer adds no more.
+    session.Timer1Timer();
     qint64 sum = 0, replies = 0;
     session.DisplayReply = [&](bool) {
         qint32 v = 0, places = 0;
@@ -128,7 +135,7 @@ void PacedPolls(int seconds)
     clock.start();
     TSession session;
     session.Connected = [&] {
-        session.Activity = actDisplay;
+        session.SetActivity(actDisplay);
         session.StartupSequence();
     };
     int polls = 0, replies = 0, mostUnanswered = 0;
@@ -151,9 +158,9 @@ void PacedPolls(int seconds)
                 seconds, polls, replies, mostUnanswered);
     std::printf("1200 baud: load change shown %lld ms after it (one weight line takes 142 ms)\n",
                 (long long)(shownAt - qint64(step * 1000)));
-    const bool answered = session.SendAndWait("VAL?", false, "VAL", session.Numeric());
+    const bool answered = session.SendAndWait("VAL?", false, "VAL", session.Numeric()).Ok();
     std::printf("1200 baud: VAL? afterwards answered %s %d (the signal at 2500 counts is 12500)\n",
-                answered ? "with" : "not, last value", int(session.ReplyValue));
+                answered ? "with" : "not, last value", int(session.ReplyValue()));
     sim.terminate();
     sim.waitForFinished(3000);
 }

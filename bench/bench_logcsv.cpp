@@ -21,7 +21,6 @@ int main(int argc, char **argv)
     QTemporaryDir scratch;
     const QDir folder(argc > 2 ? QString::fromLocal8Bit(argv[2]) : scratch.path());
     TSession link;
-    link.Timer1.stop();
     TLoggingSession logging(link);
     logging.Channels = {1, 0, 3, 0};
     logging.Traces.emplace_back();

@@ -16,7 +16,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 1000000;
     TSession link;
-    link.Timer1.stop();
     TLoggingSession logging(link);
     logging.Channels = {1, 2, 3, 4};
     logging.Traces.emplace_back();

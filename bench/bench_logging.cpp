@@ -72,7 +72,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int Samples = argc > 1 ? std::max(1000, atoi(argv[1])) : 10'000'000;
     TSession session;
-    session.Timer1.stop();
     TLoggingSession logging(session);
     TFrmLogDialog dialog;
     Tdata7410 model;
@@ -85,9 +84,9 @@ int main(int argc, char **argv)
     TLogChoices choices;
     choices.Rate = 1;
     choices.Channels = {1, 2, 3, 4};
-    session.UnitAddress = 1;
+    session.SetUnitAddress(1);
     logging.Begin(choices, model);
-    session.LoggingState = 1;
+    session.SetLoggingState(lsPolled);
 
     page.RedrawNow();
     const double mbBefore = ResidentMb();
@@ -121,7 +120,7 @@ int main(int argc, char **argv)
     MeasureView(page);
 
     // The same samples as a loaded log: the first redraw after it.
-    session.LoggingState = 0;
+    session.SetLoggingState(lsStopped);
     TLogFileData data;
     data.Channels = choices.Channels;
     for (int trace = 0; trace <= TLoggingSession::SeriesWeight; ++trace)
@@ -142,6 +141,6 @@ int main(int argc, char **argv)
         logging.TakeRecord(quint8(i & 0xc3), 0, i % 5000);
     std::printf("binary record intake: %d records, 2 channels: %s per 1000 records\n", Samples,
                 watch.Text(Samples / 1000));
-    session.LoggingState = 0;
+    session.SetLoggingState(lsStopped);
     return 0;
 }

@@ -114,11 +114,10 @@ int main(int argc, char **argv)
     qint64 clockMs = 0;
     if (compressed) {
         logging.ClockMs = [&clockMs] { return clockMs; };
-        session.Timer1.stop();
-        session.UnitAddress = 1;
+        session.SetUnitAddress(1);
         page.PrepareChart();
         logging.Begin(TLogChoices{1, {1, 2, 3, 4}}, model);
-        session.LoggingState = 1;
+        session.SetLoggingState(lsPolled);
     } else {
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(port);
@@ -127,7 +126,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "could not open %s\n", qPrintable(port));
             return 1;
         }
-        session.Activity = actLog;
+        session.SetActivity(actLog);
         page.PrepareChart();
         logging.Begin(TLogChoices{0, {1, 2, 3, 4}}, model);   // "Auto": the instrument streams
     }

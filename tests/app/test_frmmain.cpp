@@ -68,24 +68,43 @@ namespace {
 const QString STX(QChar(2));
 const QString ETX(QChar(3));
 
-// Connects the window to a scripted line that acknowledges the start-up
-// commands (units: kg), then stops the timer so the test ticks it by hand.
+// A line that acknowledges the start-up commands (units: kg).
+QString AnswerStartup(const QString &written)
+{
+    if (written.contains(QLatin1String("COF11")))
+        return QStringLiteral("0\r\n");
+    if (written.contains(QLatin1String("ENU?")))
+        return QStringLiteral("2\r\n");
+    return QString();
+}
+
+// Connects the window to a scripted line that answers the start-up and then
+// stays silent. The session's own timer only ticks while the event loop
+// runs: the test ticks it by hand (Timer1Timer) in between.
 TFakeTransport *ConnectScripted(TFrmMain &w)
 {
     auto fake = std::make_unique<TFakeTransport>();
     TFakeTransport *line = fake.get();
-    line->Answer = [](const QString &written) {
-        if (written.contains(QLatin1String("COF11")))
-            return QStringLiteral("0\r\n");
-        if (written.contains(QLatin1String("ENU?")))
-            return QStringLiteral("2\r\n");
-        return QString();
-    };
+    line->Answer = AnswerStartup;
     w.Session.InstallAndOpen(std::move(fake));
-    w.Session.Timer1.stop();
     line->Answer = nullptr;
     line->Sent.clear();
     return line;
+}
+
+// Ticks the session by hand until the reply it awaits is (or is not) the
+// answer to the status request, every weight poll meanwhile answered at once
+// with `weight`; then on, unanswered and with no poll going out, until the
+// tick cycle stands at `cycle`.
+void TickTo(TSession &s, TFakeTransport &line, bool statusAwaited, int cycle, const QString &weight)
+{
+    while (s.StatusReplyAwaited() != statusAwaited) {
+        s.Timer1Timer();
+        if (s.StatusReplyAwaited() != statusAwaited)
+            line.Deliver(weight);
+    }
+    while (s.TickCycle() != cycle)
+        s.Timer1Timer();
 }
 } // namespace
 
@@ -107,7 +126,7 @@ private slots:
         QCOMPARE(w.PgCSettings->currentWidget(), w.TSBuild);
         QCOMPARE(w.LBxLCal->count(), 5);
         QCOMPARE(w.LBxLCal->currentRow(), 0);
-        QCOMPARE(w.Session.Activity, quint8(actIdle));
+        QCOMPARE(w.Session.Activity(), actIdle);
         QVERIFY(!w.SettingsSent);
         QVERIFY(w.LCDMain->SegmentLit(1, 1) && w.LCDMain->SegmentLit(6, 8));
 
@@ -159,24 +178,29 @@ private slots:
 
     void pageChangesSetActivity()
     {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
         TFrmMain w;
         ShowTab(w, w.TSTest);
         ShowTab(w, w.TSSettings);
         ShowTab(w, w.TSCal);
 
         w.PgCMain->setCurrentWidget(w.TSLog);
-        QCOMPARE(w.Session.Activity, quint8(actLog));
+        QCOMPARE(w.Session.Activity(), actLog);
         w.PgCMain->setCurrentWidget(w.TSTest);
-        QCOMPARE(w.Session.Activity, quint8(actTest));
+        QCOMPARE(w.Session.Activity(), actTest);
         w.PgCMain->setCurrentWidget(w.TSDisplay);
-        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.Session.Activity(), actDisplay);
         // The Settings page leaves the live display polling behind it.
         w.PgCSettings->setCurrentWidget(w.TSSerial);
         w.PgCMain->setCurrentWidget(w.TSSettings);
-        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.Session.Activity(), actDisplay);
         QCOMPARE(w.PgCSettings->currentWidget(), w.TSBuild);
         w.PgCMain->setCurrentWidget(w.TSCal);
-        QCOMPARE(w.Session.Activity, quint8(actCalibration));
+        QCOMPARE(w.Session.Activity(), actCalibration);
+        // Not connected: the Display page has no instrument to start, and
+        // nothing to say about it.
+        QCOMPARE(script.Messages(), QStringList());
     }
 
     void leavingForAnotherPageTakesTheEditorAndComparesWithTheInstrument()
@@ -234,7 +258,7 @@ private slots:
         w.PgCMain->setCurrentWidget(w.TSDisplay);
         w.PgCMain->setCurrentWidget(w.TSCal);
         QCOMPARE(script.Questions(), (QStringList{question, question}));
-        QCOMPARE(w.Session.Activity, quint8(actCalibration));
+        QCOMPARE(w.Session.Activity(), actCalibration);
     }
 
     void nullTransportEventsApplyTheTwoLooks()
@@ -254,7 +278,7 @@ private slots:
         QCOMPARE(w.Connect2->text(), QStringLiteral("&Disconnect"));
         QVERIFY(w.EditModel.SerialNumber.isEmpty());
         QVERIFY(w.PanelText(2).isEmpty());
-        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.Session.Activity(), actDisplay);
 
         w.PgCMain->setCurrentWidget(w.TSLog);
         GiveIdentity(w);
@@ -264,7 +288,7 @@ private slots:
         QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Connect"));
         QCOMPARE(w.Connect2->text(), QStringLiteral("&Connect"));
         QVERIFY(w.PanelText(2).isEmpty());
-        QCOMPARE(w.Session.Activity, quint8(actLog));   // left as it was
+        QCOMPARE(w.Session.Activity(), actLog);   // left as it was
     }
 
     void connectingNeverShowsSettingsOrCalibrationAndDisconnectingLeavesTheTestPage()
@@ -279,12 +303,12 @@ private slots:
         QVERIFY(w.PgCMain->currentWidget() != w.TSSettings);
 
         w.PgCMain->setCurrentWidget(w.TSTest);
-        QCOMPARE(w.Session.Activity, quint8(actTest));
+        QCOMPARE(w.Session.Activity(), actTest);
         w.Session.Transport().Close();
         // The page in front went away: the one now shown is the one served.
         QWidget *front = w.PgCMain->currentWidget();
         QVERIFY(front == w.TSDisplay || front == w.TSLog);
-        QCOMPARE(w.Session.Activity, quint8(front == w.TSDisplay ? actDisplay : actLog));
+        QCOMPARE(w.Session.Activity(), front == w.TSDisplay ? actDisplay : actLog);
     }
 
     void connectedLookBringsTheInstrumentIntoAKnownState()
@@ -300,9 +324,9 @@ private slots:
             return QString();
         };
         w.Session.InstallAndOpen(std::move(fake));
-        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.Session.Activity(), actDisplay);
         QCOMPARE(line->Sent.mid(0, 3), (QStringList{"S98;STP;", "S99;COF11;", "ENU?;"}));
-        QCOMPARE(w.Session.DisplayUnits, 3);
+        QCOMPARE(w.Session.DisplayUnits(), 3);
         QCOMPARE(w.PanelText(0), QStringLiteral("ENU?;"));
         QCOMPARE(w.PanelText(1), QStringLiteral("3"));
 
@@ -395,9 +419,12 @@ private slots:
     void closingStopsReceiving()
     {
         TFrmMain w;
+        TFakeTransport *line = ConnectScripted(w);
         w.show();
         QVERIFY(w.close());
-        QVERIFY(w.Session.ReceiveDisabled);
+        QVERIFY(w.Session.IsShuttingDown());
+        line->Deliver(QStringLiteral("7\r\n"));
+        QCOMPARE(w.PanelText(1), QStringLiteral("2"));   // still the start-up's last answer
     }
 
     void closingDuringAWaitEndsItWithoutAMessage()
@@ -442,23 +469,26 @@ private slots:
         TFrmMain w;
         TFakeTransport *line = ConnectScripted(w);
         TSession &s = w.Session;
-        s.StatusPollCountdown = 5;
 
-        s.UnitAddress = 5;
+        s.SetUnitAddress(5);
         w.LCDMain->RegionPressed(3, Qt::ControlModifier);
         QCOMPARE(line->Sent, QStringList{STX + "KG05" + ETX});
         QCOMPARE(w.PanelText(0), QStringLiteral("KG05"));
-        QCOMPARE(s.PollDelay, TSession::KeyPollDelayTicks);
-        // The key's 50 ms pass before the next poll goes out.
-        for (int tick = 1; tick <= 5; ++tick)
+        // The key's 50 ms pass before the next poll goes out; an unanswered
+        // poll is repeated after its own time.
+        for (int tick = 1; tick <= TSession::KeyPollDelayTicks; ++tick)
             s.Timer1Timer();
         QCOMPARE(line->Sent.size(), 1);
         s.Timer1Timer();
         QCOMPARE(line->Sent.value(1), QStringLiteral("MSV?;"));
-        QCOMPARE(s.PollDelay, TSession::PollRepeatTicks - 1);
+        for (int tick = 1; tick < TSession::PollRepeatTicks; ++tick)
+            s.Timer1Timer();
+        QCOMPARE(line->Sent.size(), 2);
+        s.Timer1Timer();
+        QCOMPARE(line->Sent.value(2), QStringLiteral("MSV?;"));
 
         // "Any" addresses unit 00; each region has its own key.
-        s.UnitAddress = 99;
+        s.SetUnitAddress(99);
         line->Sent.clear();
         w.LCDMain->RegionPressed(3, Qt::NoModifier);
         w.LCDMain->RegionPressed(1, Qt::ShiftModifier);
@@ -479,18 +509,24 @@ private slots:
         QTest::mouseClick(w.LCDMain, Qt::LeftButton, Qt::NoModifier, tare);
         QCOMPARE(line->Sent, (QStringList{STX + "KT00" + ETX, STX + "Kt00" + ETX}));
 
-        s.StartupRunning = true; // its "0" would be taken for COF11's
+        // While the start-up questions are awaited a key is held back: its
+        // "0" would be taken for COF11's.
         line->Sent.clear();
-        w.PressDisplayKey(1, false);
-        QVERIFY(line->Sent.isEmpty());
-        s.StartupRunning = false;
+        line->Answer = AnswerStartup;
+        bool pressed = false;
+        QTimer::singleShot(0, &w, [&] {
+            pressed = true;
+            w.PressDisplayKey(1, false);
+        });
+        QVERIFY(s.StartupSequence());
+        QVERIFY(pressed);
+        QCOMPARE(line->Sent, (QStringList{"S98;STP;", "S99;COF11;", "ENU?;"}));
+        line->Answer = nullptr;
         // With the line closed a key does nothing at all.
         line->Close();
         line->Sent.clear();
-        s.PollDelay = 0;
         w.PressDisplayKey(1, false);
         QVERIFY(line->Sent.isEmpty());
-        QCOMPARE(s.PollDelay, 0);
         QVERIFY(script.Messages().isEmpty());
     }
 
@@ -501,9 +537,8 @@ private slots:
         TFrmMain w;
         TFakeTransport *line = ConnectScripted(w);
         TSession &s = w.Session;
-        QCOMPARE(s.Activity, quint8(actDisplay));
-        s.TickCycle = 7;
-        s.StatusPollCountdown = 4;
+        QCOMPARE(s.Activity(), actDisplay);
+        TickTo(s, *line, false, 7, QString());
 
         line->Deliver(QStringLiteral("123.45,1,2\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" 123.45"));
@@ -519,20 +554,20 @@ private slots:
             QVERIFY(!w.LCDMain->SegmentLit(LampRow, lamp));
 
         // On the Calibration page the small display takes the replies.
-        s.Activity = actCalibration;
+        s.SetActivity(actCalibration);
         line->Deliver(QStringLiteral("-7,1,2\r\n"));
         QCOMPARE(Reading(*w.LCDCal), QStringLiteral("-    7"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
 
         // A status answer sets the error; it shows in the first half of the
         // tick cycle, and never replaces the digits by itself.
-        s.Activity = actDisplay;
-        s.StatusPollCountdown = TSession::StatusPollEvery;
-        line->Deliver(QStringLiteral("0010\r\n"));
-        QCOMPARE(s.ErrorStatus, 16);
+        s.SetActivity(actDisplay);
+        TickTo(s, *line, true, 7, QStringLiteral("5,1,250\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
-        s.StatusPollCountdown = 3;
-        s.TickCycle = 2;
+        line->Deliver(QStringLiteral("0010\r\n"));
+        QCOMPARE(w.ErrorStatus, 16);
+        QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
+        TickTo(s, *line, false, 2, QString());
         line->Deliver(QStringLiteral("5,1,2\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" E0010"));
     }

@@ -45,7 +45,7 @@ private slots:
 
         QVERIFY(w.Session.IsOpen());
         QCOMPARE(w.ToolButton4->text(), QStringLiteral("&Disconnect"));
-        QCOMPARE(w.Session.Activity, quint8(actDisplay));
+        QCOMPARE(w.Session.Activity(), actDisplay);
         // The Display page polls: the panels follow commands and replies.
         QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(0).contains(QLatin1String("MSV?")), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(w.PanelText(1).contains(QLatin1String("1250")), 2000);
@@ -53,7 +53,7 @@ private slots:
         // On the Test page nothing is polled; typed commands and their
         // answers appear in the traffic view.
         w.PgCMain->setCurrentWidget(w.TSTest);
-        QCOMPARE(w.Session.Activity, quint8(actTest));
+        QCOMPARE(w.Session.Activity(), actTest);
         QTest::qWait(150);
         w.TestPage->MemoRx->clear();
         w.TestPage->EdtSendStr->setText(QStringLiteral("MSV?"));
@@ -100,13 +100,12 @@ private slots:
         TSimInstrument instrument{TSimConfig()};
         TFrmMain w;
         w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
-        auto runTransferDialog = [](QDialog &dialog) { return dialog.exec(); };
 
         // Nothing has been read yet: a write has nothing to go by.
         QVERIFY(!w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSCal)));
-        script.DialogAnswers.push_back(runTransferDialog);
         w.ReadSettings1->trigger();
         QVERIFY(script.Messages().isEmpty());
+        QCOMPARE(script.History.back().text, QStringLiteral("Read Settings from Instrument"));
         QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSSettings)));
         QVERIFY(w.PgCMain->isTabVisible(w.PgCMain->indexOf(w.TSCal)));
         QVERIFY(w.SettingsSent);
@@ -124,16 +123,12 @@ private slots:
         QTest::keyClicks(w.SettingsEditor->EdtFS1, QStringLiteral("75"));
         w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
         w.SettingsSent = false;
-        for (int i = 0; i < 3; ++i) // build read-back, write
-            script.DialogAnswers.push_back(runTransferDialog);
         w.WriteSettings1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(w.SettingsSent);
         QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
         QCOMPARE(w.InstrumentModel.FullScale1, 7500);
         w.EditModel = Tdata7410();
-        script.DialogAnswers.clear();
-        script.DialogAnswers.push_back(runTransferDialog);
         w.ReadSettings1->trigger();
         QCOMPARE(w.EditModel.PrintFormat, QStringLiteral("GROSS"));
     }
@@ -148,7 +143,7 @@ private slots:
         TFrmMain w;
         w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
         w.PgCMain->setCurrentWidget(w.TSLog);
-        QCOMPARE(w.Session.Activity, quint8(actLog));
+        QCOMPARE(w.Session.Activity(), actLog);
         // "Auto": the instrument streams; "10 Hz": the timer polls.
         for (const int rate : {0, 1}) {
             if (rate == 1)   // the first session's samples are not kept
@@ -161,10 +156,10 @@ private slots:
                 return int(QDialog::Accepted);
             });
             w.LogPage->BtnStart->click();
-            QCOMPARE(w.Session.LoggingState, rate == 0 ? 2 : 1);
+            QCOMPARE(w.Session.LoggingState(), rate == 0 ? lsStreamed : lsPolled);
             QTRY_VERIFY_WITH_TIMEOUT(w.Logging->Points.Size(TLoggingSession::FirstUnitTrace) >= 3, 3000);
             w.LogPage->BtnStop->click();
-            QCOMPARE(w.Session.LoggingState, 0);
+            QCOMPARE(w.Session.LoggingState(), lsStopped);
         }
         QVERIFY(script.Messages().isEmpty());
     }

@@ -11,7 +11,6 @@
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
-#include "settings/passcode.h"
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
 #include "support/testmain.h"
@@ -100,18 +99,9 @@ struct TRig {
             if (!Sim.Instrument().Faults().Apply(spec, &error))
                 Sim.Instrument().LosePort();
     }
-    // The next dialogs are run; the passcode dialog gets the unit's passcode.
-    void AnswerDialogs(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Script.DialogAnswers.push_back([](QDialog &dialog) {
-                if (auto *passcode = qobject_cast<TFrmPasscode *>(&dialog)) {
-                    passcode->EdtPasscode->setText(QStringLiteral("1234"));
-                    return int(QDialog::Accepted);
-                }
-                return dialog.exec();
-            });
-    }
+    // The passcode, when asked for, is the unit's. A transfer's progress is
+    // watched until the transfer ends, with no answer of its own.
+    void AnswerPasscode() { Script.PasscodeAnswers = {QStringLiteral("1234")}; }
     QString SimPft() { return Sim.Instrument().Settings().Text(QStringLiteral("PFT"), 0, 0); }
     qint64 SimCwt() { return Sim.Instrument().Settings().Int(QStringLiteral("CWT"), 0, 0); }
 };
@@ -128,9 +118,8 @@ struct TOperation {
 
 void ReadSettings(TRig &rig)
 {
-    rig.AnswerDialogs(1);
     rig.Window.ReadSettings1->trigger();
-    rig.Claimed = rig.Window.Transfer->Traffic().Engine.Outcome == TTransferEngine::TResult::Done;
+    rig.Claimed = rig.Window.Transfer->Engine.Outcome == TTransferEngine::TResult::Done;
 }
 
 void ChangeGuardedAndPlain(TRig &rig)
@@ -144,7 +133,7 @@ void ChangeGuardedAndPlain(TRig &rig)
 
 void WriteSettings(TRig &rig)
 {
-    rig.AnswerDialogs(3);
+    rig.AnswerPasscode();
     rig.Window.WriteSettings1->trigger();
     rig.Claimed = rig.Window.SettingsSent;
 }
@@ -201,7 +190,6 @@ std::function<void(TRig &)> Press(const char *button, const QStringList &edits =
         rig.CalBefore = rig.Sim.Instrument().Calibration().Backup(), rig.CalFile = file.isEmpty() ? file : rig.Dir.filePath(file);
         if (file == QLatin1String("restore.cal") && !WriteCalFile(rig.CalFile, {CalFileProgramVersion(), {}, {}, held, CalDataChecksum(held)}, nullptr)) return;
         rig.Script.FileAnswers = {rig.CalFile}, rig.Script.ConfirmAnswers = {true, true, true};
-        rig.AnswerDialogs(1); // the read-back
         for (qsizetype i = 0; i + 1 < edits.size(); i += 2) rig.Window.findChild<QWidget *>(edits[i])->setProperty("text", edits[i + 1]);
         rig.Window.findChild<QPushButton *>(QLatin1String(button))->click();
     };
@@ -273,7 +261,7 @@ private slots:
         TRig rig;
         const bool paced = fault == QLatin1String("paced");
         if (!paced)
-            rig.Window.Transfer->Traffic().Engine.LineWait = 10; // four sends in 0.8 s instead of 16 s
+            rig.Window.Transfer->Engine.LineWait = 10; // four sends in 0.8 s instead of 16 s
         rig.Baud = paced ? 1200 : 0;
         QVERIFY(rig.Serve());
         QVERIFY(rig.Connect());
@@ -287,6 +275,7 @@ private slots:
             QTimer::singleShot(300, [&rig] { rig.Strike(); });
         op.Start(rig);
         rig.Script.DialogAnswers.clear(); // those an early end left unused
+        rig.Script.PasscodeAnswers.clear();
         QTRY_VERIFY_WITH_TIMEOUT(rig.SinceFault.isValid(), 4000);
         const qint64 ended = rig.SinceFault.elapsed();
 

@@ -16,7 +16,6 @@
 #include "ui/scriptedprompts.h"
 
 #include <QAction>
-#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,12 +48,12 @@ struct TRig {
             if (!QStringList{"MSV?", "ESR?", "S99"}.contains(c))
                 Sent << c;
         });
-        Script.DialogAnswers = {[this](QDialog &) { Sent << "<read>"; return int(QDialog::Rejected); }};
+        Script.ProgressAnswers = {[this](TProgress &) { Sent << "<read>"; }};   // and cancelled
         EditModel.SerialID = "KD4620", EditModel.Version = "1.04", EditModel.SerialNumber = "46200001";
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(Pty.DevicePath());
         (viewer ? *viewer : Session).InstallAndOpen(std::move(serial));
-        Session.Activity = actCalibration; // the page polls its display meanwhile
+        Session.SetActivity(actCalibration); // the page polls its display meanwhile
     }
 };
 
@@ -108,7 +107,7 @@ private slots:
         TRig rig;
         rig.Instrument.Faults().RefuseTo = {refuse};
         rig.Script.ConfirmAnswers = {true};
-        rig.Cal.CalDirect(zero, span);
+        Tell(rig.Cal.CalDirect(zero, span));
         QTEST(rig.Sent.join(' '), "sent");
         QCOMPARE(rig.Script.Messages().size(), int(!message.isEmpty()));
         QVERIFY2(rig.Script.Messages().join('|').contains(message), qPrintable(rig.Script.Messages().join('|')));
@@ -148,7 +147,7 @@ private slots:
         if (tag == "unanswered")
             rig.Instrument.Faults().SilentTo = {"MDD"};
         rig.Script.FileAnswers = {dir.filePath(name)};
-        rig.Cal.Backup();
+        Tell(rig.Cal.Backup());
         QCOMPARE(rig.Script.History.front().directory, "46200001.cal");
         QCOMPARE(rig.Sent, QStringList(tag == "unanswered" ? 1 : 2, "MDD?1"));
         QCOMPARE(rig.Script.Messages().size(), int(!message.isEmpty()));
@@ -161,7 +160,7 @@ private slots:
         // What was saved goes back exactly, to the same instrument without a question.
         rig.Script.FileAnswers = {CalFileName(dir.filePath(name))};
         rig.Sent.clear();
-        rig.Cal.Restore();
+        Tell(rig.Cal.Restore());
         QCOMPARE(rig.Script.Questions(), QStringList());
         QCOMPARE(rig.Sent, (QStringList{"MDD" + data, "TDD1", "<read>"}));
     }
@@ -202,7 +201,7 @@ private slots:
                                            : CalFileText(serial, data, CalDataChecksum(data) + edited).toLatin1()));
         rig.Script.FileAnswers = {data.isEmpty() ? QString() : data == "folder" ? dir.path() : path};
         rig.Script.ConfirmAnswers.assign(4, sent);
-        rig.Cal.Restore();
+        Tell(rig.Cal.Restore());
         QTEST(rig.Script.Questions(), "asked");
         for (const TScriptedPrompts::Shown &shown : rig.Script.History)
             QVERIFY(shown.type != shown.Confirm || shown.kind == TPrompts::Kind::Warning);
@@ -215,7 +214,7 @@ private slots:
     {
         TFrmMain w;
         TRig line(&w.Session);
-        line.Script.DialogAnswers.assign(2, [](QDialog &dialog) { return dialog.exec(); });
+        line.Script.ProgressAnswers.clear();   // both reads run to their end
         w.ReadSettings1->trigger();
         line.Script.ConfirmAnswers = {true};
         line.Sent.clear();

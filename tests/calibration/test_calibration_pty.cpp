@@ -4,12 +4,10 @@
 #include "app/frmmain.h"
 #include "calibration/abscal.h"
 #include "calibration/calpage.h"
-#include "calibration/calsteps.h"
 #include "calibration/calwait.h"
 #include "link/ioiface_serial.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
-#include "settings/passcode.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/testmain.h"
@@ -36,8 +34,22 @@ bool IsPoll(const QString &command)
         || (command.size() == 3 && command.startsWith(QLatin1Char('S')));
 }
 
+// Shows each mV/V signal the steps ask for in the dialog the window would
+// run, and keeps what its field starts with.
+struct TSignalScript : TScriptedPrompts {
+    QStringList Offered;
+    std::optional<qint32> Signal(const QString &prompt, qint32 signal) override
+    {
+        TFrmAbsCal dialog;
+        dialog.Prepare(prompt, signal);
+        Offered << dialog.EdtAbsMV->text();
+        return TScriptedPrompts::Signal(prompt, signal);
+    }
+};
+
+// Settings transfers run to their end unless a test scripts ProgressAnswers.
 struct TRig {
-    TScriptedPrompts Script;
+    TSignalScript Script;
     TScopedPrompts Guard{&Script};
     TSimInstrument Instrument;
     TSimPty Pty;
@@ -57,10 +69,6 @@ struct TRig {
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(Pty.DevicePath());
         Window.Session.InstallAndOpen(std::move(serial));
-    }
-    void RunTransferDialog()
-    {
-        Script.DialogAnswers.push_back([](QDialog &dialog) { return dialog.exec(); });
     }
 };
 
@@ -100,6 +108,11 @@ private slots:
             << QStringList{};
         QTest::newRow("span, passcode cancelled") << "BTnSpan" << QStringList{"passcode "} << false << 0 << false
             << QStringList{"PCD?"} << 0 << QStringList{};
+        // "lock refused": the instrument refuses "PCD" once the span weight is set; it stays open, and says so.
+        QTest::newRow("span, not locked again")
+            << "BTnSpan" << QStringList{"passcode 1234", "progress=1,0,0,0,0,0", "lock refused"} << false << 0 << false
+            << QStringList{"PCD?", "PCD1234", "CWT3000", "LWT"} + times("LWT?", 6) + QStringList{"PCD"} << 42
+            << QStringList{"Invalid Setting"};
         QTest::newRow("span, passcode refused") << "BTnSpan" << QStringList{"passcode 4321"} << false << 0 << false
             << QStringList{"PCD?", "PCD4321", "PCD"} << 0 << QStringList{"Invalid Setting"};
         QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
@@ -140,6 +153,7 @@ private slots:
         const QStringList typed = faults.filter("passcode ");
         config.Passcode = typed.isEmpty() ? QString() : QStringLiteral("1234");
         faults.removeAll(typed.value(0));
+        const bool lockRefused = faults.removeAll(QStringLiteral("lock refused")) > 0;
         TRig rig(config);
         TFrmMain &w = rig.Window;
         QVERIFY(w.Session.IsOpen());
@@ -147,7 +161,6 @@ private slots:
             rig.Instrument.Settings().Set("WMD", 0, 0, 4);
             rig.Instrument.Settings().Set("LWT", 1, 0, 12345);
         }
-        rig.RunTransferDialog();
         w.ReadSettings1->trigger();
         w.PgCMain->setCurrentWidget(w.TSCal);
         QCOMPARE(w.CalPage->GBxLin->isHidden(), weighMode3);
@@ -160,32 +173,23 @@ private slots:
 
         int queries = 0;
         QObject::connect(&rig.Instrument, &TSimInstrument::CommandReceived, &rig.Pty, [&](const QString &c) {
+            if (lockRefused && c.startsWith(QLatin1String("CWT")))
+                rig.Instrument.Faults().RefuseTo << QStringLiteral("PCD");
             if (c.endsWith(QLatin1Char('?')) && c.startsWith(QLatin1String("LDW")) && ++queries == std::abs(stopAfterQueries))
-                stopAfterQueries > 0 ? w.CalSteps->WaitBox().BtnCancel->click() : rig.Instrument.LosePort();
+                stopAfterQueries > 0 ? w.CalWait->BtnCancel->click() : rig.Instrument.LosePort();
         });
-        rig.Script.DialogAnswers.clear();
         if (weighMode3)
-            rig.Script.DialogAnswers.push_back([](QDialog &dialog) {
-                auto &absCal = static_cast<TFrmAbsCal &>(dialog);
-                if (absCal.EdtAbsMV->text() != QLatin1String("1.2345"))
-                    return int(QDialog::Rejected);
-                absCal.EdtAbsMV->setText(QStringLiteral("1.2"));
-                QTest::keyClick(absCal.EdtAbsMV, Qt::Key_Return);
-                return int(absCal.EdtAbsMV->text() == QLatin1String("1.2000") ? QDialog::Accepted : QDialog::Rejected);
-            });
-        if (!typed.isEmpty())
-            rig.Script.DialogAnswers.push_back([digits = typed[0].mid(9)](QDialog &dialog) {
-                static_cast<TFrmPasscode &>(dialog).EdtPasscode->setText(digits);
-                return int(digits.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
-            });
+            rig.Script.SignalAnswers.push_back(12000);   // 1.2 mV/V
+        if (!typed.isEmpty()) {
+            const QString digits = typed[0].mid(9);
+            rig.Script.PasscodeAnswers.push_back(digits.isEmpty() ? std::nullopt : std::optional(digits));
+        }
         QPushButton *pressed = w.CalPage->findChild<QPushButton *>(button);
         if (duringRead)
-            rig.Script.DialogAnswers.push_back([pressed](QDialog &dialog) {
+            rig.Script.ProgressAnswers.push_back([pressed](TProgress &progress) {
                 pressed->click();
-                return dialog.exec();
+                WaitUntilFinished(progress);
             });
-        else
-            rig.RunTransferDialog();
         rig.Script.Clear();
         rig.Wire.clear();
         duringRead ? w.ReadSettings1->trigger() : pressed->click();
@@ -203,9 +207,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.Script.Messages().size(), messages.size(), 1000);
         for (int i = 0; i < messages.size(); ++i)
             QVERIFY2(rig.Script.Messages()[i].startsWith(messages[i]), qPrintable(rig.Script.Messages()[i]));
+        // Both signals start from what the instrument holds: 1.2345 mV/V.
+        QCOMPARE(rig.Script.Offered, weighMode3 ? QStringList{"1.2345"} : QStringList());
         QVERIFY(w.PgCMain->isEnabled() && w.ToolBar->isEnabled());
-        QVERIFY(!w.Session.DisplayPollPaused);
-        QCOMPARE(rig.Instrument.Unlocked(), config.Passcode.isEmpty()); // locked again
+        QVERIFY(!w.Session.DisplayPollPaused());
+        QCOMPARE(rig.Instrument.Unlocked(), config.Passcode.isEmpty() || lockRefused); // locked again
         if (!w.Session.IsOpen())
             return;
         QTRY_VERIFY_WITH_TIMEOUT(!rig.Wire.isEmpty() && rig.Wire.last() == QLatin1String("MSV?"), 2000);
@@ -260,7 +266,6 @@ private slots:
     {
         TRig rig{TSimConfig()};
         TFrmMain &w = rig.Window;
-        rig.RunTransferDialog();
         w.ReadSettings1->trigger();
         for (int i = 0; i < 5; ++i)
             w.EditModel.HeaderLines[size_t(i)] = QStringLiteral("Edited %1").arg(i + 1);
@@ -271,8 +276,6 @@ private slots:
                 rig.Instrument.LosePort();
         });
         rig.Script.Clear();
-        rig.RunTransferDialog();   // the build read
-        rig.RunTransferDialog();
         w.WriteSettings1->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!w.Session.IsOpen(), 2000);
         for (QWidget *page : {w.TSSettings, w.TSCal})
@@ -288,19 +291,15 @@ private slots:
     {
         TRig rig{TSimConfig()};
         TFrmMain &w = rig.Window;
-        rig.RunTransferDialog();
         w.ReadSettings1->trigger();
         for (const char *command : {"ASF5,1", "RBT2,7"}) {
             w.TestPage->EdtSendStr->setText(QLatin1String(command));
             w.TestPage->BtnSend->click();
             QTRY_VERIFY(rig.Wire.contains(QLatin1String(command)));
         }
-        rig.RunTransferDialog();
-        rig.RunTransferDialog();
         w.WriteSettings1->trigger();
         QVERIFY(rig.Wire.contains(QStringLiteral("ASF0,0")) && rig.Wire.contains(QStringLiteral("RBT2,0")));
         QCOMPARE(rig.Instrument.Settings().Int("RBT", 2, 0), 0);
-        rig.RunTransferDialog();
         w.WriteSettings1->trigger();   // nothing has changed since
         QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument already holds these settings."));
         w.PgCMain->setCurrentWidget(w.TSCal);
@@ -318,7 +317,6 @@ private slots:
     {
         TRig rig{TSimConfig()};
         TFrmMain &w = rig.Window;
-        rig.RunTransferDialog();
         w.ReadSettings1->trigger();
         w.show();
         w.PgCMain->setCurrentWidget(w.TSSettings);
@@ -335,8 +333,6 @@ private slots:
         w.SettingsEditor->EdtFS1->setText(QStringLiteral("3000"));   // as the instrument holds it
         w.SettingsEditor->MemoHeader->setPlainText(QStringLiteral("x"));
         rig.Instrument.Faults().RefuseTo = {QStringLiteral("PST")};
-        rig.RunTransferDialog();
-        rig.RunTransferDialog();
         w.WriteSettings1->trigger();
         QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument refused Header line 1 (PST1,\"x\")."));
     }

@@ -14,10 +14,10 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
+
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_connection_settings {
-
-#endif
 
 namespace {
 QByteArray ReadFile(const QString &path)

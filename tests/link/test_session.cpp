@@ -9,16 +9,20 @@ namespace test_session {
 
 namespace {
 
-// A session on a fake transport with every hook recorded. The timer is
-// stopped: tests tick it by hand unless they need a real wait.
+using TKind = TOutcome::TKind;
+
+// A session on a fake transport with every hook recorded. The session's
+// timer is held: tests tick it by hand unless they release it for a real
+// wait. The session shows nothing itself: Script stays empty.
 struct TRig {
     TScriptedPrompts Script;
     TScopedPrompts Guard{&Script};
     TSession Session;
+    TManualTicks Ticks{Session};
     TFakeTransport *Fake = nullptr;
     bool FakeDestroyed = false;
 
-    QStringList Commands, Replies, Traffic, Settings, Logged, Records;
+    QStringList Commands, Replies, Traffic, Settings, Logged, Records, LinkFailures;
     QList<bool> DisplayCalls;
     int StaleCalls = 0, ConnectedCalls = 0, DisconnectedCalls = 0;
     QList<bool> BusyCalls;
@@ -26,7 +30,6 @@ struct TRig {
 
     TRig()
     {
-        Session.Timer1.stop();
         Session.ShowCommand = [this](const QString &s) { Commands << s; };
         Session.ShowReply = [this](const QString &s) { Replies << s; };
         Session.IsTrafficShown = [this] { return TrafficShown; };
@@ -42,6 +45,7 @@ struct TRig {
         Session.SettingsReply = [this](const QString &s) { Settings << s; };
         Session.Connected = [this] { ++ConnectedCalls; };
         Session.Disconnected = [this] { ++DisconnectedCalls; };
+        Session.LinkFailed = [this](const QString &message) { LinkFailures << message; };
         Session.SetBusy = [this](bool on) { BusyCalls << on; };
         auto fake = std::make_unique<TFakeTransport>();
         fake->Destroyed = &FakeDestroyed;
@@ -76,6 +80,10 @@ struct TRig {
     }
 };
 
+// How a wait is made to end, for the table of outcomes.
+enum TWaitCase { wcAnswered, wcRefused, wcUnanswered, wcLineClosed, wcDisconnected, wcPortLost, wcAnotherWait,
+                 wcShutdown };
+
 } // namespace
 
 class TestSession : public QObject {
@@ -83,20 +91,32 @@ class TestSession : public QObject {
 private slots:
     void startsInTheWindowsInitialState()
     {
+        QElapsedTimer clock;
+        clock.start();
         TSession s;
-        QCOMPARE(int(s.Activity), int(actIdle));
-        QCOMPARE(s.UnitAddress, 99);
-        QCOMPARE(s.PollDelay, 0);
-        QCOMPARE(s.DisplayStaleCountdown, 20);
-        QCOMPARE(s.StatusPollCountdown, 10);
-        QVERIFY(!s.AwaitingReply);
-        QVERIFY(bool(s.ReplyHandler));
+        QCOMPARE(s.Activity(), actIdle);
+        QCOMPARE(s.UnitAddress(), 99);
+        QCOMPARE(s.DisplayUnits(), 0);
+        QCOMPARE(s.LoggingState(), lsStopped);
+        QVERIFY(s.LoggedUnits().isEmpty());
+        QVERIFY(s.StatusReplyAwaited()); // the status countdown at its reload value
+        QVERIFY(!s.PollingSuspended());
+        QVERIFY(!s.DisplayPollPaused());
+        QVERIFY(!s.IsWaiting());
+        QVERIFY(!s.LineBusy());
+        QVERIFY(!s.IsShuttingDown());
         QVERIFY(!s.IsOpen());
-        QCOMPARE(s.Timer1.interval(), 10);
-        QCOMPARE(s.Timer1.timerType(), Qt::PreciseTimer);
-        QVERIFY(s.Timer1.isActive());
         s.SendCommand("MSV?", false); // the null transport sends nothing, quietly
-        QVERIFY(!s.SendAndWait("COF11", false, {}, s.Acknowledge()));
+        QCOMPARE(s.SendAndWait("COF11", false, {}, s.Acknowledge()).Kind(), TKind::NotConnected);
+
+        // The 10 ms timer runs from the start: the display is blanked after
+        // 20 of its ticks, once.
+        int stale = 0;
+        s.DisplayStale = [&] { ++stale; };
+        QTRY_COMPARE_WITH_TIMEOUT(stale, 1, 5000);
+        QVERIFY2(clock.elapsed() >= 190, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(100);
+        QCOMPARE(stale, 1);
     }
 
     void commandsAreFramedEchoedAndShown()
@@ -122,43 +142,51 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
+        qint32 v = 0, places = 0;
+        // Every reply, in every activity, starts the blanking count afresh:
+        // the display goes blank 20 ticks after it.
+        auto blankingRestarted = [&] {
+            const int stale = rig.StaleCalls;
+            rig.Tick(19);
+            QCOMPARE(rig.StaleCalls, stale);
+            rig.Tick();
+            QCOMPARE(rig.StaleCalls, stale + 1);
+        };
         auto deliver = [&](const QString &bytes) {
-            s.PollDelay = 7;
-            s.DisplayStaleCountdown = 3;
             rig.Fake->Deliver(bytes);
-            QCOMPARE(s.PollDelay, 0);
-            QCOMPARE(s.DisplayStaleCountdown, 20);
+            blankingRestarted();
         };
 
-        s.Activity = actDisplay;
-        s.StatusPollCountdown = 10; // the status request is being answered: hex
-        deliver("00A4\r\n");
-        qint32 v = 0, places = 0;
+        s.SetActivity(actDisplay);
+        QVERIFY(s.StatusReplyAwaited()); // the status request is being answered: hex
+        rig.Fake->Deliver("00A4\r\n");
         QVERIFY(s.Parser().GetInt(0, v, 0, 65535, places));
         QCOMPARE(v, 164);
-        s.StatusPollCountdown = 4;
-        deliver("12.5,1,2\r\n");
+        blankingRestarted(); // its ticks poll the weight
+        QVERIFY(!s.StatusReplyAwaited());
+        rig.Fake->Deliver("12.5,1,2\r\n");
         QVERIFY(s.Parser().GetInt(0, v, -999999, 999999, places));
         QCOMPARE(v, 125);
-        s.Activity = actCalibration;
+        blankingRestarted();
+        s.SetActivity(actCalibration);
         deliver("7\r\n");
         QCOMPARE(rig.DisplayCalls, (QList<bool>{false, false, true}));
 
-        s.Activity = actLog;
+        s.SetActivity(actLog);
         deliver("-12.50,3,17\r\n");
         deliver("1234567,3,17\r\n"); // weight out of range: not a sample
         deliver("1,33,17\r\n");      // unit out of range
         QCOMPARE(rig.Logged, QStringList{"-1250/3/17"});
 
-        s.Activity = actReadSettings;
+        s.SetActivity(actReadSettings);
         deliver("\"ID\",\"123\",\"5.01\"\r");
-        s.Activity = actWriteSettings;
+        s.SetActivity(actWriteSettings);
         deliver("0\r");
         QCOMPARE(rig.Settings, (QStringList{"\"ID\",\"123\",\"5.01\"", "0"}));
 
-        s.Activity = actTest;
+        s.SetActivity(actTest);
         deliver("9\r");
-        s.Activity = actIdle;
+        s.SetActivity(actIdle);
         deliver("8\r");
         QCOMPARE(rig.DisplayCalls.size(), 3);
         QCOMPARE(rig.Logged.size(), 1);
@@ -172,10 +200,14 @@ private slots:
     void displayIsNotUpdatedWhileAnExchangeWaits()
     {
         TRig rig;
-        rig.Session.Activity = actDisplay;
-        rig.Session.AwaitingReply = true;
-        rig.Fake->Deliver("1.0,1,2\r");
+        TSession &s = rig.Session;
+        s.SetActivity(actDisplay);
+        rig.AnswerWith({{"COF11", "1.0,1,2\r0\r"}}); // a weight line comes before the answer
+        QVERIFY(s.Acknowledged("COF11"));
+        QCOMPARE(rig.Replies, (QStringList{"1.0,1,2", "0"}));
         QVERIFY(rig.DisplayCalls.isEmpty());
+        rig.Fake->Deliver("1.0,1,2\r"); // the wait is over: shown
+        QCOMPARE(rig.DisplayCalls.size(), 1);
     }
 
     void binaryRecordsGoToLoggingOnly()
@@ -183,134 +215,176 @@ private slots:
         TRig rig;
         TSession &s = rig.Session;
         const QString record = QString::fromLatin1(QByteArray("\x10\x02\x05\x00\x00\x01\x00\xFF\xFF\xFF\xF6\x10\x03", 13));
-        s.Activity = actDisplay;
-        s.PollDelay = 4;
+        s.SetActivity(actDisplay);
+        rig.Tick(); // a poll goes out: the next one waits for its answer
         rig.Fake->Deliver(record);
-        QCOMPARE(s.PollDelay, 0);
-        QCOMPARE(rig.Traffic, QStringList{"5,256,-10"});
+        rig.Tick(); // the record ended that wait
+        QCOMPARE(rig.Fake->Sent, (QStringList{"MSV?;", "MSV?;"}));
+        QCOMPARE(rig.Traffic, (QStringList{">>>MSV?;", "5,256,-10", ">>>MSV?;"}));
         QVERIFY(rig.Records.isEmpty());
         QVERIFY(rig.Replies.isEmpty());
         QVERIFY(rig.DisplayCalls.isEmpty());
 
-        s.Activity = actLog;
-        s.AwaitingReply = true;
-        s.ReplyHandler = [](const QString &) { QFAIL("a record reached the reply handler"); };
-        rig.Fake->Deliver(record);
+        s.SetActivity(actLog);
+        rig.Tick(TSession::PollRepeatTicks); // the last poll's answer is no longer awaited
+        rig.Fake->Answer = [record](const QString &) { return record + "0\r"; };
+        QStringList handled;
+        const TOutcome outcome = s.SendAndWait("COF11", false, {}, [&](const QString &reply) {
+            handled << reply;
+            s.ReplyTaken();
+        });
+        QVERIFY(outcome);
+        QCOMPARE(handled, QStringList{"0"}); // the record did not reach the reply handler
         QCOMPARE(rig.Records, QStringList{"5/256/-10"});
-        QCOMPARE(rig.Replies.size(), 1);
-        QVERIFY(s.AwaitingReply);
+        QCOMPARE(rig.Replies, (QStringList{record.mid(2, 9), "0"}));
     }
 
     void receivingStopsWhenDisabled()
     {
         TRig rig;
-        rig.Session.ReceiveDisabled = true;
+        rig.Session.Shutdown(); // the window is closing
         rig.Fake->Deliver("1\r");
         QVERIFY(rig.Replies.isEmpty());
     }
 
-    void sendAndWaitAcceptsRefusesAndTimesOut()
+    // How a wait ends, and what the window would tell the operator: the
+    // session itself shows nothing.
+    void sendAndWaitOutcomes_data()
     {
+        QTest::addColumn<int>("situation");
+        QTest::addColumn<TKind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<TPrompts::Kind>("shownAs");
+        using P = TPrompts::Kind;
+        QTest::newRow("answered") << int(wcAnswered) << TKind::Accepted << QString() << P::Plain;
+        QTest::newRow("refused") << int(wcRefused) << TKind::Refused << "Invalid Setting" << P::Error;
+        QTest::newRow("no answer") << int(wcUnanswered) << TKind::Silent << "Instrument not responding" << P::Plain;
+        QTest::newRow("line closed") << int(wcLineClosed) << TKind::NotConnected << "Instrument not Connected"
+                                     << P::Plain;
+        // The user closed the line on purpose: nothing to say.
+        QTest::newRow("disconnected meanwhile") << int(wcDisconnected) << TKind::Cancelled << QString() << P::Plain;
+        // Said once, by the transport's report (LinkFailed).
+        QTest::newRow("port lost meanwhile") << int(wcPortLost) << TKind::PortLost << QString() << P::Plain;
+        // A second wait started while one runs (user input handled inside it).
+        QTest::newRow("another wait runs") << int(wcAnotherWait) << TKind::Busy << TOutcome::BusyText() << P::Warning;
+        QTest::newRow("shutting down meanwhile") << int(wcShutdown) << TKind::Cancelled << QString() << P::Plain;
+    }
+
+    void sendAndWaitOutcomes()
+    {
+        QFETCH(int, situation);
+        QFETCH(TKind, kind);
+        QFETCH(QString, text);
+        QFETCH(TPrompts::Kind, shownAs);
         TRig rig;
         TSession &s = rig.Session;
-        rig.AnswerWith({{"COF11", "0\r\n"}, {"ADR5", "?\r\n"}, {"ENU?", "2\r\n"}, {"IDN?", "\"ID\"\r\n"}});
-
-        QVERIFY(s.SendAndWait("S99;COF11;", false, {}, s.Acknowledge()));
-        QVERIFY(rig.Script.Messages().isEmpty());
-        QVERIFY(!s.ReplyHandler); // emptied after every wait
-
-        QVERIFY(!s.SendAndWait("ADR5", false, {}, s.Acknowledge()));
-        QCOMPARE(rig.Script.Messages(), QStringList{"Invalid Setting"});
-        QCOMPARE(rig.Script.History.back().kind, TPrompts::Kind::Error);
-
-        QVERIFY(s.SendAndWait("ENU?", false, "ENU", s.Numeric()));
-        QCOMPARE(s.ReplyValue, 2);
-
-        QVERIFY(s.SendAndWait("IDN?", false, {}, s.Text()));
-        QCOMPARE(s.ReplyPrefix, QString("\"ID\""));
-
-        // No answer: the wait ends when the timer has counted 40 ticks.
-        rig.Script.Clear();
+        auto meanwhile = [&](std::function<void()> f) {
+            rig.Fake->Answer = [&rig, f](const QString &) {
+                rig.Fake->Later(f);
+                return QString();
+            };
+        };
+        TOutcome outcome;
+        QTimer *ticker = nullptr;
         int ticks = 0;
-        QTimer *ticker = rig.TickFromLoop(&ticks);
-        QVERIFY(!s.SendAndWait("MSV?", false, {}, s.Acknowledge()));
+        switch (situation) {
+        case wcAnswered: rig.AnswerWith({{"COF11", "0\r\n"}}); break;
+        case wcRefused: rig.AnswerWith({{"COF11", "?\r\n"}}); break;
+        case wcUnanswered: ticker = rig.TickFromLoop(&ticks); break;
+        case wcLineClosed: rig.Fake->Close(); break;
+        case wcDisconnected: meanwhile([&] { s.Disconnect(); }); break;
+        case wcPortLost: meanwhile([&] { rig.Fake->Lose("The connection to the instrument was lost."); }); break;
+        case wcAnotherWait:
+            meanwhile([&] {
+                outcome = s.Acknowledged("ADR5");
+                rig.Fake->Deliver("0\r\n");
+            });
+            break;
+        case wcShutdown: meanwhile([&] { s.Shutdown(); }); break;
+        }
+        if (!ticker)
+            rig.Ticks.Release(); // a regression times out instead of hanging
+        const TOutcome first = s.Acknowledged("S99;COF11;");
         delete ticker;
-        QCOMPARE(ticks, 40);
-        QCOMPARE(rig.Script.Messages(), QStringList{"Instrument not responding"});
-        QCOMPARE(rig.Script.History.back().kind, TPrompts::Kind::Plain);
+        if (situation == wcAnotherWait)
+            QVERIFY(first); // the first wait goes on and is answered
+        else
+            outcome = first;
+        QCOMPARE(outcome.Kind(), kind);
+        QCOMPARE(outcome.Text(), text);
+        QCOMPARE(rig.Fake->Sent, situation == wcLineClosed ? QStringList() : QStringList{"S99;COF11;"});
+        if (situation == wcUnanswered)
+            QCOMPARE(ticks, TSession::ReplyWaitTicks); // 40 ticks of the timer
+        if (situation == wcRefused || situation == wcUnanswered)
+            QCOMPARE(outcome.Command(), QString("S99;COF11;"));
+        QVERIFY(!s.IsWaiting());
+        QVERIFY(rig.Script.History.empty());
+
+        Tell(outcome); // the window's part
+        QCOMPARE(rig.Script.Messages(), text.isEmpty() ? QStringList() : QStringList{text});
+        if (!text.isEmpty())
+            QCOMPARE(rig.Script.History.back().kind, shownAs);
     }
 
     void numericReplyOutOfRangeIsNotAccepted()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.ReplyValue = 5;
+        rig.AnswerWith({{"ENU?", "5\r\n"}, {"IDN?", "\"ID\"\r\n"}});
+        QVERIFY(s.AskNumber("ENU?", "ENU"));
+        QCOMPARE(s.ReplyValue(), 5);
+        QVERIFY(s.AskText("IDN?", {}));
+        QCOMPARE(s.ReplyPrefix(), QString("\"ID\""));
+
         rig.AnswerWith({{"ENU?", "1000000\r\n"}});
-        s.Timer1.start(); // the real 400 ms time-out
-        QVERIFY(!s.SendAndWait("ENU?", false, "ENU", s.Numeric()));
-        QCOMPARE(s.ReplyValue, 5);
-        QCOMPARE(rig.Script.Messages(), QStringList{"Instrument not responding"});
+        rig.Ticks.Release(); // the real 400 ms time-out
+        const TOutcome outcome = s.AskNumber("ENU?", "ENU");
+        QCOMPARE(outcome.Kind(), TKind::Silent);
+        QCOMPARE(outcome.Text(), QString("Instrument not responding"));
+        QCOMPARE(s.ReplyValue(), 5);
+        QVERIFY(rig.Script.History.empty());
     }
 
     void aLateSecondReplyDoesNotOverturnTheOutcome()
     {
         TRig rig;
+        TSession &s = rig.Session;
         rig.AnswerWith({{"COF11", "0\r\n?\r\n"}});
-        QVERIFY(rig.Session.SendAndWait("COF11", false, {}, rig.Session.Acknowledge()));
-        QVERIFY(rig.Script.Messages().isEmpty());
+        int calls = 0;
+        const TOutcome outcome = s.SendAndWait("COF11", false, {}, [&](const QString &reply) {
+            ++calls;
+            s.AcknowledgeReply(reply);
+        });
+        QCOMPARE(outcome.Kind(), TKind::Accepted);
+        rig.Fake->Deliver("?\r\n"); // later still: the handler went with its wait
+        QCOMPARE(calls, 1);
+        QVERIFY(rig.Script.History.empty());
     }
 
     void closingTheLineEndsTheWaitWithoutASecondMessage()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Timer1.start();
+        rig.Ticks.Release();
         rig.Fake->Answer = [&rig](const QString &) {
             rig.Fake->Later([&rig] { rig.Fake->Lose("The connection to the instrument was lost."); });
             return QString();
         };
-        QVERIFY(!s.SendAndWait("COF11", false, {}, s.Acknowledge()));
-        QVERIFY(!s.AwaitingReply);
+        const TOutcome outcome = s.Acknowledged("COF11");
+        QCOMPARE(outcome.Kind(), TKind::PortLost);
+        QVERIFY(outcome.Text().isEmpty());
+        QVERIFY(!s.IsWaiting());
         QCOMPARE(rig.DisconnectedCalls, 1);
         QTest::qWait(600); // long past the reply time-out
-        QCOMPARE(rig.Script.Messages(), QStringList{"The connection to the instrument was lost."});
-
-        // A plain close by the user ends a wait the same way, silently.
-        TRig quiet;
-        quiet.Session.Timer1.start(); // a regression times out instead of hanging
-        quiet.Fake->Answer = [&quiet](const QString &) {
-            quiet.Fake->Later([&quiet] { quiet.Fake->Close(); });
-            return QString();
-        };
-        QVERIFY(!quiet.Session.SendAndWait("COF11", false, {}, quiet.Session.Acknowledge()));
-        QVERIFY(quiet.Script.Messages().isEmpty());
-    }
-
-    void aSecondWaitDuringAWaitIsRefused()
-    {
-        TRig rig;
-        TSession &s = rig.Session;
-        bool inner = true;
-        rig.Fake->Answer = [&](const QString &written) {
-            if (written.contains("COF11"))
-                rig.Fake->Later([&] {
-                    // user input handled inside the wait
-                    inner = s.SendAndWait("ADR5", false, {}, s.Acknowledge());
-                    rig.Fake->Deliver("0\r\n");
-                });
-            return QString();
-        };
-        QVERIFY(s.SendAndWait("COF11", false, {}, s.Acknowledge()));
-        QVERIFY(!inner);
-        QCOMPARE(rig.Fake->Sent, QStringList{"COF11;"});
-        QVERIFY(rig.Script.Messages().isEmpty());
+        QCOMPARE(rig.LinkFailures, QStringList{"The connection to the instrument was lost."});
+        QVERIFY(rig.Script.History.empty());
     }
 
     void displayPollRhythm()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
+        s.SetActivity(actDisplay);
         rig.Tick();
         QCOMPARE(rig.Fake->Sent, QStringList{"MSV?;"});
         rig.Tick(9); // no reply: nothing until 10 ticks have passed
@@ -322,13 +396,13 @@ private slots:
         rig.Tick();
         QCOMPARE(rig.Fake->Sent.size(), 3);
 
-        s.PollDelay = 5; // what a front-panel key command sets
+        s.DelayNextPoll(5); // what a front-panel key command does
         rig.Tick(5);
         QCOMPARE(rig.Fake->Sent.size(), 3);
         rig.Tick();
         QCOMPARE(rig.Fake->Sent.size(), 4);
 
-        s.PollDelay = 5; // ... unless a reply comes sooner
+        s.DelayNextPoll(5); // ... unless a reply comes sooner
         rig.Tick(2);
         rig.Fake->Deliver("1.0,99,2\r");
         rig.Tick();
@@ -351,7 +425,7 @@ private slots:
         QFETCH(int, repeat);
         TRig rig;
         rig.Fake->Baud = baud;
-        rig.Session.Activity = actDisplay;
+        rig.Session.SetActivity(actDisplay);
         rig.Tick(repeat);
         rig.Fake->Deliver("    12");
         rig.Tick(repeat - 1);
@@ -367,22 +441,22 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
+        s.SetActivity(actDisplay);
         rig.Tick(); // "MSV?;" is out, its answer still on the line
         bool pollAnswered = false;
         rig.Fake->Answer = [&](const QString &) { return (pollAnswered ? "" : "    1250,00,002\r\n") + QString("6250\r\n"); };
-        s.Timer1.start();
+        rig.Ticks.Release();
         QTimer::singleShot(50, &s, [&] { pollAnswered = true, rig.Fake->Deliver("    1250,00,002\r\n"); });
         QVERIFY(s.SendAndWait("VAL?", false, "VAL", s.Numeric()));
-        QCOMPARE(s.ReplyValue, 6250);
+        QCOMPARE(s.ReplyValue(), 6250);
     }
 
     void everyTenthDisplayPollAsksForStatus()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actCalibration;
-        s.UnitAddress = 7;
+        s.SetActivity(actCalibration);
+        s.SetUnitAddress(7);
         for (int i = 0; i < 20; ++i) {
             rig.Tick();
             rig.Fake->Deliver("0\r");
@@ -391,7 +465,7 @@ private slots:
         for (int i = 1; i <= 20; ++i)
             expected << (i % 10 == 0 ? "S07;ESR?;" : "MSV?;");
         QCOMPARE(rig.Fake->Sent, expected);
-        s.UnitAddress = 99;
+        s.SetUnitAddress(99);
         for (int i = 0; i < 10; ++i) {
             rig.Tick();
             rig.Fake->Deliver("0\r");
@@ -403,31 +477,51 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
-        bool *flags[] = {&s.DisplayPollPaused, &s.AwaitingReply, &s.PollingSuspended};
-        for (bool *flag : flags) {
+        s.SetActivity(actDisplay);
+        // Each runs `meanwhile` with the display polls held back.
+        const std::function<void(const std::function<void()> &)> holds[] = {
+            [&](const std::function<void()> &meanwhile) {
+                const TSession::TDisplayPollPause pause(s); // a calibration step
+                meanwhile();
+            },
+            [&](const std::function<void()> &meanwhile) { // an exchange awaits its answer
+                rig.Fake->Answer = [&rig, meanwhile](const QString &) {
+                    rig.Fake->Later([&rig, meanwhile] {
+                        rig.Fake->Sent.clear(); // the exchange's own command
+                        meanwhile();
+                        rig.Fake->Deliver("0\r");
+                    });
+                    return QString();
+                };
+                QVERIFY(s.Acknowledged("COF11"));
+                rig.Fake->Answer = nullptr;
+            },
+            [&](const std::function<void()> &meanwhile) {
+                const TSession::TActivityScope scope(s); // a settings transfer
+                meanwhile();
+            },
+        };
+        for (const auto &hold : holds) {
             rig.Fake->Sent.clear();
-            *flag = true;
-            rig.Tick(15);
+            hold([&] {
+                rig.Tick(15);
+                QVERIFY(rig.Fake->Sent.isEmpty());
+            });
             QVERIFY(rig.Fake->Sent.isEmpty());
-            QCOMPARE(s.PollDelay, 0);
-            *flag = false;
-            rig.Tick();
-            QCOMPARE(rig.Fake->Sent.size(), 1);
+            rig.Tick(); // polled at once when released
+            QCOMPARE(rig.Fake->Sent, QStringList{"MSV?;"});
             rig.Fake->Deliver("0\r");
         }
-        s.AwaitingReply = false;
-        s.ReplyTimeout = 0;
     }
 
     void nothingIsPolledOnTheTestPageOrWhenIdle()
     {
         TRig rig;
-        for (quint8 a : {actIdle, actTest, actReadSettings, actWriteSettings}) {
-            rig.Session.Activity = a;
+        for (TActivity a : {actIdle, actTest, actReadSettings, actWriteSettings}) {
+            rig.Session.SetActivity(a);
             rig.Tick(30);
         }
-        rig.Session.Activity = actLog; // logging stopped
+        rig.Session.SetActivity(actLog); // logging stopped
         rig.Tick(30);
         QVERIFY(rig.Fake->Sent.isEmpty());
     }
@@ -436,47 +530,51 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actLog;
-        s.LoggingState = 1;
-        s.LoggedUnits[0] = 5;
-        s.LoggedUnits[1] = 12;
-        s.LoggedUnitCount = 2;
-        s.AwaitingReply = true; // a logging poll may overlap a wait
-        for (int i = 0; i < 3; ++i)
-            rig.Tick(10);
-        QCOMPARE(rig.Fake->Sent, (QStringList{"S12;MSV?;", "S05;MSV?;", "S12;MSV?;"}));
-        s.PollingSuspended = true;
+        s.SetActivity(actLog);
+        s.SetLoggingState(lsPolled);
+        s.SetLoggedUnits({5, 12});
+        // A logging poll may overlap a wait.
+        rig.Fake->Answer = [&rig](const QString &) {
+            rig.Fake->Later([&rig] {
+                for (int i = 0; i < 3; ++i)
+                    rig.Tick(10);
+                rig.Fake->Deliver("0\r");
+            });
+            return QString();
+        };
+        QVERIFY(s.Acknowledged("COF11"));
+        QCOMPARE(rig.Fake->Sent, (QStringList{"COF11;", "S12;MSV?;", "S05;MSV?;", "S12;MSV?;"}));
+        const TSession::TActivityScope suspended(s); // a settings transfer
         rig.Tick(20);
-        QCOMPARE(rig.Fake->Sent.size(), 3);
-        s.AwaitingReply = false;
-        s.ReplyTimeout = 0;
+        QCOMPARE(rig.Fake->Sent.size(), 4);
     }
 
     void closedLineStillCountsButNeverSends()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
+        s.SetActivity(actDisplay);
         rig.Fake->Close();
-        s.PauseCounter = 3;
-        s.ReplyTimeout = 5;
-        s.AwaitingReply = true;
-        s.TickCycle = 8;
-        rig.Tick(2);
-        QCOMPARE(s.PauseCounter, 1);
-        QCOMPARE(s.TickCycle, 0);
-        QCOMPARE(s.DisplayStaleCountdown, 18);
-        QCOMPARE(s.ReplyTimeout, 5);
+        int ticks = 0;
+        QTimer *ticker = rig.TickFromLoop(&ticks);
+        s.WaitTicks(3); // a pause counts down
+        delete ticker;
+        QCOMPARE(ticks, 3);
+        QCOMPARE(s.TickCycle(), 3);
+        rig.Tick(16);
+        QCOMPARE(rig.StaleCalls, 0);
+        rig.Tick(); // the 20th tick blanks the display
+        QCOMPARE(rig.StaleCalls, 1);
+        QCOMPARE(s.TickCycle(), 0);
         QVERIFY(rig.Fake->Sent.isEmpty());
-        QVERIFY(rig.Script.Messages().isEmpty());
-        s.AwaitingReply = false;
+        QVERIFY(rig.Script.History.empty());
     }
 
     void displayIsBlankedTwentyTicksAfterTheLastReply()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
+        s.SetActivity(actDisplay);
         rig.Tick(19);
         QCOMPARE(rig.StaleCalls, 0);
         rig.Fake->Deliver("1\r");
@@ -492,27 +590,33 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.UnitAddress = 3;
+        s.SetUnitAddress(3);
         rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "2\r\n"}});
-        s.StartupSequence();
+        QVERIFY(s.StartupSequence());
         QCOMPARE(rig.Fake->Sent, (QStringList{"S98;STP;", "S03;COF11;", "ENU?;"}));
-        QCOMPARE(s.DisplayUnits, 2);
+        QCOMPARE(s.DisplayUnits(), 2);
         QCOMPARE(rig.BusyCalls, (QList<bool>{true, false}));
 
-        // Refused: reported once, units not asked, hourglass restored.
+        // Refused: the outcome says so, units not asked, hourglass restored.
         rig.Fake->Sent.clear();
         rig.BusyCalls.clear();
         rig.AnswerWith({{"COF11", "?\r\n"}, {"ENU?", "4\r\n"}});
-        s.StartupSequence();
+        const TOutcome refused = s.StartupSequence();
+        QCOMPARE(refused.Kind(), TKind::Refused);
+        QCOMPARE(refused.Text(), QString("Invalid Setting"));
+        QCOMPARE(refused.Command(), QString("S03;COF11;"));
         QCOMPARE(rig.Fake->Sent, (QStringList{"S98;STP;", "S03;COF11;"}));
-        QCOMPARE(s.DisplayUnits, 2);
-        QCOMPARE(rig.Script.Messages(), QStringList{"Invalid Setting"});
+        QCOMPARE(s.DisplayUnits(), 2);
         QCOMPARE(rig.BusyCalls, (QList<bool>{true, false}));
+        QVERIFY(rig.Script.History.empty());
 
+        // No line: nothing sent, and nothing to say (the Display page starts
+        // the instrument whenever it is shown, connected or not).
         rig.Fake->Close();
         rig.Fake->Sent.clear();
-        s.StartupSequence();
+        const TOutcome closed = s.StartupSequence();
         QVERIFY(rig.Fake->Sent.isEmpty());
+        QVERIFY2(closed.Text().isEmpty(), qPrintable(closed.Text()));
     }
 
     void noDisplayPollSlipsBetweenTheStartupQuestions()
@@ -522,8 +626,8 @@ private slots:
         // taken for the units.
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actDisplay;
-        s.UnitAddress = 3;
+        s.SetActivity(actDisplay);
+        s.SetUnitAddress(3);
         rig.Fake->Answer = [&rig, &s](const QString &written) {
             if (written.contains("COF11"))
                 rig.Fake->Later([&rig, &s] {
@@ -536,10 +640,10 @@ private slots:
                 return QString("12.50,00,002\r\n");
             return QString();
         };
-        s.StartupSequence();
+        QVERIFY(s.StartupSequence());
         QCOMPARE(rig.Fake->Sent, (QStringList{"S98;STP;", "S03;COF11;", "ENU?;"}));
-        QCOMPARE(s.DisplayUnits, 3);
-        QVERIFY(!s.StartupRunning);
+        QCOMPARE(s.DisplayUnits(), 3);
+        QVERIFY(!s.LineBusy());
         rig.Tick();
         QCOMPARE(rig.Fake->Sent.last(), QString("MSV?;")); // polling resumes after it
     }
@@ -548,13 +652,13 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.DisplayUnits = 2;
+        s.SetDisplayUnits(2);
         rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "1250\r\n"}});
-        s.StartupSequence();
-        QCOMPARE(s.DisplayUnits, 2);
+        QVERIFY(s.StartupSequence());
+        QCOMPARE(s.DisplayUnits(), 2);
         rig.AnswerWith({{"COF11", "0\r\n"}, {"ENU?", "4\r\n"}});
         s.StartupSequence();
-        QCOMPARE(s.DisplayUnits, 4);
+        QCOMPARE(s.DisplayUnits(), 4);
     }
 
     void openAndCloseEventsReachTheWindow()
@@ -566,7 +670,8 @@ private slots:
         rig.Fake->Open();
         rig.Fake->Deliver("    125"); // the line goes in the middle of a weight line
         rig.Fake->Lose("gone");
-        QCOMPARE(rig.Script.Messages(), QStringList{"gone"});
+        QCOMPARE(rig.LinkFailures, QStringList{"gone"});
+        QVERIFY(rig.Script.History.empty());
         rig.Fake->Open();
         rig.Fake->Deliver("0\r"); // the start-up's "0" is not joined to it
         QCOMPARE(rig.Replies, QStringList{"0"});
@@ -575,7 +680,7 @@ private slots:
     void bytesDeliveredFromInsideAHandlerFollowTheCurrentOnes()
     {
         TRig rig;
-        rig.Session.Activity = actWriteSettings;
+        rig.Session.SetActivity(actWriteSettings);
         bool first = true;
         rig.Session.SettingsReply = [&](const QString &reply) {
             rig.Settings << reply;
@@ -592,7 +697,7 @@ private slots:
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actReadSettings;
+        s.SetActivity(actReadSettings);
         bool destroyedInside = true;
         rig.Session.SettingsReply = [&](const QString &) {
             s.SetTransport(std::make_unique<TFakeTransport>());
@@ -609,9 +714,9 @@ private slots:
     {
         TRig rig;
         bool destroyedDuringMessage = true;
-        TScriptedPrompts prompts;
-        TScopedPrompts guard(&prompts);
-        prompts.WhileMessageShown = [&] {
+        // The window shows the report in a box; the user connects from its
+        // event loop.
+        rig.Session.LinkFailed = [&](const QString &) {
             rig.Session.InstallAndOpen(std::make_unique<TFakeTransport>());
             destroyedDuringMessage = rig.FakeDestroyed;
         };
@@ -623,7 +728,8 @@ private slots:
 
     // Noise on the line, in every activity, with and without a wait and its
     // handler, cut at random places and mixed with ticks: nothing crashes,
-    // records are whole, and only the texts of this exchange are shown.
+    // nothing grows without bound, records are whole, nothing is shown and a
+    // wait ends with one of an exchange's own outcomes.
     void randomBytesNeverUpsetTheSession()
     {
         TRig rig;
@@ -631,18 +737,14 @@ private slots:
         QRandomGenerator rng(7400);
         const char alphabet[] = {'0', '1', '9', '.', ',', '-', '"', 'A', 'F', '?', ' ', '\r', '\n', 0x02, 0x03, 0x10};
         const TSession::THandler handlers[] = {s.Acknowledge(), s.Numeric(), s.Text(), s.Default(), nullptr};
-        QElapsedTimer clock;
-        clock.start();
-        for (int round = 0; round < 200000 && clock.elapsed() < 3000; ++round) {
+        auto noise = [&] {
             if (rng.bounded(8) == 0) {
-                s.Activity = quint8(rng.bounded(8)); // 7 is no activity at all
-                s.StatusPollCountdown = int(rng.bounded(11));
-                s.AwaitingReply = rng.bounded(2) == 0;
-                s.ReplyTimeout = int(rng.bounded(41));
-                s.ReplyPrefix = rng.bounded(2) ? QString("ENU") : QString();
-                s.ReplyHandler = handlers[rng.bounded(int(std::size(handlers)))];
-                s.LoggingState = int(rng.bounded(3));
-                s.LoggedUnitCount = int(rng.bounded(3));
+                s.SetActivity(TActivity(rng.bounded(8))); // 7 is no activity at all
+                s.SetLoggingState(TLoggingState(rng.bounded(3)));
+                QList<int> units;
+                for (int n = int(rng.bounded(3)); n > 0; --n)
+                    units << int(rng.bounded(1, 32));
+                s.SetLoggedUnits(units);
             }
             QByteArray bytes;
             const int length = int(rng.bounded(40));
@@ -652,40 +754,71 @@ private slots:
             rig.Fake->Deliver(QString::fromLatin1(bytes));
             if (rng.bounded(4) == 0)
                 rig.Tick();
-            QVERIFY(s.Receiver.BinaryCount <= TReplyReceiver::MaxRecordCount + 1);
-            QVERIFY(s.Receiver.RawBuffer.size() <= TReplyReceiver::TrafficPiece + 1);
+            // An open line is handed to the traffic view in pieces.
+            for (const QString &line : std::as_const(rig.Traffic))
+                QVERIFY(line.size() <= TReplyReceiver::TrafficPiece + 1);
+            for (const QString &reply : std::as_const(rig.Replies))
+                QVERIFY(reply.size() <= TReplyReceiver::MaxReplyLength);
+            rig.Traffic.clear();
+            rig.Replies.clear();
+        };
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 200000 && clock.elapsed() < 3000; ++round) {
+            if (rng.bounded(8) != 0) {
+                noise();
+                continue;
+            }
+            // A wait, with noise while it waits; the answer to the last poll
+            // and a line still coming in are no longer awaited first.
+            s.SetActivity(actIdle);
+            rig.Tick(TSession::PollRepeatTicks);
+            const int pieces = int(rng.bounded(20));
+            rig.Fake->Answer = [&rig, &noise, pieces](const QString &written) {
+                if (written == "COF11;") // not the polls sent meanwhile
+                    rig.Fake->Later([&rig, &noise, pieces] {
+                        for (int i = 0; i < pieces; ++i)
+                            noise();
+                        // Long enough for any wait to time out.
+                        rig.Tick(TSession::ReplyWaitTicks + 2 * TSession::PollRepeatTicks);
+                    });
+                return QString();
+            };
+            const TOutcome outcome = s.SendAndWait("COF11", false, rng.bounded(2) ? QString("ENU") : QString(),
+                                                   handlers[rng.bounded(int(std::size(handlers)))]);
+            rig.Fake->Answer = nullptr;
+            QVERIFY2(outcome.Is(TKind::Accepted) || outcome.Is(TKind::Refused) || outcome.Is(TKind::Silent),
+                     qPrintable(outcome.Text()));
         }
-        for (const QString &text : rig.Script.Messages())
-            QVERIFY2(text == "Invalid Setting" || text == "Instrument not responding", qPrintable(text));
-        for (const QString &record : rig.Records)
+        QVERIFY(rig.Script.History.empty());
+        for (const QString &record : std::as_const(rig.Records))
             QCOMPARE(record.count('/'), 2);
-        s.AwaitingReply = false;
-        s.ReplyTimeout = 0;
     }
 
-    // The time-out message is shown from inside a tick. While it is up the
-    // 10 ms timer must go on (a logging poll may overlap a wait), or the
-    // log has a gap for as long as the user leaves the box open.
+    // The time-out is told by the window once the wait has ended, in a box
+    // with its own event loop. While it is up the 10 ms timer must go on (a
+    // logging poll may overlap a wait), or the log has a gap for as long as
+    // the user leaves the box open.
     void theTimerGoesOnWhileTheTimeOutMessageIsShown()
     {
         TRig rig;
         TSession &s = rig.Session;
-        s.Activity = actLog;
-        s.LoggingState = 1;
-        s.LoggedUnits[0] = 5;
-        s.LoggedUnitCount = 1;
-        TScriptedPrompts prompts;
-        TScopedPrompts guard(&prompts);
+        s.SetActivity(actLog);
+        s.SetLoggingState(lsPolled);
+        s.SetLoggedUnits({5});
         qsizetype pollsDuringMessage = 0;
-        prompts.WhileMessageShown = [&] {
+        rig.Script.WhileMessageShown = [&] {
             // As a message box would: a nested loop until the user answers.
             const qsizetype before = rig.Fake->Sent.size();
             (void)QTest::qWaitFor([&] { return rig.Fake->Sent.size() > before + 1; }, 2000);
             pollsDuringMessage = rig.Fake->Sent.size() - before;
         };
-        s.Timer1.start();
-        QVERIFY(!s.SendAndWait("COF11", false, {}, s.Acknowledge()));
-        QCOMPARE(prompts.Messages(), QStringList{"Instrument not responding"});
+        rig.Ticks.Release();
+        const TOutcome outcome = s.Acknowledged("COF11");
+        QCOMPARE(outcome.Kind(), TKind::Silent);
+        QVERIFY(rig.Script.History.empty());
+        Tell(outcome);
+        QCOMPARE(rig.Script.Messages(), QStringList{"Instrument not responding"});
         QVERIFY(pollsDuringMessage >= 2);
         QCOMPARE(rig.Fake->Sent.last(), QString("S05;MSV?;"));
     }
@@ -693,11 +826,10 @@ private slots:
     void waitTicksRunsTheTimer()
     {
         TRig rig;
-        rig.Session.Timer1.start();
+        rig.Ticks.Release();
         QElapsedTimer clock;
         clock.start();
-        rig.Session.WaitTicks(5);
-        QCOMPARE(rig.Session.PauseCounter, 0);
+        rig.Session.WaitTicks(5); // returns once the pause has run out
         QVERIFY(clock.elapsed() >= 30);
     }
 };

@@ -1,10 +1,12 @@
 #pragma once
 // A scripted transport for session tests: records every write, answers from
 // a script through the event loop (as a real line would, a little later),
-// and can be closed or fail on demand.
+// and can be closed or fail on demand. And a hold on a session's own timer,
+// for tests that tick it by hand.
 
 #include "link/ioiface.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -70,4 +72,29 @@ public:
 private:
     bool Opened = false;
     QObject Context;
+};
+
+// Holds a session's own 10 ms timer back while it lives (or until Release),
+// so that a test drives time itself with TSession::Timer1Timer. The timer is
+// the session's and keeps running; its ticks reach the session as queued
+// calls, and those are dropped here. So is any other call queued to the
+// session (a zero-delay single shot with it as context): give those another
+// context object.
+class TManualTicks : public QObject {
+public:
+    explicit TManualTicks(QObject &session) : Session(&session) { Session->installEventFilter(this); }
+    ~TManualTicks() override { Release(); }
+    // The session's timer ticks on its own again.
+    void Release()
+    {
+        if (Session)
+            Session->removeEventFilter(this);
+        Session = nullptr;
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::MetaCall; }
+
+private:
+    QObject *Session;
 };

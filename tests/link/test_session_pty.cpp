@@ -4,6 +4,7 @@
 #include "link/comms.h"
 #include "link/dmviewer.h"
 #include "link/ioiface_serial.h"
+#include "link/ioifaceconfigure.h"
 #include "link/session.h"
 #include "link/test_session_instrument.h"
 #include "support/testmain.h"
@@ -23,24 +24,48 @@ struct TLine {
     TScriptedInstrument Instrument;
     TSession Session;
     QList<qint32> Weights;
+    // What each start-up came to, and the transport's reports: what the
+    // window would tell the operator. The session shows nothing itself.
+    QList<TOutcome> Startups;
+    QStringList LinkFailures;
 
     TLine()
     {
         Session.Connected = [this] {
-            Session.Activity = actDisplay; // connected while the Display page is shown
-            Session.StartupSequence();
+            Session.SetActivity(actDisplay); // connected while the Display page is shown
+            Startups << Session.StartupSequence();
         };
+        Session.LinkFailed = [this](const QString &message) { LinkFailures << message; };
         Session.DisplayReply = [this](bool) {
             qint32 v = 0, places = 0;
-            if (Session.StatusPollCountdown != 10 && Session.Parser().GetInt(0, v, -999999, 999999, places))
+            if (!Session.StatusReplyAwaited() && Session.Parser().GetInt(0, v, -999999, 999999, places))
                 Weights << v;
         };
+    }
+    QStringList Told() const
+    {
+        QStringList texts;
+        for (const TOutcome &outcome : Startups)
+            if (!outcome.Text().isEmpty())
+                texts << outcome.Text();
+        return texts + LinkFailures;
     }
     bool Connect()
     {
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(Instrument.Peer().SlavePath());
         serial->SetBaudRate(9600);
+        Session.InstallAndOpen(std::move(serial));
+        return Session.IsOpen();
+    }
+    // As the window's Connect command: the dialog, then the line it chose.
+    bool Connect(TdatViewer &store)
+    {
+        int unitAddress = Session.UnitAddress();
+        std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(store, unitAddress);
+        if (!serial)
+            return false; // cancelled: nothing changes
+        Session.SetUnitAddress(unitAddress);
         Session.InstallAndOpen(std::move(serial));
         return Session.IsOpen();
     }
@@ -64,8 +89,10 @@ private slots:
         TLine line;
         line.Instrument.AnswerDelayMs = 60; // the "0" comes late: ENU? must wait for it
         QVERIFY(line.Connect());
-        QCOMPARE(line.Session.DisplayUnits, 2);
-        QVERIFY(line.Script.Messages().isEmpty());
+        QCOMPARE(line.Session.DisplayUnits(), 2);
+        QCOMPARE(line.Startups.size(), 1);
+        QVERIFY(line.Startups.first());
+        QVERIFY(line.Told().isEmpty());
         const QStringList start = line.Instrument.Events.mid(0, 7);
         QCOMPARE(start, (QStringList{">S98", ">STP", ">S99", ">COF11", "<0", ">ENU?", "<2"}));
 
@@ -92,7 +119,7 @@ private slots:
         QCOMPARE(line.Weights.last(), 1250);
 
         // The Test page: nothing is polled.
-        line.Session.Activity = actTest;
+        line.Session.SetActivity(actTest);
         line.Run(50);
         line.Instrument.Forget();
         line.Run(300);
@@ -100,15 +127,16 @@ private slots:
 
         // Display page, then the Settings page, which leaves Activity as it
         // was: the polls go on.
-        line.Session.Activity = actDisplay;
+        line.Session.SetActivity(actDisplay);
         line.Run(100);
         line.Instrument.Forget();
         line.Run(300);
         QVERIFY(line.Instrument.Commands().count("MSV?") >= 10);
-        QVERIFY(line.Script.Messages().isEmpty());
+        QVERIFY(line.Told().isEmpty());
+        QVERIFY(line.Script.History.empty());
     }
 
-    void connectCommandUsesTheConfirmedSettingsAndTogglesTheLine()
+    void connectUsesTheConfirmedSettingsAndDisconnectClosesTheLine()
     {
         TLine line;
         QTemporaryDir dir;
@@ -123,21 +151,21 @@ private slots:
         line.Session.Disconnected = [&] { ++disconnected; };
 
         line.Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Rejected); });
-        line.Session.Connect2Click(store);
+        QVERIFY(!line.Connect(store));
         QVERIFY(!line.Session.IsOpen());
-        QCOMPARE(line.Session.UnitAddress, 99);
+        QCOMPARE(line.Session.UnitAddress(), 99);
 
         line.Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
-        line.Session.Connect2Click(store);
-        QVERIFY(line.Session.IsOpen());
-        QCOMPARE(line.Session.UnitAddress, 7);
+        QVERIFY(line.Connect(store));
+        QCOMPARE(line.Session.UnitAddress(), 7);
         QCOMPARE(line.Instrument.Commands().mid(0, 5), (QStringList{"S98", "STP", "S07", "COF11", "ENU?"}));
-        QCOMPARE(line.Session.DisplayUnits, 2);
+        QCOMPARE(line.Session.DisplayUnits(), 2);
 
-        line.Session.Connect2Click(store); // connected: this disconnects
+        line.Session.Disconnect();
         QVERIFY(!line.Session.IsOpen());
         QCOMPARE(disconnected, 1);
-        QVERIFY(line.Script.Messages().isEmpty());
+        QVERIFY(line.Told().isEmpty());
+        QCOMPARE(line.Script.Messages(), QStringList()); // only the two dialogs were shown
     }
 
     void silentInstrumentTimesOutAndTheDisplayGoesBlank()
@@ -151,7 +179,10 @@ private slots:
         QVERIFY(line.Connect());
         // 40 ticks of 10 ms before "Instrument not responding"
         QVERIFY(clock.elapsed() >= 380);
-        QCOMPARE(line.Script.Messages(), QStringList{"Instrument not responding"});
+        QCOMPARE(line.Startups.size(), 1);
+        QCOMPARE(line.Startups.first().Kind(), TOutcome::TKind::Silent);
+        QCOMPARE(line.Told(), QStringList{"Instrument not responding"});
+        QVERIFY(line.Script.History.empty());
         QVERIFY(!line.Instrument.Commands().contains("ENU?"));
         line.Run(300);
         QCOMPARE(blanked, 1);
@@ -169,14 +200,17 @@ private slots:
         QTimer::singleShot(50, [&] { line.Instrument.Peer().CloseMaster(); });
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!line.Session.SendAndWait("COF11", false, {}, line.Session.Acknowledge()));
+        const TOutcome outcome = line.Session.SendAndWait("COF11", false, {}, line.Session.Acknowledge());
         QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(outcome.Kind(), TOutcome::TKind::PortLost);
         line.Run(600);
         QVERIFY(disconnected);
         QVERIFY(!line.Session.IsOpen());
         // The transport's own report, and nothing else.
-        QCOMPARE(line.Script.Messages().size(), 1);
-        QVERIFY(!line.Script.Messages().contains("Instrument not responding"));
+        QVERIFY(outcome.Text().isEmpty());
+        QCOMPARE(line.Told().size(), 1);
+        QVERIFY(!line.Told().contains("Instrument not responding"));
+        QVERIFY(line.Script.History.empty());
     }
 };
 

@@ -21,11 +21,14 @@ namespace {
 
 struct TWatch {
     QList<qint32> Weights, Statuses, Records;
+    // What the window would tell: failed start-ups and the transport's
+    // reports. The session shows nothing itself.
+    QStringList Told;
     void Attach(TSession &s)
     {
         s.DisplayReply = [this, &s](bool) {
             qint32 v = 0, places = 0;
-            if (s.StatusPollCountdown == 10) {
+            if (s.StatusReplyAwaited()) {
                 if (s.Parser().GetInt(0, v, 0, 65535, places))
                     Statuses << v;
             } else if (s.Parser().GetInt(0, v, -999999, 999999, places)) {
@@ -33,10 +36,12 @@ struct TWatch {
             }
         };
         s.LogRecord = [this](quint8, qint32, qint32 weight) { Records << weight; };
-        s.Connected = [&s] {
-            s.Activity = actDisplay;
-            s.StartupSequence();
+        s.Connected = [this, &s] {
+            s.SetActivity(actDisplay);
+            if (const TOutcome outcome = s.StartupSequence(); !outcome)
+                Told << outcome.Text();
         };
+        s.LinkFailed = [this](const QString &message) { Told << message; };
     }
 };
 
@@ -58,18 +63,19 @@ private slots:
         TSession session;
         TWatch watch;
         watch.Attach(session);
-        session.UnitAddress = 3;
+        session.SetUnitAddress(3);
         session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
         QVERIFY(session.IsOpen());
         QTest::qWait(400);
-        QVERIFY(script.Messages().isEmpty());
+        QVERIFY2(watch.Told.isEmpty(), qPrintable(watch.Told.join(" | ")));
+        QVERIFY(script.History.empty());
         QVERIFY(watch.Weights.size() >= 10);
         QVERIFY(watch.Weights.contains(1250));
         QVERIFY(!watch.Statuses.isEmpty());
         QCOMPARE(watch.Statuses.last(), 0);
 
         // Streamed logging: binary records decoded to the same weight.
-        session.Activity = actLog;
+        session.SetActivity(actLog);
         session.SendCommand("MSV?,0", false);
         QTRY_VERIFY_WITH_TIMEOUT(watch.Records.size() >= 5, 3000);
         QCOMPARE(watch.Records.last(), 1250);
@@ -93,13 +99,14 @@ private slots:
         TSession session;
         TWatch watch;
         watch.Attach(session);
-        session.UnitAddress = 5;
+        session.SetUnitAddress(5);
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(device);
         session.InstallAndOpen(std::move(serial));
         QVERIFY(session.IsOpen());
         QTest::qWait(500);
-        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join(" | ")));
+        QVERIFY2(watch.Told.isEmpty(), qPrintable(watch.Told.join(" | ")));
+        QVERIFY(script.History.empty());
         QVERIFY(watch.Weights.size() >= 10);
         QVERIFY(!watch.Statuses.isEmpty());
 

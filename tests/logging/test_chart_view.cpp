@@ -34,7 +34,6 @@ struct TViewRig {
 
     TViewRig()
     {
-        Session.Timer1.stop();
         EditModel.Units = 2;            // kg
         EditModel.DecimalPoint = 2;
         EditModel.FullScale1 = 100000;  // 1000.00 kg

@@ -13,6 +13,7 @@
 #include "support/testmain.h"
 #include <cstring>
 #include <map>
+#include <qcustomplot.h>
 #include <random>
 
 // A namespace of its own: the folder's test files are compiled together.
@@ -22,7 +23,7 @@ namespace {
 struct TRig {
     TSession Session;
     TLoggingSession Logging{Session};
-    std::vector<TLogPointContainer> Plain = std::vector<TLogPointContainer>(TCompactLog::MaxTraces);
+    std::vector<QCPGraphDataContainer> Plain = std::vector<QCPGraphDataContainer>(TCompactLog::MaxTraces);
     Tdata7410 Model;
     qint64 Now = 0;
     TRig()
@@ -30,9 +31,10 @@ struct TRig {
         auto line = std::make_unique<TFakeTransport>();
         line->Open();
         Session.SetTransport(std::move(line));
-        Session.Timer1.stop();
         Logging.ClockMs = [this] { return Now; };
-        Logging.PointAdded = [this](int trace, const TLogPoint &p) { Plain[size_t(trace)].add(p); };
+        Logging.PointAdded = [this](int trace, const TLogPoint &p) {
+            Plain[size_t(trace)].add(QCPGraphData(p.key, p.value));
+        };
         Logging.EqualTimesSpread = [this](int trace) { SpreadEqualTimes(Plain[size_t(trace)]); };
         Model.DecimalPoint = 2;
         Model.SynchFilter = 100;
@@ -47,7 +49,7 @@ struct TRig {
         }
     }
     // Points sharing the last key move back towards the one before them.
-    static void SpreadEqualTimes(TLogPointContainer &data)
+    static void SpreadEqualTimes(QCPGraphDataContainer &data)
     {
         const int n = data.size();
         int k = 0;
@@ -67,7 +69,7 @@ struct TRig {
 };
 using TScenario = std::function<void(TRig &)>;
 
-bool SameBits(const TLogPoint &a, const TLogPoint &b)
+bool SameBits(const TLogPoint &a, const QCPGraphData &b)
 {
     return std::memcmp(&a.key, &b.key, sizeof(double)) == 0 && std::memcmp(&a.value, &b.value, sizeof(double)) == 0;
 }
@@ -100,7 +102,7 @@ private slots:
         QFETCH(TScenario, feed);
         QFETCH(bool, loaded);
         TRig rig;
-        rig.Session.UnitAddress = 3;
+        rig.Session.SetUnitAddress(3);
         rig.Logging.Begin(TLogChoices{rate, {1, 0, 6, 4}}, rig.Model);
         TLogFileData data;
         TLogLineReader reader(data);
@@ -108,12 +110,12 @@ private slots:
                                  "0.20,-0.00,1.00,4.00", "0.25,7.00,0.50"})
             loaded ? reader.Take(QString::fromLatin1(line)) : void();
         if (loaded) {
-            rig.Plain.assign(rig.Plain.size(), TLogPointContainer());   // a load replaces the traces
+            rig.Plain.assign(rig.Plain.size(), QCPGraphDataContainer());   // a load replaces the traces
             ApplyLogFile(data, rig.Logging);
         }
         feed(rig);
         for (size_t t = 0; t < rig.Logging.Traces.size(); ++t) {
-            const TLogPointContainer &old = rig.Plain[t];
+            const QCPGraphDataContainer &old = rig.Plain[t];
             const QVector<TLogPoint> kept = rig.Logging.Points.Points(int(t));
             QCOMPARE(kept.size(), old.size());
             for (int i = 0; i < kept.size(); ++i)

@@ -48,7 +48,7 @@ struct TLogRig {
     {
         Session.LogReply = [this](qint32 w, qint32 u, qint32 s) { Logging.TakeReply(w, u, s); };
         Session.LogRecord = [this](quint8 b, qint32 sw, qint32 w) { Logging.TakeRecord(b, sw, w); };
-        Session.Activity = actLog;
+        Session.SetActivity(actLog);
     }
 };
 
@@ -130,7 +130,7 @@ private slots:
         QVERIFY(script.DialogAnswers.empty());
 
         rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
-        rig.Session.UnitAddress = 4;
+        rig.Session.SetUnitAddress(4);
         script.DialogAnswers.push_back(Choose(1, {3, 0, 1, 6}));
         rig.Page.BtnStart->click();
         QVERIFY(!rig.Page.BtnStart->isEnabled() && rig.Page.BtnStop->isEnabled());   // running
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(rig.Page.Chart->xAxis->range().upper, 1000.0);
 
         rig.Page.BtnStop->click();
-        QCOMPARE(rig.Session.LoggingState, 0);
+        QCOMPARE(rig.Session.LoggingState(), lsStopped);
         QVERIFY(rig.Page.BtnStart->isEnabled() && !rig.Page.BtnStop->isEnabled());
 
         // The chart as shown, as a picture and as a PDF page.
@@ -179,7 +179,7 @@ private slots:
         rig.Page.resize(800, 600);
         rig.Page.show();
         rig.Logging.Begin(TLogChoices{1, {1, 2, 3, 4}}, rig.EditModel);
-        rig.Session.LoggingState = 1;
+        rig.Session.SetLoggingState(lsPolled);
         int replots = 0;
         connect(rig.Page.Chart, &QCustomPlot::afterReplot, this, [&replots] { ++replots; });
         for (int i = 0; i < 10000; ++i)
@@ -200,11 +200,25 @@ private slots:
         rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
         script.DialogAnswers.push_back(Choose(2, {1, 0, 0, 0}));
         rig.Page.BtnStart->click();
-        script.DialogAnswers.push_back([](QDialog &d) {
+        for (int i = 0; i < 10; ++i)   // 1 Hz: one point in ten replies
+            rig.Logging.TakeReply(100, 99, 0);
+        rig.Page.BtnStop->click();   // Start is enabled only while no session runs
+        QStringList sent;
+        rig.Session.ShowCommand = [&sent](const QString &command) { sent << command; };
+        int seenRate = -1;
+        script.DialogAnswers.push_back([&seenRate](QDialog &d) {
+            seenRate = static_cast<TFrmLogDialog &>(d).CBLogRate->currentIndex();
             Choose(3, {0, 5, 0, 0})(d);
             return int(QDialog::Rejected);
         });
         rig.Page.BtnStart->click();
+        QVERIFY(script.DialogAnswers.empty());
+        QCOMPARE(seenRate, 2);   // the dialog offers the rate last chosen
+        // Cancelled: nothing began, the last session's points stay, nothing was sent.
+        QVERIFY(rig.Page.BtnStart->isEnabled());
+        QCOMPARE(rig.Session.LoggingState(), lsStopped);
+        QCOMPARE(rig.Logging.Points.Size(TLoggingSession::SeriesWeight), qsizetype(1));
+        QVERIFY(sent.isEmpty());
         rig.Page.PrepareChart();   // the next axis set-up reads the dialog's lists
         QCOMPARE(rig.Logging.RateDivisor, 10);
         QCOMPARE(rig.Logging.Channels, (std::array<int, 4>{1, 0, 0, 0}));
@@ -212,7 +226,6 @@ private slots:
         rig.Dialog.CBxDig[1]->setCurrentIndex(3);
         rig.Page.PrepareChart();
         QCOMPARE(rig.Page.LblDig[1]->text(), QString("Output 1"));
-        rig.Page.BtnStop->click();
     }
 
     void redrawsArePacedByTheClock_data()
@@ -257,11 +270,11 @@ private slots:
         TSimInstrument instrument(config);
         TLogRig rig;
         rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
-        rig.Session.UnitAddress = 3;
-        rig.Session.Activity = actLog;
+        rig.Session.SetUnitAddress(3);
+        rig.Session.SetActivity(actLog);
         script.DialogAnswers.push_back(Choose(1, {1, 0, 0, 0}));
         rig.Page.BtnStart->click();
-        QCOMPARE(rig.Session.LoggingState, 1);
+        QCOMPARE(rig.Session.LoggingState(), lsPolled);
         QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Points.Size(5) >= 5, 3000);
         QCOMPARE(rig.Logging.Points.Last(5).value, 1250.0);
         QCOMPARE(rig.Logging.Points.Size(0), rig.Logging.Points.Size(4));
@@ -288,18 +301,18 @@ private slots:
         TSimInstrument instrument(config);
         TLogRig rig;
         rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
-        rig.Session.UnitAddress = 2;
-        rig.Session.Activity = actLog;
+        rig.Session.SetUnitAddress(2);
+        rig.Session.SetActivity(actLog);
         script.DialogAnswers.push_back(Choose(0, {0, 0, 0, 0}));
         rig.Page.BtnStart->click();
-        QCOMPARE(rig.Session.LoggingState, 2);
+        QCOMPARE(rig.Session.LoggingState(), lsStreamed);
         QTRY_VERIFY_WITH_TIMEOUT(rig.Logging.Points.Size(4) >= 5, 3000);
         QCOMPARE(rig.Logging.Points.Last(4).value, 800.0);
         // Leaving the page does not matter: Stop still ends the stream.
-        rig.Session.Activity = actDisplay;
+        rig.Session.SetActivity(actDisplay);
         rig.Page.BtnStop->click();
         QTest::qWait(100);
-        rig.Session.Activity = actLog;
+        rig.Session.SetActivity(actLog);
         const qsizetype count = rig.Logging.Points.Size(4);
         QTest::qWait(200);
         QCOMPARE(rig.Logging.Points.Size(4), count);

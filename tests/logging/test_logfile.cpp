@@ -41,7 +41,6 @@ struct TRig {
     TLoggingSession Logging{Session};
     TRig()
     {
-        Session.Timer1.stop();
         Logging.Traces.emplace_back();   // the first unit trace
         Logging.Traces.back().Tag = 1;
     }
@@ -221,7 +220,7 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     TRig running;
     qint64 now = 2000;
     running.Logging.ClockMs = [&now] { return now; };
-    running.Session.LoggingState = 1;
+    running.Session.SetLoggingState(lsPolled);
     QVERIFY(LoadLogFile(Path("loaded.LOG"), data, nullptr));   // applying took the points
     ApplyLogFile(data, running.Logging);
     now = 2500;

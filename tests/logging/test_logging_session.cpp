@@ -5,13 +5,10 @@
 
 #include "link/session.h"
 #include "link/test_session_fake.h"
-#include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "settings/database.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
-
-#include <QComboBox>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_logging_session {
@@ -31,9 +28,10 @@ struct TRig {
         Line = line.get();
         Session.SetTransport(std::move(line));
         Line->Open();
-        Session.Timer1.stop();   // ticks are driven by hand
+        // Ticks are driven by hand: no event loop runs here, so the
+        // session's own timer never fires.
         Logging.ClockMs = [this] { return Now; };
-        Session.Activity = actLog;
+        Session.SetActivity(actLog);
     }
     void Begin(int rate, std::array<int, 4> channels = {})
     {
@@ -57,21 +55,6 @@ struct TRig {
         return values;
     }
 };
-
-// An answer for the dialog: choose rate and channels, then OK or Cancel.
-std::function<int(QDialog &)> Choose(int rate, std::array<int, 4> channels, bool ok = true,
-                                     int *seenRate = nullptr)
-{
-    return [=](QDialog &d) {
-        auto &dialog = static_cast<TFrmLogDialog &>(d);
-        if (seenRate)
-            *seenRate = dialog.CBLogRate->currentIndex();
-        dialog.CBLogRate->setCurrentIndex(rate);
-        for (int i = 0; i < 4; ++i)
-            dialog.CBxDig[size_t(i)]->setCurrentIndex(channels[size_t(i)]);
-        return ok ? QDialog::Accepted : QDialog::Rejected;
-    };
-}
 
 } // namespace
 
@@ -108,25 +91,31 @@ private slots:
         TScriptedPrompts script;
         TScopedPrompts guard(&script);
         TRig rig;
-        TFrmLogDialog dialog;
         rig.Line->Close();
-        QVERIFY(!rig.Logging.Start(dialog, rig.Model));
-        QCOMPARE(script.Messages(), QStringList{"Instrument not Connected"});
-        QCOMPARE(rig.Session.LoggingState, 0);
-        QCOMPARE(rig.Session.LoggedUnitCount, 0);
+        const TOutcome closed = rig.Logging.MayStart();
+        QVERIFY(closed.Is(TOutcome::TKind::NotConnected));
+        QCOMPARE(closed.Text(), QString("Instrument not Connected"));
+        QVERIFY(script.History.empty());   // the page tells it, not the session
+        QCOMPARE(rig.Session.LoggingState(), lsStopped);
+        QVERIFY(rig.Session.LoggedUnits().isEmpty());
 
         rig.Line->Open();
-        rig.Session.UnitAddress = 7;
-        script.DialogAnswers.push_back(Choose(1, {1, 0, 0, 0}));
-        QVERIFY(rig.Logging.Start(dialog, rig.Model));
+        rig.Session.SetUnitAddress(7);
+        QVERIFY(rig.Logging.MayStart());
+        rig.Begin(1, {1, 0, 0, 0});
         rig.Now = 500;
         rig.Logging.TakeReply(100, 7, 0);
         QCOMPARE(rig.Logging.Traces.size(), size_t(6));
 
-        // Cancel leaves the running session and its points as they were.
-        script.DialogAnswers.push_back(Choose(0, {2, 2, 2, 2}, false));
-        QVERIFY(!rig.Logging.Start(dialog, rig.Model));
-        QCOMPARE(rig.Session.LoggingState, 1);
+        // Asking to start again (the page's dialog comes after, and may be
+        // cancelled), or keeping the unsaved samples when offered to save
+        // them, leaves the running session and its points as they were.
+        QVERIFY(rig.Logging.MayStart());
+        rig.Logging.MayDiscardSamples = [] { return false; };
+        const TOutcome kept = rig.Logging.MayStart();
+        QVERIFY(kept.Is(TOutcome::TKind::Cancelled));
+        QVERIFY(kept.Text().isEmpty());
+        QCOMPARE(rig.Session.LoggingState(), lsPolled);
         QCOMPARE(rig.Logging.RateDivisor, 1);
         QCOMPARE(rig.Keys(5), QList<double>{0.5});
         QCOMPARE(rig.Logging.Channels[0], 1);
@@ -135,19 +124,14 @@ private slots:
 
     void polledStartAndStop()
     {
-        TScriptedPrompts script;
-        TScopedPrompts guard(&script);
         TRig rig;
-        TFrmLogDialog dialog;
-        rig.Session.UnitAddress = 12;
-        rig.Session.LoggedUnitCount = 3;   // an earlier session's list is replaced
-        int seenRate = -1;
-        script.DialogAnswers.push_back(Choose(2, {}, true));
-        QVERIFY(rig.Logging.Start(dialog, rig.Model));
-        QCOMPARE(rig.Session.LoggingState, 1);
+        rig.Session.SetUnitAddress(12);
+        rig.Session.SetLoggedUnits({3, 4, 5});   // an earlier session's list is replaced
+        QVERIFY(rig.Logging.MayStart());
+        rig.Begin(2);
+        QCOMPARE(rig.Session.LoggingState(), lsPolled);
         QCOMPARE(rig.Logging.RateDivisor, 10);
-        QCOMPARE(rig.Session.LoggedUnitCount, 1);
-        QCOMPARE(rig.Session.LoggedUnits[0], 12);
+        QCOMPARE(rig.Session.LoggedUnits(), QList<int>{12});
         QCOMPARE(rig.Logging.Traces.back().Title, QString("ADDR 12"));
         QCOMPARE(rig.Logging.Traces.back().Tag, 12);
         QVERIFY(rig.Line->Sent.isEmpty());
@@ -156,14 +140,12 @@ private slots:
         rig.Session.Timer1Timer();
         QCOMPARE(rig.Line->Sent, QStringList{"S12;MSV?;"});
 
-        // The next Start offers the rate last chosen.
-        script.DialogAnswers.push_back(Choose(2, {}, false, &seenRate));
-        rig.Logging.Start(dialog, rig.Model);
-        QCOMPARE(seenRate, 2);
+        // The next Start's dialog offers the rate last chosen.
+        QCOMPARE(rig.Logging.CurrentChoices().Rate, 2);
 
         rig.Line->Sent.clear();
         rig.Logging.Stop();
-        QCOMPARE(rig.Session.LoggingState, 0);
+        QCOMPARE(rig.Session.LoggingState(), lsStopped);
         QVERIFY(rig.Line->Sent.isEmpty());
     }
 
@@ -171,23 +153,24 @@ private slots:
     {
         TRig rig;
         rig.Begin(0);
-        QCOMPARE(rig.Session.LoggingState, 2);
+        QCOMPARE(rig.Session.LoggingState(), lsStreamed);
         QCOMPARE(rig.Line->Sent, QStringList{"MSV?,0;"});
         // No polls go out while streaming.
         rig.Session.Timer1Timer();
         QCOMPARE(rig.Line->Sent.size(), 1);
         // Stop sends STP whatever page is shown.
-        rig.Session.Activity = actDisplay;
+        rig.Session.SetActivity(actDisplay);
         rig.Logging.Stop();
         QCOMPARE(rig.Line->Sent, (QStringList{"MSV?,0;", "STP;"}));
-        QCOMPARE(rig.Session.LoggingState, 0);
+        QCOMPARE(rig.Session.LoggingState(), lsStopped);
 
         // While settings are transferred the stream is not asked for.
         rig.Line->Sent.clear();
-        rig.Session.PollingSuspended = true;
+        TSession::TActivityScope transfer(rig.Session);
+        QVERIFY(rig.Session.PollingSuspended());
         rig.Begin(0);
         QVERIFY(rig.Line->Sent.isEmpty());
-        QCOMPARE(rig.Session.LoggingState, 2);
+        QCOMPARE(rig.Session.LoggingState(), lsStreamed);
     }
 
     void polledStartEndsAStreamStillRunning()
@@ -196,13 +179,13 @@ private slots:
         rig.Begin(0);
         rig.Begin(1);
         QCOMPARE(rig.Line->Sent, (QStringList{"MSV?,0;", "STP;"}));
-        QCOMPARE(rig.Session.LoggingState, 1);
+        QCOMPARE(rig.Session.LoggingState(), lsPolled);
     }
 
     void rateDivisorKeepsTrueTimes()
     {
         TRig rig;
-        rig.Session.UnitAddress = 1;
+        rig.Session.SetUnitAddress(1);
         rig.Begin(2);   // 1 Hz: every tenth reply
         for (int i = 1; i <= 25; ++i) {
             rig.Now = i * 97;
@@ -224,7 +207,7 @@ private slots:
     {
         TRig rig;
         rig.Model.DecimalPoint = 2;
-        rig.Session.UnitAddress = 3;
+        rig.Session.SetUnitAddress(3);
         rig.Begin(1, {1, 0, 3, 2});
         QVERIFY(rig.Logging.Traces[4].Visible);
         rig.Now = 100;
@@ -241,7 +224,7 @@ private slots:
         QCOMPARE(rig.Values(3), (QList<double>{4.5, 5.5}));   // Zero: off, on
 
         // "Any" takes every unit's replies.
-        rig.Session.UnitAddress = 99;
+        rig.Session.SetUnitAddress(99);
         rig.Model.DecimalPoint = 0;
         rig.Begin(1);
         rig.Logging.TakeReply(1, 4, 0);
@@ -280,7 +263,7 @@ private slots:
     void equalTimesAreSpreadBeforeTheNextSample()
     {
         TRig rig;
-        rig.Session.UnitAddress = 1;
+        rig.Session.SetUnitAddress(1);
         rig.Begin(1);
         rig.Now = 1000;
         rig.Logging.TakeReply(0, 1, 0);   // P = 1

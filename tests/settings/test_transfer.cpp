@@ -5,9 +5,13 @@
 #include "support/testmain.h"
 #include "test_transfer_rig.h"
 
+#include "settings/passcode.h"
 #include "settings/tools.h"
+#include "settings/trafficdlg.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_transfer {
@@ -16,6 +20,7 @@ namespace {
 
 const QString NotResponding = QStringLiteral("Instrument not Responding");
 const QString NotConnected = QStringLiteral("Instrument not Connected");
+using TKind = TOutcome::TKind;
 
 QStringList BuildQueries()
 {
@@ -88,13 +93,13 @@ private slots:
         QVERIFY(rig.InstrumentModel == expected);
         QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(rig.Transfer.SettingsSent);
-        QCOMPARE(rig.Session.DisplayUnits, 3);
+        QCOMPARE(rig.Session.DisplayUnits(), 3);
         QCOMPARE(rig.PagesFilled, 1);
         // No poll between the 42 queries; polling and Activity are back after.
         QCOMPARE(rig.Commands().size(), 42);
         QCOMPARE(rig.Wire.mid(rig.Wire.indexOf(QStringLiteral("IDN?")), 42), rig.Commands());
-        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
-        QVERIFY(!rig.Session.PollingSuspended);
+        QCOMPARE(rig.Session.Activity(), actDisplay);
+        QVERIFY(!rig.Session.PollingSuspended());
     }
 
     void refusedMaterialQueriesReadAsEmptyNamesAndKeepTheOtherValues()
@@ -130,15 +135,24 @@ private slots:
         rig.EditModel.Units = 4;
         const Tdata7410 before = rig.EditModel;
         rig.Instrument.Faults().SilentTo = {fault};
-        rig.RunTraffic([&rig, fault](TFrmTraffic &, int tick) {
+        rig.RunTraffic([&rig, fault](TSettingsTransfer &, int tick) {
             rig.Instrument.Faults().Silent = tick >= 8 && fault == QLatin1String("Silent");
             if (tick == 8 && fault == QLatin1String("lost"))
                 rig.Instrument.LosePort();
         });
-        QVERIFY(!(write ? rig.Transfer.WriteSettings1Click() : rig.Transfer.ReadSettings1Click()));
-        QCOMPARE(rig.Script.Messages().last(), fault == QLatin1String("lost") ? TIOIfaceSim::PortLostMessage()
-                                               : fault == QLatin1String("PCD") ? QStringLiteral("Instrument not responding")
-                                                                               : NotResponding);
+        const TOutcome outcome = write ? rig.Transfer.WriteSettings1Click() : rig.Transfer.ReadSettings1Click();
+        QVERIFY(!outcome);
+        if (fault == QLatin1String("lost")) {
+            // The session reported the lost port; the outcome adds nothing.
+            QCOMPARE(outcome.Kind(), TKind::PortLost);
+            QVERIFY(outcome.Text().isEmpty());
+            QCOMPARE(rig.LinkFailures, QStringList{TIOIfaceSim::PortLostMessage()});
+        } else {
+            QCOMPARE(outcome.Kind(), TKind::Silent);
+            QCOMPARE(outcome.Text(), fault == QLatin1String("PCD") ? QStringLiteral("Instrument not responding")
+                                                                   : NotResponding);
+        }
+        QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(rig.EditModel == before);
         // A read of what the instrument holds that completed before the end stays.
         QVERIFY(rig.InstrumentModel == Tdata7410() || fault == QLatin1String("PCD"));
@@ -147,19 +161,21 @@ private slots:
         const QStringList sent = rig.Commands();
         QVERIFY(!sent.contains(QStringLiteral("ENU4")) && !sent.contains(QStringLiteral("TDD1")));
         QCOMPARE(sent.count(sent.last()), fault == QLatin1String("Silent") ? 4 : 1);
-        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
-        QVERIFY(!rig.Session.PollingSuspended);
+        QCOMPARE(rig.Session.Activity(), actDisplay);
+        QVERIFY(!rig.Session.PollingSuspended());
     }
 
     void aCancelledReadChangesNothingAndSaysNothing()
     {
         TTransferRig rig;
         rig.Preset({QStringLiteral("ENU3")});
-        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
+        rig.RunTraffic([](TSettingsTransfer &transfer, int tick) {
             if (tick == 10)
-                traffic.btnCancel->click();
+                transfer.Progress.Cancel();
         });
-        QVERIFY(!rig.Transfer.ReadSettings1Click());
+        const TOutcome read = rig.Transfer.ReadSettings1Click();
+        QCOMPARE(read.Kind(), TKind::Cancelled);
+        QVERIFY(read.Text().isEmpty());
         QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(rig.EditModel == Tdata7410());
         QVERIFY(rig.InstrumentModel == Tdata7410());
@@ -171,16 +187,20 @@ private slots:
     {
         TTransferRig rig;
         rig.Session.Transport().Close();
-        QVERIFY(!rig.Transfer.ReadSettings1Click());
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
-        QCOMPARE(rig.Script.Messages(), (QStringList{NotConnected, NotConnected}));
+        for (const TOutcome &outcome : {rig.Transfer.ReadSettings1Click(), rig.Transfer.WriteSettings1Click()}) {
+            QCOMPARE(outcome.Kind(), TKind::NotConnected);
+            QCOMPARE(outcome.Text(), NotConnected);
+        }
+        QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(rig.Commands().isEmpty());
 
         // Before any read or load the write does nothing at all.
         TTransferRig fresh;
         fresh.Transfer.SettingsAvailable = [] { return false; };
         fresh.EditModel.Units = 4;
-        QVERIFY(!fresh.Transfer.WriteSettings1Click());
+        const TOutcome written = fresh.Transfer.WriteSettings1Click();
+        QVERIFY(!written);
+        QVERIFY(written.Text().isEmpty());
         QVERIFY(fresh.Commands().isEmpty());
         QVERIFY(fresh.Script.Messages().isEmpty());
     }
@@ -206,12 +226,12 @@ private slots:
                                             QStringLiteral("Write Settings to Instrument")}));
         QVERIFY(rig.InstrumentModel == rig.EditModel);
         QVERIFY(rig.Transfer.SettingsSent);
-        QCOMPARE(rig.Session.DisplayUnits, 3);
+        QCOMPARE(rig.Session.DisplayUnits(), 3);
         QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), 3);
         QCOMPARE(rig.Instrument.Settings().Text(QStringLiteral("PST"), 1, 0), QStringLiteral("North gate"));
         QVERIFY(rig.Script.Messages().isEmpty());
-        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
-        QVERIFY(!rig.Session.PollingSuspended);
+        QCOMPARE(rig.Session.Activity(), actDisplay);
+        QVERIFY(!rig.Session.PollingSuspended());
     }
 
     void nothingChangedOrAlreadyHeldSendsNoSetting()
@@ -240,19 +260,21 @@ private slots:
         rig.Transfer.SettingsSent = false;
         rig.Instrument.Faults().SilentTo = {QStringLiteral("ENU")};
         bool wrote = true;
-        QTimer::singleShot(0, [&] { wrote = rig.Transfer.WriteSettings1Click(); });
+        QTimer::singleShot(0, [&] { wrote = rig.Transfer.WriteSettings1Click().Ok(); });
         rig.Session.SendAndWait(QStringLiteral("ENU?;"), false, QStringLiteral("ENU"), rig.Session.Numeric());
         QVERIFY(!wrote && !rig.Transfer.SettingsSent);
         // Nor while the instrument streams weights that could pass for answers.
-        rig.Session.LoggingState = 2;
-        QVERIFY(!rig.Transfer.ReadSettings1Click());
-        QVERIFY(rig.Script.Messages().last().startsWith(QLatin1String("A streamed log")));
-        rig.Session.LoggingState = 0;
+        rig.Session.SetLoggingState(lsStreamed);
+        const TOutcome read = rig.Transfer.ReadSettings1Click();
+        QCOMPARE(read.Kind(), TKind::Busy);
+        QVERIFY(read.Text().startsWith(QLatin1String("A streamed log")));
+        rig.Session.SetLoggingState(lsStopped);
         // A store the instrument refuses is no success either.
         rig.Instrument.Faults().RefuseTo = {QStringLiteral("TDD")};
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        QCOMPARE(rig.Transfer.WriteSettings1Click().Kind(), TKind::Refused);
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.Commands(), (QStringList{"ENU?", "TDD1", "TDD1"}));
+        QVERIFY(rig.Script.Messages().isEmpty());
     }
 
     void aHeaderChangeNeedsNoPasscode()
@@ -287,7 +309,7 @@ private slots:
         QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), 1);
         QVERIFY(!rig.Instrument.Unlocked());
         QVERIFY(rig.Script.Messages().isEmpty());
-        QVERIFY(rig.Script.DialogAnswers.empty());
+        QVERIFY(rig.Script.PasscodeAnswers.empty() && rig.Script.ProgressAnswers.empty());
     }
 
     void aRefusedOrCancelledPasscodeEndsTheWriteBeforeAnySetting()
@@ -302,21 +324,23 @@ private slots:
 
         rig.RunTraffic();
         rig.AnswerPasscode(QStringLiteral("1111"));
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
-        QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Invalid Setting")});
+        const TOutcome refused = rig.Transfer.WriteSettings1Click();
+        QCOMPARE(refused.Kind(), TKind::Refused);
+        QCOMPARE(refused.Text(), QStringLiteral("Invalid Setting"));
         QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111", "PCD"}));
 
         rig.Wire.clear();
         rig.RunTraffic();
-        rig.AnswerPasscode(QStringLiteral("4620"), QDialog::Rejected);
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        rig.AnswerPasscode(std::nullopt);
+        QCOMPARE(rig.Transfer.WriteSettings1Click().Kind(), TKind::Cancelled);
         QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?"}));
+        QVERIFY(rig.Script.Messages().isEmpty());
 
         QVERIFY(rig.InstrumentModel == held);
         QVERIFY(!rig.Transfer.SettingsSent);
         QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), held.Units);
-        QCOMPARE(rig.Session.Activity, quint8(actDisplay));
-        QVERIFY(!rig.Session.PollingSuspended);
+        QCOMPARE(rig.Session.Activity(), actDisplay);
+        QVERIFY(!rig.Session.PollingSuspended());
     }
 
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails_data()
@@ -351,11 +375,12 @@ private slots:
         rig.RunTraffic();
         if (!passcode.isEmpty())
             rig.AnswerPasscode(passcode);
-        rig.RunTraffic([&ticks](TFrmTraffic &, int) { ++ticks; });
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
-        QCOMPARE(rig.Script.Messages().size(), 1);
-        QVERIFY(rig.Script.Messages()[0].startsWith(QStringLiteral("The instrument refused ")));
-        QVERIFY(rig.Script.Messages()[0].endsWith(QStringLiteral(" (%1).").arg(line)));
+        rig.RunTraffic([&ticks](TSettingsTransfer &, int) { ++ticks; });
+        const TOutcome written = rig.Transfer.WriteSettings1Click();
+        QCOMPARE(written.Kind(), TKind::Refused);
+        QVERIFY(written.Text().startsWith(QStringLiteral("The instrument refused ")));
+        QVERIFY(written.Text().endsWith(QStringLiteral(" (%1).").arg(line)));
+        QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(ticks < 50); // no 4 s wait after a refusal
         QCOMPARE(rig.Commands().count(line), 4);
         QVERIFY(rig.InstrumentModel == held); // offered again next time
@@ -374,9 +399,9 @@ private slots:
         const Tdata7410 held = rig.InstrumentModel;
 
         // Cancelled while the build settings are read back: no store either.
-        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
+        rig.RunTraffic([](TSettingsTransfer &transfer, int tick) {
             if (tick == 5)
-                traffic.reject();
+                transfer.Progress.Cancel();
         });
         QVERIFY(!rig.Transfer.WriteSettings1Click());
         QVERIFY(!rig.Transfer.SettingsSent);
@@ -384,11 +409,13 @@ private slots:
 
         rig.Wire.clear();
         rig.RunTraffic();
-        rig.RunTraffic([](TFrmTraffic &traffic, int tick) {
-            if (traffic.Engine.TransferIndex == 1 && tick > 0)
-                traffic.btnCancel->click();
+        rig.RunTraffic([](TSettingsTransfer &transfer, int tick) {
+            if (transfer.Engine.TransferIndex == 1 && tick > 0)
+                transfer.Progress.Cancel();
         });
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        const TOutcome written = rig.Transfer.WriteSettings1Click();
+        QCOMPARE(written.Kind(), TKind::Cancelled);
+        QVERIFY(written.Text().isEmpty());
         QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(!rig.Transfer.SettingsSent);
         QVERIFY(rig.InstrumentModel == held);
@@ -408,19 +435,23 @@ private slots:
         const Tdata7410 held = rig.InstrumentModel;
         int ticksAfterLoss = 0;
         rig.RunTraffic();
-        rig.RunTraffic([&rig, &ticksAfterLoss](TFrmTraffic &, int tick) {
+        rig.RunTraffic([&rig, &ticksAfterLoss](TSettingsTransfer &, int tick) {
             if (tick == 3)
                 rig.Instrument.LosePort();
             if (tick > 3)
                 ++ticksAfterLoss;
         });
-        QVERIFY(!rig.Transfer.WriteSettings1Click());
+        const TOutcome written = rig.Transfer.WriteSettings1Click();
+        QCOMPARE(written.Kind(), TKind::PortLost);
         QVERIFY(!rig.Session.IsOpen());
         QVERIFY(ticksAfterLoss < 10);
-        QCOMPARE(rig.Script.Messages(), QStringList{TIOIfaceSim::PortLostMessage()});
+        // Told once, by the window, from what the session reported.
+        QVERIFY(written.Text().isEmpty());
+        QCOMPARE(rig.LinkFailures, QStringList{TIOIfaceSim::PortLostMessage()});
+        QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(!rig.Transfer.SettingsSent);
         QVERIFY(rig.InstrumentModel == held);
-        QVERIFY(!rig.Session.PollingSuspended);
+        QVERIFY(!rig.Session.PollingSuspended());
     }
 
     void theProgressDialogRunsModallyOnItsOwnTimer()
@@ -430,17 +461,24 @@ private slots:
         rig.EditModel.HeaderLines[4] = QStringLiteral("Shown");
         int busy = 0;
         rig.Transfer.SetBusy = [&busy](bool on) { busy += on ? 1 : -1; };
+        TFrmTraffic traffic;
+        QStringList titles;
+        QList<int> results;
         for (int i = 0; i < 2; ++i) {
-            rig.Script.DialogAnswers.push_back([](QDialog &d) {
-                QTimer::singleShot(30000, &d, [&d] { d.done(QDialog::Rejected); }); // never hang
-                return d.exec();
+            rig.Script.ProgressAnswers.push_back([&](TProgress &progress) {
+                QTimer::singleShot(30000, &traffic, [&traffic] { traffic.done(QDialog::Rejected); }); // never hang
+                results << traffic.Watch(progress);
+                titles << traffic.windowTitle();
             });
         }
         QVERIFY(rig.Transfer.WriteSettings1Click());
         QCOMPARE(rig.Instrument.Settings().Text(QStringLiteral("PST"), 5, 0), QStringLiteral("Shown"));
         QCOMPARE(busy, 0);
-        QVERIFY(!rig.Transfer.Traffic().Timer1.isActive());
-        QVERIFY(!rig.Transfer.Traffic().isVisible());
+        QCOMPARE(results, (QList<int>{QDialog::Accepted, QDialog::Accepted}));   // closed by the end, not the timeout
+        QCOMPARE(titles, (QStringList{QStringLiteral("Read Build Settings from Instrument"),
+                                      QStringLiteral("Write Settings to Instrument")}));
+        QVERIFY(!rig.Transfer.Timer1.isActive());
+        QVERIFY(!traffic.isVisible());
     }
 
     void thePasscodeDialogTakesDigitsOnly()

@@ -1,8 +1,8 @@
 #pragma once
 // A session connected in-process to the simulated instrument, the two
-// settings models and the transfer, with scripted prompts. The progress
-// dialog is run by the script tick by tick (no 20 ms waits), so a transfer
-// that waits out four silent sends still takes a moment only.
+// settings models and the transfer, with scripted prompts. The script
+// watches each progress and ticks the transfer by hand (no 20 ms waits), so
+// a transfer that waits out four silent sends still takes a moment only.
 
 #include "link/session.h"
 #include "settings/database.h"
@@ -12,9 +12,8 @@
 #include "ui/scriptedprompts.h"
 
 #include <QCoreApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <memory>
+#include <optional>
 
 struct TTransferRig {
     TScriptedPrompts Script;
@@ -27,13 +26,15 @@ struct TTransferRig {
     QStringList Wire;          // every command as handed to the line, without ";"
     int PagesFilled = 0;
     QStringList Captions;      // of the progress dialogs, in order
+    QStringList LinkFailures;  // what the session reported of a failed line
 
     explicit TTransferRig(const TSimConfig &config = {}) : Instrument(config)
     {
         Session.ShowCommand = [this](const QString &command) { Wire << Strip(command); };
         Transfer.FillSettingsPages = [this] { ++PagesFilled; };
+        Session.LinkFailed = [this](const QString &message) { LinkFailures << message; };
         Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(Instrument));
-        Session.Activity = actDisplay;
+        Session.SetActivity(actDisplay);
     }
 
     static QString Strip(QString command)
@@ -68,41 +69,32 @@ struct TTransferRig {
         return out;
     }
 
-    // Runs the next progress dialog; during(dialog, tick) may act before each tick.
-    void RunTraffic(std::function<void(TFrmTraffic &, int)> during = {})
+    // Watches the next progress; during(transfer, tick) may act before each tick.
+    void RunTraffic(std::function<void(TSettingsTransfer &, int)> during = {})
     {
-        Script.DialogAnswers.push_back([this, during](QDialog &d) {
-            auto *traffic = qobject_cast<TFrmTraffic *>(&d);
-            if (!traffic)
-                return int(QDialog::Rejected);
-            Captions << traffic->windowTitle();
-            traffic->Timer1.stop();
-            for (int tick = 0; traffic->Engine.Running() && tick < 20000; ++tick) {
+        Script.ProgressAnswers.push_back([this, during](TProgress &progress) {
+            Captions << progress.Caption;
+            Transfer.Timer1.stop();
+            for (int tick = 0; Transfer.Engine.Running() && tick < 20000; ++tick) {
                 Settle();
                 if (during)
-                    during(*traffic, tick);
-                traffic->Timer1Timer();
+                    during(Transfer, tick);
+                Transfer.Timer1Timer();
             }
-            return traffic->result();
         });
     }
 
-    void AnswerPasscode(const QString &digits, int result = QDialog::Accepted)
+    // The digits typed, or nothing for a cancel.
+    void AnswerPasscode(const std::optional<QString> &digits)
     {
-        Script.DialogAnswers.push_back([digits, result](QDialog &d) {
-            auto *passcode = qobject_cast<TFrmPasscode *>(&d);
-            if (!passcode)
-                return int(QDialog::Rejected);
-            passcode->EdtPasscode->setText(digits);
-            return result;
-        });
+        Script.PasscodeAnswers.push_back(digits);
     }
 
     // A completed read, so both models mirror the instrument.
     bool ReadAll()
     {
         RunTraffic();
-        const bool ok = Transfer.ReadSettings1Click();
+        const bool ok = Transfer.ReadSettings1Click().Ok();
         Wire.clear();
         Captions.clear();
         return ok;

@@ -1,5 +1,5 @@
 # Settings read and write against the in-process simulated instrument and a
-# scripted line, with the progress dialog driven tick by tick.
+# scripted line, the transfer ticked by hand while the script watches its progress.
 if(TARGET qv_simlink)
   qv_add_test(test_transfer SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_transfer.cpp
               ${CMAKE_CURRENT_LIST_DIR}/test_transfer_rig.h LIBS qv_settings qv_simlink)

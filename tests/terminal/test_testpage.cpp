@@ -19,13 +19,13 @@ struct TPageRig {
     TScopedPrompts Guard{&Script};
     TSession Session;
     TTestPage Page{Session};
+    TManualTicks Ticks{Session}; // nothing is polled on this page; no time-outs either
     TFakeTransport *Fake = nullptr;
     bool Shown = true;
 
     TPageRig()
     {
-        Session.Timer1.stop();
-        Session.Activity = actTest;
+        Session.SetActivity(actTest);
         Session.IsTrafficShown = [this] { return Shown; };
         Session.AppendTraffic = [this](const QString &line) { Page.AppendLine(line); };
         auto fake = std::make_unique<TFakeTransport>();
