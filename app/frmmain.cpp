@@ -59,6 +59,12 @@ TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
 
 TFrmMain::~TFrmMain() { FormDestroy(); }
 
+void TFrmMain::Report(const TOutcome &outcome)
+{
+    LastOutcome = outcome;
+    Tell(outcome);
+}
+
 void TFrmMain::BuildStatusBar()
 {
     StatusBar = Named(new QStatusBar(this), "StatusBar");
@@ -264,7 +270,7 @@ void TFrmMain::ApplyLook(bool connected)
     if (connected && !(pageMoved && PgCMain->currentWidget() == TSDisplay)) {
         if (PgCMain->currentWidget() == TSDisplay)
             Session.SetActivity(actDisplay);
-        Tell(Session.StartupSequence());
+        Report(Session.StartupSequence());
     }
 }
 

@@ -179,6 +179,12 @@ public:
     // The settings or log file last opened or saved, in the title bar.
     void ShowFileInTitle(const QString &path);
 
+    // ---- Outcomes ----
+    // Says how an operation ended, once, when it has ended (Tell), and
+    // keeps it: the last operation's outcome, for the status checks of tests.
+    void Report(const TOutcome &outcome);
+    TOutcome LastOutcome;
+
     // ---- Behaviour ----
     // Status panel 2 from EditModel; empty until an identity is known.
     void UpdateIdentity();

@@ -75,10 +75,10 @@ void TFrmMain::WireCalibration()
     CalSteps->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     CalSteps->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
     // The page's buttons run the steps; the steps read the page's fields.
-    connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnZeroClick()); });
-    connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { Tell(CalSteps->BTnSpanClick()); });
-    connect(CalPage->BtnLSet, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnLSetClick()); });
-    connect(CalPage->BtnLClear, &QPushButton::clicked, this, [this] { Tell(CalSteps->BtnLClearClick()); });
+    connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { Report(CalSteps->BtnZeroClick()); });
+    connect(CalPage->BTnSpan, &QPushButton::clicked, this, [this] { Report(CalSteps->BTnSpanClick()); });
+    connect(CalPage->BtnLSet, &QPushButton::clicked, this, [this] { Report(CalSteps->BtnLSetClick()); });
+    connect(CalPage->BtnLClear, &QPushButton::clicked, this, [this] { Report(CalSteps->BtnLClearClick()); });
     CalSteps->LinearisationShown = [this] { return CalPage->LinearisationShown(); };
     CalSteps->CalWeightText = [this] { return CalPage->CalWeightText(); };
     CalSteps->LCalWeightText = [this] { return CalPage->LCalWeightText(); };
@@ -121,10 +121,10 @@ void TFrmMain::WireCalBackup() { CalBackup = std::make_unique<TCalBackup>(Sessio
 
 void TFrmMain::btnCalDirectClick()
 {
-    Tell(CalBackup->CalDirect(SettingsEditor->CalFields->edtCalDirectZero->text(),
+    Report(CalBackup->CalDirect(SettingsEditor->CalFields->edtCalDirectZero->text(),
                               SettingsEditor->CalFields->edtCalDirectSpan->text()));
 }
 
-void TFrmMain::btnBackupCalClick() { Tell(CalBackup->Backup()); }
+void TFrmMain::btnBackupCalClick() { Report(CalBackup->Backup()); }
 
-void TFrmMain::btnRestoreCalClick() { Tell(CalBackup->Restore()); }
+void TFrmMain::btnRestoreCalClick() { Report(CalBackup->Restore()); }

@@ -224,7 +224,7 @@ void TFrmMain::ReadSettings1Click()
         return;
     const TOutcome read = Transfer->ReadSettings1Click();
     UpdateIdentity();
-    Tell(read);
+    Report(read);
 }
 
 void TFrmMain::WriteSettings1Click()
@@ -233,5 +233,5 @@ void TFrmMain::WriteSettings1Click()
         return;
     const TOutcome written = Transfer->WriteSettings1Click();
     UpdateIdentity();
-    Tell(written);
+    Report(written);
 }

@@ -302,7 +302,7 @@ void TFrmMain::PgCMainChange()
     }
     if (page == TSDisplay) {
         Session.SetActivity(actDisplay);
-        Tell(Session.StartupSequence());
+        Report(Session.StartupSequence());
     } else if (page == TSCal) {
         Session.SetActivity(actCalibration);
         AskToSendSettings();

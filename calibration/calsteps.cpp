@@ -146,8 +146,12 @@ TOutcome TCalibrationSteps::GuardedSpanStep(bool &readBack)
         if (outcome)
             outcome = TestWeightStep(true);
     }
-    if (passcodeSent)
-        LockGuardedSettings(Session);
+    if (passcodeSent) {
+        // Not locked again, the instrument stays open: the operator must know.
+        const TOutcome locked = LockGuardedSettings(Session);
+        if (outcome)
+            outcome = locked;
+    }
     return outcome;
 }
 

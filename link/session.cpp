@@ -250,7 +250,8 @@ TOutcome TSession::WaitOutcome(const QString &command) const
     case TWaitEnd::TimedOut:
         return TOutcome::Silence(command);
     case TWaitEnd::Closed:
-        return TOutcome::Closed();
+        // Closed on purpose (a disconnect, another connection): nothing to say.
+        return TOutcome::Cancel();
     case TWaitEnd::Lost:
         return TOutcome::Lost();
     case TWaitEnd::Pending:
@@ -476,12 +477,9 @@ TOutcome TSession::StartupSequence()
 {
     // Nothing to do without a line; and an exchange already waiting (the
     // user switched pages during it) cannot be interleaved with this one.
-    if (!IsOpen())
-        return TOutcome::Closed();
-    if (ShuttingDown)
+    // Neither is a failure to tell: the page is shown as it is.
+    if (!IsOpen() || ShuttingDown || WaitInProgress)
         return TOutcome::Cancel();
-    if (WaitInProgress)
-        return TOutcome::LineBusy();
     struct TRunningGuard {
         TSession &Session;
         explicit TRunningGuard(TSession &s) : Session(s)

@@ -108,7 +108,8 @@ public:
     // event loop). Accepted when answered; Refused when the handler saw "?";
     // Silent after ReplyWaitTicks without an answer; NotConnected without a
     // link; PortLost when the line went away meanwhile; Busy while another
-    // wait runs; Cancelled once the session is shutting down.
+    // wait runs; Cancelled when the line was closed on purpose meanwhile or
+    // the session is shutting down.
     TOutcome SendAndWait(const QString &text, bool framed, const QString &prefix,
                          const std::function<void(const QString &)> &handler);
     // The common forms: a setting or command acknowledged with "0"; a number
@@ -156,10 +157,14 @@ public:
 
     // ---- Session and polling ----
     // "S98;STP;", "S%.2d;COF11;", "ENU?;": the instrument in a known state.
-    // The outcome of the first exchange that failed.
+    // The outcome of the first exchange that failed; Cancelled (nothing to
+    // say) without a line or while another exchange waits.
     TOutcome StartupSequence();
     void WaitTicks(int n);
     void Timer1Timer();
+    // Starts or stops the 10 ms timer; tests that drive the ticks themselves
+    // stop it.
+    void SetTicking(bool on) { on ? Timer1.start() : Timer1.stop(); }
     // Ticks before an unanswered poll is repeated: PollRepeatTicks, or more
     // on a line too slow to bring the longest answer back in that time.
     int PollRepeat() const;

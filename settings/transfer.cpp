@@ -236,8 +236,10 @@ QStringList TSettingsTransfer::PendingLines() const
 
 TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
 {
+    // The write found the line open: closed now, it was lost meanwhile, and
+    // the session has said so.
     if (!Session.IsOpen()) {
-        Failure = TOutcome::Closed();
+        Failure = TOutcome::Lost();
         return TPreRead::Failed;
     }
     if (pending.isEmpty())
