@@ -114,7 +114,7 @@ public:
     bool UnsavedSamples = false;
     // Points plotted since the session began (the page's samples per second).
     qint64 PlottedSamples = 0;
-    // Asked by Start before the traces are cleared while UnsavedSamples is
+    // Asked by MayStart before the traces are cleared while UnsavedSamples is
     // set: false keeps them and starts nothing. Empty: nothing is asked.
     std::function<bool()> MayDiscardSamples;
 

@@ -12,7 +12,7 @@
 //   TLogPage page(logging, logDialog, EditModel);
 //   session.LogReply  = [&](qint32 w, qint32 u, qint32 s) { logging.TakeReply(w, u, s); };
 //   session.LogRecord = [&](quint8 b, qint32 sw, qint32 w) { logging.TakeRecord(b, sw, w); };
-//   On selecting the Log page: page.PrepareChart(); session.Activity = actLog;
+//   On selecting the Log page: page.PrepareChart(); session.SetActivity(actLog);
 //     (PrepareChart runs the axis set-up with the dialog's choices and
 //     focuses the chart); leaving the page does not stop a session.
 //   TSLogShow / TSLogHide (the "&Print Log" / "&Print Settings" caption) stay

@@ -2,6 +2,7 @@
 #include "ui/scriptedprompts.h"
 
 #include <QDialog>
+#include <QTimer>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_prompts {
@@ -27,6 +28,43 @@ private slots:
         QCOMPARE(script.Messages(), QStringList{QStringLiteral("Instrument not responding")});
         QCOMPARE(script.Questions(), (QStringList{QStringLiteral("Send now?"), QStringLiteral("Again?")}));
         QCOMPARE(script.History.size(), size_t(5));
+    }
+
+    // A message no test expected is reported, however often an expected
+    // one is shown; a progress watched without an answer runs to its end.
+    void strictScriptsReportTheUnexpectedAndProgressRunsToItsEnd()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        QStringList unexpected;
+        script.Unexpected = [&unexpected](const QString &text) { unexpected << text; };
+        script.Expect(QStringLiteral("Instrument not responding"));
+        Prompts().Message(QStringLiteral("Instrument not responding"));
+        Prompts().Message(QStringLiteral("Instrument not responding"));
+        Prompts().Message(QStringLiteral("Invalid Setting"));
+        QCOMPARE(unexpected, QStringList{QStringLiteral("Invalid Setting")});
+
+        TProgress progress;
+        progress.Caption = QStringLiteral("Read Settings from Instrument");
+        QTimer::singleShot(20, [&progress] {
+            progress.Finished = true;
+            progress.Update();
+        });
+        Prompts().WatchProgress(progress);
+        QVERIFY(progress.Finished);
+        QCOMPARE(script.History.back().text, progress.Caption);
+        // An answer that returns early ends the operation as the dialog's
+        // Cancel would.
+        TProgress cancelled;
+        bool cancelCalled = false;
+        cancelled.Cancel = [&] {
+            cancelCalled = true;
+            cancelled.Finished = true;
+            cancelled.Update();
+        };
+        script.ProgressAnswers.push_back([](TProgress &) {});
+        Prompts().WatchProgress(cancelled);
+        QVERIFY(cancelCalled);
     }
 
     void guardRestoresThePreviousPrompts()
