@@ -1,10 +1,10 @@
 # Core libraries: the protocol state and logic (session, transfer,
 # calibration steps, logging session) that the command-line program and
 # headless tests run under a plain QCoreApplication. They must build without
-# Qt Widgets: they link no widget or GUI module, compile on a precompiled
-# header of Qt Core only (cmake/precompiled_headers.cmake), so a widget
-# header cannot even be found, and the check below fails the configure step
-# when one of them reaches a widget module through what it links.
+# Qt Widgets: they link no widget or GUI module and use no precompiled
+# header (cmake/precompiled_headers.cmake), so a widget header cannot even be
+# found, and the check below fails the configure step when one of them
+# reaches a widget module through what it links.
 
 set(QV_NOT_FOR_CORE Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt6::Test QCustomPlotQt6::QCustomPlotQt6)
 
@@ -44,7 +44,7 @@ function(qv_reached_widget_module target path out)
   endif()
   list(REMOVE_DUPLICATES links)
   foreach(link ${links})
-    if(link MATCHES "^\\$<" OR link MATCHES "^qv(_core)?_pch_macros$")
+    if(link MATCHES "^\\$<" OR link MATCHES "^qv_pch_macros$")
       continue()
     endif()
     qv_reached_widget_module(${link} "${path} -> ${link}" found)
