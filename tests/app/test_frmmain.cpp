@@ -540,7 +540,7 @@ private slots:
         QCOMPARE(s.Activity(), actDisplay);
         TickTo(s, *line, false, 7, QString());
 
-        line->Deliver(QStringLiteral("123.45,1,2\r\n"));
+        line->Deliver(QStringLiteral("  123.45,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" 123.45"));
         QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));     // gross
         QVERIFY(!w.LCDMain->SegmentLit(LampRow, 4));    // stable
@@ -548,27 +548,27 @@ private slots:
 
         // The window's weighing mode picks the lamp meaning.
         w.EditModel.WeighMode = 1;
-        line->Deliver(QStringLiteral("5,1,250\r\n"));   // second range, outputs 2, 4, 5, 6
+        line->Deliver(QStringLiteral("       5,01,250\r\n"));   // second range, outputs 2, 4, 5, 6
         QVERIFY(w.LCDMain->SegmentLit(LampRow, 6));
         for (int lamp : {5, 7, 8})
             QVERIFY(!w.LCDMain->SegmentLit(LampRow, lamp));
 
         // On the Calibration page the small display takes the replies.
         s.SetActivity(actCalibration);
-        line->Deliver(QStringLiteral("-7,1,2\r\n"));
+        line->Deliver(QStringLiteral("      -7,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDCal), QStringLiteral("-    7"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
 
         // A status answer sets the error; it shows in the first half of the
         // tick cycle, and never replaces the digits by itself.
         s.SetActivity(actDisplay);
-        TickTo(s, *line, true, 7, QStringLiteral("5,1,250\r\n"));
+        TickTo(s, *line, true, 7, QStringLiteral("       5,01,250\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
         line->Deliver(QStringLiteral("0010\r\n"));
         QCOMPARE(w.ErrorStatus, 16);
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
         TickTo(s, *line, false, 2, QString());
-        line->Deliver(QStringLiteral("5,1,2\r\n"));
+        line->Deliver(QStringLiteral("       5,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" E0010"));
     }
 
