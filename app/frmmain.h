@@ -16,6 +16,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QTime>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -279,8 +280,12 @@ private:
     void WireSession();
     // The port was lost: wait for it, saying so in the status bar.
     void WaitForLostPort();
-    // Stops waiting (Disconnect, or the port is back).
-    void EndPortWait();
+    // Stops waiting (Disconnect, or the port is back); true when it waited.
+    bool EndPortWait();
+    // When the port was lost, and the message that said so while it is up:
+    // it goes when the port comes back.
+    QTime PortLostAt;
+    QString PortLostMessage;
     void SetRegionRects();
     void WireDisplayKeys();
     // Shortcuts for the front-panel keys (F5..F8, Shift held) and the pages
