@@ -9,6 +9,7 @@
 #include "link/test_session_fake.h"
 #include "logging/loggingsession.h"
 #include "settings/editor.h"
+#include "settings/settingsfile.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/scriptedprompts.h"
@@ -648,6 +649,46 @@ private slots:
         w.Open1->trigger();
         QCOMPARE(script.Messages().size(), 1);
         QCOMPARE(w.EditModel.FullScale1, 12345);
+    }
+
+    // Settings edits not sent and an unsaved log are kept without a question
+    // and offered by name to the next start, once; Yes opens them.
+    void unsentSettingsAndAnUnsavedLogAreKeptAndOfferedAtTheNextStart()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        QTemporaryDir dir;
+        QStringList kept;
+        {
+            TFrmMain w;
+            w.DataFolder = dir.filePath(QStringLiteral("data"));
+            Tdata7410 site;
+            site.FullScale1 = 12345;
+            QVERIFY(SaveSettingsFile(dir.filePath(QStringLiteral("site.QVS")), site, nullptr));
+            script.FileAnswers = {dir.filePath(QStringLiteral("site.QVS"))};
+            w.Open1->trigger();
+            w.Logging->AddPoint(TLoggingSession::SeriesWeight, TLogPoint(1, 2));
+            w.Logging->UnsavedSamples = true;
+            script.Clear();
+            kept = w.KeepUnsavedWork();
+            QCOMPARE(kept.size(), 2);
+            QVERIFY(script.History.empty());
+        }
+        TFrmMain w;
+        w.DataFolder = dir.filePath(QStringLiteral("data"));
+        script.ConfirmAnswers = {true};
+        w.OfferRecoveredWork();
+        QCOMPARE(script.Questions().size(), 1);
+        for (const QString &file : kept) {
+            QVERIFY2(script.Questions().first().contains(QFileInfo(file).fileName()), qPrintable(script.Questions().first()));
+            QVERIFY(!QFileInfo::exists(file)); // moved to where the question said
+        }
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QCOMPARE(w.EditModel.FullScale1, 12345);
+        QCOMPARE(w.Logging->Points.Size(TLoggingSession::SeriesWeight), qsizetype(1));
+        QVERIFY(w.Logging->UnsavedSamples); // still not where the operator keeps it
+        w.OfferRecoveredWork();
+        QCOMPARE(script.Questions().size(), 1);
     }
 
     void printReadsPrintLogOnTheLogPageAndAsksForAPrinter()
