@@ -102,6 +102,7 @@ private slots:
         qInfo("ended %lld ms after the signal, exit status %d", ending.elapsed(), viewer.exitCode());
         QVERIFY(ending.elapsed() < 2000);
         QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.exitCode(), 0);
 
         const QStringList kept = FilesUnder(dir.filePath("data"), "*.LOG");
         QCOMPARE(kept.size(), 1);
