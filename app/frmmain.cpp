@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -38,6 +39,7 @@
 TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
 {
     setObjectName(QStringLiteral("FrmMain"));
+    DataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
@@ -161,7 +163,8 @@ void TFrmMain::FormDestroy()
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
-    if (!FileMenu->OfferToSaveLog()) {
+    // Ended from outside, the unsaved log has been kept already.
+    if (!EndingWithoutAsking && !FileMenu->OfferToSaveLog()) {
         event->ignore();
         return;
     }

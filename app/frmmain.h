@@ -16,6 +16,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QTime>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -206,6 +207,23 @@ public:
     // wait a little; nothing for other keys or with the link closed.
     void PressDisplayKey(int Key, bool Modified);
 
+    // ---- Ending from outside (frmmain_recovery.cpp) ----
+    // The user's data folder; unsaved work is kept in its "recovery"
+    // folder and, once offered at a start, moved to "recovered".
+    QString DataFolder;
+    // Writes what would be lost, without asking: a log with unsaved samples
+    // and settings edits not sent to the instrument. Returns the files
+    // written (the same files again when called twice in a run).
+    QStringList KeepUnsavedWork();
+    // A logout, a shutdown or a service stop: keeps the unsaved work, stops
+    // a stream, locks the guarded settings, closes the line and the window
+    // and ends every wait and dialog, asking nothing.
+    void EndWithoutAsking();
+    bool IsEndingWithoutAsking() const { return EndingWithoutAsking; }
+    // At start: names the files kept when the program was last ended and
+    // offers to open them.
+    void OfferRecoveredWork();
+
 public slots:
     void PgCMainChange();
     void Open1Click();
@@ -243,6 +261,12 @@ protected:
 
 private:
     TdatViewer *datViewer = nullptr;
+    bool EndingWithoutAsking = false;
+    QString KeptLogFile;
+    QString KeptSettingsFile;
+    QString KeptFileName(const QString &kind, const QString &extension) const;
+    bool OpenRecoveredSettings(const QString &path, QString *error);
+    bool OpenRecoveredLog(const QString &path, QString *error);
     QLabel *StatusPanel0 = nullptr;
     QLabel *StatusPanel1 = nullptr;
     TOwnerDrawnPanel *StatusPanel2 = nullptr;
@@ -279,8 +303,12 @@ private:
     void WireSession();
     // The port was lost: wait for it, saying so in the status bar.
     void WaitForLostPort();
-    // Stops waiting (Disconnect, or the port is back).
-    void EndPortWait();
+    // Stops waiting (Disconnect, or the port is back); true when it waited.
+    bool EndPortWait();
+    // When the port was lost, and the message that said so while it is up:
+    // it goes when the port comes back.
+    QTime PortLostAt;
+    QString PortLostMessage;
     void SetRegionRects();
     void WireDisplayKeys();
     // Shortcuts for the front-panel keys (F5..F8, Shift held) and the pages

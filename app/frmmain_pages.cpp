@@ -157,12 +157,25 @@ void TFrmMain::WireSession()
     Session.Connected = [this] {
         // The instrument may have been changed while the program was away.
         Transfer->MarkInstrumentChanged();
-        EndPortWait();
+        if (EndPortWait()) {
+            // Back by itself: the message that it was lost would only block
+            // the menus now.
+            if (!PortLostMessage.isEmpty())
+                Prompts().WithdrawMessage(PortLostMessage);
+            ShowStatusNote(QStringLiteral("Port lost at %1 and came back").arg(PortLostAt.toString(u"HH:mm:ss")));
+        }
         PortWatcher.Remember(Session.Transport());
         ConnectedLook();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
-    Session.LinkFailed = [](const QString &message) { Prompts().Message(message, TPrompts::Kind::Error); };
+    Session.LinkFailed = [this](const QString &message) {
+        const bool lost = PortWatcher.IsWatching();
+        if (lost)
+            PortLostMessage = message;
+        Prompts().Message(message, TPrompts::Kind::Error);
+        if (lost && PortLostMessage == message)
+            PortLostMessage.clear();
+    };
     Session.SetBusy = [](bool busy) { ShowHourglass(busy); };
     // Back with the start-up sequence and polling of a connect; an operation
     // the loss ended stays ended.
@@ -184,6 +197,7 @@ const QString PortLostNote = QStringLiteral("Port lost - waiting for it to retur
 
 void TFrmMain::WaitForLostPort()
 {
+    PortLostAt = QTime::currentTime();
     PortWatcher.Watch();
     if (!PortWatcher.IsWatching())
         return;
@@ -197,15 +211,16 @@ void TFrmMain::WaitForLostPort()
     SetConnectCaption(true);
 }
 
-void TFrmMain::EndPortWait()
+bool TFrmMain::EndPortWait()
 {
     const bool waited = PortWatcher.IsWatching() || StatusNote->text() == PortLostNote;
     PortWatcher.Stop();
     if (!waited)
-        return;
+        return false;
     if (StatusNote->text() == PortLostNote)
         StatusNote->clear();
     SetConnectCaption(Session.IsOpen());
+    return true;
 }
 
 void TFrmMain::WireFileMenu()

@@ -9,6 +9,8 @@
 #include "ui/imagelist.h"
 
 #include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -37,7 +39,23 @@ int main(int argc, char *argv[])
     TdatViewer datViewer;
     FrmMain.SetConnectionStore(&datViewer);
 
-    CloseOnTerminationSignals(&FrmMain);
+    CloseOnTerminationSignals(&FrmMain, [&FrmMain] { FrmMain.EndWithoutAsking(); });
+#ifndef QT_NO_SESSIONMANAGER
+    // The desktop session ends: what is unsaved is kept while the session
+    // manager waits for us; the program then ends as on SIGTERM.
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &FrmMain,
+        [&FrmMain](QSessionManager &) {
+            FrmMain.KeepUnsavedWork();
+            QTimer::singleShot(0, &FrmMain, [&FrmMain] { FrmMain.EndWithoutAsking(); });
+        },
+        Qt::DirectConnection);
+#endif
     FrmMain.show();
+    // Work kept when the program was last ended from outside.
+    QTimer::singleShot(0, &FrmMain, [&FrmMain] {
+        if (!FrmMain.IsEndingWithoutAsking())
+            FrmMain.OfferRecoveredWork();
+    });
     return app.exec();
 }

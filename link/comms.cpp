@@ -21,7 +21,59 @@ int DigitValue(QChar c, bool hex)
     return -1;
 }
 
+bool IsDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+
+qsizetype SkipBlanks(QStringView text, qsizetype i)
+{
+    while (i < text.size() && text.at(i) == u' ')
+        ++i;
+    return i;
+}
+
+// Where a number in the weight field's form that starts at i ends (after
+// its trailing blanks), or -1 when there is none.
+qsizetype NumberEnd(QStringView text, qsizetype i)
+{
+    i = SkipBlanks(text, i);
+    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+'))
+        i = SkipBlanks(text, i + 1);
+    int digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (IsDigit(text.at(i)))
+            ++digits;
+        else if (text.at(i) == u'.' && !point)
+            point = true;
+        else
+            break;
+    }
+    return digits > 0 ? SkipBlanks(text, i) : -1;
+}
+
+// ",", then exactly `count` digits, from i; where they end, or -1.
+qsizetype DigitFieldEnd(QStringView text, qsizetype i, int count)
+{
+    if (i >= text.size() || text.at(i) != u',')
+        return -1;
+    for (int k = 1; k <= count; ++k)
+        if (i + k >= text.size() || !IsDigit(text.at(i + k)))
+            return -1;
+    return i + 1 + count;
+}
+
 } // namespace
+
+bool IsWeightLine(QStringView line)
+{
+    qsizetype i = NumberEnd(line, 0);
+    if (i >= 0)
+        i = DigitFieldEnd(line, i, 2);
+    if (i >= 0)
+        i = DigitFieldEnd(line, i, 3);
+    return i == line.size();
+}
+
+bool IsSingleNumber(QStringView reply) { return NumberEnd(reply, 0) == reply.size(); }
 
 // Working state of one Parse call.
 struct Tcommsobj::TScan {

@@ -9,6 +9,7 @@
 // event loop and let the next reply overwrite them.
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 class Tcommsobj {
@@ -52,3 +53,14 @@ private:
     QString *currentText = nullptr;
     int fieldCount = 0;
 };
+
+// The form of the instrument's weight line: the weight (blanks around it, a
+// sign, digits with at most one point and no blank between them), then the
+// unit address in two digits and the status in three, nothing more. The
+// field parser passes over blanks, so a line cut short and joined to the
+// next ("     65" and "     650,00,002") would still give it a number; a
+// reply without this form is no weight.
+bool IsWeightLine(QStringView line);
+// A reply that is one number and nothing else, in the form of the weight
+// field: what a question for one value ("VAL?", "ENU?") is answered with.
+bool IsSingleNumber(QStringView reply);

@@ -1,6 +1,7 @@
 #include "link/instrumentfinder.h"
 
 #include "link/ioiface_serial.h"
+#include "link/receiver.h"
 
 #include <QRegularExpression>
 #include <QSerialPort>
@@ -201,6 +202,11 @@ void TInstrumentFinder::ReadLines()
 {
     if (!Running)
         return;
+    // A line cut off before a pause is never completed by what comes next
+    // (a cut weight line and the address "5" would read as another address).
+    if (LastRead.isValid() && LastRead.elapsed() > TReplyReceiver::PartialLineLimitMs(Port->baudRate()))
+        Pending.clear();
+    LastRead.start();
     Pending += Port->readAll();
     for (;;) {
         qsizetype end = 0;
@@ -228,6 +234,8 @@ void TInstrumentFinder::TakeLine(const QByteArray &line)
         Identity = QString::fromLatin1(line.trimmed());
         Stage = TStage::Address;
         TryTimer.start(TryMs);
+        // What is left of a line was sent before the question.
+        Pending.clear();
         Port->write(AskAddress);
         return;
     }

@@ -11,6 +11,7 @@
 // the port. Used by the connection dialog and the command-line program.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -96,6 +97,7 @@ private:
     int BaudIndex = -1;
     TStage Stage = TStage::Identity;
     QByteArray Pending;
+    QElapsedTimer LastRead; // since bytes last came: a partial line that waited is noise
     QString Identity;
     bool Running = false;
     quint64 Generation = 0; // a slot may start a new search from our signal

@@ -1,5 +1,7 @@
 #include "link/receiver.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr QChar CR = QChar(0x0D);
@@ -189,6 +191,30 @@ void TReplyReceiver::Reset()
     BinaryCount = 0;
     SkippingRecord = false;
     SkippedBytes = 0;
+}
+
+int TReplyReceiver::PartialLineLimitMs(int baud)
+{
+    if (baud <= 0)
+        return PartialLineFloorMs;
+    const qint64 lineMs = (qint64(LineBytes) * 10 * 1000 + baud - 1) / baud;
+    return int(std::max<qint64>(PartialLineFloorMs, lineMs));
+}
+
+void TReplyReceiver::DropPartial()
+{
+    if (!MidLine() && !DlePending)
+        return;
+    const bool text = !BinaryMode && !SkippingRecord && !DroppingLine && !ReplyBuffer.isEmpty();
+    const QString rest = RawBuffer;
+    ClearBuffers();
+    BinaryMode = false;
+    DlePending = false;
+    BinaryCount = 0;
+    SkippingRecord = false;
+    SkippedBytes = 0;
+    if (text && OnNoise)
+        OnNoise(rest);
 }
 
 void TReplyReceiver::ClearBuffers()

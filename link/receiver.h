@@ -29,16 +29,30 @@ public:
     // STX that was only noise has no DLE ETX: after this many bytes the
     // skip ends and text is read again.
     static constexpr int MaxSkippedBytes = 256;
+    // The instrument sends a line in one burst. A partial line that has had
+    // no byte for longer than a line takes at the line's speed (LineBytes of
+    // ten bits; at least PartialLineFloorMs, for adapters that deliver in
+    // packets) will never be completed: it is noise, and must not become
+    // the start of whatever comes next.
+    static constexpr int LineBytes = 32;
+    static constexpr int PartialLineFloorMs = 100;
+    static int PartialLineLimitMs(int baud);
 
     std::function<void(const QString &reply)> OnReply;
     std::function<void(const QString &record)> OnRecord; // exactly 9 payload bytes
     std::function<void(const QString &piece)> OnTrafficPiece;
+    // A partial line given up by DropPartial: the part of it not yet handed
+    // out as a traffic piece.
+    std::function<void(const QString &text)> OnNoise;
 
     void Feed(const QString &text);
     // Forgets a partial line or record: the bytes that follow come from a new
     // connection and must not be joined to those of the old one. Called from
     // a handler during Feed, it also drops the rest of the piece being fed.
     void Reset();
+    // Gives up a partial line or record (see PartialLineLimitMs): the next
+    // byte starts afresh in text mode. A partial text line goes to OnNoise.
+    void DropPartial();
     // Part of a line or record has come and its end has not.
     bool MidLine() const { return BinaryMode || SkippingRecord || DroppingLine || !ReplyBuffer.isEmpty(); }
 

@@ -35,6 +35,9 @@ TSession::TSession(QObject *parent)
     Receiver.OnReply = [this](const QString &reply) { DispatchReply(reply); };
     Receiver.OnRecord = [this](const QString &record) { DispatchBinaryRecord(record); };
     Receiver.OnTrafficPiece = [this](const QString &piece) { LogTraffic(piece); };
+    Receiver.OnNoise = [this](const QString &text) {
+        LogTraffic(text + QStringLiteral("  [noise: no line end came, dropped]"));
+    };
 
     // The null transport only delivers (no) received bytes; its open and
     // close events are left unset.
@@ -222,6 +225,9 @@ TOutcome TSession::SendAndWait(const QString &text, bool framed, const QString &
     while ((PollOutstanding || ReplyArriving()) && IsOpen() && Timer1.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     AwaitingPollAnswer = false;
+    // Whatever part of a line is left has stopped growing: the answer must
+    // not be joined to it.
+    Receiver.DropPartial();
     Prefix = prefix;
     ReplyTimeout = ReplyWaitTicks;
     AwaitingReply = true;
@@ -304,7 +310,10 @@ void TSession::ReceiveText(const QString &text)
         return;
     }
     TNesting nesting(*this);
+    // Bytes after a pause never complete a line cut off before it.
+    DropStaleLine();
     TicksSinceReceive = 0;
+    LastReceive.start();
     Feeding = true;
     Receiver.Feed(text);
     while (!PendingReceive.isEmpty() && !ReceiveDisabled) {
@@ -314,6 +323,13 @@ void TSession::ReceiveText(const QString &text)
     }
     PendingReceive.clear();
     Feeding = false;
+}
+
+void TSession::DropStaleLine()
+{
+    if (Receiver.MidLine() && LastReceive.isValid()
+        && LastReceive.elapsed() > TReplyReceiver::PartialLineLimitMs(CurrentTransport->BaudRate()))
+        Receiver.DropPartial();
 }
 
 void TSession::DispatchReply(const QString &reply)
@@ -337,14 +353,21 @@ void TSession::RouteByActivity(const QString &reply)
 {
     switch (CurrentActivity) {
     case actDisplay:
-    case actCalibration:
+    case actCalibration: {
         // The status request's answer is hexadecimal; it is the one awaited
-        // while the countdown stands at its reload value.
-        Comms->Parse(reply, StatusPollCountdown == StatusPollEvery, false);
+        // while the countdown stands at its reload value. Any other reply
+        // is shown only as a whole weight line.
+        const bool status = StatusPollCountdown == StatusPollEvery;
+        if (!status && !IsWeightLine(reply))
+            break;
+        Comms->Parse(reply, status, false);
         if (!AwaitingReply && DisplayReply)
             DisplayReply(CurrentActivity == actCalibration);
         break;
+    }
     case actLog: {
+        if (!IsWeightLine(reply))
+            break;
         Comms->Parse(reply, false, false);
         qint32 weight = 0, unit = 0, status = 0, places = 0;
         if (Comms->GetInt(0, weight, -999999, 999999, places) && Comms->GetInt(1, unit, 0, 32, places)
@@ -392,6 +415,10 @@ void TSession::AcknowledgeReply(const QString &reply)
 
 void TSession::NumericReply(const QString &reply)
 {
+    // A weight line that came late, or a number with blanks inside (two
+    // pieces of lines joined), is no answer to a question for one value.
+    if (!IsSingleNumber(reply))
+        return;
     Comms->Parse(Prefix + reply, false, true);
     qint32 value = 0, places = 0;
     if (Comms->GetInt(0, value, -99999, 999999, places)) {
@@ -533,6 +560,7 @@ void TSession::Timer1Timer()
     if (!IsOpen())
         return;
 
+    DropStaleLine();
     if (PollDelay == 0)
         Poll();
     if (PollDelay > 0 && --PollDelay == 0)
@@ -569,6 +597,9 @@ void TSession::Poll()
 {
     if (ReplyArriving() || AwaitingPollAnswer)
         return;
+    // A partial line that has waited this long is given up before the next
+    // answer can be joined to it.
+    Receiver.DropPartial();
     switch (CurrentActivity) {
     case actDisplay:
     case actCalibration:

@@ -15,6 +15,7 @@
 #include "link/receiver.h"
 
 #include <QList>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -245,6 +246,9 @@ private:
     void Poll();
     bool ReplyArriving() const;
     void ResetReceive();
+    // Gives up a partial line that has had no byte for longer than a line
+    // takes on this line (see TReplyReceiver::PartialLineLimitMs).
+    void DropStaleLine();
     TOutcome WaitOutcome(const QString &command) const;
 
     // Counts the calls into this session that may be on the stack (waits,
@@ -292,6 +296,7 @@ private:
     int PauseCounter = 0;
     int Cycle = 0;
     int TicksSinceReceive = 0;             // since bytes last came in
+    QElapsedTimer LastReceive;             // the same, in milliseconds
     // A poll went out and neither its answer nor its repeat time has come.
     bool PollOutstanding = false;
 

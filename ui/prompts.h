@@ -32,6 +32,10 @@ public:
 
     // A message with an OK button.
     virtual void Message(const QString &text, Kind kind = Kind::Plain, const QString &title = {}) = 0;
+    // A message with this text that is still up has been overtaken (the
+    // lost line is back): it goes, and its Message call returns as if OK
+    // had been pressed. Nothing happens when none is shown.
+    virtual void WithdrawMessage(const QString &text) { (void)text; }
     // A question with Yes and No; true for Yes. Kind::Warning shows the
     // warning sign, any other kind the question mark.
     virtual bool Confirm(const QString &text, const QString &title = {}, Kind kind = Kind::Plain) = 0;

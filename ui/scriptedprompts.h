@@ -47,6 +47,9 @@ public:
     std::function<void(QPrinter &)> WhilePrinterShown;
 
     void Message(const QString &text, Kind kind, const QString &title) override;
+    // Recorded in Withdrawn.
+    void WithdrawMessage(const QString &text) override { Withdrawn << text; }
+    QStringList Withdrawn;
     bool Confirm(const QString &text, const QString &title, Kind kind) override;
     QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter) override;

@@ -29,7 +29,16 @@ void TWidgetPrompts::Message(const QString &text, Kind kind, const QString &titl
     case Kind::Error: icon = QMessageBox::Critical; break;
     }
     QMessageBox box(icon, TitleOr(title), text, QMessageBox::Ok, DialogParent());
+    OpenMessages.append(&box);
     box.exec();
+    OpenMessages.removeAll(&box);
+}
+
+void TWidgetPrompts::WithdrawMessage(const QString &text)
+{
+    for (const QPointer<QMessageBox> &box : std::as_const(OpenMessages))
+        if (box && box->text() == text)
+            box->done(QMessageBox::Ok);
 }
 
 bool TWidgetPrompts::Confirm(const QString &text, const QString &title, Kind kind)

@@ -6,9 +6,15 @@
 
 #include "ui/prompts.h"
 
+#include <QList>
+#include <QPointer>
+
+class QMessageBox;
+
 class TWidgetPrompts : public TPrompts {
 public:
     void Message(const QString &text, Kind kind, const QString &title) override;
+    void WithdrawMessage(const QString &text) override;
     bool Confirm(const QString &text, const QString &title, Kind kind) override;
     QString OpenFileName(const QString &title, const QString &directory, const QString &filter,
                          QString *selectedFilter) override;
@@ -17,4 +23,8 @@ public:
     bool PrinterSetup(QPrinter &printer) override;
     void PrintPreview(QPrinter &printer, const std::function<void(QPrinter &)> &paint) override;
     int Exec(QDialog &dialog) override;
+
+private:
+    // The message boxes now up, innermost last.
+    QList<QPointer<QMessageBox>> OpenMessages;
 };

@@ -9,6 +9,7 @@
 #include "link/test_session_fake.h"
 #include "logging/loggingsession.h"
 #include "settings/editor.h"
+#include "settings/settingsfile.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/scriptedprompts.h"
@@ -540,7 +541,7 @@ private slots:
         QCOMPARE(s.Activity(), actDisplay);
         TickTo(s, *line, false, 7, QString());
 
-        line->Deliver(QStringLiteral("123.45,1,2\r\n"));
+        line->Deliver(QStringLiteral("  123.45,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" 123.45"));
         QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));     // gross
         QVERIFY(!w.LCDMain->SegmentLit(LampRow, 4));    // stable
@@ -548,27 +549,27 @@ private slots:
 
         // The window's weighing mode picks the lamp meaning.
         w.EditModel.WeighMode = 1;
-        line->Deliver(QStringLiteral("5,1,250\r\n"));   // second range, outputs 2, 4, 5, 6
+        line->Deliver(QStringLiteral("       5,01,250\r\n"));   // second range, outputs 2, 4, 5, 6
         QVERIFY(w.LCDMain->SegmentLit(LampRow, 6));
         for (int lamp : {5, 7, 8})
             QVERIFY(!w.LCDMain->SegmentLit(LampRow, lamp));
 
         // On the Calibration page the small display takes the replies.
         s.SetActivity(actCalibration);
-        line->Deliver(QStringLiteral("-7,1,2\r\n"));
+        line->Deliver(QStringLiteral("      -7,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDCal), QStringLiteral("-    7"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
 
         // A status answer sets the error; it shows in the first half of the
         // tick cycle, and never replaces the digits by itself.
         s.SetActivity(actDisplay);
-        TickTo(s, *line, true, 7, QStringLiteral("5,1,250\r\n"));
+        TickTo(s, *line, true, 7, QStringLiteral("       5,01,250\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
         line->Deliver(QStringLiteral("0010\r\n"));
         QCOMPARE(w.ErrorStatus, 16);
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral("     5"));
         TickTo(s, *line, false, 2, QString());
-        line->Deliver(QStringLiteral("5,1,2\r\n"));
+        line->Deliver(QStringLiteral("       5,01,002\r\n"));
         QCOMPARE(Reading(*w.LCDMain), QStringLiteral(" E0010"));
     }
 
@@ -648,6 +649,46 @@ private slots:
         w.Open1->trigger();
         QCOMPARE(script.Messages().size(), 1);
         QCOMPARE(w.EditModel.FullScale1, 12345);
+    }
+
+    // Settings edits not sent and an unsaved log are kept without a question
+    // and offered by name to the next start, once; Yes opens them.
+    void unsentSettingsAndAnUnsavedLogAreKeptAndOfferedAtTheNextStart()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        QTemporaryDir dir;
+        QStringList kept;
+        {
+            TFrmMain w;
+            w.DataFolder = dir.filePath(QStringLiteral("data"));
+            Tdata7410 site;
+            site.FullScale1 = 12345;
+            QVERIFY(SaveSettingsFile(dir.filePath(QStringLiteral("site.QVS")), site, nullptr));
+            script.FileAnswers = {dir.filePath(QStringLiteral("site.QVS"))};
+            w.Open1->trigger();
+            w.Logging->AddPoint(TLoggingSession::SeriesWeight, TLogPoint(1, 2));
+            w.Logging->UnsavedSamples = true;
+            script.Clear();
+            kept = w.KeepUnsavedWork();
+            QCOMPARE(kept.size(), 2);
+            QVERIFY(script.History.empty());
+        }
+        TFrmMain w;
+        w.DataFolder = dir.filePath(QStringLiteral("data"));
+        script.ConfirmAnswers = {true};
+        w.OfferRecoveredWork();
+        QCOMPARE(script.Questions().size(), 1);
+        for (const QString &file : kept) {
+            QVERIFY2(script.Questions().first().contains(QFileInfo(file).fileName()), qPrintable(script.Questions().first()));
+            QVERIFY(!QFileInfo::exists(file)); // moved to where the question said
+        }
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QCOMPARE(w.EditModel.FullScale1, 12345);
+        QCOMPARE(w.Logging->Points.Size(TLoggingSession::SeriesWeight), qsizetype(1));
+        QVERIFY(w.Logging->UnsavedSamples); // still not where the operator keeps it
+        w.OfferRecoveredWork();
+        QCOMPARE(script.Questions().size(), 1);
     }
 
     void printReadsPrintLogOnTheLogPageAndAsksForAPrinter()

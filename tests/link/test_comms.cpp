@@ -45,6 +45,8 @@ private slots:
     void longDigitStringsNeverWrap_data();
     void longDigitStringsNeverWrap();
     void fieldsBeyondTwentyAreDropped();
+    void weightLinesAndSingleNumbers_data();
+    void weightLinesAndSingleNumbers();
 };
 
 void TestComms::numbersTextsAndQuotedCommas()
@@ -232,6 +234,40 @@ void TestComms::fieldsBeyondTwentyAreDropped()
     QVERIFY(parser.Parse(QStringLiteral("7"), false, false));
     QCOMPARE(parser.FieldCount(), 1);
     QCOMPARE(NumberAt(parser, 0).value, 7);
+}
+
+// What the parser would still read numbers from, but is no weight line (or
+// no answer of one value): pieces of two lines joined, noise, other forms.
+void TestComms::weightLinesAndSingleNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("weightLine");
+    QTest::addColumn<bool>("singleNumber");
+    QTest::newRow("weight line") << "     650,00,002" << true << false;
+    QTest::newRow("negative, high resolution") << " -12.345,31,130" << true << false;
+    QTest::newRow("sign apart from digits") << "-    5.0,01,001" << true << false;
+    QTest::newRow("cut line joined to the next") << "     65     650,00,002" << false << false;
+    QTest::newRow("two weights run together") << "12345.612345.67,00,002" << false << false;
+    QTest::newRow("short address and status") << "12.5,1,2" << false << false;
+    QTest::newRow("three-digit address") << "     650,100,002" << false << false;
+    QTest::newRow("a field more") << "     650,00,002,1" << false << false;
+    QTest::newRow("weight in quotes") << "\"650\",00,002" << false << false;
+    QTest::newRow("noise before the weight") << "x650,00,002" << false << false;
+    QTest::newRow("no weight") << ",00,002" << false << false;
+    QTest::newRow("one number") << "12500" << false << true;
+    QTest::newRow("one number with blanks around") << "  -12.5 " << false << true;
+    QTest::newRow("two pieces of numbers") << "12 500" << false << false;
+    QTest::newRow("refusal") << "?" << false << false;
+    QTest::newRow("empty") << "" << false << false;
+}
+
+void TestComms::weightLinesAndSingleNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, weightLine);
+    QFETCH(bool, singleNumber);
+    QCOMPARE(IsWeightLine(text), weightLine);
+    QCOMPARE(IsSingleNumber(text), singleNumber);
 }
 
 QV_TEST_GUILESS_MAIN(TestComms)

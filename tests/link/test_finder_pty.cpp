@@ -5,6 +5,7 @@
 #include "link/comdialog.h"
 #include "link/findpanel.h"
 #include "link/instrumentfinder.h"
+#include "support/pty_peer.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -115,6 +116,25 @@ private slots:
         // is loose because this machine may be busy.
         qInfo("noise port given up after %lld ms", noiseStarted >= 0 ? noiseTook : -1);
         QVERIFY(noiseTook > 0 && noiseTook < 6000);
+    }
+
+    // A piece of a line before a pause is noise: the address that follows
+    // it is read alone ("     1", then "5", is not unit 15).
+    void aLineCutOffBeforeTheAddressIsNoise()
+    {
+        TPtyPeer instrument;
+        QVERIFY2(instrument.IsValid(), qPrintable(instrument.ErrorString()));
+        TInstrumentFinder finder;
+        finder.Start({instrument.SlavePath()}, {9600});
+        QVERIFY(instrument.WaitFor("IDN?;"));
+        instrument.Write("\"KD4620\",\"46200001\",\"1.04\"\r\n");
+        QVERIFY(instrument.WaitFor("ADR?;"));
+        instrument.Write("     1");
+        instrument.Pump(150);
+        instrument.Write("5\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(!finder.IsRunning(), 3000);
+        QCOMPARE(finder.Results().size(), 1);
+        QCOMPARE(finder.Results().first().UnitAddress, 5);
     }
 
     void cancelStopsAtOnceAndFreesThePort()

@@ -15,7 +15,7 @@
 class TScriptedInstrument {
 public:
     // Command (without ";") -> answer line (without CR LF).
-    QMap<QString, QString> Answers{{"COF11", "0"}, {"ENU?", "2"}, {"MSV?", "12.50,7,2"}, {"ESR?", "0000"}};
+    QMap<QString, QString> Answers{{"COF11", "0"}, {"ENU?", "2"}, {"MSV?", "   12.50,07,002"}, {"ESR?", "0000"}};
     int Address = 7;
     int AnswerDelayMs = 0;
     // ">" + command taken, "<" + answer written, in order.

@@ -1,6 +1,8 @@
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
+#include "ui/widgetprompts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QTimer>
 
@@ -65,6 +67,30 @@ private slots:
         script.ProgressAnswers.push_back([](TProgress &) {});
         Prompts().WatchProgress(cancelled);
         QVERIFY(cancelCalled);
+    }
+
+    // A real box the program withdraws goes, as if OK were pressed; one of
+    // another text stays until then.
+    void aWithdrawnMessageBoxCloses()
+    {
+        struct TBoxes : TWidgetPrompts {
+            void WatchProgress(TProgress &) override {}
+            std::optional<QString> Passcode() override { return {}; }
+            std::optional<qint32> Signal(const QString &, qint32) override { return {}; }
+        } prompts;
+        bool stillUp = false, forced = false;
+        QTimer::singleShot(50, [&] { prompts.WithdrawMessage("Another message"); });
+        QTimer::singleShot(150, [&] {
+            stillUp = QApplication::activeModalWidget() != nullptr;
+            prompts.WithdrawMessage("Connection to /dev/ttyUSB0 lost");
+        });
+        QTimer::singleShot(3000, [&] { // the box would otherwise hold the test
+            if (QWidget *box = QApplication::activeModalWidget())
+                forced = box->close();
+        });
+        prompts.Message("Connection to /dev/ttyUSB0 lost", TPrompts::Kind::Error, {});
+        QVERIFY(stillUp);
+        QVERIFY(!forced);
     }
 
     void guardRestoresThePreviousPrompts()
