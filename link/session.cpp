@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
@@ -186,8 +187,10 @@ void TSession::SendCommand(const QString &text, bool framed)
     if (!IsOpen() || text.isEmpty())
         return;
     TNesting nesting(*this);
+    // A passcode is never shown: the status bar and the traffic view get it
+    // masked; only the line carries the digits.
     if (ShowCommand)
-        ShowCommand(text);
+        ShowCommand(MaskPasscode(text));
     QString wire = text;
     if (framed) {
         wire = TReplyReceiver::STX + text + TReplyReceiver::ETX;
@@ -196,7 +199,11 @@ void TSession::SendCommand(const QString &text, bool framed)
     }
     // The echo goes first so that a transport answering at once (in-process)
     // still shows command before reply.
-    LogTraffic(QStringLiteral(">>>") + (framed ? text : wire));
+    LogTraffic(QStringLiteral(">>>") + MaskPasscode(framed ? text : wire));
+    // Once the digits went out the instrument may be open, until a lock
+    // ("PCD" alone) is acknowledged.
+    if (OpensGuardedSettings(text))
+        LockOwed = true;
     CurrentTransport->Send(wire);
 }
 
@@ -243,7 +250,35 @@ TOutcome TSession::SendAndWait(const QString &text, bool framed, const QString &
     }
     ReplyHandler = nullptr;
     WaitInProgress = false;
-    return WaitOutcome(text);
+    TOutcome outcome = WaitOutcome(text);
+    if (outcome && LocksGuardedSettings(text))
+        LockOwed = false;
+    return outcome;
+}
+
+namespace {
+
+// The command without a unit selection before it and without its ";".
+QString BareCommand(QString text)
+{
+    static const QRegularExpression selection(QStringLiteral("^(S[0-9]{2};)+"));
+    text.remove(selection);
+    if (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+bool TSession::OpensGuardedSettings(const QString &command)
+{
+    static const QRegularExpression passcode(QStringLiteral("^PCD[0-9]+$"));
+    return passcode.match(BareCommand(command)).hasMatch();
+}
+
+bool TSession::LocksGuardedSettings(const QString &command)
+{
+    return BareCommand(command) == QLatin1String("PCD");
 }
 
 TOutcome TSession::WaitOutcome(const QString &command) const
@@ -521,6 +556,12 @@ TOutcome TSession::StartupSequence()
         }
     } running(*this);
 
+    // A line lost while the instrument was open left it open: the lock goes
+    // first, before anything else reaches it.
+    if (LockOwed) {
+        if (TOutcome locked = Acknowledged(QStringLiteral("PCD")); !locked)
+            return locked;
+    }
     SendCommand(QStringLiteral("S98;STP;"), false);
     if (TOutcome outcome = Acknowledged(UnitPrefix(Address) + QStringLiteral("COF11;")); !outcome)
         return outcome;

@@ -141,6 +141,14 @@ public:
     qint32 ReplyValue() const { return LastValue; }
     const QString &ReplyPrefix() const { return Prefix; }
 
+    // The passcode went out ("PCD" and digits) and no lock ("PCD" alone) has
+    // been acknowledged since: the instrument may be open. The next start-up
+    // sequence (a reconnect after a lost port, the next connect) locks it
+    // before anything else.
+    bool IsLockOwed() const { return LockOwed; }
+    static bool OpensGuardedSettings(const QString &command);
+    static bool LocksGuardedSettings(const QString &command);
+
     // True while a SendAndWait is in progress (a second one is refused).
     bool IsWaiting() const { return WaitInProgress; }
     // An exchange awaits its answer (a SendAndWait, the start-up sequence):
@@ -157,7 +165,8 @@ public:
     bool IsShuttingDown() const { return ShuttingDown; }
 
     // ---- Session and polling ----
-    // "S98;STP;", "S%.2d;COF11;", "ENU?;": the instrument in a known state.
+    // "S98;STP;", "S%.2d;COF11;", "ENU?;": the instrument in a known state,
+    // after a "PCD" lock when one is owed.
     // The outcome of the first exchange that failed; Cancelled (nothing to
     // say) without a line or while another exchange waits.
     TOutcome StartupSequence();
@@ -300,6 +309,7 @@ private:
     // A poll went out and neither its answer nor its repeat time has come.
     bool PollOutstanding = false;
 
+    bool LockOwed = false;
     // The current transport has opened and nobody has closed it on purpose:
     // a failure now is a lost port.
     bool LinkUp = false;

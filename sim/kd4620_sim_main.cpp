@@ -66,7 +66,9 @@ int main(int argc, char *argv[])
 
     const QString announcement = PublishPort(server.Path());
     if (announcement.isEmpty())
-        Log(QStringLiteral("could not announce the port in %1").arg(PublishedPortsDir()));
+        Log(QStringLiteral("could not announce the port in %1: it must be a folder of this user's alone "
+                           "(mode 0700); the viewer will not list the port")
+                .arg(PublishedPortsDir()));
     std::fprintf(stdout, "%s\n", server.Path().toLocal8Bit().constData());
     std::fflush(stdout);
     Log(QStringLiteral("serving unit %1 on %2").arg(instrument.Address()).arg(pty.DevicePath()));

@@ -9,7 +9,49 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The folder is the user's alone: a real folder (not a link), owned by
+// this user, and closed to everybody else. In a shared temporary folder
+// anybody could have made it first and laid false announcements in it.
+bool IsPrivateFolder(const QString &dir)
+{
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (::lstat(QFile::encodeName(dir).constData(), &status) != 0)
+        return false;
+    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+#else
+    return QFileInfo(dir).isDir();
+#endif
+}
+
+bool IsOwnFile(const QFileInfo &entry)
+{
+#ifdef Q_OS_UNIX
+    return entry.ownerId() == ::getuid() && !entry.isSymLink();
+#else
+    return !entry.isSymLink();
+#endif
+}
+
+// Makes the folder, open to this user only; false when it cannot be made
+// or one that is not private stands in its place.
+bool MakePrivateFolder(const QString &dir)
+{
+#ifdef Q_OS_UNIX
+    if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+#else
+    QDir().mkpath(dir);
+#endif
+    return IsPrivateFolder(dir);
+}
+
+} // namespace
 
 QString PublishedPortsDir()
 {
@@ -22,7 +64,7 @@ QString PublishedPortsDir()
 QString PublishPort(const QString &devicePath)
 {
     const QString dir = PublishedPortsDir();
-    if (!QDir().mkpath(dir))
+    if (!MakePrivateFolder(dir))
         return {};
     const QString name = dir + QStringLiteral("/%1").arg(QCoreApplication::applicationPid());
     QSaveFile file(name);
@@ -57,11 +99,13 @@ bool IsRunning(const QString &processId)
 QStringList PublishedPorts()
 {
     QStringList ports;
+    if (!IsPrivateFolder(PublishedPortsDir()))
+        return ports;
     const QDir dir(PublishedPortsDir());
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files, QDir::Name)) {
         // A simulator that died leaves its file, and its terminal's number
         // soon serves another program: only running ones are offered.
-        if (!IsRunning(entry.baseName()))
+        if (!IsOwnFile(entry) || !IsRunning(entry.baseName()))
             continue;
         QFile file(entry.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))

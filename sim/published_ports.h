@@ -11,14 +11,18 @@
 #include <QStringList>
 
 // The folder: $XDG_RUNTIME_DIR/kd4620-sim, or the system's temporary folder
-// with the user's id when there is no runtime folder.
+// with the user's id when there is no runtime folder. It is made open to
+// this user only (mode 0700); a folder of that name that another user owns,
+// or that others may read or write, is never used: nothing is announced in
+// it and nothing is read from it.
 QString PublishedPortsDir();
 
 // Announces a port (creates the folder as needed). Returns the file written,
-// or an empty text when it could not be written.
+// or an empty text when it could not be written (the folder is not private).
 QString PublishPort(const QString &devicePath);
 // Removes the announcement written by PublishPort.
 void WithdrawPort(const QString &announcementFile);
 
-// Device paths of every announced port that still exists, sorted as text.
+// Device paths of every announced port that still exists, sorted as text;
+// only announcements of this user's, in a private folder.
 QStringList PublishedPorts();

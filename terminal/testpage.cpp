@@ -107,9 +107,21 @@ void TTestPage::PageSelected()
 
 void TTestPage::SendTyped()
 {
+    // A passcode sent stays in the edit masked; sent again as it stands,
+    // the digits go out once more.
+    const QString typed = !SentPasscode.isEmpty() && EdtSendStr->text() == MaskPasscode(SentPasscode)
+                              ? SentPasscode
+                              : EdtSendStr->text();
     // Not while an exchange awaits its answer: the typed command's reply
     // would be taken for it.
-    if (Session.SendUserCommand(EdtSendStr->text(), CbStxEtx->isChecked()) && CommandSent)
+    const bool sent = Session.SendUserCommand(typed, CbStxEtx->isChecked());
+    if (TSession::OpensGuardedSettings(typed)) {
+        SentPasscode = typed;
+        EdtSendStr->setText(MaskPasscode(typed));
+    } else {
+        SentPasscode.clear();
+    }
+    if (sent && CommandSent)
         CommandSent();
 }
 

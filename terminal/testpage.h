@@ -66,6 +66,7 @@ private:
     void SendTyped();
     void FocusSendStr();
     QString AcceptedText;
+    QString SentPasscode;   // the passcode command the edit shows masked
 
     TSession &Session;
 };

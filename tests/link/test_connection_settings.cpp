@@ -14,6 +14,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 // A namespace of its own: the folder's test files are compiled together.
@@ -530,6 +531,61 @@ private slots:
         QCOMPARE(names, sorted);
         QVERIFY(!SerialPortNames("/dev/qv-no-such-port").contains("/dev/qv-no-such-port"));
         QVERIFY(!SerialPortNames().contains(simulator.SlavePath()));
+    }
+
+    // Simulators announce their ports in a folder of the user's alone; one
+    // that anybody else made or may write is neither used nor read, so no
+    // other user can slip a device of theirs into the port list.
+    void announcementsComeOnlyFromAPrivateFolder_data()
+    {
+        QTest::addColumn<QString>("folder");   // as found before the simulator starts
+        QTest::addColumn<bool>("used");
+        QTest::newRow("none yet: made private") << "none" << true;
+        QTest::newRow("private already") << "private" << true;
+        QTest::newRow("open to others") << "open" << false;
+        QTest::newRow("a link to a private one") << "link" << false;
+        if (::getuid() == 0)
+            QTest::newRow("another user's") << "foreign" << false;
+    }
+
+    void announcementsComeOnlyFromAPrivateFolder()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, used);
+        QTemporaryDir runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const QString dir = PublishedPortsDir();
+        const QByteArray path = dir.toLocal8Bit();
+        if (folder == QLatin1String("private") || folder == QLatin1String("foreign"))
+            QVERIFY(::mkdir(path.constData(), 0700) == 0);
+        if (folder == QLatin1String("open"))
+            QVERIFY(::mkdir(path.constData(), 0700) == 0 && ::chmod(path.constData(), 0777) == 0);
+        if (folder == QLatin1String("foreign"))
+            QVERIFY(::chown(path.constData(), 65534, 65534) == 0);
+        if (folder == QLatin1String("link")) {
+            QVERIFY(::mkdir(runtime.filePath("elsewhere").toLocal8Bit().constData(), 0700) == 0);
+            QVERIFY(QFile::link(runtime.filePath("elsewhere"), dir));
+        }
+        TPtyPeer simulator;
+        const QString announcement = PublishPort(simulator.SlavePath());
+        QCOMPARE(!announcement.isEmpty(), used);
+        if (!used) {
+            // An announcement laid there by somebody else is not read.
+            QFile planted(dir + QStringLiteral("/1"));
+            if (planted.open(QIODevice::WriteOnly))
+                planted.write(simulator.SlavePath().toLocal8Bit() + '\n');
+        } else {
+            struct stat status {};
+            QVERIFY(::stat(path.constData(), &status) == 0);
+            QCOMPARE(status.st_mode & 0777, mode_t(0700));
+        }
+        QCOMPARE(PublishedPorts().contains(simulator.SlavePath()), used);
+        WithdrawPort(announcement);
+        if (saved.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", saved);
     }
 };
 
