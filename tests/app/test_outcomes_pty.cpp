@@ -13,6 +13,7 @@
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
+#include <QDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 

@@ -10,6 +10,7 @@
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
+#include <QDialog>
 #include <QPushButton>
 
 // A namespace of its own: the folder's test files are compiled together.
