@@ -14,16 +14,16 @@
 
 namespace {
 
-// The folder is the user's alone: a real folder (not a link), owned by
-// this user, and closed to everybody else. In a shared temporary folder
-// anybody could have made it first and laid false announcements in it.
-bool IsPrivateFolder(const QString &dir)
+// The folder is the user's: a real folder (not a link), owned by this user,
+// that nobody else may write to. In a shared temporary folder anybody could
+// have made it first and laid false announcements in it.
+bool IsOwnFolder(const QString &dir)
 {
 #ifdef Q_OS_UNIX
     struct stat status {};
     if (::lstat(QFile::encodeName(dir).constData(), &status) != 0)
         return false;
-    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 022) == 0;
 #else
     return QFileInfo(dir).isDir();
 #endif
@@ -38,17 +38,20 @@ bool IsOwnFile(const QFileInfo &entry)
 #endif
 }
 
-// Makes the folder, open to this user only; false when it cannot be made
-// or one that is not private stands in its place.
+// Makes the folder, open to this user only (an own folder made before,
+// open to reading by others, is closed to them); false when it cannot be
+// made or one that is not the user's stands in its place.
 bool MakePrivateFolder(const QString &dir)
 {
 #ifdef Q_OS_UNIX
-    if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST)
+    const QByteArray path = QFile::encodeName(dir);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return false;
+    return IsOwnFolder(dir) && ::chmod(path.constData(), 0700) == 0;
 #else
     QDir().mkpath(dir);
+    return IsOwnFolder(dir);
 #endif
-    return IsPrivateFolder(dir);
 }
 
 } // namespace
@@ -99,7 +102,7 @@ bool IsRunning(const QString &processId)
 QStringList PublishedPorts()
 {
     QStringList ports;
-    if (!IsPrivateFolder(PublishedPortsDir()))
+    if (!IsOwnFolder(PublishedPortsDir()))
         return ports;
     const QDir dir(PublishedPortsDir());
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Files, QDir::Name)) {

@@ -13,8 +13,8 @@
 // The folder: $XDG_RUNTIME_DIR/kd4620-sim, or the system's temporary folder
 // with the user's id when there is no runtime folder. It is made open to
 // this user only (mode 0700); a folder of that name that another user owns,
-// or that others may read or write, is never used: nothing is announced in
-// it and nothing is read from it.
+// that others may write to, or that is a link, is never used: nothing is
+// announced in it and nothing is read from it.
 QString PublishedPortsDir();
 
 // Announces a port (creates the folder as needed). Returns the file written,
@@ -24,5 +24,5 @@ QString PublishPort(const QString &devicePath);
 void WithdrawPort(const QString &announcementFile);
 
 // Device paths of every announced port that still exists, sorted as text;
-// only announcements of this user's, in a private folder.
+// only announcements of this user's, in a folder only this user can write.
 QStringList PublishedPorts();

@@ -12,6 +12,7 @@
 #include "ui/scriptedprompts.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -542,6 +542,7 @@ private slots:
         QTest::addColumn<bool>("used");
         QTest::newRow("none yet: made private") << "none" << true;
         QTest::newRow("private already") << "private" << true;
+        QTest::newRow("readable by others: closed") << "readable" << true;
         QTest::newRow("open to others") << "open" << false;
         QTest::newRow("a link to a private one") << "link" << false;
         if (::getuid() == 0)
@@ -561,6 +562,8 @@ private slots:
             QVERIFY(::mkdir(path.constData(), 0700) == 0);
         if (folder == QLatin1String("open"))
             QVERIFY(::mkdir(path.constData(), 0700) == 0 && ::chmod(path.constData(), 0777) == 0);
+        if (folder == QLatin1String("readable"))
+            QVERIFY(::mkdir(path.constData(), 0700) == 0 && ::chmod(path.constData(), 0755) == 0);
         if (folder == QLatin1String("foreign"))
             QVERIFY(::chown(path.constData(), 65534, 65534) == 0);
         if (folder == QLatin1String("link")) {

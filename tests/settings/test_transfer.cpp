@@ -304,7 +304,8 @@ private slots:
         rig.AnswerPasscode(QStringLiteral("4620"));
         rig.RunTraffic();
         QVERIFY(rig.Transfer.WriteSettings1Click());
-        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD4620"} + changed
+        // The status panel shows the passcode masked; the instrument took it.
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD****"} + changed
                                      + QStringList{"TDD1", "PCD", "TDD1"}));
         QCOMPARE(rig.Instrument.Settings().Int(QStringLiteral("ENU"), 0, 0), 1);
         QVERIFY(!rig.Instrument.Unlocked());
@@ -327,7 +328,7 @@ private slots:
         const TOutcome refused = rig.Transfer.WriteSettings1Click();
         QCOMPARE(refused.Kind(), TKind::Refused);
         QCOMPARE(refused.Text(), QStringLiteral("Invalid Setting"));
-        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD1111", "PCD"}));
+        QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD****", "PCD"}));
 
         rig.Wire.clear();
         rig.RunTraffic();
