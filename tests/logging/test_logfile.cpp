@@ -226,7 +226,7 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     now = 2500;
     running.Logging.TakeReply(800, 1, 0);
     const TLogPoint last = running.Trace(TLoggingSession::SeriesWeight).back();
-    QCOMPARE(QPointF(last.key, last.value), QPointF(3.5, 800));
+    QCOMPARE(QPointF(last.key, last.value), QPointF(3.51, 800));
 
     // Selection 7 has no name: its column is read past, then it is "None".
     WriteAll(Path("seven.LOG"), "c\r\n7,0,3,0\r\n1.00,5.00,1.00,4.00\r\n");
