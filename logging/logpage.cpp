@@ -247,6 +247,14 @@ void TLogPage::UpdateChannelLabels()
         LblDig[i]->setText(LogChannels::LabelText(Logging.Channels[i]));
 }
 
+TLogPrintLabels TLogPage::ChannelLabels() const
+{
+    TLogPrintLabels labels;
+    for (size_t i = 0; i < labels.size(); ++i)
+        labels[i] = {LblDig[i]->text(), LogChannels::Colour(int(i))};
+    return labels;
+}
+
 void TLogPage::ApplyAxes()
 {
     Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
