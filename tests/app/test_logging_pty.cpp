@@ -7,6 +7,7 @@
 #include "display/fontreading.h"
 #include "link/dmviewer.h"
 #include "link/inifile.h"
+#include "logging/chartview.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
@@ -191,6 +192,39 @@ private slots:
             previous = line.section(u',', 0, 0).toDouble();
             QCOMPARE(line.section(u',', 1, 1), QStringLiteral("1234.00"));
         }
+        QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
+    }
+
+    // The file says nothing of the pages' full scale or units: the chart
+    // shows its own data, and keeps doing so after Home and a page change.
+    void aReopenedLogIsShownAtItsOwnScale()
+    {
+        TRig rig;
+        rig.Window.EditModel.FullScale1 = 100000;   // 1000.00 lb on the pages
+        rig.Window.EditModel.DecimalPoint = 2;
+        rig.Window.EditModel.Units = 3;
+        QByteArray content("c\r\n1,0,0,0\r\n");
+        for (int i = 0; i < 50; ++i)
+            content += QByteArray::number(i) + ".00," + QByteArray::number(i) + ".00," + (i % 2 ? "1.00" : "0.00") + "\r\n";
+        const QString path = rig.Dir.filePath(QStringLiteral("filling.LOG"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSLog);
+        rig.Script.FileAnswers.push_back(path);
+        rig.Window.Open1->trigger();
+
+        TLoggingSession &logging = *rig.Window.Logging;
+        auto fitted = [&logging] {
+            return logging.WeightTitle == QLatin1String("Weight ()") && logging.WeightMin < 0
+                   && logging.WeightMin > -10 && logging.WeightMax > 49 && logging.WeightMax < 60;
+        };
+        QVERIFY2(fitted(), qPrintable(QStringLiteral("%1 %2..%3").arg(logging.WeightTitle).arg(logging.WeightMin).arg(logging.WeightMax)));
+        ChartView::KeyDown(logging, ChartView::TKey::Home, false);
+        QVERIFY2(fitted(), qPrintable(QStringLiteral("%1..%2").arg(logging.WeightMin).arg(logging.WeightMax)));
+        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
+        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSLog);
+        QVERIFY(fitted());
         QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
     }
 };
