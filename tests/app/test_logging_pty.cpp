@@ -69,7 +69,17 @@ struct TRig {
         });
         Window.LogPage->BtnStart->click();
     }
-    qsizetype Samples() const { return Window.Logging->Points.Size(TLoggingSession::SeriesWeight); }
+    QString Write(const QString &name, const QByteArray &content)
+    {
+        QFile file(Dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
+    }
+    // Weights logged (breaks across a busy machine's pauses are none).
+    qsizetype Samples() const
+    {
+        const QVector<TLogPoint> points = Window.Logging->Points.Points(TLoggingSession::SeriesWeight);
+        return std::count_if(points.begin(), points.end(), [](const TLogPoint &p) { return !std::isnan(p.value); });
+    }
     QStringList FileLines(const QString &name) const
     {
         QFile file(Dir.filePath(name));
@@ -98,7 +108,7 @@ private slots:
         QTest::qWait(3000);
         // Samples went on into the log and onto the display; nothing
         // stopped the stream or asked for a weight.
-        QVERIFY2(rig.Samples() >= before + 20, qPrintable(QString::number(rig.Samples() - before)));
+        QVERIFY(rig.Samples() >= before + 20);
         QVERIFY(rig.Sim.Instrument().Streaming());
         QVERIFY2(rig.Commands.isEmpty(), qPrintable(rig.Commands.join('|')));
         QCOMPARE(Reading(*rig.Window.LCDMain), QStringLiteral("  1234"));
@@ -110,11 +120,7 @@ private slots:
         QVERIFY(rig.Window.LogPage->BtnStop->isEnabled());
         // The time axis shows the newest samples, not the first seconds.
         const double last = rig.Window.Logging->Points.Last(TLoggingSession::SeriesWeight).key;
-        QVERIFY2(rig.Window.Logging->TimeMin <= last && last <= rig.Window.Logging->TimeMax + 1,
-                 qPrintable(QStringLiteral("%1 outside %2..%3")
-                                .arg(last)
-                                .arg(rig.Window.Logging->TimeMin)
-                                .arg(rig.Window.Logging->TimeMax)));
+        QVERIFY(rig.Window.Logging->TimeMin <= last && last <= rig.Window.Logging->TimeMax + 1);
         QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
 
         // Once the stream is stopped the Display page polls again.
@@ -162,12 +168,8 @@ private slots:
     {
         TRig rig;
         // Its last line holds a channel level and no weight.
-        const QString loaded = rig.Dir.filePath(QStringLiteral("earlier.LOG"));
-        {
-            QFile file(loaded);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("earlier\r\n1,0,0,0\r\n0.00,5.00,1.00\r\n1.00,6.00,0.00\r\n2.00,7.00,1.00\r\n2.50,,0.00\r\n");
-        }
+        const QString loaded = rig.Write(QStringLiteral("earlier.LOG"), "earlier\r\n1,0,0,0\r\n0.00,5.00,1.00\r\n"
+                                                                      "1.00,6.00,0.00\r\n2.00,7.00,1.00\r\n2.50,,0.00\r\n");
         QVERIFY(rig.Connect());
         rig.Start(1);
         QTRY_VERIFY_WITH_TIMEOUT(rig.Samples() >= 2, 3000);
@@ -206,10 +208,7 @@ private slots:
         QByteArray content("c\r\n1,0,0,0\r\n");
         for (int i = 0; i < 50; ++i)
             content += QByteArray::number(i) + ".00," + QByteArray::number(i) + ".00," + (i % 2 ? "1.00" : "0.00") + "\r\n";
-        const QString path = rig.Dir.filePath(QStringLiteral("filling.LOG"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
+        const QString path = rig.Write(QStringLiteral("filling.LOG"), content);
         rig.Window.PgCMain->setCurrentWidget(rig.Window.TSLog);
         rig.Script.FileAnswers.push_back(path);
         rig.Window.Open1->trigger();
@@ -219,9 +218,9 @@ private slots:
             return logging.WeightTitle == QLatin1String("Weight ()") && logging.WeightMin < 0
                    && logging.WeightMin > -10 && logging.WeightMax > 49 && logging.WeightMax < 60;
         };
-        QVERIFY2(fitted(), qPrintable(QStringLiteral("%1 %2..%3").arg(logging.WeightTitle).arg(logging.WeightMin).arg(logging.WeightMax)));
+        QVERIFY(fitted());
         ChartView::KeyDown(logging, ChartView::TKey::Home, false);
-        QVERIFY2(fitted(), qPrintable(QStringLiteral("%1..%2").arg(logging.WeightMin).arg(logging.WeightMax)));
+        QVERIFY(fitted());
         rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
         rig.Window.PgCMain->setCurrentWidget(rig.Window.TSLog);
         QVERIFY(fitted());

@@ -55,7 +55,6 @@ private slots:
     void printsOnePageOrTellsWhy();
     void layoutKeepsTheChartsShapeAndTheLabelsApart_data();
     void layoutKeepsTheChartsShapeAndTheLabelsApart();
-    void longLabelsStayOnTheNarrowPage();
     void chartImageCarriesTheCommentAndTheLabels();
 };
 
@@ -121,7 +120,6 @@ void TestLogPrint::layoutKeepsTheChartsShapeAndTheLabelsApart_data()
 {
     QTest::addColumn<QSize>("page");
     QTest::addColumn<QList<int>>("widths");
-    QTest::newRow("portrait, short labels") << QSize(794, 1123) << QList<int>{60, 0, 80, 0};
     QTest::newRow("portrait, long labels") << QSize(794, 1123) << QList<int>{180, 170, 200, 190};
     QTest::newRow("landscape") << QSize(1123, 794) << QList<int>{70, 70, 70, 70};
 }
@@ -144,26 +142,6 @@ void TestLogPrint::layoutKeepsTheChartsShapeAndTheLabelsApart()
     for (int i = 0; i < 4; ++i)
         QVERIFY(layout.Labels[size_t(i)].x() + widths[i] <= page.width() - page.width() / 20);
     QVERIFY(layout.Comment.x() + layout.CommentWidth + gap <= layout.Labels[0].x());
-}
-
-void TestLogPrint::longLabelsStayOnTheNarrowPage()
-{
-    TChart chart;
-    const int w = 794, h = 1123;
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const TLogPrintLabels labels{{{QStringLiteral("Output 1"), QColor(Qt::green)},
-                                  {QStringLiteral("Output 2"), QColor(Qt::blue)},
-                                  {QStringLiteral("Output 3"), QColor(128, 0, 0)},
-                                  {QStringLiteral("Output 4"), QColor(128, 0, 128)}}};
-    {
-        QCPPainter painter(&image);
-        PaintLogPage(painter, image.rect(), chart.Chart, QStringLiteral("A comment long enough to reach the labels"),
-                     labels, QFont());
-    }
-    // Below the chart nothing reaches into the right margin.
-    QVERIFY(!AnyPixel(image, QRect(w - w / 20, h - h / 10 + 1, w / 20, h / 10 - 1), NotWhite));
-    QVERIFY(AnyPixel(image, QRect(0, h - h / 10 + 1, w, h / 10 - 1), [](QColor c) { return c.blue() > 200 && c.red() < 80; }));
 }
 
 void TestLogPrint::chartImageCarriesTheCommentAndTheLabels()
