@@ -416,7 +416,10 @@ bool TLogPage::FormKeyDown(QKeyEvent *event)
 
 void TLogPage::ChartSetupClick()
 {
-    ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, EditModel.DecimalPoint);
+    // The weight edits take the decimals the instrument's replies show,
+    // the pages' until one has come.
+    const int decimals = Logging.InstrumentDecimals();
+    ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, decimals >= 0 ? decimals : EditModel.DecimalPoint);
     RedrawNow();
     Chart->setFocus();
 }

@@ -85,7 +85,9 @@ struct TRig {
         QFile file(Dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly))
             return {QStringLiteral("<unreadable>")};
-        return QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+        lines.removeLast();   // after the last line end
+        return lines;
     }
 };
 
