@@ -169,6 +169,12 @@ void TFrmMain::WireSession()
     Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
     Session.AppendTraffic = [this](const QString &line) { TestPage->AppendLine(line); };
     Session.DisplayReply = [this](bool calibration) {
+        // A weight line (not the status answer, not a key's "0") says the
+        // instrument's decimals, which the log follows.
+        qint32 shown = 0, places = -1;
+        if (!Session.StatusReplyAwaited() && Session.Parser().FieldCount() >= 3
+            && Session.Parser().GetInt(0, shown, -999999, 999999, places))
+            Logging->NoteInstrumentDecimals(places);
         TT7400LED &display = calibration ? *LCDCal : *LCDMain;
         UpdateDisplayFromReply(display);
         display.PaintSegments();

@@ -81,6 +81,9 @@ public:
     // A log ending at `time` was loaded: a running session's samples carry
     // on after it.
     void ContinueAfter(double time);
+    // A weight line seen elsewhere (the Display page's polls) tells the
+    // decimals too: binary records, which carry none, are scaled by them.
+    void NoteInstrumentDecimals(qint32 places) { FollowInstrumentDecimals(places); }
     // Another instrument may be on the line (connected, disconnected): the
     // decimals its replies showed are forgotten until the next reply.
     void ForgetInstrument();
