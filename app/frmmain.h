@@ -32,6 +32,7 @@ class QToolBar;
 class QToolButton;
 class TOwnerDrawnPanel;
 class TT7400LED;
+class Tcommsobj;
 class TTestPage;
 class TdatViewer;
 class TSettingsTransfer;
@@ -199,6 +200,8 @@ public:
     // ---- Live display and front keys ----
     // The reply now in Session.Parser() onto the given display (not painted).
     void UpdateDisplayFromReply(TT7400LED &Display);
+    // A weight line of a streaming log onto LCDMain, painted.
+    void ShowStreamedWeight(const Tcommsobj &reply);
     // While a calibration step waits for the instrument: the page control,
     // the tool bar and the File, Instrument and Help menus.
     void DisableMainControls();

@@ -6,6 +6,7 @@
 
 #include "app/frmmain_build.h"
 #include "display/frontpanel/frontpanelpicture.h"
+#include "display/livedisplay.h"
 #include "display/u7400led.h"
 #include "link/comms.h"
 #include "link/dmviewer.h"
@@ -29,6 +30,21 @@
 #include <QVBoxLayout>
 
 namespace {
+// A binary weight record as the weight line the live display reads: the
+// count at the log's decimals, and the status bits the record's status
+// byte shares with the line's (motion, centre of zero, the outputs).
+QString RecordAsReply(qint32 weight, int divisor, quint8 statusByte)
+{
+    int decimals = 0;
+    for (int d = divisor; d > 1 && decimals < 6; d /= 10)
+        ++decimals;
+    int status = statusByte & 0x80 ? 0 : 0x0002;
+    if (statusByte & 0x40)
+        status |= 0x0100;
+    status |= (statusByte & 0x0f) << 4;
+    return QStringLiteral("%1,00,%2").arg(FormatCounts(weight, decimals)).arg(status);
+}
+
 const QString DiscardQuestion =
     QStringLiteral("The settings pages hold changes not yet written to the instrument. Discard them?");
 
@@ -137,6 +153,13 @@ void TFrmMain::BuildLogPage()
     });
     // Zoom and scroll keys of the chart, while the Log page is shown.
     FormKeyDown = [this](QKeyEvent *event) { return LogPage->FormKeyDown(event); };
+    // The Display page served a streaming log: once it ends (a lost port,
+    // Disconnect), the page polls as usual. The instrument has been told
+    // to stop already.
+    connect(Logging.get(), &TLoggingSession::RunningChanged, this, [this] {
+        if (!Logging->Running() && PgCMain->currentWidget() == TSDisplay && Session.Activity() == actLog)
+            Session.SetActivity(actDisplay);
+    });
 }
 
 void TFrmMain::WireSession()
@@ -146,6 +169,12 @@ void TFrmMain::WireSession()
     Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
     Session.AppendTraffic = [this](const QString &line) { TestPage->AppendLine(line); };
     Session.DisplayReply = [this](bool calibration) {
+        // A weight line (not the status answer, not a key's "0") says the
+        // instrument's decimals, which the log follows.
+        qint32 shown = 0, places = -1;
+        if (!Session.StatusReplyAwaited() && Session.Parser().FieldCount() >= 3
+            && Session.Parser().GetInt(0, shown, -999999, 999999, places))
+            Logging->NoteInstrumentDecimals(places);
         TT7400LED &display = calibration ? *LCDCal : *LCDMain;
         UpdateDisplayFromReply(display);
         display.PaintSegments();
@@ -157,6 +186,7 @@ void TFrmMain::WireSession()
     Session.Connected = [this] {
         // The instrument may have been changed while the program was away.
         Transfer->MarkInstrumentChanged();
+        Logging->ForgetInstrument();
         if (EndPortWait()) {
             // Back by itself: the message that it was lost would only block
             // the menus now.
@@ -182,13 +212,38 @@ void TFrmMain::WireSession()
     PortWatcher.Returned = [this](std::unique_ptr<TIOIfaceSerial> transport) {
         Session.InstallAndOpen(std::move(transport));
     };
-    Session.Disconnected = [this] { DisconnectedLook(); };
+    Session.Disconnected = [this] {
+        Logging->ForgetInstrument();
+        DisconnectedLook();
+    };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
-        Logging->TakeReply(weight, unit, status);
+        // The reply's own decimal point scales the logged weight.
+        qint32 shown = 0, places = -1;
+        Session.Parser().GetInt(0, shown, -999999, 999999, places);
+        Logging->TakeReply(weight, unit, status, places);
+        if (PgCMain->currentWidget() == TSDisplay)
+            ShowStreamedWeight(Session.Parser());
     };
-    Session.LogRecord = [this](quint8 statusByte, qint32 statusWord, qint32 weight) {
+    Session.LogRecord = [this, record = std::make_shared<Tcommsobj>()](quint8 statusByte, qint32 statusWord,
+                                                                       qint32 weight) {
         Logging->TakeRecord(statusByte, statusWord, weight);
+        if (PgCMain->currentWidget() == TSDisplay) {
+            record->Parse(RecordAsReply(weight, Logging->WeightDivisor, statusByte), false, false);
+            ShowStreamedWeight(*record);
+        }
     };
+}
+
+// A streaming log goes on while the Display page is shown (the page does not
+// stop it): the display shows the streamed weight.
+void TFrmMain::ShowStreamedWeight(const Tcommsobj &reply)
+{
+    TLiveDisplayInput input;
+    input.TickCycle = Session.TickCycle();
+    input.DisplayUnits = Session.DisplayUnits();
+    input.WeighMode = EditModel.WeighMode;
+    ::UpdateDisplayFromReply(*LCDMain, reply, input, ErrorStatus);
+    LCDMain->PaintSegments();
 }
 
 namespace {
@@ -244,7 +299,7 @@ void TFrmMain::WireFileMenu()
             datViewer->SetLastFolder(FileMenu->Directory);
     };
     FileMenu->WriteChartImage = [this](const QString &path, QString *error) {
-        return SaveChartImage(*LogPage->Chart, path, error);
+        return SaveChartImage(*LogPage->Chart, path, LogPage->LblLogComment->text(), LogPage->ChannelLabels(), error);
     };
     Logging->MayDiscardSamples = [this] { return FileMenu->OfferToSaveLog(); };
     FileMenu->LogLoaded = [this](const TLogFileData &data) {
@@ -253,7 +308,7 @@ void TFrmMain::WireFileMenu()
         choices.Channels = data.Channels;
         LogDialog->SetChoices(choices);
         Logging->SetupAxes(choices, EditModel);
-        ChartView::FitToData(*Logging);
+        ChartView::FitLoadedLog(*Logging);
         LogPage->RedrawNow();
     };
 }
@@ -316,8 +371,15 @@ void TFrmMain::PgCMainChange()
         CompareWithInstrument();
     }
     if (page == TSDisplay) {
-        Session.SetActivity(actDisplay);
-        Report(Session.StartupSequence());
+        // A streaming log is not stopped by a look at the Display page: its
+        // samples go on into the log and show on the display, and neither
+        // the start-up's "STP" nor a poll goes out meanwhile.
+        if (Session.LoggingState() == lsStreamed && Session.IsOpen()) {
+            Session.SetActivity(actLog);
+        } else {
+            Session.SetActivity(actDisplay);
+            Report(Session.StartupSequence());
+        }
     } else if (page == TSCal) {
         Session.SetActivity(actCalibration);
         AskToSendSettings();

@@ -135,6 +135,7 @@ void TSession::TransportOpened()
     TNesting nesting(*this);
     ResetReceive();
     LinkUp = true;
+    UnitsKnown = false;
     if (Connected)
         Connected();
 }
@@ -146,6 +147,7 @@ void TSession::TransportClosed()
     // transport reports why it closed, if it was not the user).
     EndWait(LinkUp ? TWaitEnd::Lost : TWaitEnd::Closed);
     ResetReceive();
+    UnitsKnown = false;
     if (Disconnected)
         Disconnected();
 }
@@ -569,7 +571,7 @@ TOutcome TSession::StartupSequence()
     // A units index is 0..4; anything else is not an answer to the question
     // and must not turn the unit label off for the rest of the connection.
     if (outcome && LastValue >= 0 && LastValue <= 4)
-        Units = LastValue;
+        SetDisplayUnits(LastValue);
     return outcome;
 }
 

@@ -199,7 +199,14 @@ public:
     void SetUnitAddress(int unit) { Address = unit; }
     // The units index the display shows (from "ENU?" or the settings).
     qint32 DisplayUnits() const { return Units; }
-    void SetDisplayUnits(qint32 units) { Units = units; }
+    void SetDisplayUnits(qint32 units)
+    {
+        Units = units;
+        UnitsKnown = true;
+    }
+    // The instrument on the line has told its units (the start-up's "ENU?",
+    // or a settings read or write) since the link opened.
+    bool DisplayUnitsKnown() const { return UnitsKnown; }
     TLoggingState LoggingState() const { return Logging; }
     void SetLoggingState(TLoggingState state) { Logging = state; }
     // The unit addresses a polled log asks in turn (at most MaxLoggedUnits).
@@ -276,6 +283,7 @@ private:
     TActivity CurrentActivity = actIdle;
     int Address = 99;                      // 1..31, or 99 for "Any"
     qint32 Units = 0;
+    bool UnitsKnown = false;
     TLoggingState Logging = lsStopped;
     std::array<int, MaxLoggedUnits> Logged{};
     int LoggedCount = 0;

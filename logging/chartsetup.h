@@ -14,9 +14,10 @@ class TLoggingSession;
 class TFrmChartSetup : public QDialog {
     Q_OBJECT
 public:
-    // The time edits take whole seconds within these bounds.
+    // The time edits take whole seconds within these bounds: up to thirty
+    // days, so that any part of a log of days can be set up by hand.
     static constexpr int TimeLow = 0;
-    static constexpr int TimeHigh = 1000;
+    static constexpr int TimeHigh = 30 * 86400;
     static constexpr int WeightLimit = 999999;   // display counts, either sign
 
     // Auto proposes values from the session's traces.

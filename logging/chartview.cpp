@@ -76,11 +76,12 @@ double LastWeightTime(const TLoggingSession &logging)
     return points.Size(TLoggingSession::SeriesWeight) == 0 ? 0 : points.Last(TLoggingSession::SeriesWeight).key;
 }
 
-bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
+namespace {
+bool Bounds(const TLoggingSession &logging, size_t from, double &lo, double &hi)
 {
     bool found = false;
     lo = hi = 0;
-    for (size_t i = 0; i < logging.Traces.size(); ++i) {
+    for (size_t i = from; i < logging.Traces.size(); ++i) {
         const TLogTrace &trace = logging.Traces[i];
         if (!trace.Visible)
             continue;
@@ -96,6 +97,26 @@ bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
         found = true;
     }
     return found;
+}
+} // namespace
+
+bool ShownWeightBounds(const TLoggingSession &logging, double &lo, double &hi)
+{
+    return Bounds(logging, 0, lo, hi);
+}
+
+void FitLoadedLog(TLoggingSession &logging)
+{
+    double lo = 0, hi = 0;
+    if (Bounds(logging, TLoggingSession::SeriesWeight, lo, hi)) {
+        double margin = (hi - lo) / 10;
+        if (!(margin > 0))
+            margin = hi != 0 ? std::abs(hi) / 10 : 1;
+        logging.WeightMin = lo - margin;
+        logging.WeightMax = hi + margin;
+        logging.SetupAxesTail();
+    }
+    FitToData(logging);
 }
 
 void FitToData(TLoggingSession &logging)

@@ -27,6 +27,11 @@ void ScrollWeight(TLoggingSession &logging, double offset);
 // with a tenth of their spread as margin.
 void FitToData(TLoggingSession &logging);
 
+// A loaded log's view: the weight axis fitted to its weights (not to a
+// full scale that is not the file's), the channel bands scaled to that,
+// then the fit to data.
+void FitLoadedLog(TLoggingSession &logging);
+
 // The largest and smallest values, in weight units, of the shown traces
 // (channel levels times the channel scale); false (and 0, 0) when none has
 // points.

@@ -189,21 +189,39 @@ bool TFileMenu::Save()
     return ok;
 }
 
+QString TFileMenu::CommentLossQuestion(const QString &comment)
+{
+    QString lost;
+    for (const QChar c : comment)
+        if (c.unicode() > 0xff && !lost.contains(c))
+            lost += c;
+    if (lost.isEmpty())
+        return {};
+    return QStringLiteral("The comment holds characters that a log file cannot keep (%1); they would be saved as "
+                          "\"?\". Save anyway?")
+        .arg(lost);
+}
+
 bool TFileMenu::SaveLog(const QString &path)
 {
     if (!Logging)
         return false;
+    const QString comment = LogComment ? LogComment() : QString();
+    if (const QString question = CommentLossQuestion(comment); !question.isEmpty() && !Prompts().Confirm(question))
+        return false;
     QString error;
     bool ok = false;
+    const qint64 plotted = Logging->PlottedSamples;
     {
         TBusy busy(SetBusy);
-        ok = SaveLogFile(path, *Logging, LogComment ? LogComment() : QString(), &error);
+        ok = SaveLogFile(path, *Logging, comment, &error);
     }
     if (!ok) {
         Fail(error);
         return false;
     }
-    Logging->UnsavedSamples = false;
+    // Samples plotted while the file was written are not in it.
+    Logging->UnsavedSamples = Logging->PlottedSamples != plotted;
     Done(QStringLiteral("Log saved to %1"), path);
     return true;
 }

@@ -18,8 +18,9 @@
 //   menu.LogLoaded = [&](const TLogFileData &d) { LblLogComment <- d.Comment;
 //       channel labels <- LogChannels::LabelText(d.Channels[i]); preset the
 //       logging dialog's CBxDig1..4 with d.Channels; axis set-up with the
-//       dialog's choices; fit the view to the data };
-//   menu.WriteChartImage = [&](path, error) { return SaveChartImage(chart, path, error); };
+//       dialog's choices; ChartView::FitLoadedLog };
+//   menu.WriteChartImage = [&](path, error) { return SaveChartImage(chart, path,
+//       comment, channel labels, error); };
 //   logging.MayDiscardSamples = [&] { return menu.OfferToSaveLog(); };  and the
 //     window's close asks OfferToSaveLog() too (opening a log asks it itself);
 //   Open1Click() { menu.Open(); }   Save1Click() { menu.Save(); }
@@ -33,7 +34,10 @@
 // its 36 settings or had lines that are no settings lines, or when a log
 // had sample lines without a usable time; a clean load says nothing.
 // A save under ".qvs" or ".log" in any letter case writes that kind; any
-// other extension writes the kind of the chosen filter.
+// other extension writes the kind of the chosen filter. A log file holds
+// Latin-1 only: a comment with other characters is saved only when the
+// operator accepts them as "?". Saving a log of millions of samples lets
+// the session take its replies meanwhile; those are left unsaved.
 
 #include <QString>
 #include <functional>
@@ -64,6 +68,9 @@ public:
     // unsaved, No, or Yes and the log was saved.
     bool OfferToSaveLog();
     static QString UnsavedLogQuestion() { return QStringLiteral("The log has not been saved. Save it now?"); }
+    // The question asked before a comment loses characters; empty when the
+    // comment has none outside Latin-1.
+    static QString CommentLossQuestion(const QString &comment);
 
     // The kind a save writes for a chosen name and filter, and the name it
     // writes to (".QVS" or ".LOG" appended to a name without extension).

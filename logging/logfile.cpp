@@ -6,6 +6,8 @@
 #include "settings/textfilelines.h"
 #include "settings/tools.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -46,7 +48,9 @@ bool AppendRounded(std::string &out, double value, int decimals, int keep)
     }
     char text[40];
     char *p = text;
-    if (n < 0)   // a value that rounds to zero has no sign
+    // A value that rounds to zero has no sign, but a zero read as "-0.00"
+    // from a log file is written back as it was.
+    if (n < 0 || (value == 0 && std::signbit(value)))
         *p++ = '-';
     p = std::to_chars(p, text + 20, m / Scale[size_t(decimals)]).ptr;
     if (places > 0) {
@@ -96,40 +100,6 @@ void AppendWeight(std::string &out, double value)
         --end;
     out.resize(end);
 }
-
-// A channel's level for each sample in turn: the channel's point at the
-// same index when it has as many points as the samples, else its point at
-// the sample's time, when it has one.
-class TChannelLevels {
-public:
-    TChannelLevels(const TCompactLog &points, int channel, qsizetype samples)
-        : Cursor(points, channel), ByIndex(points.Size(channel) == samples)
-    {
-    }
-    // For each sample in order, breaks included.
-    bool Next(double t, double &level)
-    {
-        if (ByIndex) {
-            if (Cursor.AtEnd())
-                return false;
-            level = Cursor.Point().value;
-            Cursor.Next();
-            return true;
-        }
-        if (std::isnan(t))
-            return false;
-        while (!Cursor.AtEnd() && Cursor.Point().key < t)
-            Cursor.Next();
-        if (Cursor.AtEnd() || Cursor.Point().key != t)
-            return false;
-        level = Cursor.Point().value;
-        return true;
-    }
-
-private:
-    TTraceCursor Cursor;
-    bool ByIndex;
-};
 
 bool HasDigit(const QString &text)
 {
@@ -213,45 +183,49 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
 {
     const auto &ch = session.Channels;
     const TCompactLog &points = session.Points;
-    const bool units = session.Traces.size() > size_t(TLoggingSession::FirstUnitTrace)
-                       && points.Size(TLoggingSession::FirstUnitTrace) > 0;
-    const int samples = units ? TLoggingSession::FirstUnitTrace : TLoggingSession::SeriesWeight;
-    std::vector<TChannelLevels> levels;
-    for (int c = 0; c < LogChannels::ChannelCount; ++c)
-        levels.emplace_back(points, TLoggingSession::SeriesDig1 + c, points.Size(samples));
+    // Every weight SeriesWeight holds: replies, binary records and a loaded
+    // log alike. Where the first unit trace has the sample too, its point
+    // is taken: it carries the spread time of replies that shared a clock
+    // time. A sample's channel levels share its row.
+    const int weight = TLoggingSession::SeriesWeight;
+    const int unit = session.Traces.size() > size_t(TLoggingSession::FirstUnitTrace) ? TLoggingSession::FirstUnitTrace
+                                                                                      : weight;
+    // The rows there are now: samples that come while the file is written
+    // belong to the next save.
+    const qint64 first = points.FirstRowOf(weight);
+    const qint64 last = points.LastRowOf(weight);
     // A channel has two levels: each is formatted once.
     std::array<std::pair<double, std::string>, LogChannels::ChannelCount> levelText;
     levelText.fill({qQNaN(), std::string()});
     // Built in a plain string: a line is a dozen small appends.
     std::string line;
     line.reserve(256);
-    for (TTraceCursor sample(points, samples); !sample.AtEnd(); sample.Next()) {
-        const TLogPoint p = sample.Point();
-        // A break the chart draws across a silence is no sample; the
-        // channels still count it when they go by index.
-        std::array<double, LogChannels::ChannelCount> level{};
-        std::array<bool, LogChannels::ChannelCount> found{};
-        for (size_t c = 0; c < levels.size(); ++c)
-            found[c] = levels[c].Next(std::isnan(p.value) ? qQNaN() : p.key, level[c]);
+    for (qint64 row = std::max<qint64>(first, 0); first >= 0 && row <= last; ++row) {
+        if (!points.Has(row, weight))
+            continue;
+        const TLogPoint p = points.At(row, points.Has(row, unit) ? unit : weight);
+        // A break the chart draws across a silence is no sample.
         if (std::isnan(p.value))
             continue;
         line.clear();   // keeps the buffer for the next line
         AppendFixed(line, p.key);
         line += ',';
         AppendWeight(line, p.value);
-        for (size_t c = 0; c < levels.size(); ++c) {
-            if (ch[c] == LogChannels::ChoiceNone)
+        for (int c = 0; c < LogChannels::ChannelCount; ++c) {
+            if (ch[size_t(c)] == LogChannels::ChoiceNone)
                 continue;
-            if (!found[c] && !keepColumns)
+            const bool found = points.Has(row, c);
+            if (!found && !keepColumns)
                 break;
             line += ',';
-            if (!found[c])
+            if (!found)
                 continue;
-            auto &[shown, text] = levelText[c];
-            if (!(shown == level[c])) {
+            const double level = points.At(row, c).value;
+            auto &[shown, text] = levelText[size_t(c)];
+            if (!(shown == level && std::signbit(shown) == std::signbit(level))) {
                 text.clear();
-                AppendFixed(text, level[c]);
-                shown = level[c];
+                AppendFixed(text, level);
+                shown = level;
             }
             line += text;
         }
@@ -282,6 +256,12 @@ bool WriteLinesAtomically(const QString &path, QByteArray start, const TLineProd
         if (buffer.size() >= FlushBytes) {
             writer.Write(buffer);
             buffer.clear();
+            // A log of millions of samples takes seconds to write: replies
+            // that come meanwhile are taken as they come (with their own
+            // times), not queued behind the file. Input waits: nothing the
+            // operator does may change the samples being written.
+            if (QCoreApplication::instance())
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     });
     writer.Write(buffer);
@@ -463,8 +443,13 @@ void ApplyLogFile(TLogFileData &data, TLoggingSession &session)
     session.Traces[TLoggingSession::SeriesWeight].Visible = true;
     session.TakePoints(data.InTimeOrder ? std::move(data.Points) : InTimeOrder(data.Points));
     data.Points.Clear();
-    if (session.Points.Size(TLoggingSession::SeriesWeight) > 0)
-        session.ContinueAfter(session.Points.Last(TLoggingSession::SeriesWeight).key);
+    // The file does not say its units, nor the scale it was logged at.
+    session.ShowsLoadedLog = true;
+    session.UnitsText.clear();
+    session.WeightTitle = QStringLiteral("Weight ()");
+    // After the last row, which may hold channel levels without a weight.
+    if (const qsizetype rows = session.Points.Rows(); rows > 0)
+        session.ContinueAfter(session.Points.Time(rows - 1));
     emit session.ChannelLabelsChanged();
     emit session.SamplesAdded();
 }

@@ -55,12 +55,13 @@ struct TLogLoadResult {
 };
 
 // ---- Writer ----
-// Calls sink once per line (without its end). Samples come from the first
-// unit trace when it holds points, else from SeriesWeight (binary records and
-// loaded logs fill only SeriesWeight). A channel's level is the point of its
-// trace at the same index when the traces match one to one, else the point
-// at the same time; a channel without one ends the line there, so no later
-// field lands in the wrong channel.
+// Calls sink once per line (without its end). Every weight of SeriesWeight
+// is a sample, in time order: replies, binary records and a loaded log with
+// the samples logged after it (the time is the first unit trace's where it
+// has the sample, spread as the chart shows it). A channel's level is its
+// point in the sample's row; a channel without one ends the line there, so
+// no later field lands in the wrong channel. Samples that arrive while the
+// lines are written are left for the next save.
 void WriteLogLines(const TLoggingSession &session, const QString &comment,
                    const std::function<void(const QString &)> &sink);
 // The sample lines alone, as Latin-1 bytes. With keepColumns a channel

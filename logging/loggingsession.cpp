@@ -9,6 +9,7 @@
 #include <cmath>
 
 namespace {
+constexpr qint64 TickMs = 10;
 const QString StreamCommand = QStringLiteral("MSV?,0;");
 const QString StopCommand = QStringLiteral("STP;");
 
@@ -66,6 +67,7 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
     ReportSilence(0);
     SilenceTimer.start();
     ClearAllTraces();
+    ShowsLoadedLog = false;
     SetupAxes(choices, model);
     Link.SetLoggingState(RateDivisor == 0 ? lsStreamed : lsPolled);
     emit ChannelLabelsChanged();
@@ -143,18 +145,29 @@ void TLoggingSession::MakeUnitTraces()
 
 void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &model)
 {
-    // DecimalPoint is 0..5 in the model; clamp so no odd value overflows.
-    WeightDivisor = 1;
-    for (int i = std::clamp(model.DecimalPoint, 0, 5); i > 0; --i)
-        WeightDivisor *= 10;
-    if (model.HighRes)
-        WeightDivisor *= 10;
-    const bool dual = model.WeighMode == 1 || model.WeighMode == 2;
-    WeightMax = double(dual ? model.FullScale2 : model.FullScale1) / WeightDivisor;
-    WeightMin = -WeightMax;
-    const QStringList &units = UnitsTexts();
-    UnitsText = model.Units >= 0 && model.Units < units.size() ? units[model.Units] : QString();
-    WeightTitle = QStringLiteral("Weight (%1)").arg(UnitsText);
+    // A loaded log keeps the weight axis fitted to it: the pages' full
+    // scale and units say nothing about the file.
+    if (!ShowsLoadedLog) {
+        // The pages may hold another instrument's settings (a file, the last
+        // connection): what the instrument on the line has said comes first.
+        if (InstrumentDivisor > 0) {
+            WeightDivisor = InstrumentDivisor;
+        } else {
+            // DecimalPoint is 0..5 in the model; clamp so no odd value overflows.
+            WeightDivisor = 1;
+            for (int i = std::clamp(model.DecimalPoint, 0, 5); i > 0; --i)
+                WeightDivisor *= 10;
+            if (model.HighRes)
+                WeightDivisor *= 10;
+        }
+        const bool dual = model.WeighMode == 1 || model.WeighMode == 2;
+        WeightMax = double(dual ? model.FullScale2 : model.FullScale1) / WeightDivisor;
+        WeightMin = -WeightMax;
+        const int unitsIndex = Link.DisplayUnitsKnown() ? Link.DisplayUnits() : model.Units;
+        const QStringList &units = UnitsTexts();
+        UnitsText = unitsIndex >= 0 && unitsIndex < units.size() ? units[unitsIndex] : QString();
+        WeightTitle = QStringLiteral("Weight (%1)").arg(UnitsText);
+    }
 
     RateDivisor = LogChannels::RateDivisorOf(std::max(choices.Rate, 0));
     DecimationCounter = 0;
@@ -169,12 +182,31 @@ void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &mod
     TimeMin = 0;
     TimeMax = interval < 0.1 ? 10 : 100 * interval;
     ScrollStep = TimeMax / 2;
+    CatchUpTime();
     SetupAxesTail();
     // Records are spaced by the step of the initial span: zooming or
     // fitting the view must not change the times of the data.
     RecordStep = TimeStep;
     if (Channels != before)
         emit ChannelLabelsChanged();
+}
+
+// A running session's samples may lie far beyond the initial span (the
+// page was left for a while): the span moves on by whole scroll steps, as
+// following would have moved it, so the newest samples are in view at once.
+void TLoggingSession::CatchUpTime()
+{
+    const double last = LastRowTime();
+    if (!Running() || !(last > TimeMax) || !(ScrollStep > 0))
+        return;
+    const double steps = std::ceil((last - TimeMax) / ScrollStep);
+    TimeMin += steps * ScrollStep;
+    TimeMax += steps * ScrollStep;
+}
+
+double TLoggingSession::LastRowTime() const
+{
+    return Points.Rows() > 0 ? Points.Time(Points.Rows() - 1) : -1;
 }
 
 void TLoggingSession::SetupAxesTail()
@@ -199,10 +231,12 @@ bool TLoggingSession::CountForPlot()
     return true;
 }
 
-void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
+void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status, qint32 places)
 {
     if (Link.LoggingState() == lsStopped)
         return;
+    if (places >= 0)
+        FollowInstrumentDecimals(places);
     // The clock is monotonic; should an injected one step back, the sample
     // takes the last time so every trace stays in ascending order.
     const double t = std::max(double(ClockMs() - StartMs) / 1000.0, std::max(LastSampleTime, 0.0));
@@ -214,7 +248,9 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status)
     BreakAfterGap(t);
     FollowTime(t);
     const TLogPoint point(t, double(weight) / WeightDivisor);
-    Traces[SeriesWeight].Visible = false;
+    // A loaded log is drawn by SeriesWeight alone: it stays in view.
+    if (!ShowsLoadedLog)
+        Traces[SeriesWeight].Visible = false;
     AddPoint(SeriesWeight, point);
     if (TLogTrace *trace = UnitTraceFor(unit))
         AddPoint(size_t(trace - Traces.data()), point);
@@ -227,7 +263,9 @@ void TLoggingSession::TakeRecord(quint8 statusByte, qint32 statusWord, qint32 we
     Q_UNUSED(statusWord);
     if (Link.LoggingState() == lsStopped || !CountForPlot())
         return;
-    const double x = Points.Size(SeriesWeight) == 0 ? 0 : Points.Last(SeriesWeight).key + RecordStep;
+    // After every row held, also the channel levels at the end of a loaded
+    // log that carry no weight: rows stay in time order.
+    const double x = Points.Rows() == 0 ? 0 : LastRowTime() + RecordStep;
     BreakAfterGap(x);
     if (x > TimeMax) {
         TimeMax += ScrollStep;
@@ -249,14 +287,54 @@ void TLoggingSession::Plotted()
 void TLoggingSession::ContinueAfter(double time)
 {
     // Loaded points end at `time`; a running session's next samples would
-    // otherwise be inserted among them, one costly insertion each.
+    // otherwise fall among them, out of time order. The next sample comes a
+    // tick after the last loaded one, so the two never share a row, nor a
+    // time as a log file writes it.
     if (Link.LoggingState() == lsStopped)
         return;
-    const qint64 behind = qint64(std::ceil(time * 1000)) - (ClockMs() - StartMs);
+    const qint64 behind = qint64(std::ceil(time * 1000)) + TickMs - (ClockMs() - StartMs);
     if (behind <= 0)
         return;
     StartMs -= behind;
     StartTime = StartTime.addMSecs(-behind);
+}
+
+void TLoggingSession::FollowInstrumentDecimals(qint32 places)
+{
+    int divisor = 1;
+    for (int i = std::min(places, 6); i > 0; --i)
+        divisor *= 10;
+    InstrumentDivisor = divisor;
+    if (divisor == WeightDivisor)
+        return;
+    // The axis was set up for the pages' decimal point: the same full scale
+    // in counts, read at the instrument's.
+    if (!ShowsLoadedLog) {
+        const double factor = double(WeightDivisor) / divisor;
+        WeightMin *= factor;
+        WeightMax *= factor;
+        if (Zoomed) {
+            BeforeZoom.WeightMin *= factor;
+            BeforeZoom.WeightMax *= factor;
+        }
+    }
+    WeightDivisor = divisor;
+    SetupAxesTail();
+}
+
+void TLoggingSession::ForgetInstrument()
+{
+    InstrumentDivisor = 0;
+}
+
+int TLoggingSession::InstrumentDecimals() const
+{
+    if (InstrumentDivisor <= 0)
+        return -1;
+    int decimals = 0;
+    for (int d = InstrumentDivisor; d > 1; d /= 10)
+        ++decimals;
+    return decimals;
 }
 
 qint64 TLoggingSession::GapMs() const

@@ -73,11 +73,23 @@ public:
     void SetupAxesTail();
 
     // ---- Sample intake (TSession::LogReply / LogRecord) ----
-    void TakeReply(qint32 weight, qint32 unit, qint32 status);
+    // `places` are the decimals the reply's weight carried (-1: not known).
+    // The reply says how its weight is scaled: the chart follows it, and
+    // the weight axis with it, whatever the pages' decimal point says.
+    void TakeReply(qint32 weight, qint32 unit, qint32 status, qint32 places = -1);
     void TakeRecord(quint8 statusByte, qint32 statusWord, qint32 weight);
     // A log ending at `time` was loaded: a running session's samples carry
     // on after it.
     void ContinueAfter(double time);
+    // A weight line seen elsewhere (the Display page's polls) tells the
+    // decimals too: binary records, which carry none, are scaled by them.
+    void NoteInstrumentDecimals(qint32 places) { FollowInstrumentDecimals(places); }
+    // Another instrument may be on the line (connected, disconnected): the
+    // decimals its replies showed are forgotten until the next reply.
+    void ForgetInstrument();
+    // The decimals of the instrument's weight as its last reply showed
+    // them; -1 when no reply has said.
+    int InstrumentDecimals() const;
 
     // ---- Silence ----
     // A plotted sample that comes longer than a few expected intervals after
@@ -109,6 +121,11 @@ public:
     double WeightMin = -10, WeightMax = 10;
     QString WeightTitle = QStringLiteral("Weight (kg)");
     QString UnitsText = QStringLiteral("kg");
+
+    // The chart holds a log loaded from a file (until the next Start): its
+    // weight axis is fitted to its data and its units are not known, so
+    // neither follows the pages.
+    bool ShowsLoadedLog = false;
 
     // Points plotted since the traces were last cleared, saved or loaded.
     bool UnsavedSamples = false;
@@ -153,9 +170,13 @@ private:
     qint64 LastPlotMs = -1;           // clock of the last plotted sample
     qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not
     qint64 SilentSeconds = 0;         // as last reported by SilenceNote
+    int InstrumentDivisor = 0;        // from the replies' decimals; 0 until one came
     QTimer SilenceTimer;
 
     bool CountForPlot();
+    void FollowInstrumentDecimals(qint32 places);
+    double LastRowTime() const;
+    void CatchUpTime();
     void BreakAfterGap(double x);
     void ReportSilence(qint64 seconds);
     void Plotted();

@@ -247,6 +247,14 @@ void TLogPage::UpdateChannelLabels()
         LblDig[i]->setText(LogChannels::LabelText(Logging.Channels[i]));
 }
 
+TLogPrintLabels TLogPage::ChannelLabels() const
+{
+    TLogPrintLabels labels;
+    for (size_t i = 0; i < labels.size(); ++i)
+        labels[i] = {LblDig[i]->text(), LogChannels::Colour(int(i))};
+    return labels;
+}
+
 void TLogPage::ApplyAxes()
 {
     Chart->xAxis->setRange(Logging.TimeMin, Logging.TimeMax);
@@ -408,7 +416,10 @@ bool TLogPage::FormKeyDown(QKeyEvent *event)
 
 void TLogPage::ChartSetupClick()
 {
-    ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, EditModel.DecimalPoint);
+    // The weight edits take the decimals the instrument's replies show,
+    // the pages' until one has come.
+    const int decimals = Logging.InstrumentDecimals();
+    ChartSetup::Run(*ChartSetupDialog, Logging, *LblLogComment, decimals >= 0 ? decimals : EditModel.DecimalPoint);
     RedrawNow();
     Chart->setFocus();
 }

@@ -32,6 +32,7 @@
 // fills LoggedUnits with UnitAddress alone, and shows the dialog through
 // Prompts().Exec. The session's polling loop sends the polls.
 
+#include "logging/logprint.h"
 #include "logging/redrawpacer.h"
 
 #include <QElapsedTimer>
@@ -73,6 +74,8 @@ public:
     void PrepareChart();
     // Draws now what is pending (tests and printing).
     void RedrawNow();
+    // The four channel labels as shown, with their colours (printout, image).
+    TLogPrintLabels ChannelLabels() const;
     // The Edit menu's "&Setup Chart".
     void ChartSetupClick();
     // The window's key preview; true when the key was the Log page's.

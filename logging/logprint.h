@@ -15,6 +15,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 
@@ -27,6 +28,24 @@ struct TLogPrintLabel {
     QColor Colour;
 };
 using TLogPrintLabels = std::array<TLogPrintLabel, 4>;
+
+// Where the parts of the page go, for a page w x h (printer pixels), the
+// chart's size on screen, the text's line height and the widths of the four
+// labels. The chart fills its rectangle laid out at a size of the same
+// shape (ChartLayout), scaled alike both ways, so its text is not squashed.
+// The labels stand in two columns (channels 1 and 3, then 2 and 4), at 10/12
+// and 11/12 of the width as long as they fit, moved left as far as long
+// labels need to end inside the chart's right margin; the comment runs from
+// a sixth of the width up to the labels (CommentWidth; elided beyond).
+struct TLogPageLayout {
+    QRect Chart;
+    QSize ChartLayout;
+    QPoint Comment;
+    int CommentWidth = 0;
+    std::array<QPoint, 4> Labels{};
+};
+TLogPageLayout LayOutLogPage(const QSize &page, const QSize &chartOnScreen, int lineHeight,
+                             const std::array<int, 4> &labelWidths, int gap);
 
 // Draws the page into a device of the given size (printer pixels).
 void PaintLogPage(QCPPainter &painter, const QRect &page, QCustomPlot &chart, const QString &comment,

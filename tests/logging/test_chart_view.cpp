@@ -472,7 +472,9 @@ private slots:
         d.EdtTstart->setText("0.00");           // the value the dialog itself proposes
         QVERIFY(d.EdtXaxisExit(d.EdtTstart));
         QCOMPARE(d.EdtTstart->text(), QString("0"));
-        d.EdtTend->setText("1001");
+        d.EdtTend->setText("259200");           // three days of a log
+        QVERIFY(d.EdtXaxisExit(d.EdtTend));
+        d.EdtTend->setText("2592001");
         QVERIFY(!d.EdtXaxisExit(d.EdtTend));
         d.Edtminwgt->setText("-10000");
         QVERIFY(!d.EdtYaxisExit(d.Edtminwgt));
@@ -480,7 +482,7 @@ private slots:
         d.Edtminwgt->setText("-9999.99");
         QVERIFY(d.EdtYaxisExit(d.Edtminwgt));
         QCOMPARE(prompts.History.size(), size_t(2));
-        QCOMPARE(prompts.History[0].text, QString("Out of Range: (0 to 1000)"));
+        QCOMPARE(prompts.History[0].text, QString("Out of Range: (0 to 2592000)"));
         QCOMPARE(prompts.History[1].text, QString("Out of Range: (-9999.99 to 9999.99)"));
         QCOMPARE(prompts.History[1].kind, TPrompts::Kind::Error);
     }
@@ -495,10 +497,10 @@ private slots:
         QApplication::setActiveWindow(&d);
         QVERIFY(QTest::qWaitForWindowActive(&d));
         d.EdtTend->setFocus();
-        d.EdtTend->setText("5000");
+        d.EdtTend->setText("9999999");
         d.EdtComment->setFocus();
         QTRY_COMPARE(prompts.History.size(), size_t(1));
-        QCOMPARE(prompts.History[0].text, QString("Out of Range: (0 to 1000)"));
+        QCOMPARE(prompts.History[0].text, QString("Out of Range: (0 to 2592000)"));
         QTRY_VERIFY(d.EdtTend->hasFocus());
         d.BtnCancel->setFocus();                // on its way to Cancel: no complaint
         QTest::qWait(20);

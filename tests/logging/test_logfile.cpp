@@ -107,6 +107,12 @@ private slots:
     void menuOpensByTheChosenFilter();
     void menuReportsABadFileAndChangesNothing();
     void menuOpensAFileByWhatItHolds();
+    void aLogReadsAndWritesBackByteForByte_data();
+    void aLogReadsAndWritesBackByteForByte();
+    void aLogLoadedDuringASessionIsContinuedAndSavedWhole_data();
+    void aLogLoadedDuringASessionIsContinuedAndSavedWhole();
+    void savingTakesTheRepliesThatComeMeanwhile();
+    void aCommentOutsideLatin1IsSavedOnlyWhenAccepted();
 };
 
 void TestLogFile::smallLogIsWrittenExactly()
@@ -226,7 +232,7 @@ void TestLogFile::savingALoadedLogKeepsItsSamples()
     now = 2500;
     running.Logging.TakeReply(800, 1, 0);
     const TLogPoint last = running.Trace(TLoggingSession::SeriesWeight).back();
-    QCOMPARE(QPointF(last.key, last.value), QPointF(3.5, 800));
+    QCOMPARE(QPointF(last.key, last.value), QPointF(3.51, 800));
 
     // Selection 7 has no name: its column is read past, then it is "None".
     WriteAll(Path("seven.LOG"), "c\r\n7,0,3,0\r\n1.00,5.00,1.00,4.00\r\n");
@@ -476,6 +482,120 @@ void TestLogFile::menuOpensAFileByWhatItHolds()
     QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).front().value, 1.0);
     QVERIFY(menu.Open());
     QCOMPARE(rig.Trace(TLoggingSession::SeriesWeight).front().value, 12.5);
+}
+
+void TestLogFile::aLogReadsAndWritesBackByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("negative zero weight") << QByteArray("c\r\n0,0,0,0\r\n0.00,-0.00\r\n1.00,0.00\r\n2.00,-0.00\r\n");
+    QTest::newRow("negative zero time and level") << QByteArray("c\r\n1,0,0,0\r\n-0.00,1.25,-0.00\r\n1.00,-1.25,1.00\r\n");
+    QTest::newRow("decimals as written") << QByteArray("c\r\n0,0,3,0\r\n0.50,12.345,4.00\r\n0.75,-0.001,3.00\r\n");
+}
+
+void TestLogFile::aLogReadsAndWritesBackByteForByte()
+{
+    QFETCH(QByteArray, content);
+    WriteAll(Path("in.LOG"), content);
+    TLogFileData data;
+    QVERIFY(LoadLogFile(Path("in.LOG"), data, nullptr));
+    TRig rig;
+    ApplyLogFile(data, rig.Logging);
+    QVERIFY(SaveLogFile(Path("out.LOG"), rig.Logging, data.Comment, nullptr));
+    QCOMPARE(ReadAll(Path("out.LOG")), content);
+}
+
+// The log's last line holds a channel level and no weight; the session's
+// samples follow it, and a save holds both parts in time order.
+void TestLogFile::aLogLoadedDuringASessionIsContinuedAndSavedWhole_data()
+{
+    QTest::addColumn<bool>("binary");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("text") << false << QStringList({"30.01,800.00,1.00", "30.11,801.00,1.00", "30.21,802.00,1.00"});
+    QTest::newRow("binary") << true << QStringList({"40.00,800.00,0.00", "50.00,801.00,0.00", "60.00,802.00,0.00"});
+}
+
+void TestLogFile::aLogLoadedDuringASessionIsContinuedAndSavedWhole()
+{
+    QFETCH(bool, binary);
+    QFETCH(QStringList, expected);
+    WriteAll(Path("earlier.LOG"), "c\r\n1,0,0,0\r\n1.00,5.00,1.00\r\n2.00,6.00,0.00\r\n30.00,,0.00\r\n");
+    TLogFileData data;
+    QVERIFY(LoadLogFile(Path("earlier.LOG"), data, nullptr));
+    TRig rig;
+    qint64 now = 2000;
+    rig.Logging.ClockMs = [&now] { return now; };
+    rig.Session.SetLoggingState(binary ? lsStreamed : lsPolled);
+    ApplyLogFile(data, rig.Logging);
+    for (int i = 0; i < 3; ++i, now += 100)
+        binary ? rig.Logging.TakeRecord(0, 0, 800 + i) : rig.Logging.TakeReply(800 + i, 1, 0);
+
+    for (const int trace : {0, TLoggingSession::SeriesWeight}) {
+        const QVector<TLogPoint> points = rig.Trace(trace);
+        for (qsizetype i = 1; i < points.size(); ++i)
+            QVERIFY2(points[i].key > points[i - 1].key, qPrintable(QStringLiteral("trace %1 at %2").arg(trace).arg(i)));
+    }
+    QVERIFY(rig.Logging.Traces[TLoggingSession::SeriesWeight].Visible);
+    QCOMPARE(BuildLogLines(rig.Logging, QStringLiteral("c")),
+             QStringList({"c", "1,0,0,0", "1.00,5.00,1.00", "2.00,6.00,0.00"}) + expected);
+}
+
+// A save of many samples while replies come: they are taken as they come,
+// the file holds the samples there were when it began, and the new ones
+// are left unsaved.
+void TestLogFile::savingTakesTheRepliesThatComeMeanwhile()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    const int n = 100000;
+    for (int i = 0; i < n; ++i)
+        rig.Sample(i * 0.1, i % 1000);
+    qint64 now = n * 100;
+    rig.Logging.ClockMs = [&now] { return now; };
+    rig.Session.SetLoggingState(lsPolled);
+    QTimer replies;
+    int during = 0;
+    QObject::connect(&replies, &QTimer::timeout, [&] {
+        now += 100;
+        rig.Logging.TakeReply(5, 1, 0);
+        ++during;
+    });
+    replies.start(0);
+    TFileMenu menu;
+    menu.Logging = &rig.Logging;
+    menu.LogPageActive = [] { return true; };
+    prompts.FileAnswers = {Path("busy.LOG")};
+    QVERIFY(menu.Save());
+    const int afterSave = during;
+    replies.stop();
+    QVERIFY2(afterSave > 0, "no reply was taken while the file was written");
+    QCOMPARE(ReadAll(Path("busy.LOG")).count("\r\n"), n + 2);
+    QVERIFY(rig.Logging.UnsavedSamples);
+}
+
+void TestLogFile::aCommentOutsideLatin1IsSavedOnlyWhenAccepted()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    rig.Sample(0, 1);
+    QString comment = QStringLiteral("Fill \u20ac 5 \u2013 5");
+    TFileMenu menu;
+    menu.Logging = &rig.Logging;
+    menu.LogPageActive = [] { return true; };
+    menu.LogComment = [&comment] { return comment; };
+    prompts.FileAnswers = {Path("no.LOG"), Path("yes.LOG"), Path("latin.LOG")};
+    prompts.ConfirmAnswers = {false, true};
+    QVERIFY(!menu.Save());
+    QVERIFY(!QFile::exists(Path("no.LOG")));
+    QVERIFY(menu.Save());
+    QVERIFY(ReadAll(Path("yes.LOG")).startsWith("Fill ? 5 ? 5\r\n"));
+    QCOMPARE(prompts.History.size(), size_t(4));   // two file dialogs, two questions
+    QVERIFY2(prompts.History[1].text.contains(QStringLiteral("(\u20ac\u2013)")), qPrintable(prompts.History[1].text));
+    comment = QStringLiteral("F\u00fcllung");   // Latin-1: nothing to ask
+    QVERIFY(menu.Save());
+    QVERIFY(ReadAll(Path("latin.LOG")).startsWith("F\xfcllung\r\n"));
+    QCOMPARE(prompts.History.size(), size_t(5));
 }
 
 QV_TEST_MAIN(TestLogFile)

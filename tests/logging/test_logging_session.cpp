@@ -377,6 +377,56 @@ private slots:
         QCOMPARE(rig.Logging.WeightDivisor, 1000000);
         QCOMPARE(rig.Logging.Channels, (std::array<int, 4>{0, 0, 2, 0}));
     }
+
+    // The pages may hold another instrument's settings: the log is scaled
+    // by the decimals each reply carries and shows the units the instrument
+    // told, and the axis follows; without either, the pages' serve.
+    void repliesScaleTheLogAsTheInstrumentSends_data()
+    {
+        QTest::addColumn<int>("pagesDecimals");
+        QTest::addColumn<bool>("highRes");
+        QTest::addColumn<int>("places");            // -1: the reply does not say
+        QTest::addColumn<int>("instrumentUnits");   // -1: not told
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("weightMax");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("pages 2, instrument 0") << 2 << false << 0 << 2 << 1234.0 << 4000.0 << "Weight (kg)";
+        QTest::newRow("pages 0, instrument 2") << 0 << false << 2 << 4 << 12.34 << 40.0 << "Weight (t)";
+        QTest::newRow("high resolution as the pages say") << 1 << true << 2 << -1 << 12.34 << 40.0 << "Weight (lb)";
+        QTest::newRow("nothing said") << 2 << false << -1 << -1 << 12.34 << 40.0 << "Weight (lb)";
+    }
+    void repliesScaleTheLogAsTheInstrumentSends()
+    {
+        QFETCH(int, pagesDecimals);
+        QFETCH(bool, highRes);
+        QFETCH(int, places);
+        QFETCH(int, instrumentUnits);
+        QFETCH(double, value);
+        QFETCH(double, weightMax);
+        QFETCH(QString, title);
+        TRig rig;
+        rig.Model.DecimalPoint = pagesDecimals;
+        rig.Model.HighRes = highRes;
+        rig.Model.Units = 3;
+        if (instrumentUnits >= 0)
+            rig.Session.SetDisplayUnits(instrumentUnits);
+        rig.Begin(1);
+        rig.Now = 100;
+        rig.Logging.TakeReply(1234, 1, 0, places);
+        QCOMPARE(rig.Values(TLoggingSession::SeriesWeight), QList<double>{value});
+        QCOMPARE(rig.Logging.WeightMax, weightMax);
+        QCOMPARE(rig.Logging.WeightMin, -weightMax);
+        QCOMPARE(rig.Logging.WeightTitle, title);
+        // Back on the Log page the set-up keeps to what the instrument said;
+        // another instrument is asked afresh.
+        rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
+        QCOMPARE(rig.Logging.WeightMax, weightMax);
+        rig.Logging.ForgetInstrument();
+        rig.Line->Close();
+        rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
+        QCOMPARE(rig.Logging.WeightTitle, QStringLiteral("Weight (lb)"));
+        QCOMPARE(rig.Logging.WeightMax, highRes ? 40.0 : 4000.0 / std::pow(10, pagesDecimals));
+    }
 };
 
 QV_TEST_MAIN(TestLoggingSession)

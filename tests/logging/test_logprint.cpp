@@ -1,5 +1,6 @@
 // The printed log: where comment, labels and chart land on the page, and the
 // print job through the printer dialog (to a PDF file).
+#include "logging/chartimage.h"
 #include "logging/logprint.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
@@ -52,6 +53,9 @@ class TestLogPrint : public QObject {
 private slots:
     void pagePutsEachPartInItsPlace();
     void printsOnePageOrTellsWhy();
+    void layoutKeepsTheChartsShapeAndTheLabelsApart_data();
+    void layoutKeepsTheChartsShapeAndTheLabelsApart();
+    void chartImageCarriesTheCommentAndTheLabels();
 };
 
 void TestLogPrint::pagePutsEachPartInItsPlace()
@@ -110,6 +114,52 @@ void TestLogPrint::printsOnePageOrTellsWhy()
     prompts.PrinterAnswers = {true};
     QVERIFY(!PrintLogClick(printer, chart.Chart, QStringLiteral("c"), Labels, QFont()));
     QCOMPARE(prompts.Messages(), QStringList{QStringLiteral("The print job could not be started.")});
+}
+
+void TestLogPrint::layoutKeepsTheChartsShapeAndTheLabelsApart_data()
+{
+    QTest::addColumn<QSize>("page");
+    QTest::addColumn<QList<int>>("widths");
+    QTest::newRow("portrait, long labels") << QSize(794, 1123) << QList<int>{180, 170, 200, 190};
+    QTest::newRow("landscape") << QSize(1123, 794) << QList<int>{70, 70, 70, 70};
+}
+
+void TestLogPrint::layoutKeepsTheChartsShapeAndTheLabelsApart()
+{
+    QFETCH(QSize, page);
+    QFETCH(QList<int>, widths);
+    const int gap = 15;
+    const TLogPageLayout layout =
+        LayOutLogPage(page, QSize(900, 400), 25, {widths[0], widths[1], widths[2], widths[3]}, gap);
+    // Scaled alike both ways: the laid-out size has the rectangle's shape.
+    const QSize &at = layout.ChartLayout;
+    QVERIFY(std::abs(double(at.width()) / at.height() - double(layout.Chart.width()) / layout.Chart.height()) < 0.01);
+    // Two columns, each clear of the next, all inside the chart's margin.
+    const int first = std::max(widths[0], widths[2]);
+    QCOMPARE(layout.Labels[2].x(), layout.Labels[0].x());
+    QCOMPARE(layout.Labels[3].x(), layout.Labels[1].x());
+    QVERIFY(layout.Labels[1].x() >= layout.Labels[0].x() + first + gap);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(layout.Labels[size_t(i)].x() + widths[i] <= page.width() - page.width() / 20);
+    QVERIFY(layout.Comment.x() + layout.CommentWidth + gap <= layout.Labels[0].x());
+}
+
+void TestLogPrint::chartImageCarriesTheCommentAndTheLabels()
+{
+    QTemporaryDir dir;
+    TChart chart;
+    QString error;
+    QVERIFY2(SaveChartImage(chart.Chart, dir.filePath("with.png"), QStringLiteral("Filling test"), Labels, &error),
+             qPrintable(error));
+    const QImage image(dir.filePath("with.png"));
+    QVERIFY(image.height() > 400);
+    const QRect band(0, 400, image.width(), image.height() - 400);
+    QVERIFY(AnyPixel(image, band, [](QColor c) { return c.green() > 100 && c.red() < 80 && c.blue() < 80; }));
+    QVERIFY(AnyPixel(image, band, [](QColor c) { return c.red() > 80 && c.green() < 60 && c.blue() < 60; }));
+    QVERIFY(AnyPixel(image, band.adjusted(0, 0, -image.width() / 2, 0), [](QColor c) { return c.value() < 80; }));
+    QVERIFY(SaveChartImage(chart.Chart, dir.filePath("with.pdf"), QStringLiteral("c"), Labels, &error));
+    QVERIFY(SaveChartImage(chart.Chart, dir.filePath("bare.png"), &error));
+    QCOMPARE(QImage(dir.filePath("bare.png")).size(), QSize(600, 400));
 }
 
 QV_TEST_MAIN(TestLogPrint)
