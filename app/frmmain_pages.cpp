@@ -260,6 +260,7 @@ void TFrmMain::SettingsFileLoaded()
         PgCMain->setTabVisible(PgCMain->indexOf(page), true);
     SettingsSent = false;
     Transfer->MarkInstrumentChanged();
+    Transfer->EditsLoadedFromFile();
     UpdateIdentity();
 }
 

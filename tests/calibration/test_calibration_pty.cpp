@@ -285,21 +285,29 @@ private slots:
             "instrument: Header line 1, Header line 2, Header line 3. Not written: Header line 4, Header line 5 ("));
     }
 
-    // Settings changed behind the program's back (the Test page here) are
-    // written back to what the pages hold; a linearisation point asks nothing.
-    void writesGoAgainstWhatTheInstrumentHolds()
+    // Settings changed behind the pages' back (the Test page here) stay as
+    // the instrument holds them: a write sends what the operator edited, and
+    // the status note says what it kept. A linearisation point asks nothing.
+    void writesSendWhatTheOperatorChanged()
     {
         TRig rig{TSimConfig()};
         TFrmMain &w = rig.Window;
         w.ReadSettings1->trigger();
-        for (const char *command : {"ASF5,1", "RBT2,7"}) {
+        for (const char *command : {"ENU3", "RBT2,7"}) {
             w.TestPage->EdtSendStr->setText(QLatin1String(command));
             w.TestPage->BtnSend->click();
             QTRY_VERIFY(rig.Wire.contains(QLatin1String(command)));
         }
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->EdtPFmt->setText(QStringLiteral("NET"));
+        rig.Wire.clear();
         w.WriteSettings1->trigger();
-        QVERIFY(rig.Wire.contains(QStringLiteral("ASF0,0")) && rig.Wire.contains(QStringLiteral("RBT2,0")));
-        QCOMPARE(rig.Instrument.Settings().Int("RBT", 2, 0), 0);
+        QVERIFY(rig.Wire.contains(QStringLiteral("PFT\"NET\"")));
+        QVERIFY(!rig.Wire.contains(QStringLiteral("ENU2")) && !rig.Wire.contains(QStringLiteral("RBT2,0")));
+        QCOMPARE(rig.Instrument.Settings().Int("ENU", 0, 0), 3);
+        QCOMPARE(w.SettingsEditor->CBxUnits->currentIndex(), 3);
+        QVERIFY2(w.StatusNote->text().endsWith(QLatin1String("filled): Units, Remote 2.")),
+                 qPrintable(w.StatusNote->text()));
         w.WriteSettings1->trigger();   // nothing has changed since
         QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument already holds these settings."));
         w.PgCMain->setCurrentWidget(w.TSCal);
