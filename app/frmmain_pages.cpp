@@ -100,10 +100,12 @@ void TFrmMain::BuildSettingsPage()
     TSSerial = SettingsEditor->TSSerial;
     TSSetpoint = SettingsEditor->TSSetpoint;
     PageWork.TakeSettingsPages = [this] { SettingsEditor->TakeSettingsPages(); };
+    // The marks compare the pages with what the instrument holds.
+    SettingsEditor->Instrument = &InstrumentModel;
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
         SettingsEditor->UpdateCalWeightVisibility();
-        SettingsEditor->MarkChangedSettings(Transfer->PendingLines());
+        SettingsEditor->MarkChangedSettings();
         SettingsShown = true;
     };
     SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
@@ -349,6 +351,6 @@ void TFrmMain::CompareWithInstrument()
     const QStringList changed = Transfer->PendingLines();
     if (!changed.isEmpty())
         SettingsSent = false;
-    SettingsEditor->MarkChangedSettings(changed);
+    SettingsEditor->MarkChangedSettings();
     UpdateIdentity();
 }

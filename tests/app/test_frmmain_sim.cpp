@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -27,6 +28,17 @@
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_frmmain_sim {
+
+namespace {
+bool Marked(TFrmMain &w, const QString &label)
+{
+    QCoreApplication::processEvents();
+    for (const QLabel *shown : w.SettingsEditor->findChildren<QLabel *>())
+        if (shown->text() == label)
+            return shown->font().bold();
+    return false;
+}
+} // namespace
 
 class TestFrmMainSim : public QObject {
     Q_OBJECT
@@ -122,10 +134,12 @@ private slots:
         w.SettingsEditor->EdtFS1->selectAll();
         QTest::keyClicks(w.SettingsEditor->EdtFS1, QStringLiteral("75"));
         w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
+        QVERIFY(Marked(w, QStringLiteral("Custom Print Format")));
         w.SettingsSent = false;
         w.WriteSettings1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(w.SettingsSent);
+        QVERIFY(!Marked(w, QStringLiteral("Custom Print Format")));
         QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
         QCOMPARE(w.InstrumentModel.FullScale1, 7500);
         w.EditModel = Tdata7410();
