@@ -100,7 +100,8 @@ void TFrmMain::BuildSettingsPage()
     TSSerial = SettingsEditor->TSSerial;
     TSSetpoint = SettingsEditor->TSSetpoint;
     PageWork.TakeSettingsPages = [this] { SettingsEditor->TakeSettingsPages(); };
-    // The marks compare the pages with what the instrument holds.
+    // The marks compare the pages with what the instrument holds; the
+    // calibration fields keep what was typed until it holds it.
     SettingsEditor->Instrument = &InstrumentModel;
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
@@ -277,6 +278,8 @@ void TFrmMain::WireTransfer()
     };
     Transfer->SetupChartAxes = [this] { Logging->SetupAxes(LogDialog->Choices(), EditModel); };
     Transfer->ShowSettingsPages = [this] {
+        // A completed read: the direct signals are this instrument's.
+        SettingsEditor->DirectSignalsKnown = true;
         PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), true);
         PgCMain->setTabVisible(PgCMain->indexOf(TSCal), true);
     };

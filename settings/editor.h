@@ -73,8 +73,16 @@ public:
     // the rest. Runs by itself shortly after any of them is edited.
     void MarkChangedSettings();
     // What the instrument is known to hold (the window's InstrumentModel);
-    // without it nothing is marked.
+    // without it nothing is marked. A span weight or signal typed on the
+    // Calibration page stays through fills until the instrument holds it.
     const Tdata7410 *Instrument = nullptr;
+    // The model's direct mV/V signals are the instrument's on the line: shown;
+    // otherwise their fields stay empty (another instrument's values, or the
+    // defaults, must not pass for this one's calibration).
+    bool DirectSignalsKnown = true;
+    // A new instrument: the direct signals are unknown until read, and what
+    // was typed into their fields goes.
+    void ForgetDirectSignals();
 
     bool SettingsShown = false;
     bool SetpointShown = false;

@@ -319,6 +319,31 @@ private slots:
         QVERIFY(rig.Script.Questions().isEmpty());
     }
 
+    // What is typed on the Calibration page before Zero outlives the
+    // settings read back after it: Span sends the weight typed.
+    void typedCalibrationValuesOutliveTheReadBack()
+    {
+        TSimConfig config;
+        config.Load = 2500;
+        TRig rig(config);
+        TFrmMain &w = rig.Window;
+        w.ReadSettings1->trigger();
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QLineEdit *zero = w.SettingsEditor->CalFields->edtCalDirectZero;
+        for (QLineEdit *edit : {w.CalPage->EdtCalWeight, zero}) {
+            edit->selectAll();
+            QTest::keyClicks(edit, edit == zero ? QStringLiteral("0.5") : QStringLiteral("2500"));
+        }
+        w.CalPage->BtnZero->click();
+        QVERIFY(rig.Wire.contains(QStringLiteral("IDN?")));   // read back
+        QCOMPARE(w.CalPage->EdtCalWeight->text(), QStringLiteral("2500"));
+        QCOMPARE(zero->text(), QStringLiteral("0.5"));
+        rig.Wire.clear();
+        w.CalPage->BTnSpan->click();
+        QVERIFY(rig.Wire.contains(QStringLiteral("CWT2500")));
+        QCOMPARE(rig.Instrument.Settings().Int("CWT", 0, 0), 2500);
+    }
+
     // What the operator typed is never sent out of range, never lost without
     // a question, and a refusal names the setting refused.
     void typedSettingsAreGuarded()
