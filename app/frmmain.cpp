@@ -234,7 +234,9 @@ QString TFrmMain::IdentityText(const Tdata7410 &model) { return InstrumentIdenti
 
 void TFrmMain::UpdateIdentity()
 {
-    SetPanelText(2, IdentityText(EditModel));
+    // The instrument's own identity, once read on this connection: a Serial
+    // ID typed on the pages is not the instrument's until it is written.
+    SetPanelText(2, EditModel.SerialNumber.isEmpty() ? QString() : IdentityText(InstrumentModel));
     const bool red = !PanelText(2).isEmpty() && !SettingsSent;
     StatusPanel2->setToolTip(red ? QStringLiteral("Red: the settings in the program may differ from what the "
                                                   "instrument holds. Write Settings sends them.")
@@ -264,6 +266,8 @@ void TFrmMain::ApplyLook(bool connected)
         button->setEnabled(connected);
     SetConnectCaption(connected);
     EditModel.SerialNumber.clear();
+    // Whatever instrument comes next, its signals are read before they show.
+    SettingsEditor->ForgetDirectSignals();
     UpdateIdentity();
 
     const bool pageMoved = PgCMain->currentWidget() != before;

@@ -232,6 +232,7 @@ void TFrmMain::WriteSettings1Click()
     if (!SettingsPagesInRange())
         return;
     const TOutcome written = Transfer->WriteSettings1Click();
+    SettingsEditor->MarkChangedSettings();
     UpdateIdentity();
     Report(written);
 }

@@ -116,10 +116,13 @@ void TFrmMain::BuildSettingsPage()
     TSSerial = SettingsEditor->TSSerial;
     TSSetpoint = SettingsEditor->TSSetpoint;
     PageWork.TakeSettingsPages = [this] { SettingsEditor->TakeSettingsPages(); };
+    // The marks compare the pages with what the instrument holds; the
+    // calibration fields keep what was typed until it holds it.
+    SettingsEditor->Instrument = &InstrumentModel;
     PageWork.FillSettingsPages = [this] {
         SettingsEditor->FillSettingsPages();
         SettingsEditor->UpdateCalWeightVisibility();
-        SettingsEditor->MarkChangedSettings(Transfer->PendingLines());
+        SettingsEditor->MarkChangedSettings();
         SettingsShown = true;
     };
     SettingsEditor->StatusRefresh = [this] { UpdateIdentity(); };
@@ -330,6 +333,7 @@ void TFrmMain::SettingsFileLoaded()
         PgCMain->setTabVisible(PgCMain->indexOf(page), true);
     SettingsSent = false;
     Transfer->MarkInstrumentChanged();
+    Transfer->EditsLoadedFromFile();
     UpdateIdentity();
 }
 
@@ -344,6 +348,8 @@ void TFrmMain::WireTransfer()
     };
     Transfer->SetupChartAxes = [this] { Logging->SetupAxes(LogDialog->Choices(), EditModel); };
     Transfer->ShowSettingsPages = [this] {
+        // A completed read: the direct signals are this instrument's.
+        SettingsEditor->DirectSignalsKnown = true;
         PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), true);
         PgCMain->setTabVisible(PgCMain->indexOf(TSCal), true);
     };
@@ -425,6 +431,6 @@ void TFrmMain::CompareWithInstrument()
     const QStringList changed = Transfer->PendingLines();
     if (!changed.isEmpty())
         SettingsSent = false;
-    SettingsEditor->MarkChangedSettings(changed);
+    SettingsEditor->MarkChangedSettings();
     UpdateIdentity();
 }

@@ -129,12 +129,36 @@ void TSettingsEditor::FillSerialPage()
     EdtAFmt->setText(Model.AutoFormat);
 }
 
+// What the operator typed on the Calibration page stays until the
+// instrument holds it: the read-back after zero must not put the old span
+// weight back for span to send.
 void TSettingsEditor::FillCalFields()
 {
-    CalFields->edtCalDirectZero->setText(DirectSignalText(Model.DirectZero));
-    CalFields->edtCalDirectSpan->setText(DirectSignalText(Model.DirectSpan));
+    TCalSettingsFields &cal = *CalFields;
+    const Tdata7410 &held = Instrument ? *Instrument : Model;
+    const int decimals = ShownDecimals(Model.DecimalPoint);
+    cal.Show(cal.EdtCalWeight, FormatCounts(Model.CalWeight, decimals), [&](const QString &typed) {
+        return ParseCounts(FixDecimals(typed, decimals)) == held.CalWeight;
+    });
+    const auto signal = [this](qint32 value) {
+        return [this, value](const QString &typed) {
+            bool ok = false;
+            const double number = typed.trimmed().toDouble(&ok);
+            return DirectSignalsKnown && ok && std::nearbyint(number * 10000.0) == value;
+        };
+    };
+    cal.Show(cal.edtCalDirectZero, DirectSignalsKnown ? DirectSignalText(Model.DirectZero) : QString(),
+             signal(held.DirectZero));
+    cal.Show(cal.edtCalDirectSpan, DirectSignalsKnown ? DirectSignalText(Model.DirectSpan) : QString(),
+             signal(held.DirectSpan));
     FillLinearisation();
-    CalFields->EdtCalWeight->setText(FormatCounts(Model.CalWeight, ShownDecimals(Model.DecimalPoint)));
+}
+
+void TSettingsEditor::ForgetDirectSignals()
+{
+    DirectSignalsKnown = false;
+    CalFields->Clear(CalFields->edtCalDirectZero);
+    CalFields->Clear(CalFields->edtCalDirectSpan);
 }
 
 void TSettingsEditor::FillLinearisation()
@@ -214,6 +238,9 @@ void TSettingsEditor::TakeSerialPage()
 // what the instrument reports (-3.2 to 3.2) keeps the stored value.
 bool TSettingsEditor::TakeDirect(QLineEdit *edit, const QString &name, qint32 &field)
 {
+    // Empty until read from the instrument: nothing to take.
+    if (edit->text().trimmed().isEmpty())
+        return false;
     bool ok = false;
     const double value = edit->text().trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value)) {

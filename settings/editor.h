@@ -31,6 +31,7 @@
 #include "settings/database.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -67,9 +68,21 @@ public:
     // ... gets its page shown, its "Out of Range" message and the focus;
     // false then, and nothing may go out.
     bool CountEditsInRange();
-    // Bold row labels for the settings the given write lines change (those
-    // that differ from the instrument's), plain for the rest.
-    void MarkChangedSettings(const QStringList &changedLines);
+    // Bold row labels for the settings a write would change now: what the
+    // pages show against what Instrument holds, value by value; plain for
+    // the rest. Runs by itself shortly after any of them is edited.
+    void MarkChangedSettings();
+    // What the instrument is known to hold (the window's InstrumentModel);
+    // without it nothing is marked. A span weight or signal typed on the
+    // Calibration page stays through fills until the instrument holds it.
+    const Tdata7410 *Instrument = nullptr;
+    // The model's direct mV/V signals are the instrument's on the line: shown;
+    // otherwise their fields stay empty (another instrument's values, or the
+    // defaults, must not pass for this one's calibration).
+    bool DirectSignalsKnown = true;
+    // A new instrument: the direct signals are unknown until read, and what
+    // was typed into their fields goes.
+    void ForgetDirectSignals();
 
     bool SettingsShown = false;
     bool SetpointShown = false;
@@ -184,10 +197,16 @@ private:
     bool Checking = false;     // an exit check's message is up
     QLineEdit *Unchecked = nullptr;   // typed into since its exit check
     QList<QLineEdit *> CountEdits;    // weight edits with limits, in page order
-    // The controls that make up a settings line, by its mnemonic ("ZST"), or
-    // for the two range lines by mnemonic and number ("IAD2").
-    QList<QWidget *> ControlsOf(const QString &mnemonic) const;
+    // The control of each field of a settings line, by the line's key
+    // (SettingLineKey: "ZST", "IAD2", "RBT3"), in field order; null for a
+    // field no control of these pages shows.
+    QList<QWidget *> FieldControls(const QString &key) const;
     void MarkGuardedSettings();
+    // The marks follow every control that shows part of a settings line.
+    void WatchChangedSettings();
+    // The settings as a take would store them now, without its messages.
+    Tdata7410 ShownSettings() const;
+    QTimer MarksTimer;
     bool HeaderTrimming = false;
     int ShownSetpoint = 0;     // the tab whose setpoint the controls hold
     int ShownPage = 0;

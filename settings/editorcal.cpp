@@ -30,6 +30,26 @@ TCalSettingsFields::TCalSettingsFields(QWidget *parent) : QWidget(parent)
     for (int point = 1; point <= 5; ++point)
         LBxLCal->addItem(QStringLiteral("%1:").arg(point));
     LblLCalWeightUnits = Named(new QLabel(GBxLin), "LblLCalWeightUnits");
+
+    for (QLineEdit *edit : {EdtCalWeight, edtCalDirectZero, edtCalDirectSpan})
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { Typed.insert(edit); });
+}
+
+void TCalSettingsFields::Show(QLineEdit *edit, const QString &text,
+                              const std::function<bool(const QString &typed)> &held)
+{
+    if (Typed.contains(edit)) {
+        if (!held(edit->text()))
+            return;
+        Typed.remove(edit);
+    }
+    edit->setText(text);
+}
+
+void TCalSettingsFields::Clear(QLineEdit *edit)
+{
+    Typed.remove(edit);
+    edit->clear();
 }
 
 void TCalSettingsFields::BuildDirectGroup()

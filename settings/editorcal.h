@@ -5,7 +5,9 @@
 // its Calibration page (objectName "CalSettings"), whose layout takes the
 // span weight and the linearisation box out of it.
 
+#include <QSet>
 #include <QWidget>
+#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -32,6 +34,17 @@ public:
     QListWidget *LBxLCal = nullptr;          // five lines, one per point
     QLabel *LblLCalWeightUnits = nullptr;
 
+    // The span weight and the two signals are the operator's once typed:
+    // what the next calibration step sends. A fill (the settings read back
+    // after zero, a linearisation point) shows text in such a field only
+    // when held says the instrument holds what was typed; in any other field
+    // it shows text.
+    void Show(QLineEdit *edit, const QString &text, const std::function<bool(const QString &typed)> &held);
+    // Empties the field and forgets what was typed into it.
+    void Clear(QLineEdit *edit);
+    bool IsTyped(const QLineEdit *edit) const { return Typed.contains(edit); }
+
 private:
+    QSet<const QLineEdit *> Typed;
     void BuildDirectGroup();
 };

@@ -89,6 +89,7 @@ void TSettingsEditor::BuildPages()
     CalFields = new TCalSettingsFields;
     CalFields->EdtCalWeight->installEventFilter(this);
     MarkGuardedSettings();
+    WatchChangedSettings();
 }
 
 QLineEdit *TSettingsEditor::NewCountEdit(QWidget *page, const char *name, int tag, int maxLength)

@@ -4,6 +4,7 @@
 #include "settings/database.h"
 #include "settings/guardedsettings.h"
 #include "settings/settingnames.h"
+#include "settings/settingsmerge.h"
 #include "settings/tools.h"
 #include "ui/prompts.h"
 
@@ -18,6 +19,19 @@ constexpr int SettlingTicks = 5;   // lets a poll in flight finish first
 QString WritingText(qsizetype lines)
 {
     return lines == 1 ? QStringLiteral("Writing 1 setting") : QStringLiteral("Writing %1 settings").arg(lines);
+}
+
+QString OtherInstrumentQuestion(const QString &madeFor, const QString &connected)
+{
+    return QStringLiteral("The changes on the settings pages were made for the instrument with serial number %1, "
+                          "but the instrument connected now has serial number %2.  Write them into %2?")
+        .arg(madeFor, connected);
+}
+
+QString KeptText(const QStringList &names)
+{
+    return QStringLiteral("Kept as the instrument holds %1 (changed there since the pages were filled): %2.")
+        .arg(names.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"), names.join(QStringLiteral(", ")));
 }
 
 QString WrittenText(qsizetype lines)
@@ -98,8 +112,8 @@ TTransferEngine::TResult TSettingsTransfer::RunTransfer(const QString &caption, 
         // it cut short of a write goes to the status bar, beside the pages'
         // marks of what differs.
         Failure = TOutcome::Lost();
-        if (!partWay.isEmpty() && StatusNote)
-            StatusNote(partWay);
+        if (!partWay.isEmpty())
+            Note(partWay);
         break;
     case TTransferEngine::TResult::Done:
         break;
@@ -179,6 +193,7 @@ TOutcome TSettingsTransfer::ReadSettings()
         if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"))) {
             const QStringList lines = Engine.Replies();
             EditModel.ApplyLines(lines);
+            TakeEditBase();
             if (StatusNote)
                 StatusNote(QStringLiteral("Settings read (%1 lines)").arg(lines.size()));
             Call(SetupChartAxes);
@@ -220,14 +235,13 @@ TSettingsTransfer::TPreRead TSettingsTransfer::ReadInstrumentState(QStringList &
     Call(BlankMainDisplay);
     if (!ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument")))
         return TPreRead::Failed;
-    pending = PendingLines();
-    return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
+    return Reconcile(pending);
 }
 
-QStringList TSettingsTransfer::PendingLines() const
+QStringList TSettingsTransfer::PendingLines(const Tdata7410 &edited) const
 {
     QStringList pending;
-    EditModel.BuildWriteCommands(pending);
+    edited.BuildWriteCommands(pending);
     QStringList held;
     InstrumentModel.BuildWriteCommands(held);
     RemoveCommon(pending, held);
@@ -255,14 +269,95 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
                     QStringLiteral("Reading the build settings from the instrument"), queries, expected)
         != TTransferEngine::TResult::Done)
         return TPreRead::Failed;
-    const QStringList changed = pending;
-    RemoveCommon(pending, Engine.Replies());
-    // The lines dropped are held by the instrument: without them in
-    // InstrumentModel the two models would still differ after the write.
-    QStringList held = changed;
-    RemoveCommon(held, pending);
-    InstrumentModel.ApplyLines(held);
+    // What the instrument holds now: its keys may have changed a build
+    // setting since. What it already holds is then no longer pending.
+    InstrumentModel.ApplyLines(Engine.Replies());
+    return Reconcile(pending);
+}
+
+// ---------------------------------------------------------------- the operator's edits
+
+void TSettingsTransfer::TakeEditBase()
+{
+    QStringList lines;
+    InstrumentModel.BuildWriteCommands(lines);
+    EditBase.clear();
+    for (const QString &line : lines)
+        EditBase.insert(SettingLineKey(line), line);
+    EditBaseSerial = InstrumentModel.SerialNumber.trimmed();
+}
+
+void TSettingsTransfer::EditsLoadedFromFile()
+{
+    EditBase.clear();
+    EditBaseSerial.clear();
+}
+
+// Every value the operator left as the pages were filled takes what
+// InstrumentModel (just read) holds, so a write never undoes a change made
+// on the instrument meanwhile; the base moves on with those values. The
+// names of the settings that took the instrument's values.
+QStringList TSettingsTransfer::KeepInstrumentChanges(Tdata7410 &edited, QHash<QString, QString> &base) const
+{
+    QStringList edits;
+    QStringList held;
+    edited.BuildWriteCommands(edits);
+    InstrumentModel.BuildWriteCommands(held);
+    QStringList taken;
+    QStringList names;
+    for (qsizetype i = 0; i < edits.size() && i < held.size(); ++i) {
+        const auto from = base.find(SettingLineKey(edits[i]));
+        if (from == base.end())
+            continue;
+        const QString merged = MergeSettingLine(edits[i], *from, held[i]);
+        *from = MergeSettingLine(*from, edits[i], held[i]);
+        if (merged == edits[i])
+            continue;
+        taken << merged;
+        if (const QString name = SettingLineName(merged); !names.contains(name))
+            names << name;
+    }
+    edited.ApplyLines(taken);
+    return names;
+}
+
+// Edits made against one instrument go into another only when the operator
+// says so; a file's settings are meant for any.
+bool TSettingsTransfer::MayWriteIntoThisInstrument() const
+{
+    const QString connected = InstrumentModel.SerialNumber.trimmed();
+    if (EditBaseSerial.isEmpty() || connected.isEmpty() || connected == EditBaseSerial)
+        return true;
+    return Prompts().Confirm(OtherInstrumentQuestion(EditBaseSerial, connected), {}, TPrompts::Kind::Warning);
+}
+
+// After InstrumentModel has been brought up to date: what is left to send
+// of the operator's edits, with the instrument's own changes kept.
+TSettingsTransfer::TPreRead TSettingsTransfer::Reconcile(QStringList &pending)
+{
+    Tdata7410 merged = EditModel;
+    QHash<QString, QString> base = EditBase;
+    const QStringList kept = KeepInstrumentChanges(merged, base);
+    pending = PendingLines(merged);
+    if (!pending.isEmpty() && !MayWriteIntoThisInstrument())
+        return TPreRead::Declined;
+    EditBase = base;
+    if (!EditBaseSerial.isEmpty())
+        EditBaseSerial = InstrumentModel.SerialNumber.trimmed();
+    if (!kept.isEmpty()) {
+        EditModel = merged;
+        KeptNote = KeptText(kept);
+        Call(FillSettingsPages);
+    }
     return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
+}
+
+void TSettingsTransfer::Note(const QString &note)
+{
+    Noted = true;
+    if (!StatusNote)
+        return;
+    StatusNote(KeptNote.isEmpty() ? note : note.isEmpty() ? KeptNote : note + QStringLiteral("  ") + KeptNote);
 }
 
 // ---------------------------------------------------------------- write
@@ -270,6 +365,7 @@ TSettingsTransfer::TPreRead TSettingsTransfer::PreRead(QStringList &pending)
 TOutcome TSettingsTransfer::StoreAfterWrite(const QStringList &written)
 {
     InstrumentModel.ApplyLines(written);
+    TakeEditBase();
     ShowBusy(true);
     const TOutcome stored = Session.Acknowledged(QStringLiteral("TDD1"));
     const TOutcome locked = LockGuardedSettings(Session);
@@ -296,6 +392,8 @@ TOutcome TSettingsTransfer::WriteSettings()
         return free;
     Busy = true;
     Failure = TOutcome::Accept();
+    KeptNote.clear();
+    Noted = false;
     TOutcome result;
     bool storeAgain = true;
     {
@@ -326,8 +424,8 @@ TOutcome TSettingsTransfer::WriteSettings()
                 == TTransferEngine::TResult::Done) {
                 result = StoreAfterWrite(pending);
                 result.Done = pending;
-                if (result && StatusNote)
-                    StatusNote(WrittenText(pending.size()));
+                if (result)
+                    Note(WrittenText(pending.size()));
                 unlocked = false; // locked by the store
             } else {
                 // The pages hold lines the instrument has not stored.
@@ -342,10 +440,15 @@ TOutcome TSettingsTransfer::WriteSettings()
             SettingsSent = result.Ok();
             ShowBusy(false);
             if (result) {
+                TakeEditBase();
                 result = TOutcome::AcceptSaying(AlreadyHeld);
-                if (StatusNote)
-                    StatusNote(AlreadyHeld);
+                Note(AlreadyHeld);
             }
+            break;
+        case TPreRead::Declined:
+            // Nothing went to the instrument.
+            result = TOutcome::Cancel();
+            storeAgain = false;
             break;
         case TPreRead::Failed:
             // Unknown what the instrument holds: nothing was sent, nothing is
@@ -362,6 +465,10 @@ TOutcome TSettingsTransfer::WriteSettings()
             Session.Acknowledged(QStringLiteral("TDD1"));
         scope.Restore();
     }
+    // The pages now show what the instrument changed itself: say so also
+    // when the write went no further.
+    if (!Noted && !KeptNote.isEmpty())
+        Note(QString());
     Call(RefreshStatusBar);
     Busy = false;
     return result;

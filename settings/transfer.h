@@ -18,6 +18,7 @@
 #include "settings/transferengine.h"
 #include "ui/progress.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
@@ -28,7 +29,9 @@ class Tdata7410;
 class TSettingsTransfer {
 public:
     static constexpr int TickMs = 20;   // the engine's ticks
-    enum class TPreRead { Remaining, NothingLeft, Failed };
+    // Declined: the operator would not write edits made for another
+    // instrument into the one on the line.
+    enum class TPreRead { Remaining, NothingLeft, Failed, Declined };
 
     // settingsSent: the flag to keep SettingsSent in (the main window's own);
     // when null, this object keeps its own.
@@ -52,7 +55,8 @@ public:
     // Before a write: if SettingsShown, TakeSettingsPages; if SetpointShown,
     // TakeSetpoint(selected setpoint tab).
     std::function<void()> TakeSettingsPages;
-    // After every read (also a failed one): FillSettingsPages,
+    // After every read (also a failed one), and when a write keeps settings
+    // changed on the instrument itself: FillSettingsPages,
     // FillSetpoint(selected tab), repaint the setpoint tabs,
     // UpdateCalWeightVisibility.
     std::function<void()> FillSettingsPages;
@@ -84,7 +88,11 @@ public:
     void MarkInstrumentChanged() { InstrumentModelStale = true; }
     // The write lines in which EditModel differs from InstrumentModel: what a
     // write sends when the instrument still holds InstrumentModel.
-    QStringList PendingLines() const;
+    QStringList PendingLines() const { return PendingLines(EditModel); }
+    QStringList PendingLines(const Tdata7410 &edited) const;
+    // A settings file was loaded into EditModel: every setting it holds is
+    // the operator's to write, whatever the instrument holds meanwhile.
+    void EditsLoadedFromFile();
     bool IsInstrumentModelStale() const { return InstrumentModelStale; }
     // A read or write is under way.
     bool IsBusy() const { return Busy; }
@@ -113,11 +121,26 @@ private:
     Tdata7410 &InstrumentModel;
     bool Busy = false;   // a read or write is under way: a second is refused
     bool InstrumentModelStale = true;
+    // What the pages were filled from: the instrument's write lines, by
+    // SettingLineKey, as last read or written, and its serial number. A value
+    // that still equals its base is not the operator's change; a line without
+    // a base (nothing read yet, a file loaded) is the operator's throughout.
+    QHash<QString, QString> EditBase;
+    QString EditBaseSerial;
+    // Settings the last write kept as the instrument had changed them.
+    QString KeptNote;
+    bool Noted = false;
     // The outcome of the last step that failed within a read or write.
     TOutcome Failure;
 
     bool ReadAllInto(Tdata7410 &model, const QString &caption);
     TPreRead ReadInstrumentState(QStringList &pending);
+    void TakeEditBase();
+    TPreRead Reconcile(QStringList &pending);
+    QStringList KeepInstrumentChanges(Tdata7410 &edited, QHash<QString, QString> &base) const;
+    bool MayWriteIntoThisInstrument() const;
+    // A status note of the write, with what it kept of the instrument's.
+    void Note(const QString &note);
     TTransferEngine::TResult RunTransfer(const QString &caption, const QString &action,
                                          const QStringList &commands, const QStringList &expected);
     TOutcome StoreAfterWrite(const QStringList &written);

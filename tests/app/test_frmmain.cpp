@@ -16,6 +16,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -53,6 +55,21 @@ void GiveIdentity(TFrmMain &w)
     w.EditModel.SerialID = QStringLiteral("KD4620");
     w.InstrumentModel = w.EditModel;
     w.UpdateIdentity();
+}
+
+// The settings the pages mark as differing from the instrument, sorted.
+QStringList BoldMarks(TFrmMain &w)
+{
+    QCoreApplication::processEvents();
+    QStringList bold;
+    for (QLabel *label : w.SettingsEditor->findChildren<QLabel *>())
+        if (label->font().bold())
+            bold << label->text();
+    for (QCheckBox *box : w.SettingsEditor->findChildren<QCheckBox *>())
+        if (box->font().bold())
+            bold << box->text();
+    bold.sort();
+    return bold;
 }
 
 // Waits for the window's layout and any resize it asked for to settle.
@@ -210,7 +227,11 @@ private slots:
         GiveIdentity(w);
         w.SettingsSent = true;
         int taken = 0;
-        w.PageWork.TakeSettingsPages = [&] { ++taken; w.EditModel.FullScale1 += 10; };
+        w.PageWork.TakeSettingsPages = [&] {
+            ++taken;
+            w.EditModel.FullScale1 += 10;
+            w.SettingsEditor->EdtFS1->setText(QString::number(w.EditModel.FullScale1));   // as typed
+        };
         ShowTab(w, w.TSSettings);
 
         w.PgCMain->setCurrentWidget(w.TSLog);     // SettingsShown is clear: nothing taken
@@ -223,12 +244,47 @@ private slots:
         QCOMPARE(taken, 1);
         QVERIFY(!w.SettingsSent);
         QCOMPARE(w.PanelText(2), QStringLiteral("Unit 7  SN: 123456, Version 5.02, ID: KD4620"));
-        // The changed full scale is marked; the unchanged units not, though guarded.
+        // The changed full scale is marked; the decimal point on its line and
+        // the unchanged units not, though guarded.
         auto *form = qobject_cast<QFormLayout *>(w.SettingsEditor->CBxDP->parentWidget()->layout());
         QVERIFY(form);
         const auto font = [form](QWidget *field) { return form->labelForField(field)->font(); };
-        QVERIFY(font(w.SettingsEditor->CBxDP).bold() && !font(w.SettingsEditor->CBxUnits).bold());
+        QCOMPARE(BoldMarks(w), QStringList{"Full Scale 1 *"});
+        QVERIFY(!font(w.SettingsEditor->CBxDP).bold() && !font(w.SettingsEditor->CBxUnits).bold());
         QVERIFY(qobject_cast<QLabel *>(form->labelForField(w.SettingsEditor->CBxUnits))->text().endsWith(u'*'));
+    }
+
+    // The marks follow each field as it is edited, value by value.
+    void marksFollowEachEditedValue_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("value");   // a text, an item index, or a check
+        QTest::addColumn<QStringList>("marked");
+        QTest::newRow("tare limit alone") << "edtAddTare" << "50" << QStringList{"Additive Tare Limit *"};
+        QTest::newRow("decimal point alone") << "CBxDP" << "2" << QStringList{"Decimal Point *"};
+        QTest::newRow("high resolution") << "CkBHiRes" << "1" << QStringList{"High Resolution (x10)"};
+        QTest::newRow("a header line") << "MemoHeader" << "North gate" << QStringList{"Header"};
+    }
+
+    void marksFollowEachEditedValue()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, value);
+        QFETCH(QStringList, marked);
+        TFrmMain w;
+        GiveIdentity(w);
+        w.PageWork.FillSettingsPages();
+        QCOMPARE(BoldMarks(w), QStringList());
+        QWidget *edited = w.SettingsEditor->findChild<QWidget *>(control);
+        if (auto *edit = qobject_cast<QLineEdit *>(edited))
+            edit->setText(value);
+        else if (auto *combo = qobject_cast<QComboBox *>(edited))
+            combo->setCurrentIndex(value.toInt());
+        else if (auto *box = qobject_cast<QCheckBox *>(edited))
+            box->setChecked(true);
+        else if (auto *memo = qobject_cast<QPlainTextEdit *>(edited))
+            memo->setPlainText(value);
+        QCOMPARE(BoldMarks(w), marked);
     }
 
     void calibrationPageAsksOncePerChangeOnlyWithIdentityAndUnsentSettings()

@@ -9,6 +9,7 @@
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/editor.h"
+#include "settings/editorcal.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "support/testmain.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -27,6 +29,17 @@
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_frmmain_sim {
+
+namespace {
+bool Marked(TFrmMain &w, const QString &label)
+{
+    QCoreApplication::processEvents();
+    for (const QLabel *shown : w.SettingsEditor->findChildren<QLabel *>())
+        if (shown->text() == label)
+            return shown->font().bold();
+    return false;
+}
+} // namespace
 
 class TestFrmMainSim : public QObject {
     Q_OBJECT
@@ -122,15 +135,57 @@ private slots:
         w.SettingsEditor->EdtFS1->selectAll();
         QTest::keyClicks(w.SettingsEditor->EdtFS1, QStringLiteral("75"));
         w.SettingsEditor->EdtPFmt->setText(QStringLiteral("GROSS"));
+        QVERIFY(Marked(w, QStringLiteral("Custom Print Format")));
         w.SettingsSent = false;
         w.WriteSettings1->trigger();
         QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
         QVERIFY(w.SettingsSent);
+        QVERIFY(!Marked(w, QStringLiteral("Custom Print Format")));
         QCOMPARE(w.InstrumentModel.PrintFormat, QStringLiteral("GROSS"));
         QCOMPARE(w.InstrumentModel.FullScale1, 7500);
         w.EditModel = Tdata7410();
         w.ReadSettings1->trigger();
         QCOMPARE(w.EditModel.PrintFormat, QStringLiteral("GROSS"));
+    }
+
+    // Pages edited for one instrument, then another connected: the identity
+    // panel and the direct signals are the instrument's own, and a write
+    // into it asks first, naming both.
+    void anotherInstrumentGetsNothingOfTheFirstUnasked()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument first;
+        TSimConfig config;
+        config.SerialNumber = QStringLiteral("46209999");
+        TSimInstrument second(config);
+        second.Settings().Set(QStringLiteral("LWT"), 1, 0, 15000);
+        second.Settings().Set(QStringLiteral("ENU"), 0, 0, 4);
+        TFrmMain w;
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(first));
+        w.ReadSettings1->trigger();
+        const TCalSettingsFields &cal = *w.SettingsEditor->CalFields;
+        QCOMPARE(cal.edtCalDirectSpan->text(), QStringLiteral("2.0000"));
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->EdtID->setText(QStringLiteral("TYPED"));
+        w.PgCMain->setCurrentWidget(w.TSDisplay);   // takes the pages
+        QVERIFY2(w.PanelText(2).endsWith(QLatin1String("ID: KD4620")), qPrintable(w.PanelText(2)));
+
+        w.Session.Disconnect();
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(second));
+        QVERIFY(cal.edtCalDirectSpan->text().isEmpty() && cal.edtCalDirectZero->text().isEmpty());
+        for (const bool yes : {false, true}) {
+            script.ConfirmAnswers.push_back(yes);
+            w.WriteSettings1->trigger();
+            QCOMPARE(script.Questions().size(), yes ? 2 : 1);
+            QVERIFY(script.Questions().last().contains(QLatin1String("number 46200001"))
+                    && script.Questions().last().contains(QLatin1String("number 46209999")));
+            QCOMPARE(second.Settings().Text(QStringLiteral("IDN"), 0, 0), QLatin1String(yes ? "TYPED" : "KD4620"));
+        }
+        QCOMPARE(second.Settings().Int(QStringLiteral("ENU"), 0, 0), 4);   // only the edit went
+        w.ReadSettings1->trigger();
+        QCOMPARE(cal.edtCalDirectSpan->text(), QStringLiteral("1.5000"));
+        QVERIFY(w.PanelText(2).contains(QLatin1String("SN: 46209999")));
     }
 
     void pollAndLogTheSimulatedWeightOnTheLogPage()

@@ -123,8 +123,8 @@ private slots:
 
         // Three empty rows, then each report line five columns in; the long line goes on in the next rows.
         QStringList rows(3);
-        const QStringList lines =
-            SettingsPrintoutLines(w.EditModel, QStringLiteral("0.0000"), QStringLiteral("2.0000"));
+        // Nothing read from an instrument: its direct signals are not known.
+        const QStringList lines = SettingsPrintoutLines(w.EditModel, QString(), QString());
         QVERIFY(lines.contains(QStringLiteral("       Max1 = 5000, e1 = 1")));
         const qsizetype perRow = qFloor(grid.Width / grid.Pitch + 0.01);
         for (QString line : lines.mid(3))

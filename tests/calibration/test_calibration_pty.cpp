@@ -285,21 +285,29 @@ private slots:
             "instrument: Header line 1, Header line 2, Header line 3. Not written: Header line 4, Header line 5 ("));
     }
 
-    // Settings changed behind the program's back (the Test page here) are
-    // written back to what the pages hold; a linearisation point asks nothing.
-    void writesGoAgainstWhatTheInstrumentHolds()
+    // Settings changed behind the pages' back (the Test page here) stay as
+    // the instrument holds them: a write sends what the operator edited, and
+    // the status note says what it kept. A linearisation point asks nothing.
+    void writesSendWhatTheOperatorChanged()
     {
         TRig rig{TSimConfig()};
         TFrmMain &w = rig.Window;
         w.ReadSettings1->trigger();
-        for (const char *command : {"ASF5,1", "RBT2,7"}) {
+        for (const char *command : {"ENU3", "RBT2,7"}) {
             w.TestPage->EdtSendStr->setText(QLatin1String(command));
             w.TestPage->BtnSend->click();
             QTRY_VERIFY(rig.Wire.contains(QLatin1String(command)));
         }
+        w.PgCMain->setCurrentWidget(w.TSSettings);
+        w.SettingsEditor->EdtPFmt->setText(QStringLiteral("NET"));
+        rig.Wire.clear();
         w.WriteSettings1->trigger();
-        QVERIFY(rig.Wire.contains(QStringLiteral("ASF0,0")) && rig.Wire.contains(QStringLiteral("RBT2,0")));
-        QCOMPARE(rig.Instrument.Settings().Int("RBT", 2, 0), 0);
+        QVERIFY(rig.Wire.contains(QStringLiteral("PFT\"NET\"")));
+        QVERIFY(!rig.Wire.contains(QStringLiteral("ENU2")) && !rig.Wire.contains(QStringLiteral("RBT2,0")));
+        QCOMPARE(rig.Instrument.Settings().Int("ENU", 0, 0), 3);
+        QCOMPARE(w.SettingsEditor->CBxUnits->currentIndex(), 3);
+        QVERIFY2(w.StatusNote->text().endsWith(QLatin1String("filled): Units, Remote 2.")),
+                 qPrintable(w.StatusNote->text()));
         w.WriteSettings1->trigger();   // nothing has changed since
         QCOMPARE(rig.Script.Messages().last(), QStringLiteral("The instrument already holds these settings."));
         w.PgCMain->setCurrentWidget(w.TSCal);
@@ -309,6 +317,31 @@ private slots:
         w.PgCMain->setCurrentWidget(w.TSDisplay);
         w.PgCMain->setCurrentWidget(w.TSCal);
         QVERIFY(rig.Script.Questions().isEmpty());
+    }
+
+    // What is typed on the Calibration page before Zero outlives the
+    // settings read back after it: Span sends the weight typed.
+    void typedCalibrationValuesOutliveTheReadBack()
+    {
+        TSimConfig config;
+        config.Load = 2500;
+        TRig rig(config);
+        TFrmMain &w = rig.Window;
+        w.ReadSettings1->trigger();
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QLineEdit *zero = w.SettingsEditor->CalFields->edtCalDirectZero;
+        for (QLineEdit *edit : {w.CalPage->EdtCalWeight, zero}) {
+            edit->selectAll();
+            QTest::keyClicks(edit, edit == zero ? QStringLiteral("0.5") : QStringLiteral("2500"));
+        }
+        w.CalPage->BtnZero->click();
+        QVERIFY(rig.Wire.contains(QStringLiteral("IDN?")));   // read back
+        QCOMPARE(w.CalPage->EdtCalWeight->text(), QStringLiteral("2500"));
+        QCOMPARE(zero->text(), QStringLiteral("0.5"));
+        rig.Wire.clear();
+        w.CalPage->BTnSpan->click();
+        QVERIFY(rig.Wire.contains(QStringLiteral("CWT2500")));
+        QCOMPARE(rig.Instrument.Settings().Int("CWT", 0, 0), 2500);
     }
 
     // What the operator typed is never sent out of range, never lost without

@@ -40,6 +40,16 @@ QStringList ChangedLines(const Tdata7410 &edit, const Tdata7410 &held)
     return pending;
 }
 
+// The settings lines a write sent: no query, no passcode, no store.
+QStringList SettingsSent(const QStringList &commands)
+{
+    QStringList lines;
+    for (const QString &c : commands)
+        if (!c.contains(u'?') && !c.startsWith(QLatin1String("PCD")) && !c.startsWith(QLatin1String("TDD")))
+            lines << c;
+    return lines;
+}
+
 // Settings that differ from a fresh instrument's in every kind of line.
 Tdata7410 Altered()
 {
@@ -453,6 +463,59 @@ private slots:
         QVERIFY(!rig.Transfer.SettingsSent);
         QVERIFY(rig.InstrumentModel == held);
         QVERIFY(!rig.Session.PollingSuspended());
+    }
+
+    // A write sends what the operator changed on the pages or loaded from a
+    // file; what changed on the instrument meanwhile and the operator left
+    // alone keeps the instrument's value, and the note says so.
+    void aWriteKeepsWhatChangedOnTheInstrument_data()
+    {
+        QTest::addColumn<QStringList>("changedThere");   // on the instrument after the read
+        QTest::addColumn<bool>("told");                  // as a Test page command marks it
+        QTest::addColumn<QStringList>("edited");         // into EditModel
+        QTest::addColumn<bool>("fromFile");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("kept");
+        const QString format = QStringLiteral("PFT\"GROSS\"");
+        QTest::newRow("units from the Test page") << QStringList{"ENU3"} << true << QStringList{format} << false
+                                                  << QStringList{format} << "Units";
+        QTest::newRow("decimal point on the keys, tare limit edited")
+            << QStringList{"IAD1,4000,2,1,0,0", "IAD2,6000,2,2,0,0"} << false
+            << QStringList{"IAD1,4000,0,1,0,50", "IAD2,6000,0,2,0,50"} << false
+            << QStringList{"IAD1,4000,2,1,0,50", "IAD2,6000,2,2,0,50"} << "Full Scale 1, Full Scale 2";
+        QTest::newRow("one line, a field each") << QStringList{"ZST0,0,4,20"} << true << QStringList{"ZST1,0,4,0"}
+                                                << false << QStringList{"ZST1,0,4,20"} << "Zero Tracking";
+        QTest::newRow("a file's units go") << QStringList{"ENU3"} << true << QStringList{"ENU2", format} << true
+                                           << QStringList{"ENU2", format} << "";
+    }
+
+    void aWriteKeepsWhatChangedOnTheInstrument()
+    {
+        QFETCH(QStringList, changedThere);
+        QFETCH(bool, told);
+        QFETCH(QStringList, edited);
+        QFETCH(bool, fromFile);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, kept);
+        TTransferRig rig;
+        QVERIFY(rig.ReadAll());
+        QString note;
+        rig.Transfer.StatusNote = [&note](const QString &text) { note = text; };
+        rig.Preset(changedThere);
+        if (told)
+            rig.Transfer.MarkInstrumentChanged();
+        rig.EditModel.ApplyLines(edited);
+        if (fromFile)
+            rig.Transfer.EditsLoadedFromFile();
+        rig.PagesFilled = 0;
+        rig.RunTraffic();
+        rig.RunTraffic();
+        QVERIFY(rig.Transfer.WriteSettings1Click());
+        QCOMPARE(SettingsSent(rig.Commands()), sent);
+        QVERIFY(ChangedLines(rig.EditModel, rig.InstrumentModel).isEmpty());
+        QCOMPARE(rig.PagesFilled, kept.isEmpty() ? 0 : 1);   // the pages show what was kept
+        QCOMPARE(note.contains(QStringLiteral("Kept as the instrument holds")), !kept.isEmpty());
+        QVERIFY2(kept.isEmpty() || note.endsWith(kept + u'.'), qPrintable(note));
     }
 
     void theProgressDialogRunsModallyOnItsOwnTimer()
