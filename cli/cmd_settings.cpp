@@ -20,6 +20,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -103,6 +104,13 @@ bool PrintReport(TCliJob &job, const QString &out)
         job.Fail(ExitRefused, QStringLiteral("The report could not be printed to %1.").arg(QDir::toNativeSeparators(out)));
         return false;
     }
+    // As a file made afresh would be: an earlier report's permissions, else
+    // those the user's umask allows (a temporary file is its owner's alone).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat earlier = {};
+    const bool replaces = ::stat(QFile::encodeName(out).constData(), &earlier) == 0;
+    ::chmod(QFile::encodeName(part.fileName()).constData(), replaces ? earlier.st_mode & 07777 : 0666 & ~mask);
     if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(out).constData()) != 0) {
         job.Fail(ExitRefused, QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(out), qt_error_string()));
         return false;
