@@ -5,6 +5,7 @@
 #include "cli/terminalprompts.h"
 #include "link/connectionsettingsfile.h"
 #include "link/dmviewer.h"
+#include "link/instrumentfinder.h"
 #include "link/ioiface_serial.h"
 
 #include <QCoreApplication>
@@ -26,7 +27,14 @@ QString ViewerSettingsFile()
 TCliJob::TCliJob(const TCliArgs &args, TTerminalPrompts &prompts)
     : Args(args), Prompt(prompts), Transfer(Session, EditModel, InstrumentModel)
 {
-    Transfer.StatusNote = &TCliJob::Note;
+    // A read's own note counts the answers (42), not the lines of a settings
+    // file (36): each command says what it did with what was read instead.
+    Transfer.StatusNote = [this](const QString &note) {
+        if (Session.Activity() == actReadSettings)
+            return;
+        TransferNotes << note;
+        Note(note);
+    };
     // Why the port would not open, or was lost.
     Session.LinkFailed = &TCliJob::Note;
     Interrupt.CancelOperation = [this] { Transfer.Abandon(); };
@@ -50,9 +58,13 @@ int TCliJob::Connect()
     PortName = Args.Port.value_or(store.SerialPort());
     serial->SetPortName(PortName);
     serial->SetBaudRate(Args.Baud.value_or(store.BaudRate()));
-    serial->SetDataBits(store.DataBits());
-    serial->SetStopBits(store.StopBits());
-    serial->SetParity(store.ParityBits());
+    serial->SetDataBits(Args.DataBits.value_or(store.DataBits()));
+    serial->SetStopBits(Args.StopBits.value_or(store.StopBits()));
+    serial->SetParity(Args.Parity.value_or(store.ParityBits()));
+    Baud = serial->BaudRate();
+    Data = serial->DataBits();
+    Stop = serial->StopBits();
+    ParityValue = serial->Parity();
     const int stored = store.SerialAddress();
     Session.SetUnitAddress(Args.Address.value_or(stored >= 1 && stored <= 31 ? stored : 99));
     Session.InstallAndOpen(std::move(serial));
@@ -60,9 +72,20 @@ int TCliJob::Connect()
         return ExitNoPort;   // the transport said why
     if (TOutcome startup = Session.StartupSequence(); !startup)
         return Finish(startup);
+    if (TInterrupt::Raised())
+        return ExitRefused;
     TOutcome identity = Session.AskText(QStringLiteral("IDN?"), QStringLiteral("IDN"));
     if (!identity)
         return Finish(identity);
+    if (TInterrupt::Raised())
+        return ExitRefused;
+    // Whatever came back was taken as the answer; line noise at a wrong baud
+    // rate, or a line that answers anything, is no instrument.
+    if (!TInstrumentFinder::IsIdentityLine(Session.ReplyPrefix().toLatin1()))
+        return Fail(ExitSilent, QStringLiteral("The answer from %1 at %2 baud is not an instrument's identity: "
+                                               "check the baud rate and line settings.")
+                                    .arg(PortName)
+                                    .arg(Baud));
     EditModel.ApplyLines({QStringLiteral("IDN") + Session.ReplyPrefix()});
     // The address is shown where it is known; its silence fails nothing.
     if (Session.AskNumber(QStringLiteral("ADR?"), QStringLiteral("ADR")))
@@ -79,11 +102,12 @@ int TCliJob::ConnectAndRead()
 
 int TCliJob::StatusOf(const TOutcome &outcome) const
 {
+    // Done is done, also when a signal came during the closing commands.
+    if (outcome.Ok() && !Prompt.Declined)
+        return ExitDone;
     if (TInterrupt::Raised() || Prompt.Declined)
         return ExitRefused;
     switch (outcome.Kind()) {
-    case TOutcome::TKind::Accepted:
-        return ExitDone;
     case TOutcome::TKind::Silent:
     case TOutcome::TKind::PortLost:
         return ExitSilent;
@@ -96,9 +120,28 @@ int TCliJob::StatusOf(const TOutcome &outcome) const
 
 int TCliJob::Finish(const TOutcome &outcome)
 {
-    if (const QString text = outcome.Text(); !text.isEmpty())
-        Note(text);
-    return StatusOf(outcome);
+    const int status = StatusOf(outcome);
+    if (const QString text = outcome.Text(); !text.isEmpty()) {
+        if (!TransferNotes.contains(text))
+            Note(text);
+        if (status != ExitDone)
+            Error = text;
+    }
+    return status;
+}
+
+int TCliJob::Fail(int status, const QString &text)
+{
+    Note(text);
+    Error = text;
+    return status;
+}
+
+QString TCliJob::ErrorText() const
+{
+    if (TInterrupt::Raised())
+        return QStringLiteral("Interrupted.");
+    return Error.isEmpty() ? TTerminalPrompts::LastSaid() : TTerminalPrompts::Shown(Error);
 }
 
 void TCliJob::Result(const QJsonObject &json, const QString &text) const

@@ -2,6 +2,7 @@
 // File menu saves a log.
 
 #include "cli/cliargs.h"
+#include "cli/clifiles.h"
 #include "cli/clijob.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -18,26 +19,56 @@
 
 namespace {
 
-// Runs the event loop for the logging time, ended early by Ctrl+C.
-void WaitWhileLogging(TCliJob &job)
+// How a log ended before its time.
+struct TLogEnd {
+    bool LineLost = false;
+    double Seconds = 0;    // logged until then
+};
+
+// Runs the event loop for the logging time, ended early by a signal or a
+// lost line. Silence is said as the Log page says it: when it ends, and at
+// the end of the log if it lasts until then.
+TLogEnd WaitWhileLogging(TCliJob &job, TLoggingSession &logging)
 {
+    TLogEnd end;
     QEventLoop loop;
-    QTimer end;
-    end.setSingleShot(true);
-    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer timeUp;
+    timeUp.setSingleShot(true);
+    QObject::connect(&timeUp, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto elapsed = [&] { return job.Args.Seconds - std::max(timeUp.remainingTime(), 0) / 1000.0; };
+    QString silence;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        job.Prompt.Progress(QStringLiteral("Logging: %1 of %2 s")
-                                .arg(job.Args.Seconds - end.remainingTime() / 1000.0, 0, 'f', 0)
-                                .arg(job.Args.Seconds));
+        job.Prompt.Progress(QStringLiteral("Logging: %1 of %2 s%3")
+                                .arg(elapsed(), 0, 'f', 0)
+                                .arg(job.Args.Seconds)
+                                .arg(silence.isEmpty() ? QString() : QStringLiteral(" (") + silence + u')'));
     });
+    const QMetaObject::Connection silent =
+        QObject::connect(&logging, &TLoggingSession::SilenceNote, [&](const QString &note) {
+            if (note.isEmpty() && !silence.isEmpty()) {
+                job.Prompt.EndProgress();
+                TCliJob::Note(silence);
+            }
+            silence = note;
+        });
     job.Interrupt.OnRaised = [&loop] { loop.quit(); };
-    end.start(int(job.Args.Seconds * 1000));
+    job.Session.PortLost = [&] {
+        end.LineLost = true;
+        loop.quit();
+    };
+    timeUp.start(int(job.Args.Seconds * 1000));
     ticker.start(1000);
-    if (!TInterrupt::Raised())
+    if (!TInterrupt::Raised() && job.Session.IsOpen())
         loop.exec();
+    end.Seconds = elapsed();
+    job.Session.PortLost = nullptr;
     job.Interrupt.OnRaised = nullptr;
+    QObject::disconnect(silent);
     job.Prompt.EndProgress();
+    if (!silence.isEmpty())
+        TCliJob::Note(silence);
+    return end;
 }
 
 qsizetype SampleCount(const TLoggingSession &logging)
@@ -52,13 +83,21 @@ qsizetype SampleCount(const TLoggingSession &logging)
 
 int RunLog(TCliJob &job)
 {
-    if (job.Args.Seconds <= 0) {
-        TCliJob::Note(QStringLiteral("log needs --seconds S"));
-        return ExitUsage;
-    }
-    const QString path = job.Args.Operands[0];
-    // For a spreadsheet, as File > Export Log as CSV writes it.
-    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    if (job.Args.Seconds <= 0)
+        return job.Fail(ExitUsage, QStringLiteral("log needs --seconds S"));
+    const QString operand = job.Args.Operands[0];
+    if (const QString wrong = TCliOutput::WrongKind(operand, QStringLiteral("log"), {".LOG", ".csv"}); !wrong.isEmpty())
+        return job.Fail(ExitUsage, wrong);
+    if (operand == QLatin1String("-") && job.Args.Json)
+        return job.Fail(ExitUsage, QStringLiteral("--json and - cannot share standard output"));
+    // For a spreadsheet, as File > Export Log as CSV writes it; standard
+    // output gets that too, being text for other programs.
+    const bool csv = operand == QLatin1String("-") || operand.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    TCliOutput output;
+    QString error;
+    // An hour's log must not be lost to a file that cannot be written.
+    if (!output.Prepare(operand, csv ? QStringLiteral(".csv") : QStringLiteral(".LOG"), {}, &error))
+        return job.Fail(ExitRefused, error);
     // The settings give the weight's decimals and units, as on the Log page.
     if (const int status = job.ConnectAndRead(); status != ExitDone)
         return status;
@@ -69,18 +108,37 @@ int RunLog(TCliJob &job)
     TLogChoices choices;
     choices.Rate = job.Args.Rate;
     logging.Begin(choices, job.EditModel);
-    WaitWhileLogging(job);
+    const TLogEnd end = WaitWhileLogging(job, logging);
     logging.Stop();
     job.Session.SetActivity(actIdle);
     job.Session.LogReply = nullptr;
     job.Session.LogRecord = nullptr;
-    // What was logged is kept also after Ctrl+C.
-    QString error;
+    // What was logged is kept also when the log was cut short.
     const QString comment = InstrumentIdentityText(job.EditModel);
-    if (!(csv ? ExportLogCsv(path, logging, comment, &error) : SaveLogFile(path, logging, comment, &error))) {
-        TCliJob::Note(error);
+    if (!(csv ? ExportLogCsv(output.Path(), logging, comment, &error)
+              : SaveLogFile(output.Path(), logging, comment, &error)))
+        return job.Fail(ExitRefused, error);
+    if (const int status = output.Deliver(&error) ? ExitDone : job.Fail(ExitRefused, error); status != ExitDone)
+        return status;
+    const qint64 samples = SampleCount(logging);
+    const QJsonObject result{{"file", operand}, {"samples", samples}};
+    const QString kept = QStringLiteral("%1 samples were saved to %2.").arg(samples).arg(TTerminalPrompts::Shown(output.Path()));
+    if (end.LineLost) {
+        job.FailureFields = result;
+        return job.Fail(ExitSilent, QStringLiteral("Logging stopped after %1 of %2 s: the line was lost. %3")
+                                        .arg(end.Seconds, 0, 'f', 0)
+                                        .arg(job.Args.Seconds)
+                                        .arg(kept));
+    }
+    if (TInterrupt::Raised()) {
+        job.FailureFields = result;
+        TCliJob::Note(kept);
         return ExitRefused;
     }
-    job.Result({{"file", path}, {"samples", qint64(SampleCount(logging))}}, QString());
-    return TInterrupt::Raised() ? ExitRefused : ExitDone;
+    if (samples == 0) {
+        job.FailureFields = result;
+        return job.Fail(ExitSilent, QStringLiteral("No samples from the instrument in %1 s.").arg(job.Args.Seconds));
+    }
+    job.Result(result, QString());
+    return ExitDone;
 }

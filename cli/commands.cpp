@@ -2,7 +2,7 @@
 
 const QStringList &ConnectionOptions()
 {
-    static const QStringList options{"port", "baud", "address"};
+    static const QStringList options{"port", "baud", "address", "data-bits", "parity", "stop-bits"};
     return options;
 }
 
@@ -11,28 +11,35 @@ const std::vector<TCliCommand> &CliCommands()
     const QStringList link = ConnectionOptions();
     static const std::vector<TCliCommand> commands{
         {"ports", "ports", "List the serial ports the connection dialog offers.", {}, 0, 0, &RunPorts},
-        {"find", "find [--port P]",
-         "Find instruments on every port (or only P) at the common baud rates and any unit address.", {"port"}, 0,
-         0, &RunFind},
-        {"identify", "[--port P] [--baud N] [--address A|any] identify",
+        {"find", "find [--port P] [--baud N] [--address A]",
+         "Find instruments on every port (or only P) at the common baud rates (or only N) and any unit\n"
+         "address (or only A), at 8 data bits, no parity, 1 stop bit unless given. Ports that another\n"
+         "program holds are skipped.",
+         link, 0, 0, &RunFind},
+        {"identify", "[connection options] identify",
          "Show the instrument's unit address, serial number, version and ID.", link, 0, 0, &RunIdentify},
-        {"read", "... read FILE.QVS", "Read all settings into a settings file.", link, 1, 1, &RunRead},
-        {"write", "... write FILE.QVS [--passcode N] [--dry-run]",
+        {"read", "... read FILE.QVS|-", "Read all settings into a settings file (- : standard output).", link, 1, 1,
+         &RunRead},
+        {"write", "... write FILE.QVS|- [--passcode-file F] [--dry-run]",
          "Write the settings that differ from what the instrument holds, then store them (TDD1).\n"
-         "Guarded settings need the passcode (--passcode or QV_PASSCODE). --dry-run lists the lines only.",
-         link + QStringList{"passcode", "dry-run"}, 1, 1, &RunWrite},
-        {"backup", "... backup FILE.cal", "Save the instrument's calibration data to a calibration file.", link, 1,
+         "Guarded settings need the passcode: from --passcode-file F (readable by its owner only), else\n"
+         "--passcode N, else QV_PASSCODE, else asked without echo on a terminal. It is locked again\n"
+         "however the write ends. --dry-run lists the lines only. - reads the file from standard input.",
+         link + QStringList{"passcode-file", "passcode", "dry-run"}, 1, 1, &RunWrite},
+        {"backup", "... backup FILE.cal|-", "Save the instrument's calibration data to a calibration file.", link, 1,
          1, &RunBackup},
-        {"restore", "... restore FILE.cal [--yes]",
+        {"restore", "... restore FILE.cal|- [--yes]",
          "Send a calibration file back to the instrument. Its checks are asked as questions on a terminal;\n"
          "without a terminal they are answered No unless --yes is given.",
          link + QStringList{"yes"}, 1, 1, &RunRestore},
-        {"report", "... report [FILE.QVS] OUT.pdf",
+        {"report", "... report [FILE.QVS|-] OUT.pdf|-",
          "The settings report as a PDF file, from a settings file or else from the instrument.", link, 1, 2,
          &RunReport},
-        {"log", "... log --seconds S [--rate auto|10hz|1hz|0.1hz] OUT.LOG|OUT.csv",
-         "Log the weight for S seconds into a log file the viewer opens, or a CSV file for a spreadsheet.", link + QStringList{"seconds", "rate"}, 1,
-         1, &RunLog},
+        {"log", "... log --seconds S [--rate auto|100|10|1] OUT.LOG|OUT.csv|-",
+         "Log the weight for S seconds into a log file the viewer opens, or a CSV file for a spreadsheet\n"
+         "(- : CSV on standard output). --rate polls for at most that many samples a second (fewer when\n"
+         "the instrument answers more slowly); auto, the default, takes what the instrument streams.",
+         link + QStringList{"seconds", "rate"}, 1, 1, &RunLog},
     };
     return commands;
 }

@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <memory>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -24,26 +27,40 @@ void PrintProgramHelp()
     QString text = QStringLiteral("Usage: %1 [options] COMMAND [operands]\n\nCommands:\n").arg(Program);
     for (const TCliCommand &command : CliCommands())
         text += QStringLiteral("  %1\n").arg(command.Usage);
+    QStringList names;
+    for (const TCliOption &option : CliOptions())
+        names << option.Name;
+    text += QStringLiteral("\nOptions (-- ends them; - names standard input or output):\n") + OptionHelp(names);
     text += QStringLiteral(
-        "\nOptions:\n"
-        "  --port P          serial port (default: the viewer's connection settings)\n"
-        "  --baud N          baud rate (default: the viewer's)\n"
-        "  --address A|any   unit address 1..31 or any (default: the viewer's)\n"
-        "  --json            one JSON object per result on standard output\n"
-        "  --help            this text; COMMAND --help for a command's\n"
-        "\nExit status: 0 done, 1 refused or a check failed, 2 wrong usage,\n"
-        "3 the port could not be opened, 4 the instrument did not answer.\n");
+        "\nExit status: 0 done, 1 refused, a check failed or interrupted, 2 wrong usage,\n"
+        "3 the port could not be opened, 4 the instrument did not answer or the line was lost.\n"
+        "See the manual page quenvale7400-cli(1).\n");
     std::fputs(qPrintable(text), stdout);
 }
 
 void PrintCommandHelp(const TCliCommand &command)
 {
     std::printf("Usage: %s %s\n\n%s\n", qPrintable(Program), qPrintable(command.Usage), qPrintable(command.Summary));
+    if (!command.Options.isEmpty())
+        std::printf("\nOptions:\n%s", qPrintable(OptionHelp(command.Options + QStringList{"json"})));
 }
 
-int UsageError(const QString &text)
+// A failure under --json: one object on standard output naming the error
+// and the status, with what the job did before it stopped.
+void PrintFailure(QJsonObject fields, const QString &error, int status)
 {
-    TTerminalPrompts::Say(QStringLiteral("%1: %2 (see %1 --help)").arg(Program, text));
+    fields.insert(QStringLiteral("error"), error);
+    fields.insert(QStringLiteral("status"), status);
+    std::fprintf(stdout, "%s\n", QJsonDocument(fields).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+int UsageError(const QString &text, bool json)
+{
+    const QString message = QStringLiteral("%1 (see %2 --help)").arg(text, Program);
+    TTerminalPrompts::Say(message);
+    if (json)
+        PrintFailure({}, message, ExitUsage);
     return ExitUsage;
 }
 
@@ -63,26 +80,27 @@ int RunCommand(const TCliArgs &args)
 {
     const TCliCommand *command = FindCliCommand(args.Command);
     if (!command)
-        return UsageError(QStringLiteral("unknown command %1").arg(args.Command));
+        return UsageError(QStringLiteral("unknown command %1").arg(args.Command), args.Json);
     if (args.Help) {
         PrintCommandHelp(*command);
         return ExitDone;
     }
     if (const QString misuse = MisuseOf(*command, args); !misuse.isEmpty())
-        return UsageError(misuse);
+        return UsageError(misuse, args.Json);
     if (!command->Run) {
-        TTerminalPrompts::Say(QStringLiteral("%1: %2 is not available in this build.").arg(Program, command->Name));
+        TTerminalPrompts::Say(QStringLiteral("%1 is not available in this build.").arg(command->Name));
         return ExitUsage;
     }
     TTerminalPrompts prompts;
-    prompts.GivenPasscode = args.Passcode;
     prompts.AssumeYes = args.Yes;
     prompts.ShowProgress = isatty(STDERR_FILENO);
     TScopedPrompts installed(&prompts);
     TCliJob job(args, prompts);
     const int status = command->Run(job);
-    if (TInterrupt::Raised())
+    if (TInterrupt::Raised() && status != ExitDone)
         TTerminalPrompts::Say(QStringLiteral("Interrupted."));
+    if (status != ExitDone && args.Json)
+        PrintFailure(job.FailureFields, job.ErrorText(), status);
     return status;
 }
 
@@ -97,8 +115,6 @@ void QuietPlatformMessages(QtMsgType type, const QMessageLogContext &context, co
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-} // namespace
-
 // Printing lays text out in fonts, which needs a GUI application; every
 // other job runs without one.
 bool NeedsFonts(int argc, char *argv[])
@@ -108,6 +124,26 @@ bool NeedsFonts(int argc, char *argv[])
             return true;
     return false;
 }
+
+// The digits of --passcode are blanked in the process's own arguments once
+// read, so that they stay in the process list no longer than that (the
+// passcode file does not put them there at all).
+void HidePasscode(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        char *value = nullptr;
+        if (std::strcmp(argv[i], "--") == 0)
+            return;
+        if (std::strcmp(argv[i], "--passcode") == 0 && i + 1 < argc)
+            value = argv[++i];
+        else if (std::strncmp(argv[i], "--passcode=", 11) == 0)
+            value = argv[i] + 11;
+        if (value)
+            std::memset(value, '*', std::strlen(value));
+    }
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -122,17 +158,22 @@ int main(int argc, char *argv[])
     }
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    HidePasscode(argc, argv);
 
     TCliArgs args;
     QString error;
-    if (!ParseCliArgs(arguments, qEnvironmentVariable("QV_PASSCODE"), args, &error))
-        return UsageError(error);
+    if (!ParseCliArgs(arguments, args, &error))
+        return UsageError(error, arguments.contains(QStringLiteral("--json")));
+    if (args.Version) {
+        std::printf("%s %s\n", qPrintable(Program), QV_VERSION);
+        return ExitDone;
+    }
     if (args.Command.isEmpty()) {
         if (args.Help) {
             PrintProgramHelp();
             return ExitDone;
         }
-        return UsageError(QStringLiteral("no command given"));
+        return UsageError(QStringLiteral("no command given"), args.Json);
     }
     return RunCommand(args);
 }

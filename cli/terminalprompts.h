@@ -1,11 +1,12 @@
 #pragma once
 // The prompts seam on a terminal: messages go to standard error with the
-// window's texts; a question is asked as y/N when standard input is a
-// terminal, and without one it is answered No unless --yes was given; the
-// file and printer dialogs take the file named on the command line; the
-// passcode is the one given to the program, never shown; a settings
-// transfer's progress goes to standard error when that is a terminal. No
-// dialog is ever shown.
+// window's texts, after the program's name; a question is asked as y/N when
+// standard input is a terminal, and without one it is answered No unless
+// --yes was given; the file and printer dialogs take the file named on the
+// command line; the passcode is the one given to the program, or typed on
+// the terminal without echo, never shown; a settings transfer's progress
+// goes to standard error when that is a terminal. No dialog is ever shown.
+// A signal while a question waits answers it No.
 
 #include "ui/prompts.h"
 
@@ -31,8 +32,14 @@ public:
     std::optional<QString> Passcode() override;
     std::optional<qint32> Signal(const QString &prompt, qint32 signal) override;
 
-    // One line on standard error.
+    // A message on standard error, each line after the program's name.
     static void Say(const QString &text);
+    // The last message said (what a failure under --json names).
+    static QString LastSaid();
+    // Paths as the user should read them in messages: a temporary file that
+    // stands for standard input or output is named so.
+    static void ShowPathAs(const QString &path, const QString &shown);
+    static QString Shown(QString text);
     // Progress on standard error (overwriting itself), only when ShowProgress.
     void Progress(const QString &text) const;
     void EndProgress() const;

@@ -6,9 +6,18 @@
 #include <QRegularExpression>
 #include <QSerialPort>
 
+#include <algorithm>
+
 namespace {
-const QByteArray AskIdentity = QByteArrayLiteral("S98;STP;S99;IDN?;");
-const QByteArray AskAddress = QByteArrayLiteral("S99;ADR?;");
+QByteArray Selected(int unit, const char *command)
+{
+    return QByteArray("S") + QByteArray::number(unit).rightJustified(2, '0') + ';' + command;
+}
+QString ParityName(int parity)
+{
+    return parity == 1 ? QStringLiteral("odd parity") : parity == 2 ? QStringLiteral("even parity")
+                                                                  : QStringLiteral("no parity");
+}
 // Noise without line ends must not pile up.
 constexpr qsizetype MaxPending = 4096;
 } // namespace
@@ -78,12 +87,22 @@ int TInstrumentFinder::AddressIn(const QByteArray &line)
     return ok && text.front() >= '0' && text.front() <= '9' && address <= 31 ? address : -1;
 }
 
-QString TInstrumentFinder::NothingFoundText(const QList<TFinderTry> &tried)
+QString TInstrumentFinder::NothingFoundText(const QList<TFinderTry> &tried, int dataBits, int parity, int stopBits)
 {
     if (tried.isEmpty())
         return QStringLiteral("No instrument found: there is no serial port to search.");
-    QStringList lines{QStringLiteral("No instrument answered. Tried, at 8 data bits, no parity, 1 stop bit:")};
+    const bool searched = std::any_of(tried.begin(), tried.end(), [](const TFinderTry &port) { return port.Searched(); });
+    QStringList lines{searched ? QStringLiteral("No instrument answered. Tried, at %1 data bits, %2, %3 stop bit%4:")
+                                     .arg(dataBits)
+                                     .arg(ParityName(parity))
+                                     .arg(stopBits)
+                                     .arg(stopBits == 1 ? QString() : QStringLiteral("s"))
+                               : QStringLiteral("No port could be searched:")};
     for (const TFinderTry &port : tried) {
+        if (port.InUse) {
+            lines << QStringLiteral("%1: skipped, in use by another program").arg(port.Port);
+            continue;
+        }
         if (!port.OpenFailure.isEmpty()) {
             lines << QStringLiteral("%1: could not be opened (%2)").arg(port.Port, port.OpenFailure);
             continue;
@@ -93,7 +112,9 @@ QString TInstrumentFinder::NothingFoundText(const QList<TFinderTry> &tried)
             rates << QString::number(rate);
         lines << QStringLiteral("%1 at %2 baud").arg(port.Port, rates.join(QStringLiteral(", ")));
     }
-    lines << QStringLiteral("Check the cable and that the instrument is switched on.");
+    // Advice about the cable only where a port could be asked at all.
+    if (searched)
+        lines << QStringLiteral("Check the cable and that the instrument is switched on.");
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -109,6 +130,15 @@ void TInstrumentFinder::Start(const QStringList &ports, const QList<int> &bauds)
     Running = true;
     ++Generation;
     NextPort();
+}
+
+void TInstrumentFinder::SetUnitAddress(int unit) { Unit = unit >= 1 && unit <= 31 ? unit : 99; }
+
+void TInstrumentFinder::SetLineSettings(int dataBits, int parity, int stopBits)
+{
+    DataBits = dataBits == 7 ? 7 : 8;
+    Parity = parity == 1 || parity == 2 ? parity : 0;
+    StopBits = stopBits == 2 ? 2 : 1;
 }
 
 void TInstrumentFinder::Cancel()
@@ -141,10 +171,15 @@ void TInstrumentFinder::NextPort()
     while (++PortIndex < Ports.size()) {
         const QString name = Ports.at(PortIndex);
         Tries.append({name, {}, {}});
-        Port->setPortName(SerialDeviceName(name));
-        Port->setDataBits(QSerialPort::Data8);
-        Port->setParity(QSerialPort::NoParity);
-        Port->setStopBits(QSerialPort::OneStop);
+        const QString device = SerialDeviceName(name);
+        if (HeldByAnotherProcess(device)) {
+            Tries.last().InUse = true;
+            continue;
+        }
+        Port->setPortName(device);
+        Port->setDataBits(DataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+        Port->setParity(Parity == 1 ? QSerialPort::OddParity : Parity == 2 ? QSerialPort::EvenParity : QSerialPort::NoParity);
+        Port->setStopBits(StopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
         Port->setFlowControl(QSerialPort::NoFlowControl);
         if (Port->open(QIODevice::ReadWrite)) {
             // Some adapters power the line from these; a pseudo-terminal
@@ -180,7 +215,7 @@ void TInstrumentFinder::NextBaud()
     const quint64 search = Generation;
     emit Trying(Ports.at(PortIndex), baud);
     if (search == Generation && Running && Port->isOpen())
-        Port->write(AskIdentity);
+        Port->write(Selected(98, "STP;") + Selected(Unit, "IDN?;"));
 }
 
 void TInstrumentFinder::TryTimedOut()
@@ -192,7 +227,7 @@ void TInstrumentFinder::TryTimedOut()
         return;
     }
     if (Stage == TStage::Address) {
-        Report(99); // it told who it is, not where: "Any" reaches it
+        Report(Unit); // it told who it is, not where: the address asked reaches it
         return;
     }
     NextBaud();
@@ -236,7 +271,7 @@ void TInstrumentFinder::TakeLine(const QByteArray &line)
         TryTimer.start(TryMs);
         // What is left of a line was sent before the question.
         Pending.clear();
-        Port->write(AskAddress);
+        Port->write(Selected(Unit, "ADR?;"));
         return;
     }
     if (const int address = AddressIn(line); address >= 0)
@@ -249,6 +284,9 @@ void TInstrumentFinder::Report(int unitAddress)
     TFoundInstrument result;
     result.Port = Ports.at(PortIndex);
     result.BaudRate = Bauds.at(BaudIndex);
+    result.DataBits = DataBits;
+    result.Parity = Parity;
+    result.StopBits = StopBits;
     result.UnitAddress = unitAddress;
     result.Identity = Identity;
     Found_ << result;

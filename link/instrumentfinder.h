@@ -1,9 +1,12 @@
 #pragma once
 // Finds an instrument whose baud rate and unit address are not known: on each
 // port in turn, at each baud rate in turn (8 data bits, no parity, 1 stop
-// bit), it stops any streaming ("S98;STP;"), asks any unit for its identity
-// ("S99;IDN?;") and, when a believable identity comes back, for its unit
-// address ("S99;ADR?;"). It only asks: no setting is ever written.
+// bit unless told otherwise), it stops any streaming ("S98;STP;"), asks any
+// unit (or the one unit it is told) for its identity ("S99;IDN?;") and, when
+// a believable identity comes back, for its unit address ("S99;ADR?;"). It
+// only asks: no setting is ever written. A port that another program holds
+// is skipped without being opened: opening it would change that program's
+// line settings and take its replies.
 //
 // It runs on the event loop (the port's readyRead and single-shot timers),
 // never blocking it. A try waits at most TryMs for the identity, so a port
@@ -36,6 +39,9 @@ struct TFinderTry {
     QString Port;
     QList<int> BaudRates;  // in the order tried
     QString OpenFailure;   // why the port could not be opened; empty when it could
+    bool InUse = false;    // skipped: another program holds it
+    // The port was opened and asked.
+    bool Searched() const { return OpenFailure.isEmpty() && !InUse; }
 };
 
 class TInstrumentFinder : public QObject {
@@ -53,6 +59,10 @@ public:
     // when no search runs.
     void Cancel();
     bool IsRunning() const { return Running; }
+    // For the next Start: the unit asked (1..31, or 99 for any) and the
+    // line's data bits (7, 8), parity (0 none, 1 odd, 2 even), stop bits (1, 2).
+    void SetUnitAddress(int unit);
+    void SetLineSettings(int dataBits, int parity, int stopBits);
 
     QList<TFoundInstrument> Results() const { return Found_; }
     QList<TFinderTry> Tried() const { return Tries; }
@@ -68,8 +78,10 @@ public:
     static bool IsIdentityLine(const QByteArray &line);
     // An answer to "ADR?": a number 0..31, or -1.
     static int AddressIn(const QByteArray &line);
-    // "No instrument answered. Tried: ..." in words for the user.
-    static QString NothingFoundText(const QList<TFinderTry> &tried);
+    // "No instrument answered. Tried: ..." in words for the user, with the
+    // line settings tried.
+    static QString NothingFoundText(const QList<TFinderTry> &tried, int dataBits = 8, int parity = 0,
+                                    int stopBits = 1);
 
 signals:
     void Trying(const QString &port, int baud);
@@ -99,6 +111,10 @@ private:
     QByteArray Pending;
     QElapsedTimer LastRead; // since bytes last came: a partial line that waited is noise
     QString Identity;
+    int Unit = 99;
+    int DataBits = 8;
+    int Parity = 0;
+    int StopBits = 1;
     bool Running = false;
     quint64 Generation = 0; // a slot may start a new search from our signal
     QList<TFoundInstrument> Found_;

@@ -36,7 +36,6 @@ QString SerialDeviceName(const QString &name)
     return trimmed;
 }
 
-namespace {
 QString InUseText(const QString &port)
 {
     return QStringLiteral("The port %1 is in use by another program.").arg(port);
@@ -68,7 +67,6 @@ bool HeldByAnotherProcess(const QString &device)
 #endif
     return false;
 }
-} // namespace
 
 QString OpenFailureText(const QString &port, QSerialPort::SerialPortError error, const QString &reason,
                         bool accessible)

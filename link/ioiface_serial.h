@@ -43,6 +43,13 @@ QString SerialDeviceName(const QString &name);
 QString OpenFailureText(const QString &port, QSerialPort::SerialPortError error, const QString &reason,
                         bool accessible);
 
+// "The port P is in use by another program."
+QString InUseText(const QString &port);
+// Whether another process has the device open (on Linux; elsewhere false).
+// Root, and a program that opened the port before us, are not kept out by
+// the port's own lock, so this is asked before a port is used.
+bool HeldByAnotherProcess(const QString &device);
+
 // Why a port open until now was lost, for "Connection to <port> lost: <why>".
 QString LossReason(QSerialPort::SerialPortError error, bool devicePresent);
 
