@@ -54,19 +54,28 @@ public:
     void TakeSetpoint(int n);
     void UpdateCalWeightVisibility();
 
-    // Exit check of a count edit: fixes the decimals and warns when the value
-    // lies outside its Tag's range (the focus goes back to the edit).
+    // Exit check of a count edit: fixes the decimals and warns when the text
+    // is no number or its value lies outside its Tag's range (the focus goes
+    // back to the edit, the text stays for correction).
     void EdtFS1Exit(QLineEdit *edit);
     // The exit check of a count edit typed into since its last check: a
     // take from a shortcut, the toolbar or a menu leaves the focus where it
     // is, and 75 must still be taken as 75.00, not as 75 counts.
     void CheckTypedCountEdit();
-    // Before a write or a save: the first weight edit, in page order, whose
-    // value lies outside its limits (none: null) ...
-    QLineEdit *FirstCountEditOutOfRange() const;
-    // ... gets its page shown, its "Out of Range" message and the focus;
-    // false then, and nothing may go out.
+    // Before a write or a save: every weight edit, rows and columns, and
+    // every setpoint of the model (whatever tab is shown) within its limits.
+    bool EntriesInRange() const;
+    // ... when not, the first one out of range, in page order, gets its page
+    // (and setpoint tab) shown, its message and the focus; false then, and
+    // nothing may go out.
     bool CountEditsInRange();
+    // Rows and columns: the first that holds no whole number within its
+    // range (none: null) ...
+    QLineEdit *FirstWholeNumberOutOfRange() const;
+    // ... gets its page, its message naming it and the focus; false then.
+    // Leaving the pages is refused meanwhile, so what was typed stays for
+    // correction.
+    bool WholeNumbersInRange();
     // Bold row labels for the settings the given write lines change (those
     // that differ from the instrument's), plain for the rest.
     void MarkChangedSettings(const QStringList &changedLines);
@@ -174,7 +183,8 @@ private:
     void TakeBuildPage();
     void TakeSerialPage();
     bool TakeDirect(QLineEdit *edit, const QString &name, qint32 &field);
-    bool TakeWholeNumber(QLineEdit *edit, int tag, qint32 &field);
+    void TakeCounts(const QLineEdit *edit, qint32 &field) const;
+    void TakeWholeNumber(const QLineEdit *edit, qint32 &field) const;
     bool TakeText(QLineEdit *edit, const QString &name, QString &field);
     void TakeHeader();
 
@@ -184,6 +194,18 @@ private:
     bool Checking = false;     // an exit check's message is up
     QLineEdit *Unchecked = nullptr;   // typed into since its exit check
     QList<QLineEdit *> CountEdits;    // weight edits with limits, in page order
+    int EditDecimals = 0;      // the decimals the weight edits show
+    // Checks of what is typed (editortyping.cpp).
+    bool CountsInRange(const QLineEdit *edit) const;
+    bool WholeNumberInRange(const QLineEdit *edit) const;
+    void WholeNumberExit(QLineEdit *edit);
+    bool IsShown(const QWidget *control) const;
+    void ShowPageOf(QWidget *control);
+    struct TOutOfRange {
+        QLineEdit *Edit = nullptr;
+        int Setpoint = -1;     // a setpoint of the model, not the one shown
+    };
+    TOutOfRange FirstOutOfRange() const;
     // The controls that make up a settings line, by its mnemonic ("ZST"), or
     // for the two range lines by mnemonic and number ("IAD2").
     QList<QWidget *> ControlsOf(const QString &mnemonic) const;
