@@ -85,65 +85,53 @@ struct TRig {
 class TestSettingsEntryPty : public QObject {
     Q_OBJECT
 private slots:
-    // A change of letter case only is a change.
-    void aTextsLetterCaseIsSent_data()
+    // What is typed is sent: a change of letter case only is a change, a
+    // German decimal comma is the decimal point, and a negative target the
+    // instrument holds blocks nothing.
+    void whatIsTypedIsSent_data()
     {
-        QTest::addColumn<QString>("held");
+        QTest::addColumn<QStringList>("held");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("Serial ID") << "IDN\"silo4\"" << "EdtID" << "IDN\"SILO4\"";
-        QTest::newRow("header") << "PST1,\"silo4\"" << "MemoHeader" << "PST1,\"SILO4\"";
-        QTest::newRow("print format") << "PFT\"silo4\"" << "EdtPFmt" << "PFT\"SILO4\"";
+        QTest::newRow("Serial ID") << QStringList{"IDN\"silo4\""} << false << "TSSerial" << "EdtID" << "SILO4"
+                                   << "IDN\"SILO4\"";
+        QTest::newRow("header") << QStringList{"PST1,\"silo4\""} << false << "TSSerial" << "MemoHeader" << "SILO4"
+                                << "PST1,\"SILO4\"";
+        QTest::newRow("German comma") << QStringList{"IAD1,6000,2,1,0,0", "IAD2,6000,2,2,0,0"} << true << "TSBuild"
+                                      << "EdtFS1" << "12,5" << "IAD1,1250,2,1,0,0";
+        QTest::newRow("negative target held") << QStringList{"LIV1,1,1,1,-500,0,0,1,0,0"} << false << "TSBuild"
+                                              << "CBxUnits" << "3" << "ENU3";
     }
-    void aTextsLetterCaseIsSent()
+    void whatIsTypedIsSent()
     {
-        QFETCH(QString, held);
+        QFETCH(QStringList, held);
+        QFETCH(bool, german);
+        QFETCH(QString, page);
         QFETCH(QString, control);
+        QFETCH(QString, entry);
         QFETCH(QString, sent);
-        TRig rig;
-        QVERIFY(rig.ConnectAndRead({held}));
-        rig.ShowPage(rig.Editor().TSSerial);
-        QWidget *field = rig.Editor().findChild<QWidget *>(control);
-        if (auto *memo = qobject_cast<QPlainTextEdit *>(field))
-            memo->setPlainText(memo->toPlainText().replace(QLatin1String("silo4"), QLatin1String("SILO4")));
-        else
-            TRig::Type(static_cast<QLineEdit *>(field), QStringLiteral("SILO4"));
-        rig.Window.WriteSettings1->trigger();
-        QVERIFY2(rig.Window.LastOutcome.Ok(), qPrintable(rig.Window.LastOutcome.Text()));
-        QVERIFY2(rig.Received.contains(sent), qPrintable(rig.Received.join(u' ')));
-        QVERIFY(rig.Script.Messages().isEmpty());
-    }
-
-    void aGermanDecimalCommaIsTheDecimalPoint()
-    {
         const QLocale previous;
-        QLocale::setDefault(QLocale(QLocale::German));
+        QLocale::setDefault(german ? QLocale(QLocale::German) : QLocale::c());
         TRig rig;
-        const bool read = rig.ConnectAndRead({QStringLiteral("IAD1,6000,2,1,0,0"), QStringLiteral("IAD2,6000,2,2,0,0")});
+        const bool read = rig.ConnectAndRead(held);
         if (read) {
-            rig.ShowPage(rig.Editor().TSBuild);
-            TRig::Type(rig.Editor().EdtFS1, QStringLiteral("12,5"));
+            rig.ShowPage(rig.Editor().findChild<QWidget *>(page));
+            QWidget *field = rig.Editor().findChild<QWidget *>(control);
+            if (auto *memo = qobject_cast<QPlainTextEdit *>(field))
+                memo->setPlainText(entry);
+            else if (auto *combo = qobject_cast<QComboBox *>(field))
+                combo->setCurrentIndex(entry.toInt());
+            else
+                TRig::Type(static_cast<QLineEdit *>(field), entry);
             rig.Window.WriteSettings1->trigger();
         }
         QLocale::setDefault(previous);
         QVERIFY(read);
-        QVERIFY2(rig.Received.contains(QStringLiteral("IAD1,1250,2,1,0,0")), qPrintable(rig.Received.join(u' ')));
-        QCOMPARE(rig.Window.InstrumentModel.FullScale1, 1250);
-        QVERIFY(rig.Script.Messages().isEmpty());
-    }
-
-    void aNegativeTargetHeldDoesNotBlockAWrite()
-    {
-        TRig rig;
-        QVERIFY(rig.ConnectAndRead({QStringLiteral("LIV1,1,1,1,-500,0,0,1,0,0")}));
-        QCOMPARE(rig.Window.EditModel.Setpoints[0].Target, -500);
-        rig.ShowPage(rig.Editor().TSSetpoint);
-        QCOMPARE(rig.Editor().EdtTarget->text(), QStringLiteral("-500"));
-        rig.ShowPage(rig.Editor().TSBuild);
-        rig.Editor().CBxUnits->setCurrentIndex(3);
-        rig.Window.WriteSettings1->trigger();
         QVERIFY2(rig.Window.LastOutcome.Ok(), qPrintable(rig.Window.LastOutcome.Text()));
-        QVERIFY(rig.Received.contains(QStringLiteral("ENU3")));
+        QVERIFY2(rig.Received.contains(sent), qPrintable(rig.Received.join(u' ')));
         QVERIFY(rig.Script.Messages().isEmpty());
     }
 
@@ -165,56 +153,50 @@ private slots:
         QVERIFY(rig.Script.Messages().isEmpty());
     }
 
-    // A setpoint typed out of range on a tab no longer shown is checked
-    // all the same, by Write and by Save, whichever page it starts from.
-    void aSetpointOutOfRangeOnAnotherTabStopsWriteAndSave()
+    // What cannot go out stops Write, a Save from any page, and leaving the
+    // page, with the field's message and the field shown: a setpoint typed
+    // out of range on a tab no longer shown, rows the printer cannot have.
+    void entriesOutOfRangeGoNowhere_data()
     {
-        TRig rig;
-        QVERIFY(rig.ConnectAndRead());
-        rig.ShowPage(rig.Editor().TSSetpoint);
-        rig.Editor().CtrlSetpoint->setCurrentIndex(2);
-        TRig::Type(rig.Editor().EdtTarget, QStringLiteral("9999999"));
-        rig.Editor().CtrlSetpoint->setCurrentIndex(0);
-        QCOMPARE(rig.Window.EditModel.Setpoints[2].Target, 9999999);
-        const QString message = QStringLiteral("Out of Range: (-99999 to 999999)");
-        const QString saved = rig.Dir.filePath(QStringLiteral("kept.QVS"));
-        for (QWidget *start : {rig.Window.TSSettings, rig.Window.TSLog, rig.Window.TSDisplay}) {
-            rig.Window.PgCMain->setCurrentWidget(start);
-            rig.Script.Clear();
-            rig.Received.clear();
-            if (start == rig.Window.TSLog) {
-                rig.Script.FileAnswers = {saved};
-                rig.Window.Save1->trigger();
-            } else {
-                rig.Window.WriteSettings1->trigger();
-            }
-            QCOMPARE(rig.Script.Messages(), QStringList{message});
-            QCOMPARE(rig.Window.PgCMain->currentWidget(), rig.Window.TSSettings);
-            QCOMPARE(rig.Editor().PgCSettings->currentWidget(), rig.Editor().TSSetpoint);
-            QCOMPARE(rig.Editor().CtrlSetpoint->currentIndex(), 2);
-            QVERIFY2(rig.Received.isEmpty(), qPrintable(rig.Received.join(u' ')));
-            rig.Editor().CtrlSetpoint->setCurrentIndex(0);
-        }
-        QVERIFY(!QFile::exists(saved));
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");
+        const QString target = QStringLiteral("Out of Range: (-99999 to 999999)");
+        QTest::newRow("setpoint, Write") << false << "write" << target;
+        QTest::newRow("setpoint, Save from the Log page") << false << "save" << target;
+        QTest::newRow("rows, leaving the Settings page") << true << "leave" << "Rows: Out of Range: (0 to 10)";
     }
-
-    // Leaving the Settings page with rows that cannot be taken keeps it, and
-    // what was typed.
-    void rowsOutOfRangeKeepTheSettingsPage()
+    void entriesOutOfRangeGoNowhere()
     {
+        QFETCH(bool, rows);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
         TRig rig;
         QVERIFY(rig.ConnectAndRead());
-        rig.ShowPage(rig.Editor().TSSerial);
-        TRig::Type(rig.Editor().EDtRows, QStringLiteral("40"));
-        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
+        TSettingsEditor &editor = rig.Editor();
+        QLineEdit *field = rows ? editor.EDtRows : editor.EdtTarget;
+        rig.ShowPage(rows ? editor.TSSerial : editor.TSSetpoint);
+        editor.CtrlSetpoint->setCurrentIndex(2);
+        TRig::Type(field, rows ? QStringLiteral("40") : QStringLiteral("9999999"));
+        editor.CtrlSetpoint->setCurrentIndex(0);
+        rig.Script.Clear();
+        const QString saved = rig.Dir.filePath(QStringLiteral("kept.QVS"));
+        if (action == QLatin1String("save")) {
+            rig.Window.PgCMain->setCurrentWidget(rig.Window.TSLog);
+            rig.Script.FileAnswers = {saved};
+            rig.Window.Save1->trigger();
+        } else if (action == QLatin1String("leave")) {
+            rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
+        } else {
+            rig.Window.WriteSettings1->trigger();
+        }
+        QCOMPARE(rig.Script.Messages(), QStringList{message});
         QCOMPARE(rig.Window.PgCMain->currentWidget(), rig.Window.TSSettings);
-        QCOMPARE(rig.Editor().PgCSettings->currentWidget(), rig.Editor().TSSerial);
-        QCOMPARE(rig.Editor().EDtRows->text(), QStringLiteral("40"));
-        QCOMPARE(rig.Script.Messages(), QStringList{QStringLiteral("Rows: Out of Range: (0 to 10)")});
-        TRig::Type(rig.Editor().EDtRows, QStringLiteral("8"));
-        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
-        QCOMPARE(rig.Window.PgCMain->currentWidget(), rig.Window.TSDisplay);
-        QCOMPARE(rig.Window.EditModel.PrintRows, 8);
+        QVERIFY(editor.PgCSettings->currentWidget()->isAncestorOf(field));
+        QCOMPARE(field->text(), rows ? QStringLiteral("40") : QStringLiteral("9999999"));
+        QCOMPARE(editor.CtrlSetpoint->currentIndex(), rows ? 0 : 2);
+        QVERIFY2(rig.Received.isEmpty(), qPrintable(rig.Received.join(u' ')));
+        QVERIFY(!QFile::exists(saved));
     }
 };
 

@@ -342,11 +342,8 @@ void TestDatabase::answersOutsideTheIntakeTable_data()
     QTest::newRow("empty serial number") << "IDN\"SILO4\",\"\",\"1.04\"" << true << QStringList{"Serial Number"}
                                          << "IDN\"SILO4\"";
     QTest::newRow("unknown weighing mode") << "WMD9,1" << true << QStringList{"Weighing Mode"} << "WMD1,1";
-    QTest::newRow("unknown setpoint type") << "LIV2,60,1,2,-500,0,0,1,0,0" << true
-                                           << QStringList{"Setpoint 2 Type"} << "LIV2,0,1,2,-500,0,0,1,0,0";
     // Noise must not pass for an answer: it would shift every later one.
     QTest::newRow("two cut lines run together") << "IAD1,401,4000,0,1,0,0" << false << QStringList{} << "";
-    QTest::newRow("no such setpoint") << "LIV7,0,1,1,0,0,0,1,0,0" << false << QStringList{} << "";
     QTest::newRow("unquoted text") << "IDN\"SILO4\",46200001,\"1.04\"" << false << QStringList{} << "";
     QTest::newRow("a text for a number") << "ZST0,0,4,\"9\"" << false << QStringList{} << "";
 }

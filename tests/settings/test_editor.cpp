@@ -270,13 +270,10 @@ private slots:
         QTest::addColumn<qint32>("counts");   // taken; 6000 is the old value kept
         QTest::newRow("German comma typed") << true << true << "12,5" << "12.50" << 1250;
         QTest::newRow("German comma pasted") << true << false << " 12,5 " << "12.50" << 1250;
-        QTest::newRow("a point in German too") << true << false << "12.5" << "12.50" << 1250;
-        QTest::newRow("point") << false << false << "12.5" << "12.50" << 1250;
         QTest::newRow("no decimal comma here") << false << false << "12,5" << "12,5" << 6000;
         QTest::newRow("German thousands") << true << false << "1.234,5" << "1.234,5" << 6000;
         QTest::newRow("a unit") << false << false << "12kg" << "12kg" << 6000;
         QTest::newRow("letters") << false << false << "abc" << "abc" << 6000;
-        QTest::newRow("a blank within") << false << false << "1 2" << "1 2" << 6000;
         QTest::newRow("a stray comma typed") << false << true << "12,5" << "125.00" << 12500;
     }
     void typedWeights()
@@ -326,7 +323,6 @@ private slots:
             const char *Cols;
             const char *Message;   // none: the page may be left
         } steps[] = {{"40", "32", "Rows: Out of Range: (0 to 10)"},
-                     {"7", "32", "Columns: Out of Range: (0 to 20)"},
                      {"7", "", "Columns: Out of Range: (0 to 20)"},
                      {"7", "12", nullptr}};
         for (const auto &step : steps) {

@@ -21,9 +21,7 @@ private slots:
     void typedNumberRoundTrip();
     void parseDecimal_data();
     void parseDecimal();
-    void fixDecimalsTakesTheLocalesPoint_data();
     void fixDecimalsTakesTheLocalesPoint();
-    void removeCommon_data();
     void removeCommon();
 };
 
@@ -135,49 +133,28 @@ void TestTools::parseDecimal()
     QCOMPARE(ParseDecimal(text), value);
 }
 
-void TestTools::fixDecimalsTakesTheLocalesPoint_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("fixed");   // at two decimals
-    QTest::newRow("comma") << "12,5" << "12.50";
-    QTest::newRow("point as well") << "12.5" << "12.50";
-}
-
 // A German "12,5" was 12,5.00 once, and 12500 counts on the wire.
 void TestTools::fixDecimalsTakesTheLocalesPoint()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, fixed);
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString result = FixDecimals(text, 2);
+    const QStringList fixed{FixDecimals(QStringLiteral("12,5"), 2), FixDecimals(QStringLiteral("12.5"), 2)};
     QLocale::setDefault(previous);
-    QCOMPARE(result, fixed);
-}
-
-void TestTools::removeCommon_data()
-{
-    QTest::addColumn<QStringList>("first");
-    QTest::addColumn<QStringList>("second");
-    QTest::addColumn<QStringList>("left");
-    QTest::newRow("order kept, doubles gone") << QStringList{"B", "ADR5", "C", "ADR5"} << QStringList{"ADR5"}
-                                              << QStringList{"B", "C"};
-    QTest::newRow("nothing to remove") << QStringList{"B", "A"} << QStringList{} << QStringList{"B", "A"};
-    QTest::newRow("a text's letter case is a change") << QStringList{"IDN\"SILO4\"", "PST1,\"abc\""}
-                                                      << QStringList{"IDN\"silo4\"", "PST1,\"ABC\""}
-                                                      << QStringList{"IDN\"SILO4\"", "PST1,\"abc\""};
-    QTest::newRow("mnemonics and numbers in any case") << QStringList{"pst1,\"abc\"", "enu2", "AFT\"x\""}
-                                                       << QStringList{"PST1,\"abc\"", "ENU2", "aft\"x\""}
-                                                       << QStringList{};
+    QCOMPARE(fixed, (QStringList{"12.50", "12.50"}));
 }
 
 void TestTools::removeCommon()
 {
-    QFETCH(QStringList, first);
-    QFETCH(QStringList, second);
-    QFETCH(QStringList, left);
-    RemoveCommon(first, second);
-    QCOMPARE(first, left);
+    // A text's letter case is a change; a mnemonic's is not.
+    QStringList first{"PST1,\"abc\"", "ADR5", "enu2", "ADR5", "IDN\"SILO4\""};
+    RemoveCommon(first, {"PST1,\"ABC\"", "adr5", "ENU2", "IDN\"silo4\""});
+    QCOMPARE(first, (QStringList{"PST1,\"abc\"", "IDN\"SILO4\""}));
+
+    QStringList untouched{"B", "A", "C"};
+    RemoveCommon(untouched, {});
+    QCOMPARE(untouched, (QStringList{"B", "A", "C"}));
+    RemoveCommon(untouched, {"c"});
+    QCOMPARE(untouched, (QStringList{"B", "A"}));
 }
 
 QV_TEST_GUILESS_MAIN(TestTools)
