@@ -326,6 +326,10 @@ private:
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
     bool SettingsPagesInRange();
+    // Leaving the Settings page with rows or columns that cannot be taken:
+    // back to it (true), with the field's message.
+    bool KeepSettingsPage();
+    QWidget *PageShown = nullptr;   // the main page shown last
     // Before the pages are filled from elsewhere (a read, a file, a
     // calibration step's read-back): true when they hold nothing unsent, or
     // the operator lets it go.

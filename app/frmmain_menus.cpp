@@ -177,7 +177,7 @@ void TFrmMain::Save1Click()
 // as its silence), or saved into a file that no instrument takes.
 bool TFrmMain::SettingsPagesInRange()
 {
-    if (!SettingsShown || !SettingsEditor->FirstCountEditOutOfRange())
+    if (!SettingsShown || SettingsEditor->EntriesInRange())
         return true;
     // The pages show what EditModel took from them when they were left.
     PgCMain->setCurrentWidget(TSSettings);

@@ -78,8 +78,9 @@ void TFrmMain::BuildPages()
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
     connect(PgCMain, &QTabWidget::currentChanged, this, [this] {
-        if (!ApplyingLook)
+        if (!ApplyingLook && !KeepSettingsPage())
             PgCMainChange();
+        PageShown = PgCMain->currentWidget();
     });
 }
 
@@ -292,6 +293,7 @@ void TFrmMain::WireFileMenu()
         if (SettingsShown)
             SettingsEditor->TakeSettingsPages();
     };
+    FileMenu->MaySaveSettings = [this] { return SettingsPagesInRange(); };
     FileMenu->SettingsLoaded = [this] { SettingsFileLoaded(); };
     FileMenu->MayDiscardEdits = [this] { return MayDiscardEdits(); };
     FileMenu->FileDone = [this](const QString &note, const QString &path) {
@@ -364,6 +366,22 @@ void TFrmMain::WireTransfer()
     };
     Transfer->RefreshStatusBar = [this] { UpdateIdentity(); };
     Transfer->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
+}
+
+// Rows or columns that cannot be taken keep the Settings page, and what was
+// typed in them, until they are corrected: filled again on the way back,
+// they would show the old value as if nothing had been typed.
+bool TFrmMain::KeepSettingsPage()
+{
+    if (PageShown != TSSettings || PgCMain->currentWidget() == TSSettings || !SettingsShown
+        || !PgCMain->isTabVisible(PgCMain->indexOf(TSSettings)) || !SettingsEditor->FirstWholeNumberOutOfRange())
+        return false;
+    {
+        const QSignalBlocker quiet(PgCMain);
+        PgCMain->setCurrentWidget(TSSettings);
+    }
+    SettingsEditor->WholeNumbersInRange();
+    return true;
 }
 
 void TFrmMain::PgCMainChange()

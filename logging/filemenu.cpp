@@ -176,7 +176,7 @@ bool TFileMenu::Save()
         return false;
     if (SaveKind(path, filter) == Kind::Log)
         return SaveLog(path);
-    if (!EditModel)
+    if (!EditModel || (MaySaveSettings && !MaySaveSettings()))
         return false;
     if (TakeEditorPages)
         TakeEditorPages();

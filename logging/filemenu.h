@@ -84,6 +84,9 @@ public:
     std::function<bool()> LogPageActive;
     std::function<QString()> LogComment;
     std::function<void()> TakeEditorPages;
+    // Before settings are saved, whichever page and filter the save came
+    // from: false stops it (the window has said why).
+    std::function<bool()> MaySaveSettings;
     std::function<void()> SettingsLoaded;
     // After a file was opened, saved or exported: a note for the status bar
     // ("Log saved to /home/...") and the path of the log or settings file

@@ -2,6 +2,9 @@
 
 #include "link/comms.h"
 
+#include <bit>
+#include <climits>
+
 namespace {
 
 constexpr qint32 MaxCounts = 999999;
@@ -33,178 +36,252 @@ QString Numbers(std::initializer_list<qint32> values)
 }
 
 // Reads the fields of one settings line into model fields, each only when it
-// is present and in range.
+// is present and in range, and keeps account of them: the name of every
+// value the line carries, those it could not take, and whether the line has
+// the form of an answer at all.
 class TIntake {
 public:
-    explicit TIntake(const Tcommsobj &parser) : parser(parser) {}
+    TIntake(const Tcommsobj &parser, int fields) : parser(parser), fields(fields) {}
 
-    bool Read(int index, qint32 minimum, qint32 maximum, qint32 &value) const
+    // The item number that says which setting the line carries (range, key,
+    // header line, input, point, setpoint, material): without it nothing of
+    // the line can be placed.
+    bool Item(int index, qint32 minimum, qint32 maximum, qint32 &value) const
     {
         qint32 places = 0;
-        return Counted(parser.GetInt(index, value, minimum, maximum, places));
+        const bool placed = parser.GetInt(index, value, minimum, maximum, places);
+        unplaced = unplaced || !placed;
+        return Counted(placed);
+    }
+
+    // Names the values that follow ("Setpoint 2" for "Type" gives "Setpoint 2
+    // Type"), and the line as a whole ("Setpoint 2: Type / Source ...").
+    void Group(const QString &name) const { group = name; }
+
+    bool Read(int index, const QString &name, qint32 minimum, qint32 maximum, qint32 &value) const
+    {
+        Named(index, name, false);
+        qint32 places = 0;
+        return Taken(index, name, parser.GetInt(index, value, minimum, maximum, places));
     }
 
     // The wire value must lie in minimum..maximum; the model stores it less offset.
-    void Take(int index, qint32 minimum, qint32 maximum, qint32 &field, qint32 offset = 0) const
+    void Take(int index, const QString &name, qint32 minimum, qint32 maximum, qint32 &field, qint32 offset = 0) const
     {
         qint32 value = 0;
-        if (Read(index, minimum, maximum, value))
+        if (Read(index, name, minimum, maximum, value))
             field = value - offset;
     }
 
-    void TakeFlag(int index, bool &field) const
+    void TakeFlag(int index, const QString &name, bool &field) const
     {
         qint32 value = 0;
-        if (Read(index, 0, 1, value))
+        if (Read(index, name, 0, 1, value))
             field = value == 1;
     }
 
-    void TakeText(int index, int minimumLength, int maximumLength, QString &field) const
+    void TakeText(int index, const QString &name, int minimumLength, int maximumLength, QString &field) const
     {
+        Named(index, name, true);
         QString text;
-        ++texts;
-        if (Counted(parser.GetText(index, text, minimumLength, maximumLength)
-                    && Tdata7410::IsSafeSettingText(text)))
+        if (Taken(index, name, parser.GetText(index, text, minimumLength, maximumLength)
+                                   && Tdata7410::IsSafeSettingText(text)))
             field = text;
     }
 
-    // Every field the line was read for was there, in range; texts counts
-    // the text fields among them.
+    // A value the line carries that this model takes from another line.
+    void Carried(int index, const QString &name) const { Named(index, name, false); }
+
+    // Every field the line was read for was there, in range.
     bool AllTaken() const { return !missed; }
-    int Texts() const { return texts; }
+    // The line has the form the instrument answers in: its item numbers in
+    // range, exactly its fields, each a number or a quoted text, whatever
+    // the values.
+    bool HasAnswerForm(const QString &line) const
+    {
+        if (unplaced || parser.FieldCount() != fields)
+            return false;
+        qint32 value = 0;
+        qint32 places = 0;
+        for (int i = 0; i < fields; ++i)
+            if (!(textFields & (1u << i)) && !parser.GetInt(i, value, INT_MIN, INT_MAX, places))
+                return false;
+        return TextsQuoted(line);
+    }
+    // The instrument sends each text in its own pair of quotes (a text holds
+    // none): unquoted text is noise that happened to fit.
+    bool TextsQuoted(const QString &line) const { return line.count(u'"') == 2 * std::popcount(textFields); }
+    const QStringList &NotTaken() const { return notTaken; }
+    QString LineName() const
+    {
+        const QString values = names.join(QStringLiteral(" / "));
+        return group.isEmpty() ? values : group + QStringLiteral(": ") + values;
+    }
 
 private:
+    QString FullName(const QString &name) const { return group.isEmpty() ? name : group + u' ' + name; }
+
+    void Named(int index, const QString &name, bool text) const
+    {
+        names << name;
+        if (text)
+            textFields |= 1u << index;
+    }
+
     bool Counted(bool taken) const
     {
         missed = missed || !taken;
         return taken;
     }
 
+    // A value that is there but not understood (out of range, too long, an
+    // unknown choice) is noted; one that is not there at all is not.
+    bool Taken(int index, const QString &name, bool taken) const
+    {
+        if (!taken && index < parser.FieldCount())
+            notTaken << FullName(name);
+        return Counted(taken);
+    }
+
     const Tcommsobj &parser;
+    const int fields;
     mutable bool missed = false;
-    mutable int texts = 0;
+    mutable bool unplaced = false;
+    mutable quint32 textFields = 0;
+    mutable QString group;
+    mutable QStringList names;      // of the values the line carries, in order
+    mutable QStringList notTaken;
 };
+
+QString Numbered(const char *name, qint32 number)
+{
+    return QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(number);
+}
 
 void TakeIdentity(Tdata7410 &m, const TIntake &in)
 {
-    in.TakeText(0, 0, SerialIDLength, m.SerialID);
-    in.TakeText(1, 1, 10, m.SerialNumber);
-    in.TakeText(2, 1, 6, m.Version);
+    in.TakeText(0, QStringLiteral("Serial ID"), 0, SerialIDLength, m.SerialID);
+    in.TakeText(1, QStringLiteral("Serial Number"), 1, 10, m.SerialNumber);
+    in.TakeText(2, QStringLiteral("Version"), 1, 6, m.Version);
 }
 
 void TakeAddress(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 31, m.Address);
+    in.Take(0, QStringLiteral("Address"), 0, 31, m.Address);
 }
 
 void TakeRange(Tdata7410 &m, const TIntake &in)
 {
     qint32 range = 0;
-    if (!in.Read(0, 1, 2, range))
+    if (!in.Item(0, 1, 2, range))
         return;
     if (range == 1) {
-        in.Take(1, 0, MaxCounts, m.FullScale1);
-        in.Take(2, 0, 5, m.DecimalPoint);
-        in.Take(3, 1, 7, m.Resolution1, 1);
-        in.TakeFlag(4, m.HighRes);
-        in.Take(5, 0, MaxCounts, m.AddTareLimit);
+        in.Take(1, QStringLiteral("Full Scale 1"), 0, MaxCounts, m.FullScale1);
+        in.Take(2, QStringLiteral("Decimal Point"), 0, 5, m.DecimalPoint);
+        in.Take(3, QStringLiteral("Resolution 1"), 1, 7, m.Resolution1, 1);
+        in.TakeFlag(4, QStringLiteral("High Resolution"), m.HighRes);
+        in.Take(5, QStringLiteral("Additive Tare Limit"), 0, MaxCounts, m.AddTareLimit);
     } else {
         // Decimal point, high resolution and tare limit are common to both
         // ranges and taken from range 1 only.
-        in.Take(1, 0, MaxCounts, m.FullScale2);
-        in.Take(3, 1, 7, m.Resolution2, 1);
+        in.Take(1, QStringLiteral("Full Scale 2"), 0, MaxCounts, m.FullScale2);
+        in.Carried(2, QStringLiteral("Decimal Point"));
+        in.Take(3, QStringLiteral("Resolution 2"), 1, 7, m.Resolution2, 1);
+        in.Carried(4, QStringLiteral("High Resolution"));
+        in.Carried(5, QStringLiteral("Additive Tare Limit"));
     }
 }
 
 void TakeCalWeight(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, MaxCounts, m.CalWeight);
+    in.Take(0, QStringLiteral("Span Weight"), 0, MaxCounts, m.CalWeight);
 }
 
 void TakeWeighMode(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 1, 4, m.WeighMode, 1);
-    in.Take(1, 0, 1, m.OperatingMode);
+    in.Take(0, QStringLiteral("Weighing Mode"), 1, 4, m.WeighMode, 1);
+    in.Take(1, QStringLiteral("Trade/Industrial Mode"), 0, 1, m.OperatingMode);
 }
 
 void TakeUnits(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 4, m.Units);
+    in.Take(0, QStringLiteral("Units"), 0, 4, m.Units);
 }
 
 void TakeSynchFilter(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 10, 60, m.SynchFilter);
+    in.Take(0, QStringLiteral("Synch Filter"), 10, 60, m.SynchFilter);
 }
 
 void TakeFilter(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 14, m.Average);
-    in.Take(1, 0, 2, m.AntiJitter);
+    in.Take(0, QStringLiteral("Filter"), 0, 14, m.Average);
+    in.Take(1, QStringLiteral("Anti-Jitter"), 0, 2, m.AntiJitter);
 }
 
 void TakeFrontKey(Tdata7410 &m, const TIntake &in)
 {
+    static const char *const keys[] = {"Zero key", "Tare key", "Gross/Net key", "Print key"};
     qint32 key = 0;
-    if (in.Read(0, 0, 3, key))
-        in.Take(1, 0, 2, m.FrontKeys[key]);
+    if (in.Item(0, 0, 3, key))
+        in.Take(1, QLatin1String(keys[key]), 0, 2, m.FrontKeys[key]);
 }
 
 void TakeMotion(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 12, m.Motion);
+    in.Take(0, QStringLiteral("Motion"), 0, 12, m.Motion);
 }
 
 void TakeZero(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 1, m.AutoZero);
-    in.Take(1, 0, 12, m.ZeroTracking);
-    in.Take(2, 1, 4, m.ZeroRange, 1);
-    in.Take(3, 0, MaxCounts, m.ZeroBand);
+    in.Take(0, QStringLiteral("Auto-Zero"), 0, 1, m.AutoZero);
+    in.Take(1, QStringLiteral("Zero Tracking"), 0, 12, m.ZeroTracking);
+    in.Take(2, QStringLiteral("Zero Range"), 1, 4, m.ZeroRange, 1);
+    in.Take(3, QStringLiteral("Zero Band"), 0, MaxCounts, m.ZeroBand);
 }
 
 void TakeDirectZero(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, -32000, 32000, m.DirectZero);
+    in.Take(0, QStringLiteral("Direct Zero"), -32000, 32000, m.DirectZero);
 }
 
 void TakeDirectSpan(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, -32000, 32000, m.DirectSpan);
+    in.Take(0, QStringLiteral("Direct Span"), -32000, 32000, m.DirectSpan);
 }
 
 void TakePrintFormat(Tdata7410 &m, const TIntake &in)
 {
-    in.TakeText(0, 0, 100, m.PrintFormat);
+    in.TakeText(0, QStringLiteral("Custom Print Format"), 0, 100, m.PrintFormat);
 }
 
 void TakeAutoFormat(Tdata7410 &m, const TIntake &in)
 {
-    in.TakeText(0, 0, AutoFormatLength, m.AutoFormat);
+    in.TakeText(0, QStringLiteral("Custom Auto Format"), 0, AutoFormatLength, m.AutoFormat);
 }
 
 void TakeHeaderLine(Tdata7410 &m, const TIntake &in)
 {
     qint32 line = 0;
-    if (in.Read(0, 1, 6, line))
-        in.TakeText(1, 0, 30, m.HeaderLines[line - 1]);
+    if (in.Item(0, 1, 6, line))
+        in.TakeText(1, Numbered("Header line", line), 0, 30, m.HeaderLines[line - 1]);
 }
 
 void TakePrinter(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 3, m.Serial2Mode);
-    in.Take(1, 1, 8, m.PrintMode, 1);
-    in.Take(2, 1, 6, m.AutoType, 1);
-    in.Take(3, 0, 20, m.PrintColumns);
-    in.Take(4, 0, 10, m.PrintRows);
-    in.Take(5, 1, 4, m.AutoSource, 1);
+    in.Take(0, QStringLiteral("Serial 2 Operation"), 0, 3, m.Serial2Mode);
+    in.Take(1, QStringLiteral("Printer Mode"), 1, 8, m.PrintMode, 1);
+    in.Take(2, QStringLiteral("Auto Type"), 1, 6, m.AutoType, 1);
+    in.Take(3, QStringLiteral("Columns"), 0, 20, m.PrintColumns);
+    in.Take(4, QStringLiteral("Rows"), 0, 10, m.PrintRows);
+    in.Take(5, QStringLiteral("Auto Source"), 1, 4, m.AutoSource, 1);
 }
 
 void TakeRemoteKey(Tdata7410 &m, const TIntake &in)
 {
     qint32 input = 0;
-    if (in.Read(0, 1, 4, input))
-        in.Take(1, 0, 21, m.RemoteKeys[input - 1]);
+    if (in.Item(0, 1, 4, input))
+        in.Take(1, Numbered("Remote", input), 0, 21, m.RemoteKeys[input - 1]);
 }
 
 void TakeLinearisation(Tdata7410 &m, const TIntake &in)
@@ -212,9 +289,12 @@ void TakeLinearisation(Tdata7410 &m, const TIntake &in)
     qint32 point = 0;
     qint32 percent = 0;
     qint32 weight = 0;
+    if (!in.Item(0, 1, 5, point))
+        return;
+    in.Group(Numbered("Linearisation point", point));
     // A point is only meaningful as a pair: both or nothing.
-    if (in.Read(0, 1, 5, point) && in.Read(1, -150, 150, percent)
-        && in.Read(2, MinTarget, MaxCounts, weight)) {
+    if (in.Read(1, QStringLiteral("Percent"), -150, 150, percent)
+        && in.Read(2, QStringLiteral("Weight"), MinTarget, MaxCounts, weight)) {
         m.LinPercent[point - 1] = percent;
         m.LinWeight[point - 1] = weight;
     }
@@ -223,53 +303,56 @@ void TakeLinearisation(Tdata7410 &m, const TIntake &in)
 void TakeSetpoint(Tdata7410 &m, const TIntake &in)
 {
     qint32 number = 0;
-    if (!in.Read(0, 1, 4, number))
+    if (!in.Item(0, 1, 4, number))
         return;
+    in.Group(Numbered("Setpoint", number));
     TSetpoint &s = m.Setpoints[number - 1];
-    in.Take(1, 0, 50, s.Type);
-    in.Take(2, 1, 2, s.Source, 1);
-    in.Take(3, 1, 2, s.Direction, 1);
-    in.Take(4, MinTarget, MaxCounts, s.Target);
-    in.Take(5, 0, MaxCounts, s.InFlight);
-    in.Take(6, 0, MaxCounts, s.Tolerance);
-    in.Take(7, 1, 2, s.Logic, 1);
-    in.Take(8, 0, 1, s.Lock);
+    in.Take(1, QStringLiteral("Type"), 0, 50, s.Type);
+    in.Take(2, QStringLiteral("Source"), 1, 2, s.Source, 1);
+    in.Take(3, QStringLiteral("Direction"), 1, 2, s.Direction, 1);
+    in.Take(4, QStringLiteral("Target"), MinTarget, MaxCounts, s.Target);
+    in.Take(5, QStringLiteral("In-flight"), 0, MaxCounts, s.InFlight);
+    in.Take(6, QStringLiteral("Tolerance"), 0, MaxCounts, s.Tolerance);
+    in.Take(7, QStringLiteral("Logic"), 1, 2, s.Logic, 1);
+    in.Take(8, QStringLiteral("Lock"), 0, 1, s.Lock);
     // 4 is "Flash Display", which the editor offers and the instrument takes.
-    in.Take(9, 0, 4, s.Alarm);
+    in.Take(9, QStringLiteral("Alarm"), 0, 4, s.Alarm);
 }
 
 void TakeSetpointOptions(Tdata7410 &m, const TIntake &in)
 {
-    in.Take(0, 0, 100, m.InflightAdjust);
-    in.Take(1, 1, 200, m.PulseTime);
-    in.Take(2, 0, 200, m.Materials[0].Delay);
-    in.Take(3, 0, 200, m.Materials[1].Delay);
+    in.Take(0, QStringLiteral("In-flight Adjust"), 0, 100, m.InflightAdjust);
+    in.Take(1, QStringLiteral("Pulse Time"), 1, 200, m.PulseTime);
+    in.Take(2, QStringLiteral("Material 1 Delay"), 0, 200, m.Materials[0].Delay);
+    in.Take(3, QStringLiteral("Material 2 Delay"), 0, 200, m.Materials[1].Delay);
     static constexpr qint32 optionMaximum[5] = {1, 2, 1, 1, 1};
     for (int i = 0; i < 5; ++i)
-        in.Take(4 + i, 0, optionMaximum[i], m.SetpointOptions[i]);
+        in.Take(4 + i, Numbered("Setpoint option", i + 1), 0, optionMaximum[i], m.SetpointOptions[i]);
 }
 
 void TakeMaterialName(Tdata7410 &m, const TIntake &in)
 {
     qint32 material = 0;
-    if (in.Read(0, 1, 2, material))
-        in.TakeText(1, 0, 10, m.Materials[material - 1].Name);
+    if (in.Item(0, 1, 2, material))
+        in.TakeText(1, Numbered("Material", material) + QStringLiteral(" Name"), 0, 10,
+                    m.Materials[material - 1].Name);
 }
 
 struct TIntakeRow {
     const char16_t *mnemonic;
     void (*take)(Tdata7410 &, const TIntake &);
+    int fields;   // in the line after the mnemonic, item numbers included
 };
 
 constexpr TIntakeRow IntakeTable[] = {
-    {u"IDN", TakeIdentity},      {u"ADR", TakeAddress},       {u"IAD", TakeRange},
-    {u"CWT", TakeCalWeight},     {u"WMD", TakeWeighMode},     {u"ENU", TakeUnits},
-    {u"ICR", TakeSynchFilter},   {u"ASF", TakeFilter},        {u"LBT", TakeFrontKey},
-    {u"MTD", TakeMotion},        {u"ZST", TakeZero},          {u"LDW", TakeDirectZero},
-    {u"LWT", TakeDirectSpan},    {u"PFT", TakePrintFormat},   {u"AFT", TakeAutoFormat},
-    {u"PST", TakeHeaderLine},    {u"PRS", TakePrinter},       {u"RBT", TakeRemoteKey},
-    {u"LIC", TakeLinearisation}, {u"LIV", TakeSetpoint},      {u"LIS", TakeSetpointOptions},
-    {u"LIL", TakeMaterialName},
+    {u"IDN", TakeIdentity, 3},      {u"ADR", TakeAddress, 1},       {u"IAD", TakeRange, 6},
+    {u"CWT", TakeCalWeight, 1},     {u"WMD", TakeWeighMode, 2},     {u"ENU", TakeUnits, 1},
+    {u"ICR", TakeSynchFilter, 1},   {u"ASF", TakeFilter, 2},        {u"LBT", TakeFrontKey, 2},
+    {u"MTD", TakeMotion, 1},        {u"ZST", TakeZero, 4},          {u"LDW", TakeDirectZero, 1},
+    {u"LWT", TakeDirectSpan, 1},    {u"PFT", TakePrintFormat, 1},   {u"AFT", TakeAutoFormat, 1},
+    {u"PST", TakeHeaderLine, 2},    {u"PRS", TakePrinter, 6},       {u"RBT", TakeRemoteKey, 2},
+    {u"LIC", TakeLinearisation, 3}, {u"LIV", TakeSetpoint, 10},     {u"LIS", TakeSetpointOptions, 9},
+    {u"LIL", TakeMaterialName, 2},
 };
 
 const TIntakeRow *FindIntake(QStringView mnemonic)
@@ -373,10 +456,9 @@ void Tdata7410::BuildQueryList(bool full, QStringList &queries, QStringList &exp
         add(QStringLiteral("LIL?%1").arg(m), QStringLiteral("LIL%1,").arg(m));
 }
 
-void Tdata7410::ApplyLines(const QStringList &lines)
+void Tdata7410::ApplyLines(const QStringList &lines, QStringList *notTaken)
 {
     Tcommsobj parser;
-    const TIntake intake(parser);
     for (const QString &line : lines) {
         if (line.size() < 3)
             continue;
@@ -385,23 +467,47 @@ void Tdata7410::ApplyLines(const QStringList &lines)
             continue;
         // An unbalanced quote still leaves the fields before it readable.
         parser.Parse(line, false, true);
+        const TIntake intake(parser, row->fields);
         row->take(*this, intake);
+        if (notTaken)
+            *notTaken << intake.NotTaken();
     }
 }
 
-bool Tdata7410::IsCompleteLine(const QString &line)
+namespace {
+
+// What the intake makes of one line, run on a model of its own.
+struct TLineReport {
+    bool Answer = false;
+    QString Name;
+};
+
+TLineReport ReportLine(const QString &line)
 {
+    TLineReport report;
     const TIntakeRow *row = line.size() < 3 ? nullptr : FindIntake(QStringView(line).left(3));
     if (!row)
-        return false;
+        return report;
     Tcommsobj parser;
     parser.Parse(line, false, true);
-    const TIntake intake(parser);
+    const TIntake intake(parser, row->fields);
     Tdata7410 scratch;
     row->take(scratch, intake);
-    // The instrument sends each text in its own pair of quotes (a text holds
-    // none): unquoted text is noise that happened to fit.
-    return intake.AllTaken() && line.count(u'"') == 2 * intake.Texts();
+    report.Answer = intake.HasAnswerForm(line) || (intake.AllTaken() && intake.TextsQuoted(line));
+    report.Name = intake.LineName();
+    return report;
+}
+
+} // namespace
+
+bool Tdata7410::IsAnswerLine(const QString &line)
+{
+    return ReportLine(line).Answer;
+}
+
+QString Tdata7410::LineFieldsName(const QString &line)
+{
+    return ReportLine(line).Name;
 }
 
 bool Tdata7410::HasBuildCommand(const QStringList &list)

@@ -55,10 +55,20 @@ public:
     void BuildQueryList(bool full, QStringList &queries, QStringList &expected) const;
     // Stores what each settings line carries; a value out of range, missing,
     // or a text with an unsafe character leaves that setting as it was.
-    void ApplyLines(const QStringList &lines);
-    // True when ApplyLines would take every field of this line: the form the
-    // instrument answers in, each value in range, each text quoted.
-    static bool IsCompleteLine(const QString &line);
+    // notTaken, when given, gets the name of each value that was there but
+    // not understood ("Serial Number", "Setpoint 2 Alarm").
+    void ApplyLines(const QStringList &lines, QStringList *notTaken = nullptr);
+    // True when the line is an answer the intake can place: one whose every
+    // field ApplyLines would take (each text quoted), or one with the
+    // answer's form (its item numbers in range, exactly its fields, each a
+    // number or a quoted text) holding a value outside the intake's table,
+    // such as an empty serial number or a choice this program has no entry
+    // for. Noise and cut lines are neither.
+    static bool IsAnswerLine(const QString &line);
+    // Every value the line carries, by name, as the instrument sees the line:
+    // "Auto-Zero / Zero Tracking / Zero Range / Zero Band", "Setpoint 2: Type
+    // / Source / ..."; empty for a line that cannot be placed.
+    static QString LineFieldsName(const QString &line);
     // True when a line writes a setting the instrument guards with its passcode.
     static bool HasBuildCommand(const QStringList &list);
     // A text setting may hold no double quote, no ";" and no control character:

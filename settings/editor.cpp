@@ -68,6 +68,7 @@ void TSettingsEditor::FillSettingsPages()
     Unchecked = nullptr;   // what was typed is replaced, not to be checked
     if (StatusRefresh)
         StatusRefresh();
+    EditDecimals = ShownDecimals(Model.DecimalPoint);
     FillBuildPage();
     Select(CBxMode, Model.OperatingMode);
     Select(CBxAvSetting, Model.Average);
@@ -185,7 +186,7 @@ void TSettingsEditor::TakeSettingsPages()
     Take(CBxZTrac, Model.ZeroTracking);
     Take(CBxZRange, Model.ZeroRange);
     Take(CBxAZero, Model.AutoZero);
-    Model.ZeroBand = ParseCounts(EdtZband->text());
+    TakeCounts(EdtZband, Model.ZeroBand);
     const QComboBox *front[] = {CBxZBut, CBxTbut, CBxGbut, CBxPbut};
     const QComboBox *remote[] = {CBxRem1, CBxRem2, CBxRem3, CBxRem4};
     for (int k = 0; k < 4; ++k) {
@@ -208,11 +209,11 @@ void TSettingsEditor::TakeBuildPage()
     Take(CBxWeighMode, Model.WeighMode);
     Take(CBxUnits, Model.Units);
     Model.HighRes = CkBHiRes->isChecked();
-    Model.AddTareLimit = ParseCounts(edtAddTare->text());
+    TakeCounts(edtAddTare, Model.AddTareLimit);
     TakeDirect(CalFields->edtCalDirectZero, QStringLiteral("Direct Zero"), Model.DirectZero);
     TakeDirect(CalFields->edtCalDirectSpan, QStringLiteral("Direct Span"), Model.DirectSpan);
-    Model.FullScale1 = ParseCounts(EdtFS1->text());
-    Model.FullScale2 = ParseCounts(EdtFs2->text());
+    TakeCounts(EdtFS1, Model.FullScale1);
+    TakeCounts(EdtFs2, Model.FullScale2);
     Take(CBxRes1, Model.Resolution1);
     Take(CBxRes2, Model.Resolution2);
     const int filter = cbxFilter->currentIndex();
@@ -225,8 +226,8 @@ void TSettingsEditor::TakeSerialPage()
     TakeText(EdtID, QStringLiteral("Serial ID"), Model.SerialID);
     Take(CbxSerMode, Model.Serial2Mode);
     Take(CBxPMode, Model.PrintMode);
-    TakeWholeNumber(EDtRows, 5, Model.PrintRows);
-    TakeWholeNumber(EdtCols, 6, Model.PrintColumns);
+    TakeWholeNumber(EDtRows, Model.PrintRows);
+    TakeWholeNumber(EdtCols, Model.PrintColumns);
     TakeHeader();
     TakeText(EdtPFmt, QStringLiteral("Custom Print Format"), Model.PrintFormat);
     Take(CBxAType, Model.AutoType);
@@ -260,20 +261,22 @@ bool TSettingsEditor::TakeDirect(QLineEdit *edit, const QString &name, qint32 &f
     return true;
 }
 
-// Rows and columns: a whole number within the instrument's range, or the
-// stored value stays (an empty or garbled entry would be refused on writing).
-bool TSettingsEditor::TakeWholeNumber(QLineEdit *edit, int tag, qint32 &field)
+// A weight that is no number ("12kg", pasted) keeps the stored value: its
+// exit check has said so, and the check before a write or save stops it.
+void TSettingsEditor::TakeCounts(const QLineEdit *edit, qint32 &field) const
 {
-    bool ok = false;
-    const int value = edit->text().trimmed().toInt(&ok);
-    const TEntryLimit limit = *EntryLimits(tag);
-    if (!ok || value < limit.Minimum || value > limit.Maximum) {
-        Prompts().Message(OutOfRangeText(limit, 0), TPrompts::Kind::Error);
-        edit->setText(QString::number(field));
-        return false;
-    }
-    field = value;
-    return true;
+    if (const std::optional<qint32> counts = TypedCounts(edit->text(), SelectedDecimals()))
+        field = *counts;
+}
+
+// Rows and columns: a whole number within the instrument's range, or the
+// stored value stays (an empty or garbled entry would be refused on
+// writing). The text stays as typed, for correction: the exit check, the
+// page change and the check before a write or save name the field.
+void TSettingsEditor::TakeWholeNumber(const QLineEdit *edit, qint32 &field) const
+{
+    if (WholeNumberInRange(edit))
+        field = *TypedWholeNumber(edit->text());
 }
 
 static QString UnsafeTextMessage(const QString &name)
@@ -354,9 +357,9 @@ void TSettingsEditor::TakeSetpoint(int n)
     Take(CBxSetpLogic, setpoint.Logic);
     Take(CbxSetpLock, setpoint.Lock);
     Take(CBxSetpAlarm, setpoint.Alarm);
-    setpoint.InFlight = ParseCounts(EdtFlight->text());
-    setpoint.Tolerance = ParseCounts(EdtTol->text());
-    setpoint.Target = ParseCounts(EdtTarget->text());
+    TakeCounts(EdtFlight, setpoint.InFlight);
+    TakeCounts(EdtTol, setpoint.Tolerance);
+    TakeCounts(EdtTarget, setpoint.Target);
     CtrlSetpoint->update();
 }
 

@@ -55,18 +55,20 @@ public:
     void TakeSetpoint(int n);
     void UpdateCalWeightVisibility();
 
-    // Exit check of a count edit: fixes the decimals and warns when the value
-    // lies outside its Tag's range (the focus goes back to the edit).
+    // Exit check of a count edit: fixes the decimals and warns when the text
+    // is no number or its value lies outside its Tag's range (the focus goes
+    // back to the edit, the text stays for correction).
     void EdtFS1Exit(QLineEdit *edit);
     // The exit check of a count edit typed into since its last check: a
     // take from a shortcut, the toolbar or a menu leaves the focus where it
     // is, and 75 must still be taken as 75.00, not as 75 counts.
     void CheckTypedCountEdit();
-    // Before a write or a save: the first weight edit, in page order, whose
-    // value lies outside its limits (none: null) ...
-    QLineEdit *FirstCountEditOutOfRange() const;
-    // ... gets its page shown, its "Out of Range" message and the focus;
-    // false then, and nothing may go out.
+    // Before a write or a save: every weight edit, rows and columns, and
+    // every setpoint of the model (whatever tab is shown) within its limits.
+    bool EntriesInRange() const;
+    // ... when not, the first one out of range, in page order, gets its page
+    // (and setpoint tab) shown, its message and the focus; false then, and
+    // nothing may go out.
     bool CountEditsInRange();
     // Bold row labels for the settings a write would change now: what the
     // pages show against what Instrument holds, value by value; plain for
@@ -83,6 +85,13 @@ public:
     // A new instrument: the direct signals are unknown until read, and what
     // was typed into their fields goes.
     void ForgetDirectSignals();
+    // Rows and columns: the first that holds no whole number within its
+    // range (none: null) ...
+    QLineEdit *FirstWholeNumberOutOfRange() const;
+    // ... gets its page, its message naming it and the focus; false then.
+    // Leaving the pages is refused meanwhile, so what was typed stays for
+    // correction.
+    bool WholeNumbersInRange();
 
     bool SettingsShown = false;
     bool SetpointShown = false;
@@ -187,7 +196,8 @@ private:
     void TakeBuildPage();
     void TakeSerialPage();
     bool TakeDirect(QLineEdit *edit, const QString &name, qint32 &field);
-    bool TakeWholeNumber(QLineEdit *edit, int tag, qint32 &field);
+    void TakeCounts(const QLineEdit *edit, qint32 &field) const;
+    void TakeWholeNumber(const QLineEdit *edit, qint32 &field) const;
     bool TakeText(QLineEdit *edit, const QString &name, QString &field);
     void TakeHeader();
 
@@ -201,6 +211,18 @@ private:
     // (SettingLineKey: "ZST", "IAD2", "RBT3"), in field order; null for a
     // field no control of these pages shows.
     QList<QWidget *> FieldControls(const QString &key) const;
+    int EditDecimals = 0;      // the decimals the weight edits show
+    // Checks of what is typed (editortyping.cpp).
+    bool CountsInRange(const QLineEdit *edit) const;
+    bool WholeNumberInRange(const QLineEdit *edit) const;
+    void WholeNumberExit(QLineEdit *edit);
+    bool IsShown(const QWidget *control) const;
+    void ShowPageOf(QWidget *control);
+    struct TOutOfRange {
+        QLineEdit *Edit = nullptr;
+        int Setpoint = -1;     // a setpoint of the model, not the one shown
+    };
+    TOutOfRange FirstOutOfRange() const;
     void MarkGuardedSettings();
     // The marks follow every control that shows part of a settings line.
     void WatchChangedSettings();

@@ -18,9 +18,23 @@ std::optional<TEntryLimit> EntryLimits(int tag);
 // "Out of Range: (min to max)" with both bounds shown at the given decimals.
 QString OutOfRangeText(const TEntryLimit &limit, int decimals);
 
-// Number edits take control characters, digits, " ", "+", ",", "-" and ".";
-// every other printable character is refused.
+// Tag of the setpoint target, whose range (the instrument's) starts below 0.
+inline constexpr int TargetTag = 17;
+
+// Number edits take control characters, digits, " ", "+", "-", "." and the
+// user's locale's decimal separator (a comma in German); every other
+// printable character is refused, a comma too where it is no decimal point.
 bool IsNumberKeyAccepted(QChar key);
+
+// Counts of a typed or pasted weight at the given decimals: an optional sign,
+// digits and at most one decimal point ("." or the locale's), blanks around
+// it ignored; an empty text is 0. Decimals beyond those wanted are cut, never
+// rounded. None for any other text ("12kg", "abc", "1 000"): it is refused,
+// not taken as the digits it happens to hold.
+std::optional<qint32> TypedCounts(const QString &text, int decimals);
+
+// A typed whole number (rows, columns); none for anything else.
+std::optional<qint32> TypedWholeNumber(const QString &text);
 
 inline constexpr int HeaderMaxLines = 6;
 inline constexpr int HeaderMaxColumns = 30;

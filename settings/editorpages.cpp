@@ -3,6 +3,7 @@
 #include "settings/editor.h"
 
 #include "settings/editorcal.h"
+#include "settings/editorentry.h"
 #include "settings/editortabs.h"
 #include "settings/enumtexts.h"
 #include "ui/objectname.h"
@@ -245,7 +246,7 @@ void TSettingsEditor::BuildSetpointPage()
     EdtTol = NewCountEdit(TSSetpoint, "EdtTol", 15, 0);
     LblTolUnits = Named(new QLabel(TSSetpoint), "LblTolUnits");
     form->addRow(QStringLiteral("Tolerance"), WithUnits(TSSetpoint, EdtTol, LblTolUnits));
-    EdtTarget = NewCountEdit(TSSetpoint, "EdtTarget", 15, 0);
+    EdtTarget = NewCountEdit(TSSetpoint, "EdtTarget", TargetTag, 0);
     LblTargetUnits = Named(new QLabel(TSSetpoint), "LblTargetUnits");
     form->addRow(QStringLiteral("Target"), WithUnits(TSSetpoint, EdtTarget, LblTargetUnits));
     layout->addStretch();

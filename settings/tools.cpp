@@ -1,5 +1,6 @@
 #include "settings/tools.h"
 
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -22,6 +23,20 @@ qint64 PowerOfTen(int exponent)
 bool IsDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Where a typed number's decimal point stands: the first "." or the user's
+// locale's decimal separator (a comma in German), -1 when there is none.
+qsizetype DecimalPointAt(const QString &text)
+{
+    const qsizetype dot = text.indexOf(u'.');
+    const QString local = QLocale().decimalPoint();
+    if (local.size() != 1 || local == QLatin1String("."))
+        return dot;
+    const qsizetype other = text.indexOf(local);
+    if (other < 0 || (dot >= 0 && dot < other))
+        return dot;
+    return other;
 }
 
 } // namespace
@@ -60,7 +75,7 @@ qint32 ParseCounts(const QString &text)
 
 QString FixDecimals(const QString &text, int decimals)
 {
-    const qsizetype point = text.indexOf(u'.');
+    const qsizetype point = DecimalPointAt(text);
     QString result = point < 0 ? text : text.left(point);
     if (result.isEmpty())
         result = QStringLiteral("0");
@@ -95,13 +110,32 @@ double ParseDecimal(const QString &text)
     return negative ? -value : value;
 }
 
+namespace {
+
+// Mnemonics and numbers compare without regard to letter case, texts (within
+// double quotes) exactly: "SILO4" is another ID than "silo4".
+QString CompareKey(const QString &line)
+{
+    QString key = line;
+    bool inText = false;
+    for (QChar &c : key) {
+        if (c == u'"')
+            inText = !inText;
+        else if (!inText)
+            c = c.toCaseFolded();
+    }
+    return key;
+}
+
+} // namespace
+
 void RemoveCommon(QStringList &first, const QStringList &second)
 {
     QSet<QString> common;
     common.reserve(second.size());
     for (const QString &line : second)
-        common.insert(line.toCaseFolded());
-    first.removeIf([&common](const QString &line) { return common.contains(line.toCaseFolded()); });
+        common.insert(CompareKey(line));
+    first.removeIf([&common](const QString &line) { return common.contains(CompareKey(line)); });
 }
 
 QString DirectSignalText(qint32 value)

@@ -20,7 +20,8 @@ qint32 ParseCounts(const QString &text);
 
 // Rewrites a typed number to exactly the given decimals, truncating and
 // filling with zeros, never rounding: with 2 decimals "1.567" gives "1.56"
-// and ".5" gives "0.50".
+// and ".5" gives "0.50". The point typed may be "." or the user's locale's
+// decimal separator ("12,5" in German gives "12.50"); the result has ".".
 QString FixDecimals(const QString &text, int decimals);
 
 // Value of a text of digits with an optional "." and "-" ("-0.5" gives -0.5).
@@ -28,8 +29,9 @@ QString FixDecimals(const QString &text, int decimals);
 // decimals of the first.
 double ParseDecimal(const QString &text);
 
-// Removes from first every line that also stands in second, ignoring letter
-// case, keeping the order of the rest.
+// Removes from first every line that also stands in second, keeping the
+// order of the rest. Mnemonics and numbers compare without regard to letter
+// case; texts within double quotes compare exactly.
 void RemoveCommon(QStringList &first, const QStringList &second);
 
 // A direct-calibration signal as the Calibration page shows it: the stored

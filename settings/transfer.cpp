@@ -48,7 +48,10 @@ TSettingsTransfer::TSettingsTransfer(TSession &session, Tdata7410 &editModel, Td
 {
     Engine.Send = [this](const QString &line) { Session.SendCommand(line, false); };
     Engine.IsLinkOpen = [this] { return Session.IsOpen(); };
-    Engine.IsAnswer = &Tdata7410::IsCompleteLine;
+    // A value outside the intake's table (an empty serial number, a choice
+    // this program has no entry for) is kept as it was, not taken for
+    // silence: the read goes on and says which it was.
+    Engine.IsAnswer = &Tdata7410::IsAnswerLine;
     Engine.ProgressChanged = [this] {
         Progress.Maximum = Engine.ProgressMax;
         Progress.Position = Engine.ProgressPosition;
@@ -124,15 +127,18 @@ TTransferEngine::TResult TSettingsTransfer::RunTransfer(const QString &caption, 
     return result;
 }
 
-// Silence blames the line; a refusal names the setting the instrument would
-// not take, so the operator knows which value to change.
+// Silence blames the line; a refusal names the setting line as the
+// instrument saw it, by every value it carries, so the operator knows which
+// values to look at: a refused ZST line may be its zero band.
 TOutcome TSettingsTransfer::FailedLine(const QString &line)
 {
     if (line.isEmpty())
         return TOutcome::Silence(QString()).Saying(NotResponding, TOutcome::TSeverity::Plain);
+    QString name = Tdata7410::LineFieldsName(line);
+    if (name.isEmpty())
+        name = SettingLineName(line);
     return TOutcome::Refuse(line).Saying(
-        QStringLiteral("The instrument refused %1 (%2).").arg(SettingLineName(line), MaskPasscode(line)),
-        TOutcome::TSeverity::Warning);
+        QStringLiteral("The instrument refused %1 (%2).").arg(name, MaskPasscode(line)), TOutcome::TSeverity::Warning);
 }
 
 // A write cut short by a lost port: the operator must know what the
@@ -190,12 +196,13 @@ TOutcome TSettingsTransfer::ReadSettings()
         scope.Use(actReadSettings);
         Call(BlankMainDisplay);
 
-        if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"))) {
+        QStringList notTaken;
+        if (ReadAllInto(InstrumentModel, QStringLiteral("Read Settings from Instrument"), &notTaken)) {
             const QStringList lines = Engine.Replies();
             EditModel.ApplyLines(lines);
             TakeEditBase();
             if (StatusNote)
-                StatusNote(QStringLiteral("Settings read (%1 lines)").arg(lines.size()));
+                StatusNote(ReadNote(lines.size(), notTaken));
             Call(SetupChartAxes);
             Call(ShowSettingsPages);
             SettingsSent = true;
@@ -212,8 +219,9 @@ TOutcome TSettingsTransfer::ReadSettings()
 }
 
 // Every setting the instrument holds into the model; a completed read makes
-// InstrumentModel trustworthy again.
-bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
+// InstrumentModel trustworthy again. notTaken gets the values the model could
+// not take (it keeps what it held for them).
+bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption, QStringList *notTaken)
 {
     QStringList queries;
     QStringList expected;
@@ -221,9 +229,17 @@ bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption)
     if (RunTransfer(caption, QStringLiteral("Reading settings from the instrument"), queries, expected)
         != TTransferEngine::TResult::Done)
         return false;
-    model.ApplyLines(Engine.Replies());
+    model.ApplyLines(Engine.Replies(), notTaken);
     InstrumentModelStale = false;
     return true;
+}
+
+QString TSettingsTransfer::ReadNote(qsizetype lines, const QStringList &notTaken)
+{
+    QString note = QStringLiteral("Settings read (%1 lines)").arg(lines);
+    if (!notTaken.isEmpty())
+        note += QStringLiteral("; not understood, kept as before: %1").arg(notTaken.join(QStringLiteral(", ")));
+    return note;
 }
 
 // Before a write with a stale InstrumentModel: what the instrument holds

@@ -133,7 +133,9 @@ private:
     // The outcome of the last step that failed within a read or write.
     TOutcome Failure;
 
-    bool ReadAllInto(Tdata7410 &model, const QString &caption);
+    bool ReadAllInto(Tdata7410 &model, const QString &caption, QStringList *notTaken = nullptr);
+    // The status note of a completed read, naming the values not understood.
+    static QString ReadNote(qsizetype lines, const QStringList &notTaken);
     TPreRead ReadInstrumentState(QStringList &pending);
     void TakeEditBase();
     TPreRead Reconcile(QStringList &pending);

@@ -53,6 +53,8 @@ private slots:
     void ignoredLines();
     void writeThenIntakeRoundTrip();
     void changedCommandsOnly();
+    void answersOutsideTheIntakeTable_data();
+    void answersOutsideTheIntakeTable();
     void buildCommandsAreGuarded();
     void enumerationTexts();
 };
@@ -327,8 +329,43 @@ void TestDatabase::changedCommandsOnly()
     instrument.HeaderLines[0] = QStringLiteral("ABC");
     QStringList pending = WriteCommands(edited);
     RemoveCommon(pending, WriteCommands(instrument));
-    QCOMPARE(pending, QStringList{"ENU3"});
+    QCOMPARE(pending, (QStringList{"ENU3", "PST1,\"abc\""}));   // a text's case is a change
     QVERIFY(Tdata7410::HasBuildCommand(pending));
+}
+
+void TestDatabase::answersOutsideTheIntakeTable_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("notTaken");
+    QTest::addColumn<QString>("written");   // the line the model writes after taking it
+    QTest::newRow("empty serial number") << "IDN\"SILO4\",\"\",\"1.04\"" << true << QStringList{"Serial Number"}
+                                         << "IDN\"SILO4\"";
+    QTest::newRow("unknown weighing mode") << "WMD9,1" << true << QStringList{"Weighing Mode"} << "WMD1,1";
+    // Noise must not pass for an answer: it would shift every later one.
+    QTest::newRow("two cut lines run together") << "IAD1,401,4000,0,1,0,0" << false << QStringList{} << "";
+    QTest::newRow("unquoted text") << "IDN\"SILO4\",46200001,\"1.04\"" << false << QStringList{} << "";
+    QTest::newRow("a text for a number") << "ZST0,0,4,\"9\"" << false << QStringList{} << "";
+}
+
+// One value this program has no entry for must not lose the read of the
+// line, nor of the whole instrument: the rest is taken, it keeps its value.
+void TestDatabase::answersOutsideTheIntakeTable()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, notTaken);
+    QFETCH(QString, written);
+    QCOMPARE(Tdata7410::IsAnswerLine(line), answer);
+    if (!answer)
+        return;
+    Tdata7410 m;
+    m.SerialNumber = QStringLiteral("kept");
+    QStringList missed;
+    m.ApplyLines({line}, &missed);
+    QCOMPARE(missed, notTaken);
+    QVERIFY2(WriteCommands(m).contains(written), qPrintable(WriteCommands(m).join(u' ')));
+    QCOMPARE(m.SerialNumber, QStringLiteral("kept"));
 }
 
 void TestDatabase::buildCommandsAreGuarded()

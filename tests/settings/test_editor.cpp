@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -208,8 +209,8 @@ private slots:
 
         editor.CalFields->EdtCalWeight->setText(QStringLiteral("0.05"));
         Leave(editor.CalFields->EdtCalWeight);
-        editor.EdtTarget->setText(QStringLiteral("-1"));
-        editor.EdtFS1Exit(editor.EdtTarget);
+        editor.EdtTol->setText(QStringLiteral("-1"));
+        editor.EdtFS1Exit(editor.EdtTol);
         QCOMPARE(Script.Messages(), (QStringList{QStringLiteral("Out of Range: (0.10 to 9999.99)"),
                                                  QStringLiteral("Out of Range: (0.00 to 9999.99)")}));
     }
@@ -255,21 +256,89 @@ private slots:
         QCOMPARE(IsNumberKeyAccepted(QChar(0x0663)), false);   // a digit of another script
     }
 
-    void rowsAndColumnsOutsideTheirRangeKeepTheSetting()
+    // Rows and columns that cannot be taken keep their page and what was
+    // typed, and say which field it is, one at a time.
+    // What is typed or pasted into a weight is taken as the number it reads
+    // as, with the locale's decimal point, or refused with the field's
+    // message and kept for correction; never taken as the digits it holds.
+    void typedWeights_data()
+    {
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<bool>("typed");   // keys, else pasted
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");   // after leaving the edit
+        QTest::addColumn<qint32>("counts");   // taken; 6000 is the old value kept
+        QTest::newRow("German comma typed") << true << true << "12,5" << "12.50" << 1250;
+        QTest::newRow("German comma pasted") << true << false << " 12,5 " << "12.50" << 1250;
+        QTest::newRow("no decimal comma here") << false << false << "12,5" << "12,5" << 6000;
+        QTest::newRow("German thousands") << true << false << "1.234,5" << "1.234,5" << 6000;
+        QTest::newRow("a unit") << false << false << "12kg" << "12kg" << 6000;
+        QTest::newRow("letters") << false << false << "abc" << "abc" << 6000;
+        QTest::newRow("a stray comma typed") << false << true << "12,5" << "125.00" << 12500;
+    }
+    void typedWeights()
+    {
+        QFETCH(bool, german);
+        QFETCH(bool, typed);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(qint32, counts);
+        const QLocale previous;
+        QLocale::setDefault(german ? QLocale(QLocale::German) : QLocale::c());
+        Tdata7410 model;
+        model.DecimalPoint = 2;
+        model.FullScale1 = 6000;
+        TSettingsEditor editor(model);
+        editor.FillSettingsPages();
+        editor.EdtFS1->clear();
+        if (typed)
+            QTest::keyClicks(editor.EdtFS1, text);
+        else
+            editor.EdtFS1->setText(text);
+        Leave(editor.EdtFS1);
+        editor.TakeSettingsPages();
+        QLocale::setDefault(previous);
+        QCOMPARE(editor.EdtFS1->text(), shown);
+        QCOMPARE(model.FullScale1, counts);
+        const bool refused = counts == 6000;
+        QCOMPARE(Script.Messages(), refused ? QStringList{QStringLiteral("Out of Range: (1.00 to 9999.99)")} : QStringList{});
+        QCOMPARE(editor.EntriesInRange(), !refused);
+    }
+
+    void rowsAndColumnsOutsideTheirRangeKeepThePage()
     {
         Tdata7410 model;
         model.PrintRows = 4;
         model.PrintColumns = 6;
         TSettingsEditor editor(model);
         editor.FillSettingsPages();
-        editor.EDtRows->setText(QString());
-        editor.EdtCols->setText(QStringLiteral("21"));
-        editor.TakeSettingsPages();
-        QCOMPARE(model.PrintRows, 4);
-        QCOMPARE(model.PrintColumns, 6);
-        QCOMPARE(editor.EDtRows->text(), QStringLiteral("4"));
-        QCOMPARE(Script.Messages(), (QStringList{QStringLiteral("Out of Range: (0 to 10)"),
-                                                 QStringLiteral("Out of Range: (0 to 20)")}));
+        editor.PgCSettings->setCurrentWidget(editor.TSSerial);
+        editor.EDtRows->setText(QStringLiteral("40"));
+        editor.EdtCols->setText(QStringLiteral("32"));
+        editor.TakeSettingsPages();   // a take from elsewhere keeps the settings and says nothing
+        QVERIFY(Script.Messages().isEmpty());
+        QVERIFY(!editor.EntriesInRange());
+        const struct {
+            const char *Rows;
+            const char *Cols;
+            const char *Message;   // none: the page may be left
+        } steps[] = {{"40", "32", "Rows: Out of Range: (0 to 10)"},
+                     {"7", "", "Columns: Out of Range: (0 to 20)"},
+                     {"7", "12", nullptr}};
+        for (const auto &step : steps) {
+            Script.Clear();
+            editor.EDtRows->setText(QString::fromLatin1(step.Rows));
+            editor.EdtCols->setText(QString::fromLatin1(step.Cols));
+            editor.PgCSettings->setCurrentWidget(editor.TSBuild);
+            const bool kept = step.Message;
+            QCOMPARE(editor.PgCSettings->currentWidget(), kept ? editor.TSSerial : editor.TSBuild);
+            QCOMPARE(Script.Messages(), kept ? QStringList{QString::fromLatin1(step.Message)} : QStringList{});
+            QCOMPARE(editor.EdtCols->text(), QString::fromLatin1(step.Cols));
+            QCOMPARE(model.PrintRows, kept ? 4 : 7);
+            QCOMPARE(model.PrintColumns, kept ? 6 : 12);
+            editor.PgCSettings->setCurrentWidget(editor.TSSerial);
+        }
+        QVERIFY(editor.EntriesInRange());
     }
 
     void textsTheLineCannotCarryAreRefused()
@@ -338,17 +407,25 @@ private slots:
         Tdata7410 model;
         model.FullScale1 = 6000;
         model.ZeroBand = 5;
+        model.AddTareLimit = 2500;
         TSettingsEditor editor(model);
         editor.FillSettingsPages();
         QCOMPARE(editor.EdtFS1->text(), QStringLiteral("6000"));
+        editor.EdtFs2->setText(QStringLiteral("75"));   // typed, not yet taken: kept as typed
         editor.CBxDP->setCurrentIndex(2);
         QCOMPARE(editor.EdtFS1->text(), QStringLiteral("60.00"));
-        QCOMPARE(editor.EdtFs2->text(), QStringLiteral("60.00"));
+        QCOMPARE(editor.EdtFs2->text(), QStringLiteral("0.75"));
         QCOMPARE(editor.EdtZband->text(), QStringLiteral("0.05"));
         QCOMPARE(editor.CalFields->EdtCalWeight->text(), QStringLiteral("30.00"));
+        // Left at "2500", a tab through it would pad it to 250000 counts.
+        QCOMPARE(editor.edtAddTare->text(), QStringLiteral("25.00"));
+        Leave(editor.edtAddTare);
+        editor.CBxDP->setCurrentIndex(3);
         editor.TakeSettingsPages();
+        QCOMPARE(model.AddTareLimit, 2500);
         QCOMPARE(model.FullScale1, 6000);
-        QCOMPARE(model.DecimalPoint, 2);
+        QCOMPARE(model.FullScale2, 75);
+        QCOMPARE(model.DecimalPoint, 3);
         editor.CBxUnits->setCurrentIndex(4);
         QCOMPARE(editor.lblZbandUnits->text(), QStringLiteral("t"));
         QCOMPARE(editor.CalFields->LblLCalWeightUnits->text(), QStringLiteral("t"));
@@ -408,7 +485,7 @@ private slots:
         // Leaving the page takes the setpoint on screen.
         editor.EdtFlight->setText(QStringLiteral("3"));
         editor.PgCSettings->setCurrentWidget(editor.TSSerial);
-        QCOMPARE(model.Setpoints[0].InFlight, 3);
+        QCOMPARE(model.Setpoints[0].InFlight, 30);   // 3.0 at one decimal
     }
 
     // A write started from the Setpoint page sends what is on screen, and a

@@ -21,6 +21,7 @@ private slots:
     void typedNumberRoundTrip();
     void parseDecimal_data();
     void parseDecimal();
+    void fixDecimalsTakesTheLocalesPoint();
     void removeCommon();
 };
 
@@ -132,11 +133,22 @@ void TestTools::parseDecimal()
     QCOMPARE(ParseDecimal(text), value);
 }
 
+// A German "12,5" was 12,5.00 once, and 12500 counts on the wire.
+void TestTools::fixDecimalsTakesTheLocalesPoint()
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList fixed{FixDecimals(QStringLiteral("12,5"), 2), FixDecimals(QStringLiteral("12.5"), 2)};
+    QLocale::setDefault(previous);
+    QCOMPARE(fixed, (QStringList{"12.50", "12.50"}));
+}
+
 void TestTools::removeCommon()
 {
-    QStringList first{"PST1,\"abc\"", "ADR5", "ENU2", "ADR5"};
-    RemoveCommon(first, {"PST1,\"ABC\"", "ADR5"});
-    QCOMPARE(first, QStringList{"ENU2"});
+    // A text's letter case is a change; a mnemonic's is not.
+    QStringList first{"PST1,\"abc\"", "ADR5", "enu2", "ADR5", "IDN\"SILO4\""};
+    RemoveCommon(first, {"PST1,\"ABC\"", "adr5", "ENU2", "IDN\"silo4\""});
+    QCOMPARE(first, (QStringList{"PST1,\"abc\"", "IDN\"SILO4\""}));
 
     QStringList untouched{"B", "A", "C"};
     RemoveCommon(untouched, {});

@@ -358,18 +358,31 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("passcode");
-        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"") << QString();
+        QTest::addColumn<QString>("name");   // the line by every value it carries
+        const QString options = QStringLiteral("In-flight Adjust / Pulse Time / Material 1 Delay / Material 2 Delay / "
+                                               "Setpoint option 1 / Setpoint option 2 / Setpoint option 3 / "
+                                               "Setpoint option 4 / Setpoint option 5");
+        QTest::newRow("header") << QStringLiteral("PST1,\"Refused\"") << QString() << "Header line 1";
         // Only a query of these two may read a refusal as empty.
-        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"") << QString();
-        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"") << QString();
-        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0") << QString();
-        QTest::newRow("guarded instrument") << QStringLiteral("PST1,\"Locked again\"") << QStringLiteral("4620");
+        QTest::newRow("header holding LIS") << QStringLiteral("PST1,\"ENGLISH SCALES\"") << QString()
+                                            << "Header line 1";
+        QTest::newRow("material holding LIS") << QStringLiteral("LIL1,\"LISBON\"") << QString() << "Material 1 Name";
+        QTest::newRow("setpoint options") << QStringLiteral("LIS80,10,10,10,0,1,1,1,0") << QString() << options;
+        QTest::newRow("guarded instrument") << QStringLiteral("PST1,\"Locked again\"") << QStringLiteral("4620")
+                                            << "Header line 1";
+        // Not "Zero Tracking": the zero band is as likely the cause.
+        QTest::newRow("zero band") << QStringLiteral("ZST0,0,4,99") << QString()
+                                   << "Auto-Zero / Zero Tracking / Zero Range / Zero Band";
+        QTest::newRow("setpoint") << QStringLiteral("LIV2,1,1,1,500,0,0,1,0,0") << QString()
+                                  << "Setpoint 2: Type / Source / Direction / Target / In-flight / Tolerance / "
+                                     "Logic / Lock / Alarm";
     }
 
     void aRefusedLineIsRepeatedAtOnceThenTheWriteFails()
     {
         QFETCH(QString, line);
         QFETCH(QString, passcode);
+        QFETCH(QString, name);
         TSimConfig config;
         config.Passcode = passcode;
         TTransferRig rig(config);
@@ -380,17 +393,19 @@ private slots:
         const QStringList changed = ChangedLines(rig.EditModel, rig.InstrumentModel);
         QCOMPARE(changed.size(), 2);
         const Tdata7410 held = rig.InstrumentModel;
-        rig.Instrument.Faults().RefuseTo = {line.left(3)};
 
         int ticks = 0;
         rig.RunTraffic();
         if (!passcode.isEmpty())
             rig.AnswerPasscode(passcode);
-        rig.RunTraffic([&ticks](TSettingsTransfer &, int) { ++ticks; });
+        // Refused once written: the build settings were read back first.
+        rig.RunTraffic([&rig, &ticks, &line](TSettingsTransfer &, int) {
+            rig.Instrument.Faults().RefuseTo = {line.left(3)};
+            ++ticks;
+        });
         const TOutcome written = rig.Transfer.WriteSettings1Click();
         QCOMPARE(written.Kind(), TKind::Refused);
-        QVERIFY(written.Text().startsWith(QStringLiteral("The instrument refused ")));
-        QVERIFY(written.Text().endsWith(QStringLiteral(" (%1).").arg(line)));
+        QCOMPARE(written.Text(), QStringLiteral("The instrument refused %1 (%2).").arg(name, line));
         QVERIFY(rig.Script.Messages().isEmpty());
         QVERIFY(ticks < 50); // no 4 s wait after a refusal
         QCOMPARE(rig.Commands().count(line), 4);
