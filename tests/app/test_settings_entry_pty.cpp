@@ -12,8 +12,8 @@
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
