@@ -236,6 +236,12 @@ bool THistorySqlStore::Open(QString *error)
             || !Exec(pragma, QStringLiteral("PRAGMA synchronous=NORMAL"), error))
             return false;
     }
+    if (IsPostgres) {
+        // The server's notes ("already exists, skipping") are no news to the operator.
+        QSqlQuery quiet(db);
+        if (!Exec(quiet, QStringLiteral("SET client_min_messages TO WARNING"), error))
+            return false;
+    }
     if (!Upgrade(error))
         return false;
     Opened = true;
