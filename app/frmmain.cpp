@@ -10,6 +10,7 @@
 #include "calibration/calsteps.h"
 #include "calibration/calwait.h"
 #include "display/u7400led.h"
+#include "history/historyrecorder.h"
 #include "link/programfiles.h"
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
@@ -115,6 +116,7 @@ void TFrmMain::FormCreate()
     WireCalibration();
     WireCalBackup();
     WireFileMenu();
+    WireHistory();
     HelpFile = THelpFile(ProgramDataFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));
     SetRegionRects();

@@ -49,6 +49,7 @@ class TFrmCalWait;
 class QGroupBox;
 class QPushButton;
 class QPrinter;
+class THistoryRecorder;
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -95,6 +96,13 @@ public:
     std::unique_ptr<TCalBackup> CalBackup;
     // The box shown while the instrument works through zero or span.
     std::unique_ptr<TFrmCalWait> CalWait;
+    // The instruments' history (frmmain_history.cpp); never null.
+    std::unique_ptr<THistoryRecorder> History;
+    // The history at its location (QV_HISTORY, else the connection
+    // settings'), opened; when it is off for a fault the status bar says why.
+    void StartHistory();
+    // Keeps the history at this location from now on.
+    void UseHistory(const QString &location);
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -132,6 +140,7 @@ public:
     QAction *ChartSetup = nullptr;
     QAction *ReadSettings1 = nullptr;
     QAction *WriteSettings1 = nullptr;
+    QAction *History1 = nullptr;
     QAction *Index1 = nullptr;
     QAction *Contents1 = nullptr;
     QAction *About1 = nullptr;
@@ -240,6 +249,7 @@ public slots:
     void ChartSetupClick();
     void ReadSettings1Click();
     void WriteSettings1Click();
+    void History1Click();
     void Index1Click();
     void Contents1Click();
     void About1Click();
@@ -298,6 +308,10 @@ private:
     void WireCalibration();
     void SetMainControlsEnabled(bool enabled);
     void WireFileMenu();
+    void WireHistory();
+    void RecordConnection();
+    // "Restore these settings" of the history: the snapshot onto the pages.
+    bool RestoreFromHistory(const QStringList &lines, const QString &serial);
     // After a settings file is loaded into EditModel.
     void SettingsFileLoaded();
     void BuildStatusBar();

@@ -77,6 +77,10 @@ void TFrmMain::BuildMenus()
                          QStringLiteral("Read Settings from Instrument"), imgRead, &TFrmMain::ReadSettings1Click);
     WriteSettings1 = item(instrument, "WriteSettings1", QStringLiteral("&Write Settings"),
                           QStringLiteral("Write Settings to Instrument"), imgWrite, &TFrmMain::WriteSettings1Click);
+    instrument->addSeparator();
+    History1 = item(instrument, "History1", QStringLiteral("&History..."),
+                    QStringLiteral("What was read, written and calibrated, instrument by instrument"), -1,
+                    &TFrmMain::History1Click);
 
     QMenu *help = menu("Help1", QStringLiteral("&Help"));
     Index1 = item(help, "Index1", QStringLiteral("&Index"), {}, imgIndex, &TFrmMain::Index1Click);

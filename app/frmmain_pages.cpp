@@ -8,6 +8,7 @@
 #include "display/frontpanel/frontpanelpicture.h"
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
+#include "history/historyrecorder.h"
 #include "link/comms.h"
 #include "link/dmviewer.h"
 #include "logging/chartimage.h"
@@ -200,6 +201,7 @@ void TFrmMain::WireSession()
         }
         PortWatcher.Remember(Session.Transport());
         ConnectedLook();
+        RecordConnection();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
     Session.LinkFailed = [this](const QString &message) {
@@ -218,6 +220,7 @@ void TFrmMain::WireSession()
     };
     Session.Disconnected = [this] {
         Logging->ForgetInstrument();
+        History->ForgetIdentity();
         DisconnectedLook();
     };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {

@@ -63,6 +63,10 @@ bool TakeValue(const QString &name, const QString &value, TCliArgs &args, QStrin
         args.Seconds = value.toDouble(&ok);
         if (!ok || args.Seconds <= 0 || args.Seconds > 7 * 24 * 3600)
             return Fail(error, QStringLiteral("--seconds needs a duration in seconds"));
+    } else if (name == QLatin1String("since")) {
+        args.Since = SinceOf(value);
+        if (!args.Since.isValid())
+            return Fail(error, QStringLiteral("--since takes a date, 2024-05-01, or a date and time, 2024-05-01T08:30"));
     } else if (name == QLatin1String("rate")) {
         const std::optional<int> rate = RateItemOf(value);
         if (!rate)
@@ -104,6 +108,7 @@ const std::vector<TCliOption> &CliOptions()
         {"yes", "", "restore: answer yes to every question"},
         {"seconds", "S", "log: how long to log, in seconds"},
         {"rate", "auto|100|10|1", "log: at most this many samples a second; auto: as the instrument streams"},
+        {"since", "DATE", "history: only entries from DATE on (2024-05-01 or 2024-05-01T08:30, UTC)"},
         {"json", "", "results, and a failure, as one JSON object per line on standard output"},
         {"help", "", "this text; COMMAND --help for a command's"},
         {"version", "", "the program's version"},
@@ -120,6 +125,19 @@ QString OptionHelp(const QStringList &names)
             text += QStringLiteral("  %1 %2\n").arg(left, -24).arg(option->Help);
         }
     return text;
+}
+
+QDateTime SinceOf(const QString &text)
+{
+    const QString given = text.trimmed();
+    if (const QDate date = QDate::fromString(given, Qt::ISODate); date.isValid())
+        return date.startOfDay(Qt::UTC);
+    QDateTime time = QDateTime::fromString(given, Qt::ISODateWithMs);
+    if (!time.isValid())
+        return {};
+    if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    return time.toUTC();
 }
 
 std::optional<int> RateItemOf(const QString &text)

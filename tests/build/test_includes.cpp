@@ -20,7 +20,7 @@ namespace test_includes {
 
 namespace {
 
-const QStringList SourceFolders = {"app", "cli", "calibration", "logging", "settings", "display", "terminal",
+const QStringList SourceFolders = {"app", "cli", "calibration", "logging", "history", "settings", "display", "terminal",
                                    "link", "ui", "sim", "bench", "fuzz", "packaging", "tests"};
 const QStringList QtModules = {"QtCore", "QtGui", "QtWidgets", "QtPrintSupport", "QtSerialPort", "QtSql", "QtTest"};
 
