@@ -43,7 +43,8 @@ bool SetSimWeighingError(TSimWeighingErrors &errors, const QString &name, const 
     if (!target)
         return Fail(error, QStringLiteral("unknown weighing fault: %1").arg(name));
     if (!ReadNumber(value, LargestErrorE, target))
-        return Fail(error, QStringLiteral("%1 needs a number of divisions from -%2 to %2").arg(name).arg(LargestErrorE));
+        return Fail(error,
+                    QStringLiteral("%1 needs a number of divisions from -%2 to %2").arg(name).arg(LargestErrorE));
     return true;
 }
 

@@ -45,7 +45,8 @@ private slots:
         QTest::newRow("non-linearity at half Max") << QStringList{"nonlinearity-e 2"} << 2000.0 << "2002";
         QTest::newRow("non-linearity at Max") << QStringList{"nonlinearity-e 2"} << 4000.0 << "4000";
         QTest::newRow("eccentricity, centre") << QStringList{"eccentricity-e 2", "position centre"} << 1333.0 << "1333";
-        QTest::newRow("eccentricity, front corner") << QStringList{"eccentricity-e 2", "position 2"} << 1333.0 << "1335";
+        QTest::newRow("eccentricity, front corner") << QStringList{"eccentricity-e 2", "position 2"} << 1333.0
+                                                    << "1335";
         QTest::newRow("eccentricity, back corner") << QStringList{"eccentricity-e 2", "position 4"} << 1333.0 << "1331";
         QTest::newRow("comment and blank") << QStringList{"# nothing", "", "span-error-e 1 # a comment"} << 4000.0
                                            << "4001";
@@ -76,7 +77,8 @@ private slots:
         QCOMPARE(Weigh(sim, 4000), std::make_pair(QStringLiteral("4000"), true));
         TSimOptions options;
         QString message;
-        QCOMPARE(ParseSimOptions({"kd4620-sim", "--nonlinearity-e", "x"}, &options, &message), TSimOptionsResult::Error);
+        QCOMPARE(ParseSimOptions({"kd4620-sim", "--nonlinearity-e", "x"}, &options, &message),
+                 TSimOptionsResult::Error);
     }
 
     // The error lies in the load cell, before the calibration: a span
