@@ -131,6 +131,24 @@ void TVerification::SetIdentity(const TInstrumentIdentity &identity)
     IdentityChecked = true;
 }
 
+TOutcome TVerification::ReadInstrumentScale(TVerificationSetup &scale)
+{
+    if (Taking)
+        return TOutcome::LineBusy();
+    const TOutcome asked = Session.AskText(QStringLiteral("IAD?1"), QStringLiteral("IAD"));
+    if (!asked)
+        return asked;
+    Tdata7410 model;
+    QStringList notTaken;
+    model.ApplyLines({QStringLiteral("IAD") + Session.ReplyPrefix()}, &notTaken);
+    if (!notTaken.isEmpty() || !Session.ReplyPrefix().startsWith(QLatin1String("1,")))
+        return TOutcome::Fail(QStringLiteral("The instrument's answer to IAD?1 (%1) gives no Max and e.")
+                                  .arg(Session.ReplyPrefix()));
+    model.Units = Session.DisplayUnits();
+    TakeInstrumentScale(scale, model);
+    return TOutcome::Accept();
+}
+
 TOutcome TVerification::CanTake() const
 {
     if (const QString problem = Setup.Problem(); !problem.isEmpty())

@@ -97,6 +97,10 @@ public:
     // reading.
     void ForgetConnection() { IdentityChecked = false; }
 
+    // e, Max, decimals and units as the instrument has them now ("IAD?1",
+    // and the units the session knows), into scale.
+    TOutcome ReadInstrumentScale(TVerificationSetup &scale);
+
     // Accepted when a reading can be taken now: the setup makes sense, the
     // line is open and free, no log runs, no other reading is under way.
     TOutcome CanTake() const;

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,6 +23,9 @@ namespace {
 
 enum TResultColumn { rcTest, rcStep, rcLoad, rcIndication, rcError, rcMpe, rcResult, rcCount };
 enum TWeightColumn { wcId, wcNominal, wcClass, wcCertificate, wcCount };
+
+// The setup's column; the results take the rest of the page.
+constexpr int SetupWidth = 320;
 
 const QColor PassColour(0, 128, 0);
 const QColor FailColour(192, 0, 0);
@@ -51,11 +56,22 @@ void SetCell(QTableWidget *table, int row, int column, const QString &text, cons
 
 TVerificationPage::TVerificationPage(TVerification &verification, QWidget *parent) : QWidget(parent), V(verification)
 {
+    // The setup and the plan scroll on their own, so that the results with
+    // Take and Cancel stay in view in a small window.
     auto *columns = new QHBoxLayout(this);
-    auto *left = new QVBoxLayout;
+    auto *setup = new QWidget;
+    auto *left = new QVBoxLayout(setup);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(BuildSetup());
-    left->addWidget(BuildPlan(), 1);
-    columns->addLayout(left, 0);
+    left->addWidget(BuildPlan());
+    left->addStretch(1);
+    auto *scroll = Named(new QScrollArea, "SetupScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(setup);
+    scroll->setFixedWidth(SetupWidth + scroll->verticalScrollBar()->sizeHint().width());
+    columns->addWidget(scroll, 0);
     columns->addWidget(BuildResults(), 1);
     ShowVerification();
     SetTaking(false);
@@ -86,7 +102,9 @@ QWidget *TVerificationPage::BuildSetup()
                                                QStringLiteral("Class"), QStringLiteral("Certificate")});
     TblTestWeights->verticalHeader()->hide();
     TblTestWeights->horizontalHeader()->setStretchLastSection(true);
+    TblTestWeights->horizontalHeader()->setDefaultSectionSize(70);
     TblTestWeights->setMinimumHeight(90);
+    TblTestWeights->setMaximumHeight(120);
     BtnAddWeight = Button("BtnAddWeight", QStringLiteral("Add Weight"));
     BtnRemoveWeight = Button("BtnRemoveWeight", QStringLiteral("Remove Weight"));
     auto *weightButtons = new QHBoxLayout;
@@ -128,6 +146,7 @@ QWidget *TVerificationPage::BuildPlan()
     auto *group = Named(new QGroupBox(QStringLiteral("Test loads")), "GBxVerificationPlan");
     auto *form = new QFormLayout(group);
     LBxLoads = Named(new QListWidget, "LBxLoads");
+    LBxLoads->setMaximumHeight(110);
     EdtLoad = Named(new QLineEdit, "EdtLoad");
     BtnAddLoad = Button("BtnAddLoad", QStringLiteral("Add"));
     BtnRemoveLoad = Button("BtnRemoveLoad", QStringLiteral("Remove"));
@@ -168,6 +187,16 @@ QWidget *TVerificationPage::BuildResults()
     top->addWidget(BtnNewVerification);
     layout->addLayout(top);
 
+    auto *take = new QHBoxLayout;
+    BtnTake = Button("BtnTake", QStringLiteral("&Take"));
+    BtnTake->setToolTip(QStringLiteral("Place the chosen row's load, then take the stable reading"));
+    BtnCancelTake = Button("BtnCancelTake", QStringLiteral("Cancel"));
+    LblWait = Named(new QLabel, "LblWait");
+    take->addWidget(BtnTake);
+    take->addWidget(BtnCancelTake);
+    take->addWidget(LblWait, 1);
+    layout->addLayout(take);
+
     TblResults = Named(new QTableWidget(0, rcCount), "TblResults");
     TblResults->setHorizontalHeaderLabels({QStringLiteral("Test"), QStringLiteral("Step"), QStringLiteral("Load"),
                                            QStringLiteral("Indication"), QStringLiteral("Error"), QStringLiteral("MPE"),
@@ -175,18 +204,9 @@ QWidget *TVerificationPage::BuildResults()
     TblResults->verticalHeader()->hide();
     TblResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     TblResults->setSelectionMode(QAbstractItemView::SingleSelection);
+    TblResults->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     TblResults->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(TblResults, 1);
-
-    auto *take = new QHBoxLayout;
-    BtnTake = Button("BtnTake", QStringLiteral("&Take"));
-    BtnTake->setToolTip(QStringLiteral("Place the row's load, then take the stable reading"));
-    BtnCancelTake = Button("BtnCancelTake", QStringLiteral("Cancel"));
-    LblWait = Named(new QLabel, "LblWait");
-    take->addWidget(BtnTake);
-    take->addWidget(BtnCancelTake);
-    take->addWidget(LblWait, 1);
-    layout->addLayout(take);
     LblVerdict = Named(new QLabel, "LblVerdict");
     LblVerdict->setWordWrap(true);
     layout->addWidget(LblVerdict);
