@@ -4,6 +4,7 @@
 // options it takes; anything else is wrong usage. No Qt parser: the usage
 // rules (options per command, exit status 2) are the program's own.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +23,12 @@ struct TCliArgs {
     QString PasscodeFile;           // --passcode-file
     double Seconds = 0;
     int Rate = 0;                   // the logging dialog's rate item
+    QList<double> Loads;            // verify: the test loads, in the order given
+    QString AccuracyClass;          // verify: I, II, III or IIII (empty: III)
+    std::optional<double> ScaleInterval;  // verify: e
+    std::optional<double> Capacity;       // verify: Max
+    bool InService = false;
+    QString Certificate;            // verify: the PDF to write
     bool Json = false;
     bool Yes = false;
     bool DryRun = false;

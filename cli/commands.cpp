@@ -40,6 +40,14 @@ const std::vector<TCliCommand> &CliCommands()
          "(- : CSV on standard output). --rate polls for at most that many samples a second (fewer when\n"
          "the instrument answers more slowly); auto, the default, takes what the instrument streams.",
          link + QStringList{"seconds", "rate"}, 1, 1, &RunLog},
+        {"verify", "... verify --loads L1,L2,... [--class I|II|III|IIII] [--e E] [--max M] [--in-service]\n"
+                   "       [--certificate OUT.pdf]",
+         "Verification with test weights: for each load in turn, asks on standard error for it to be placed\n"
+         "and Enter pressed (a line on standard input, which may be a pipe), takes the stable reading and\n"
+         "prints load, indication, error, MPE and pass or fail; then the verdict. The MPE is that of the\n"
+         "accuracy class (default III) for e (default: the instrument's display step), on initial\n"
+         "verification or, with --in-service, twice that. Status 0 when every load passes, 1 when any fails.",
+         link + QStringList{"loads", "class", "e", "max", "in-service", "certificate"}, 0, 0, &RunVerify},
     };
     return commands;
 }
