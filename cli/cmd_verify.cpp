@@ -47,11 +47,12 @@ int PrepareSetup(TCliJob &job, TVerification &verification)
     const TCliArgs &args = job.Args;
     setup.Class = AccuracyClassNamed(args.AccuracyClass).value_or(TAccuracyClass::III);
     setup.InService = args.InService;
-    // A given e or Max may have more decimals than the instrument shows.
+    // A given weight may have more decimals than the instrument shows.
     for (const std::optional<double> &given : {args.ScaleInterval, args.Capacity})
         if (given)
-            while (setup.Decimals < 6 && RoundToDecimals(*given, setup.Decimals) != *given)
-                ++setup.Decimals;
+            FitDecimals(setup, *given);
+    for (const double load : args.Loads)
+        FitDecimals(setup, load);
     setup.E = args.ScaleInterval.value_or(setup.E);
     setup.Max = args.Capacity.value_or(setup.Max);
     if (const QString problem = setup.Problem(); !problem.isEmpty())

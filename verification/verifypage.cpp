@@ -251,6 +251,8 @@ void TVerificationPage::ScaleChanged()
     const std::optional<double> max = ReadWeight(EdtMax->text());
     V.Setup.E = e.value_or(0);
     V.Setup.Max = max.value_or(0);
+    FitDecimals(V.Setup, V.Setup.E);
+    FitDecimals(V.Setup, V.Setup.Max);
     ShowResults();
 }
 
@@ -272,6 +274,7 @@ bool TVerificationPage::ReadLoadField(QLineEdit *field, double &load)
     const QString text = field->text().trimmed();
     const std::optional<double> typed = text.isEmpty() ? std::optional<double>(0) : ReadWeight(text);
     if (typed && *typed >= 0) {
+        FitDecimals(V.Setup, *typed);
         load = RoundToDecimals(*typed, V.Setup.Decimals);
         return true;
     }
@@ -347,6 +350,11 @@ void TVerificationPage::UseInstrumentScale(const TVerificationSetup &instrument)
         V.Setup.E = instrument.E;
         V.Setup.Max = instrument.Max;
     }
+    // Typed weights keep the decimals they were typed with.
+    for (const double weight : {V.Setup.E, V.Setup.Max, V.Plan.RepeatLoad, V.Plan.EccentricLoad})
+        FitDecimals(V.Setup, weight);
+    for (const double load : std::as_const(V.Plan.Loads))
+        FitDecimals(V.Setup, load);
     if (V.Plan.Loads.isEmpty() && V.Setup.Problem().isEmpty()) {
         V.Plan = SuggestedPlan(V.Setup);
         V.ApplyPlan();

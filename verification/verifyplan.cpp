@@ -33,6 +33,12 @@ double RoundToDecimals(double value, int decimals)
     return std::round(value * scale) / scale;
 }
 
+void FitDecimals(TVerificationSetup &setup, double weight)
+{
+    while (setup.Decimals < 6 && std::abs(RoundToDecimals(weight, setup.Decimals) - weight) > 1e-9 * std::abs(weight))
+        ++setup.Decimals;
+}
+
 bool SameLoad(double a, double b, double e) { return std::abs(a - b) <= std::abs(e) * 1e-6; }
 
 double TVerificationSetup::Mpe(double load) const

@@ -58,6 +58,9 @@ void TakeInstrumentScale(TVerificationSetup &setup, const Tdata7410 &model);
 std::optional<double> ReadWeight(const QString &text);
 // The weight at the setup's decimals, without the last bits of a double.
 double RoundToDecimals(double value, int decimals);
+// Takes the setup's decimals up (to six at most) until they show the weight
+// as it was given: a typed e of 0.5 on an instrument showing whole kilograms.
+void FitDecimals(TVerificationSetup &setup, double weight);
 
 struct TVerificationPlan {
     QList<double> Loads;      // the weighing test: each loaded going up, then again coming down

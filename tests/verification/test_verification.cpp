@@ -104,6 +104,29 @@ private slots:
         QCOMPARE(plan.EccentricLoad, eccentric);
     }
 
+    // Typed weights keep their decimals; a double's last bits add none.
+    void decimalsFitTypedWeights_data()
+    {
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<double>("weight");
+        QTest::addColumn<int>("fitted");
+        QTest::newRow("half a kilogram") << 0 << 0.5 << 1;
+        QTest::newRow("a gram more than shown") << 2 << 12.345 << 3;
+        QTest::newRow("whole") << 1 << 4000.0 << 1;
+        QTest::newRow("binary noise") << 1 << 0.1 + 0.2 << 1;
+        QTest::newRow("at most six") << 0 << 1e-9 << 6;
+    }
+
+    void decimalsFitTypedWeights()
+    {
+        QFETCH(int, decimals);
+        QFETCH(double, weight);
+        QFETCH(int, fitted);
+        TVerificationSetup setup = Setup(1, 4000, decimals);
+        FitDecimals(setup, weight);
+        QCOMPARE(setup.Decimals, fitted);
+    }
+
     void planRowsGoUpThenDown()
     {
         const QList<TTestRow> rows = PlanRows({{500, 0, 1000}, 2000, 1333});
