@@ -4,9 +4,12 @@
 
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -15,6 +18,9 @@ constexpr double LargestErrorE = 1000;
 constexpr double LargestLoad = 1e7;
 // A line longer than this is no command; it is dropped.
 constexpr qsizetype LongestLine = 256;
+// How often a simulator in the background looks whether it may read its
+// terminal again.
+constexpr int BackgroundRetryMs = 1000;
 
 bool Fail(QString *text, const QString &reason)
 {
@@ -99,6 +105,13 @@ QString SimControlHelp()
 TSimControlReader::TSimControlReader(int fd, TSimInstrument &instrument, QObject *parent)
     : QObject(parent), Fd(fd), Instrument(instrument)
 {
+    if (::fcntl(Fd, F_GETFD) < 0)
+        return;   // started with its standard input closed
+    // Started in the background of an interactive shell ("kd4620-sim &"),
+    // reading the terminal would stop the simulator; the read fails instead
+    // and is tried again later, once it may be in the foreground.
+    if (::isatty(Fd))
+        std::signal(SIGTTIN, SIG_IGN);
     Notifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
     connect(Notifier, &QSocketNotifier::activated, this, &TSimControlReader::OnReadable);
 }
@@ -109,6 +122,11 @@ void TSimControlReader::OnReadable()
     const ssize_t got = ::read(Fd, chunk, sizeof chunk);
     if (got < 0 && (errno == EINTR || errno == EAGAIN))
         return;
+    if (got < 0 && errno == EIO && ::isatty(Fd)) {
+        Notifier->setEnabled(false);
+        QTimer::singleShot(BackgroundRetryMs, Notifier, [this] { Notifier->setEnabled(true); });
+        return;
+    }
     if (got <= 0) {
         // The end of the input (or a file that cannot be read): a simulator
         // started without one runs on as it is.
