@@ -126,10 +126,6 @@ private slots:
             << QStringList{"up 500 500 0 0.5 pass", "up 2000 - - 1.0 -", "Verdict: NOT COMPLETE"};
         QTest::newRow("a load above Max") << QStringList{"--loads", "0,5000"} << 2 << 1 << QStringList{}
             << QStringList{"The load 5000 kg is above Max (4000 kg).", "!Place"} << QStringList{""};
-        QTest::newRow("no loads") << QStringList{"--class", "III"} << 0 << 2 << QStringList{}
-            << QStringList{"verify needs --loads"} << QStringList{""};
-        QTest::newRow("no such class") << QStringList{"--loads", "0", "--class", "V"} << 0 << 2 << QStringList{}
-            << QStringList{"--class takes I, II, III or IIII"} << QStringList{""};
         QTest::newRow("certificate of the wrong kind") << QStringList{"--loads", "0", "--certificate", "$DIR/c.QVS"}
             << 0 << 2 << QStringList{} << QStringList{"verify writes .pdf files"} << QStringList{""};
     }
