@@ -418,8 +418,9 @@ void TFrmMain::PgCMainChange()
         Session.SetActivity(actTest);
     } else if (page == TSVerify) {
         // The live weight goes on being polled (the status bar shows it)
-        // while the weights are placed.
-        Session.SetActivity(actDisplay);
+        // while the weights are placed; a streaming log goes on as on the
+        // Display page.
+        Session.SetActivity(Session.LoggingState() == lsStreamed && Session.IsOpen() ? actLog : actDisplay);
         VerificationPageShown();
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.

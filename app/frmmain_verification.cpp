@@ -64,7 +64,10 @@ void TFrmMain::VerificationPageShown()
         LoadRememberedSetup(VerificationSetupFile(), Verification->Setup);
         VerifyPage->ShowVerification();
     }
-    if (!Session.IsOpen() || Verification->IsTaking())
+    // While the line carries a log or another exchange, e and Max stay as
+    // they were; a reading is refused then anyway.
+    if (!Session.IsOpen() || Verification->IsTaking() || Session.LoggingState() != lsStopped || Session.LineBusy()
+        || Session.PollingSuspended())
         return;
     TVerificationSetup scale = Verification->Setup;
     const TOutcome read = Verification->ReadInstrumentScale(scale);
