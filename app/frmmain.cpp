@@ -20,6 +20,7 @@
 #include "settings/identity.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "verification/verification.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,6 +118,7 @@ void TFrmMain::FormCreate()
     WireCalBackup();
     WireFileMenu();
     WireHistory();
+    WireVerification();
     HelpFile = THelpFile(ProgramDataFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));
     SetRegionRects();
@@ -259,6 +261,9 @@ void TFrmMain::ApplyLook(bool connected)
     const bool keepPages = SettingsPagesHoldUnsentEdits();
     ApplyingLook = true;
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), connected);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSVerify), connected);
+    // Before the next reading the instrument on the line says who it is.
+    Verification->ForgetConnection();
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), keepPages);
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), keepPages);
     ApplyingLook = false;

@@ -6,7 +6,8 @@
 // (the shell, status bar and looks), frmmain_menus.cpp (menus, toolbar and
 // their commands), frmmain_pages.cpp (pages, session, transfer and file
 // wiring), frmmain_keys.cpp (the front-panel keys and the live weight,
-// keyboard shortcuts) and frmmain_calibration.cpp (the Calibration page).
+// keyboard shortcuts), frmmain_calibration.cpp (the Calibration page) and
+// frmmain_verification.cpp (the Verification page).
 
 #include "app/helpfile.h"
 #include "link/portwatcher.h"
@@ -46,6 +47,8 @@ class TCalibrationSteps;
 class TCalibrationPage;
 class TCalBackup;
 class TFrmCalWait;
+class TVerification;
+class TVerificationPage;
 class QGroupBox;
 class QPushButton;
 class QPrinter;
@@ -103,6 +106,8 @@ public:
     void StartHistory();
     // Keeps the history at this location from now on.
     void UseHistory(const QString &location);
+    // Verification with test weights on the Verification page.
+    std::unique_ptr<TVerification> Verification;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -170,6 +175,8 @@ public:
     TLogPage *LogPage = nullptr;
     QWidget *TSTest = nullptr;
     TTestPage *TestPage = nullptr;
+    QWidget *TSVerify = nullptr;
+    TVerificationPage *VerifyPage = nullptr;
 
     QStatusBar *StatusBar = nullptr;
 
@@ -304,6 +311,20 @@ private:
     void WireCalBackup();
     void BuildTestPage();
     void BuildLogPage();
+    void BuildVerificationPage();
+    void WireVerification();
+    // The page is shown: the remembered setup (the first time), and e and
+    // Max as the instrument has them now.
+    void VerificationPageShown();
+    bool VerificationSetupLoaded = false;
+    QString VerificationSetupFile() const;
+    // Takes the reading for the page's selected row, with the window's
+    // other controls held still meanwhile.
+    TOutcome TakeVerificationReading();
+    void SaveVerificationCsv();
+    void SaveCertificatePdf();
+    // A name for a results file in the folder the file dialogs start in.
+    QString VerificationFileName(const QString &extension) const;
     void WireTransfer();
     void WireCalibration();
     void SetMainControlsEnabled(bool enabled);

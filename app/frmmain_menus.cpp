@@ -16,7 +16,11 @@
 #include "settings/settingsprint.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "ui/printfont.h"
 #include "ui/prompts.h"
+#include "verification/certificate.h"
+#include "verification/certificateprint.h"
+#include "verification/verification.h"
 
 #include <QAction>
 #include <QLabel>
@@ -201,6 +205,8 @@ void TFrmMain::ExportImage1Click() { FileMenu->ExportChartImage(); }
 
 TPrintout TFrmMain::CurrentPrintout()
 {
+    if (PgCMain->currentWidget() == TSVerify)
+        return CertificatePrintout(CertificateLines(*Verification), ReportFont());
     if (PgCMain->currentWidget() != TSLog) {
         // As saving does: what the Settings pages show is what gets printed.
         SettingsEditor->TakeSettingsPages();

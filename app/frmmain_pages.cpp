@@ -69,15 +69,18 @@ void TFrmMain::BuildPages()
     TSCal = NewPage(PgCMain, "TSCal", QStringLiteral("Calibration"));
     TSLog = NewPage(PgCMain, "TSLog", QStringLiteral("Log"));
     TSTest = NewPage(PgCMain, "TSTest", QStringLiteral("Test"));
+    TSVerify = NewPage(PgCMain, "TSVerify", QStringLiteral("Verification"));
     BuildDisplayPage();
     BuildSettingsPage();
     BuildCalibrationPage();
     BuildCalBackupGroups();
     BuildTestPage();
     BuildLogPage();
+    BuildVerificationPage();
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSVerify), false);
     connect(PgCMain, &QTabWidget::currentChanged, this, [this] {
         if (!ApplyingLook && !KeepSettingsPage())
             PgCMainChange();
@@ -390,8 +393,11 @@ bool TFrmMain::KeepSettingsPage()
 void TFrmMain::PgCMainChange()
 {
     QWidget *page = PgCMain->currentWidget();
-    // The Log page prints its chart; every other page the settings.
-    Print1->setText(page == TSLog ? QStringLiteral("&Print Log") : QStringLiteral("&Print Settings"));
+    // The Log page prints its chart, the Verification page the certificate;
+    // every other page the settings.
+    Print1->setText(page == TSLog      ? QStringLiteral("&Print Log")
+                    : page == TSVerify ? QStringLiteral("&Print Certificate")
+                                       : QStringLiteral("&Print Settings"));
     if (page != TSSettings) {
         if (SettingsShown && PageWork.TakeSettingsPages)
             PageWork.TakeSettingsPages();
@@ -413,6 +419,12 @@ void TFrmMain::PgCMainChange()
     } else if (page == TSTest) {
         TestPage->PageSelected();
         Session.SetActivity(actTest);
+    } else if (page == TSVerify) {
+        // The live weight goes on being polled (the status bar shows it)
+        // while the weights are placed; a streaming log goes on as on the
+        // Display page.
+        Session.SetActivity(Session.LoggingState() == lsStreamed && Session.IsOpen() ? actLog : actDisplay);
+        VerificationPageShown();
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.
         if (PageWork.FillSettingsPages)

@@ -5,6 +5,7 @@
 // rules (options per command, exit status 2) are the program's own.
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -24,6 +25,12 @@ struct TCliArgs {
     double Seconds = 0;
     int Rate = 0;                   // the logging dialog's rate item
     QDateTime Since;                // history: entries from then on (UTC)
+    QList<double> Loads;            // verify: the test loads, in the order given
+    QString AccuracyClass;          // verify: I, II, III or IIII (empty: III)
+    std::optional<double> ScaleInterval;  // verify: e
+    std::optional<double> Capacity;       // verify: Max
+    bool InService = false;
+    QString Certificate;            // verify: the PDF to write
     bool Json = false;
     bool Yes = false;
     bool DryRun = false;

@@ -35,3 +35,4 @@ int RunRestore(TCliJob &job);
 int RunReport(TCliJob &job);
 int RunLog(TCliJob &job);
 int RunHistory(TCliJob &job);
+int RunVerify(TCliJob &job);
