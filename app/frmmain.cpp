@@ -20,6 +20,7 @@
 #include "settings/identity.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "ui/prompts.h"
 #include "verification/verification.h"
 
 #include <QAction>
@@ -167,7 +168,15 @@ void TFrmMain::FormDestroy()
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
-    // Ended from outside, the unsaved log has been kept already.
+    // Ended from outside, the unsaved log has been kept already. Edits that
+    // were meant for the connected instrument are work too: the operator
+    // says whether they may go.
+    if (!EndingWithoutAsking && Session.IsOpen() && SettingsPagesHoldUnsentEdits()
+        && !Prompts().Confirm(QStringLiteral("The settings pages hold changes not yet written to the instrument. "
+                                             "Close the program and discard them?"))) {
+        event->ignore();
+        return;
+    }
     if (!EndingWithoutAsking && !FileMenu->OfferToSaveLog()) {
         event->ignore();
         return;
