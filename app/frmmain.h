@@ -369,6 +369,11 @@ private:
     // calibration step's read-back): true when they hold nothing unsent, or
     // the operator lets it go.
     bool MayDiscardEdits();
+    // Before a calibration step: the span weight on the Calibration page is
+    // the step's own; any other unsent edit is discarded when the operator
+    // lets it go (the pages then hold the instrument's settings, its units
+    // and decimal point among them, which the step works in).
+    bool MayDiscardEditsForCalibration();
     // The Settings and Calibration pages are shown and hold edits the
     // instrument has not got (the pages' fields are taken first).
     bool SettingsPagesHoldUnsentEdits();
