@@ -115,9 +115,11 @@ private slots:
         QTest::newRow("span, not locked again")
             << "BTnSpan" << QStringList{"passcode 1234", "progress=1,0,0,0,0,0", "lock refused"} << false << 0 << false
             << QStringList{"PCD?", "PCD1234", "CWT3000", "LWT"} + times("LWT?", 6) + QStringList{"PCD"} << 42
-            << QStringList{"Invalid Setting"};
+            << QStringList{"The instrument refused to lock its guarded settings again (\"PCD\"): they stay open until "
+                           "it is switched off."};
         QTest::newRow("span, passcode refused") << "BTnSpan" << QStringList{"passcode 4321"} << false << 0 << false
-            << QStringList{"PCD?", "PCD4321", "PCD"} << 0 << QStringList{"Invalid Setting"};
+            << QStringList{"PCD?", "PCD4321", "PCD"} << 0
+            << QStringList{"The instrument refused the passcode: its guarded settings stay locked."};
         QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
             << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
         QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0 << false
