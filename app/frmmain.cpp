@@ -26,6 +26,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -39,10 +40,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <unistd.h>
+
 TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
 {
     setObjectName(QStringLiteral("FrmMain"));
     DataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    FallbackFolders = {QDir::home().filePath(QStringLiteral("Quenvale 7400 Viewer recovery")),
+                       QDir::temp().filePath(QStringLiteral("quenvale7400-recovery-%1").arg(::getuid()))};
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
