@@ -99,7 +99,10 @@ void TFrmMain::BuildStatusBar()
     StatusBar->addPermanentWidget(StatusNote);
     StatusNoteTimer.setSingleShot(true);
     StatusNoteTimer.setInterval(StatusNoteMs);
-    connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
+    connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, [this] {
+        StatusNote->clear();
+        StatusNote->setToolTip(QString());
+    });
     StatusSampleRate = Named(new QLabel(StatusBar), "StatusSampleRate");
     StatusBar->addPermanentWidget(StatusSampleRate);
     LogPage->ShowSampleRate = [this](const QString &text) { StatusSampleRate->setText(text); };
@@ -210,6 +213,8 @@ void TFrmMain::SetMainControlsEnabled(bool enabled)
 void TFrmMain::ShowStatusNote(const QString &note)
 {
     StatusNote->setText(note);
+    // A long note is cut at the window's edge: the whole of it on hovering.
+    StatusNote->setToolTip(note);
     StatusNoteTimer.start();
 }
 
