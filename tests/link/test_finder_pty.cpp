@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 
@@ -116,6 +117,55 @@ private slots:
         // is loose because this machine may be busy.
         qInfo("noise port given up after %lld ms", noiseStarted >= 0 ? noiseTook : -1);
         QVERIFY(noiseTook > 0 && noiseTook < 6000);
+    }
+
+    // Units of a bus answer "any" at once: an address scan lists each of
+    // them, within 3 s at 9600 baud, also when the bus is paced at its speed.
+    void everyUnitOfABusIsListed_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unpaced") << QStringList{"--units", "1,2,5"};
+        QTest::newRow("paced at 9600") << QStringList{"--units", "1,2,5", "--baud", "9600"};
+        QTest::newRow("slow turnaround") << QStringList{"--units", "1,2,5", "--fault", "latency=30"};
+    }
+    void everyUnitOfABusIsListed()
+    {
+        QFETCH(QStringList, arguments);
+        TSim bus(arguments);
+        TInstrumentFinder finder;
+        QElapsedTimer clock;
+        clock.start();
+        finder.Start({bus.Path}, {9600});
+        QTRY_VERIFY_WITH_TIMEOUT(!finder.IsRunning(), 10000);
+        const qint64 took = clock.elapsed();
+        QList<int> units;
+        for (const TFoundInstrument &found : finder.Results()) {
+            units << found.UnitAddress;
+            QCOMPARE(found.Identity, QStringLiteral("\"KD4620\",\"4620000%1\",\"1.04\"").arg(found.UnitAddress));
+        }
+        QCOMPARE(units, (QList<int>{1, 2, 5}));
+        qInfo("bus of three scanned in %lld ms", took);
+        QVERIFY(took < 3000);
+    }
+
+    void theDialogListsTheUnitsToChooseFrom()
+    {
+        TSim bus({"--units", "2,7"});
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmComDialog dialog({bus.Path});
+        dialog.SelectPort(bus.Path);
+        dialog.FindPanel->BtnFind->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.FindPanel->IsSearching(), 10000);
+        QCOMPARE(dialog.FindPanel->LBxFound->count(), 2);
+        QCOMPARE(dialog.UnitAddress(), 2);
+        dialog.FindPanel->LBxFound->setCurrentRow(1);
+        QCOMPARE(dialog.UnitAddress(), 7);
+        QCOMPARE(dialog.FoundUnits(), (QList<int>{2, 7}));
+        // Another line than the one searched has no units found.
+        dialog.SelectBaudRate(19200);
+        QVERIFY(dialog.FoundUnits().isEmpty());
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
     }
 
     // A piece of a line before a pause is noise: the address that follows
