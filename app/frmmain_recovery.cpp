@@ -61,9 +61,11 @@ QStringList TFrmMain::KeepUnsavedWork()
     if (log) {
         if (KeptLogFile.isEmpty())
             KeptLogFile = KeptFileName(QStringLiteral("log"), QStringLiteral(".LOG"));
-        if (SaveLogFile(KeptLogFile, *Logging, LogPage->LblLogComment->text(), &error))
-            kept << KeptLogFile;
-        else
+        // A log of several units is kept as a file a unit.
+        QStringList written;
+        const bool saved = SaveLogFiles(KeptLogFile, *Logging, LogPage->LblLogComment->text(), &written, &error);
+        kept << written;
+        if (!saved)
             qWarning("The unsaved log could not be kept in %s: %s", qUtf8Printable(KeptLogFile), qUtf8Printable(error));
     }
     if (settings) {

@@ -266,7 +266,7 @@ void TInstrumentFinder::ReadLines()
     if (!bytes.isEmpty()) {
         SawBytes = true;
         // The answer has begun: it gets the time it takes on the line.
-        if (Stage == TStage::Scan && !ScanAnswering) {
+        if (Stage == TStage::Scan && !ScanAnswering && !ScanSettling) {
             ScanAnswering = true;
             TryTimer.start(WireMs(LongestScanAnswer, Port->baudRate()) + TurnaroundMs);
         }
@@ -358,11 +358,19 @@ void TInstrumentFinder::StartScan()
 
 void TInstrumentFinder::AskNextUnit()
 {
-    TryTimer.stop();
+    ScanRetried = false;
     if (++ScanUnit > LastScanUnit) {
+        TryTimer.stop();
         EndScan();
         return;
     }
+    AskScanUnit();
+}
+
+void TInstrumentFinder::AskScanUnit()
+{
+    TryTimer.stop();
+    ScanSettling = false;
     // What is left of the last answer (noise, a late line) is not this one's.
     Port->clear(QSerialPort::Input);
     Pending.clear();
@@ -379,6 +387,8 @@ void TInstrumentFinder::AskNextUnit()
 
 void TInstrumentFinder::TakeScanLine(const QByteArray &line)
 {
+    if (ScanSettling)
+        return; // the rest of the answer just taken
     const bool printable = std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
     if (!printable) {
         // One unit asked alone never answers noise: this is a wrong baud
@@ -400,9 +410,20 @@ void TInstrumentFinder::TakeScanLine(const QByteArray &line)
 
 void TInstrumentFinder::ScanTimedOut()
 {
+    if (ScanSettling) {
+        AskNextUnit();
+        return;
+    }
     // It said its address; its identity did not come whole: it is there.
     if (ScanAddressHeard) {
         ScanFound();
+        return;
+    }
+    // Noise where units have answered cleanly: this one's answer met
+    // another's tail on the line. Asked once more.
+    if (SawBytes && ScanFoundCount > 0 && !ScanRetried) {
+        ScanRetried = true;
+        AskScanUnit();
         return;
     }
     NoisyInARow = SawBytes ? NoisyInARow + 1 : 0;
@@ -428,8 +449,12 @@ void TInstrumentFinder::ScanFound()
     NoisyInARow = 0;
     const quint64 search = Generation;
     emit Found(result);
-    if (search == Generation && Running && Stage == TStage::Scan)
-        AskNextUnit();
+    // The answer's line end may still be on its way: the next unit is asked
+    // once the line is quiet, or the two answers would meet on it.
+    if (search == Generation && Running && Stage == TStage::Scan) {
+        ScanSettling = true;
+        TryTimer.start(WireMs(2, Port->baudRate()) + SettleMs);
+    }
 }
 
 void TInstrumentFinder::EndScan()

@@ -13,7 +13,9 @@
 // scanned at that baud rate one unit address at a time ("S05;ADR?;IDN?;":
 // the answer names its own address, so a late reply is never taken for the
 // next unit's), with waits sized to the baud rate: every unit of the bus is
-// reported. Noise from two addresses running, with none found, is a wrong
+// reported. The next address is asked only once the last answer is over on
+// the line, and an address that answers noise after others answered cleanly
+// is asked once more (two answers met on the wire). Noise from two addresses running, with none found, is a wrong
 // baud rate: the scan gives up and the next rate is tried.
 //
 // It runs on the event loop (the port's readyRead and single-shot timers),
@@ -63,6 +65,8 @@ public:
     static constexpr int FirstScanUnit = 1;
     static constexpr int LastScanUnit = 31;
     static constexpr int TurnaroundMs = 40;
+    // The quiet kept on the line after an answer before the next question.
+    static constexpr int SettleMs = 5;
     // The longest answer to the scan's question: the address line and an
     // identity of three texts at their longest, each with CR LF.
     static constexpr int LongestScanAnswer = 4 + 3 * 12 + 2 + 2;
@@ -126,6 +130,7 @@ private:
     void Report(int unitAddress);
     void StartScan();
     void AskNextUnit();
+    void AskScanUnit();
     void ScanTimedOut();
     void TakeScanLine(const QByteArray &line);
     void ScanFound();
@@ -156,6 +161,8 @@ private:
     bool ScanAddressHeard = false;
     int ScanFoundCount = 0;
     int NoisyInARow = 0;
+    bool ScanSettling = false; // an answer was taken; waiting for a quiet line
+    bool ScanRetried = false;  // this address was asked again after noise
     int DataBits = 8;
     int Parity = 0;
     int StopBits = 1;

@@ -126,16 +126,19 @@ private slots:
         rig.Session.SendCommand("S98;STP;", false);
         rig.Session.SendCommand("KZ01", true);
         rig.Session.SendCommand("", false);
-        QCOMPARE(rig.Fake->Sent, (QStringList{"MSV?;", "S98;STP;", QString(QChar(2)) + "KZ01" + QChar(3)}));
-        QCOMPARE(rig.Traffic, (QStringList{">>>MSV?;", ">>>S98;STP;", ">>>KZ01"}));
-        QCOMPARE(rig.Commands, (QStringList{"MSV?", "S98;STP;", "KZ01"}));
+        rig.Session.SendCommand("ENU?", false);
+        // After "S98;" (every unit silent) the unit is selected again, outside the frame.
+        QCOMPARE(rig.Fake->Sent,
+                 (QStringList{"MSV?;", "S98;STP;", "S99;" + QString(QChar(2)) + "KZ01" + QChar(3), "ENU?;"}));
+        QCOMPARE(rig.Traffic, (QStringList{">>>MSV?;", ">>>S98;STP;", ">>>S99;KZ01", ">>>ENU?;"}));
+        QCOMPARE(rig.Commands, (QStringList{"MSV?", "S98;STP;", "S99;KZ01", "ENU?"}));
 
         rig.TrafficShown = false; // another page: sent, not logged
         rig.Session.SendCommand("ESR?", false);
-        QCOMPARE(rig.Traffic.size(), 3);
+        QCOMPARE(rig.Traffic.size(), 4);
         rig.Fake->Close();
         rig.Session.SendCommand("MSV?", false);
-        QCOMPARE(rig.Fake->Sent.size(), 4);
+        QCOMPARE(rig.Fake->Sent.size(), 5);
     }
 
     void repliesAreRoutedByActivity()
@@ -518,6 +521,7 @@ private slots:
         QStringList expected;
         for (int i = 1; i <= 20; ++i)
             expected << (i % 10 == 0 ? "S07;ESR?;" : "MSV?;");
+        expected[0] = "S07;MSV?;"; // the line starts with any unit selected
         QCOMPARE(rig.Fake->Sent, expected);
         s.SetUnitAddress(99);
         for (int i = 0; i < 10; ++i) {
@@ -601,6 +605,52 @@ private slots:
         const TSession::TActivityScope suspended(s); // a settings transfer
         rig.Tick(20);
         QCOMPARE(rig.Fake->Sent.size(), 4);
+    }
+
+    // On a bus every command must reach the unit meant: a command without
+    // a selection of its own gets one when the line has another selected.
+    void eachCommandReachesTheUnitMeant_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "send X", "user N X" (framed key to N), "poll", "show N"
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("settings after a log of other units")
+            << QStringList{"send S05;MSV?;", "send IDN?", "send ADR?"} << QStringList{"S05;MSV?;", "S02;IDN?;", "ADR?;"};
+        QTest::newRow("a typed selection holds until the next")
+            << QStringList{"send S03;ADR?;", "send S03;ENU?;", "send ENU?"}
+            << QStringList{"S03;ADR?;", "S03;ENU?;", "S02;ENU?;"};
+        QTest::newRow("the display polls its own unit") << QStringList{"show 5", "poll", "poll", "send IDN?"}
+                                                        << QStringList{"S05;MSV?;", "MSV?;", "S02;IDN?;"};
+        QTest::newRow("a key to the unit shown, selected outside the frame")
+            << QStringList{"show 5", "user 5 Kt05"} << QStringList{"S05;<Kt05>"};
+        QTest::newRow("the connection's unit needs nothing")
+            << QStringList{"send S02;COF11;", "poll", "user -1 Kz02"} << QStringList{"S02;COF11;", "MSV?;", "<Kz02>"};
+    }
+    void eachCommandReachesTheUnitMeant()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, sent);
+        TRig rig;
+        TSession &s = rig.Session;
+        s.SetUnitAddress(2);
+        s.SendCommand("S02;", false);
+        rig.Fake->Sent.clear();
+        s.SetActivity(actDisplay);
+        for (const QString &step : steps) {
+            const QStringList words = step.split(' ');
+            if (words[0] == "send")
+                s.SendCommand(words[1], false);
+            else if (words[0] == "user")
+                QVERIFY(s.SendUserCommand(words[2], true, words[1].toInt()));
+            else if (words[0] == "show")
+                s.SetDisplayUnit(words[1].toInt());
+            else {
+                rig.Tick();
+                rig.Fake->Deliver("     1.0,05,002\r");
+            }
+        }
+        for (QString &expected : sent) // <...>: framed
+            expected.replace('<', QChar(2)).replace('>', QChar(3));
+        QCOMPARE(rig.Fake->Sent, sent);
     }
 
     void closedLineStillCountsButNeverSends()
@@ -829,7 +879,7 @@ private slots:
             rig.Tick(TSession::PollRepeatTicks);
             const int pieces = int(rng.bounded(20));
             rig.Fake->Answer = [&rig, &noise, pieces](const QString &written) {
-                if (written == "COF11;") // not the polls sent meanwhile
+                if (written.endsWith("COF11;")) // not the polls sent meanwhile
                     rig.Fake->Later([&rig, &noise, pieces] {
                         for (int i = 0; i < pieces; ++i)
                             noise();
