@@ -43,6 +43,7 @@
 // those names that exist are replaced only when the operator says so.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Tdata7410;
@@ -106,6 +107,9 @@ public:
     // Busy look on (true) and off while a log is loaded or saved; the
     // hourglass cursor when unset.
     std::function<void(bool)> SetBusy;
+    // History hook: a settings file opened (saved false) or saved, with the
+    // settings lines it gave the pages or now holds.
+    std::function<void(bool saved, const QString &path, const QStringList &lines)> SettingsFileRecorded;
 
 private:
     QString PreselectedFilter() const;
@@ -114,6 +118,7 @@ private:
     bool OpenLog(const QString &path);
     bool ContentFits(const QString &path, bool log) const;
     bool SaveLog(const QString &path);
+    void RecordSettingsFile(bool saved, const QString &path) const;
     // Asks for a file name of one kind; empty when cancelled or not to be
     // replaced. `extension` is added to a name without one.
     QString AskSaveName(const QString &title, const QString &filter, const QString &extension);
