@@ -204,7 +204,10 @@ void TSession::SendCommandTo(int unit, const QString &text, bool framed)
         return;
     TNesting nesting(*this);
     // Another unit of a bus may be selected: the command would reach it.
-    const QString selection = !StartsWithSelection(text) && SelectedOnLine != unit ? UnitPrefix(unit) : QString();
+    // A line of one instrument goes on as it always has.
+    const bool bus = unit != Address || KnownUnits.size() > 1 || LoggedCount > 1;
+    const QString selection =
+        bus && !StartsWithSelection(text) && SelectedOnLine != unit ? UnitPrefix(unit) : QString();
     const QString command = selection + text;
     // A passcode is never shown: the status bar and the traffic view get it
     // masked; only the line carries the digits.
@@ -690,20 +693,23 @@ void TSession::Poll()
     Receiver.DropPartial();
     switch (CurrentActivity) {
     case actDisplay:
-    case actCalibration:
+    case actCalibration: {
         if (DisplayPollPaused() || AwaitingReply || PollingSuspended() || StartupRunning)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;
+        // Calibration is the connected unit's; the Display page may show another.
+        const int unit = CurrentActivity == actDisplay ? ShownUnit : Address;
         if (StatusPollCountdown == 0) {
-            SendCommandTo(ShownUnit, UnitPrefix(ShownUnit) + QStringLiteral("ESR?;"), false);
+            SendCommandTo(unit, UnitPrefix(unit) + QStringLiteral("ESR?;"), false);
             StatusPollCountdown = StatusPollEvery;
         } else {
-            SendCommandTo(ShownUnit, QStringLiteral("MSV?;"), false);
+            SendCommandTo(unit, QStringLiteral("MSV?;"), false);
         }
         PollDelay = PollRepeat();
         PollOutstanding = true;
         break;
+    }
     case actLog: {
         const int count = std::min(LoggedCount, MaxLoggedUnits);
         // With no unit to poll there is nothing to send.

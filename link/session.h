@@ -104,10 +104,12 @@ public:
     void Disconnect();
 
     // ---- Command exchange ----
-    // Sends to the connection's unit (UnitAddress). On a line where another
+    // Sends to the connection's unit (UnitAddress). On a bus (more than one
+    // unit known or logged, or a command for another unit) where another
     // unit is selected (a log of several units, a command typed with its own
     // "S%.2d;"), a command without a selection of its own gets the unit's
-    // selection in front, so it reaches the unit meant and no other.
+    // selection in front, so it reaches the unit meant and no other. A line
+    // of one instrument gets the commands exactly as given.
     void SendCommand(const QString &text, bool framed);
     // The same for another unit of the line.
     void SendCommandTo(int unit, const QString &text, bool framed);

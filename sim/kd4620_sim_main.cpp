@@ -94,8 +94,9 @@ int main(int argc, char *argv[])
         WithdrawPort(announcement);
         QCoreApplication::exit(0);
     });
-    // Test weights on and off, faults of the weighing: a line at a time.
-    TSimControlReader control(STDIN_FILENO, instrument);
+    // Test weights on and off, faults of the weighing: a line at a time,
+    // for the first unit of a bus.
+    TSimControlReader control(STDIN_FILENO, bus.Unit(0));
     QObject::connect(&control, &TSimControlReader::Said, [](const QString &text) { Log(text); });
     TSimSignalBridge bridge({SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2});
     QObject::connect(&bridge, &TSimSignalBridge::Raised, &app, [&](int number) {
