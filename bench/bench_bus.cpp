@@ -4,7 +4,11 @@
 // and the replies of each unit are counted. Against the wire limit: the
 // line carries baud / 10 characters a second, and one poll and its reply
 // take the characters of both, so no line gives a unit more than
-// (baud / 10) / (poll + reply) / units polls a second.
+// (baud / 10) / (poll + reply) / units polls a second (RS-485 is half
+// duplex: the poll and its reply take turns on the pair). The simulator
+// paces only its replies (a pseudo-terminal carries the host's bytes at
+// once), so here a unit can get up to (baud / 10) / reply / units; the
+// session's 10 ms poll tick allows 100 polls a second for all units.
 // Usage: bench_bus [seconds a run, default 5]
 
 #include "link/ioiface_serial.h"
@@ -101,7 +105,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    std::printf("units  baud   polls/s a unit (least..most)  wire limit a unit  of the limit  bytes a poll+reply\n");
+    std::printf("units  baud   polls/s a unit (least..most)   wire limit a unit   of it   replies alone   tick limit"
+                "   bytes poll+reply\n");
     for (const int baud : {9600, 38400}) {
         for (const int units : {1, 4, 8}) {
             const TRun run = Measure(units, baud, seconds);
@@ -119,10 +124,13 @@ int main(int argc, char **argv)
             const double poll = run.Polls ? double(run.PollBytes) / run.Polls : 9;
             const double reply = run.ReplyLines ? double(run.ReplyBytes) / run.ReplyLines : 18;
             const double limit = baud / 10.0 / (poll + reply) / units;
+            const double replies = baud / 10.0 / reply / units;
+            const double tick = 1000.0 / TSession::TickMs / units;
             const double rate = all / run.Seconds / units;
-            std::printf("%5d %5d   %6.1f (%.1f..%.1f)            %6.1f             %5.0f %%       %.1f + %.1f\n", units,
-                        baud, rate, least / run.Seconds, most / run.Seconds, limit, 100.0 * rate / limit, poll,
-                        reply);
+            std::printf("%5d %5d   %6.1f (%5.1f..%5.1f)          %6.1f          %4.0f %%   %6.1f          %6.1f"
+                        "       %.0f + %.0f\n",
+                        units, baud, rate, least / run.Seconds, most / run.Seconds, limit, 100.0 * rate / limit,
+                        replies, tick, poll, reply);
         }
     }
     return 0;
