@@ -205,7 +205,7 @@ void TSession::SendCommandTo(int unit, const QString &text, bool framed)
     TNesting nesting(*this);
     // Another unit of a bus may be selected: the command would reach it.
     // A line of one instrument goes on as it always has.
-    const bool bus = unit != Address || KnownUnits.size() > 1 || LoggedCount > 1;
+    const bool bus = unit != Address || KnownUnits.size() > 1 || (LoggedCount > 1 && Logging == lsPolled);
     const QString selection =
         bus && !StartsWithSelection(text) && SelectedOnLine != unit ? UnitPrefix(unit) : QString();
     const QString command = selection + text;
