@@ -25,10 +25,15 @@
 #include "ui/hourglass.h"
 #include "ui/prompts.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // A binary weight record as the weight line the live display reads: the
@@ -104,8 +109,50 @@ void TFrmMain::BuildDisplayPage()
     SetDisplayColours(LCDMain, MainGlass);
     pnlDispFill = Named(new QWidget(TSDisplay), "pnlDispFill");
     pnlDispFill->setFixedHeight(0);
+    pnlDisplayUnit = Named(new QWidget(TSDisplay), "pnlDisplayUnit");
+    auto *unitRow = new QHBoxLayout(pnlDisplayUnit);
+    unitRow->setContentsMargins(6, 2, 6, 2);
+    auto *unitLabel = new QLabel(QStringLiteral("Unit shown"), pnlDisplayUnit);
+    CBxDisplayUnit = Named(new QComboBox(pnlDisplayUnit), "CBxDisplayUnit");
+    CBxDisplayUnit->setToolTip(QStringLiteral("The unit of the line whose weight the display shows and whose keys "
+                                              "it presses; settings and calibration stay with the unit connected to"));
+    unitLabel->setBuddy(CBxDisplayUnit);
+    unitRow->addWidget(unitLabel);
+    unitRow->addWidget(CBxDisplayUnit);
+    unitRow->addStretch(1);
+    pnlDisplayUnit->setVisible(false);
+    connect(CBxDisplayUnit, &QComboBox::activated, this, [this](int index) {
+        const int unit = CBxDisplayUnit->itemData(index).toInt();
+        if (unit == Session.DisplayUnit())
+            return;
+        Session.SetDisplayUnit(unit);
+        // The last unit's weight is not this one's.
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    });
     layout->addWidget(LCDMain, 1);
+    layout->addWidget(pnlDisplayUnit, 0);
     layout->addWidget(pnlDispFill, 0);
+}
+
+void TFrmMain::RefreshDisplayUnits()
+{
+    QList<int> units = Session.BusUnits();
+    const int connected = Session.UnitAddress();
+    if (connected >= 1 && connected <= 31 && !units.contains(connected))
+        units << connected;
+    std::sort(units.begin(), units.end());
+    // A unit no longer known is not shown on.
+    if (!units.contains(Session.DisplayUnit()))
+        Session.SetDisplayUnit(connected);
+    const QSignalBlocker quiet(CBxDisplayUnit);
+    CBxDisplayUnit->clear();
+    for (const int unit : std::as_const(units))
+        CBxDisplayUnit->addItem(unit == connected ? QStringLiteral("Unit %1 (connected)").arg(unit)
+                                                  : QStringLiteral("Unit %1").arg(unit),
+                                unit);
+    CBxDisplayUnit->setCurrentIndex(CBxDisplayUnit->findData(Session.DisplayUnit()));
+    pnlDisplayUnit->setVisible(units.size() > 1 && Session.IsOpen());
 }
 
 void TFrmMain::BuildSettingsPage()
@@ -204,6 +251,7 @@ void TFrmMain::WireSession()
         }
         PortWatcher.Remember(Session.Transport());
         ConnectedLook();
+        RefreshDisplayUnits();
         RecordConnection();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
@@ -225,6 +273,7 @@ void TFrmMain::WireSession()
         Logging->ForgetInstrument();
         History->ForgetIdentity();
         DisconnectedLook();
+        RefreshDisplayUnits();
     };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
         // The reply's own decimal point scales the logged weight.
@@ -404,6 +453,7 @@ void TFrmMain::PgCMainChange()
         CompareWithInstrument();
     }
     if (page == TSDisplay) {
+        RefreshDisplayUnits();
         // A streaming log is not stopped by a look at the Display page: its
         // samples go on into the log and show on the display, and neither
         // the start-up's "STP" nor a poll goes out meanwhile.

@@ -67,6 +67,9 @@ public:
     bool Running() const;
     // The choices of the running (or last) session, to preset the dialog.
     TLogChoices CurrentChoices() const;
+    // The units known on the line, and the one connected to, for the dialog.
+    QList<int> KnownUnits() const;
+    int ConnectedUnit() const;
 
     // Axis set-up with reading of the dialog's choices, and its common tail.
     void SetupAxes(const TLogChoices &choices, const Tdata7410 &model);
@@ -106,6 +109,8 @@ public:
     // ---- State ----
     int RateDivisor = 0;
     int DecimationCounter = 0;
+    // A count a unit trace: units polled in turn are thinned each on its own.
+    std::array<int, TCompactLog::MaxTraces> UnitDecimation{};
     std::array<int, LogChannels::ChannelCount> Channels{};
     int WeightDivisor = 1;
     bool ManualView = false;
@@ -173,7 +178,8 @@ private:
     int InstrumentDivisor = 0;        // from the replies' decimals; 0 until one came
     QTimer SilenceTimer;
 
-    bool CountForPlot();
+    // `trace`: the unit trace of a reply, when several units are logged.
+    bool CountForPlot(int trace = -1);
     void FollowInstrumentDecimals(qint32 places);
     double LastRowTime() const;
     void CatchUpTime();
