@@ -373,6 +373,7 @@ private:
     void CompareWithInstrument();
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
+    bool LogServesDisplay() const;
     bool SettingsPagesInRange();
     // Leaving the Settings page with rows or columns that cannot be taken:
     // back to it (true), with the field's message.

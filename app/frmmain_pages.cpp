@@ -219,6 +219,9 @@ void TFrmMain::BuildLogPage()
 
 void TFrmMain::WireSession()
 {
+    // The Log page's rates are samples a second: a unit is asked ten
+    // times a second at most.
+    Session.SetLogPollGap(10);
     Session.ShowCommand = [this](const QString &command) { SetPanelText(0, command); };
     Session.ShowReply = [this](const QString &reply) { SetPanelText(1, reply); };
     Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
@@ -454,10 +457,10 @@ void TFrmMain::PgCMainChange()
     }
     if (page == TSDisplay) {
         RefreshDisplayUnits();
-        // A streaming log is not stopped by a look at the Display page: its
+        // A running log is not stopped by a look at the Display page: its
         // samples go on into the log and show on the display, and neither
-        // the start-up's "STP" nor a poll goes out meanwhile.
-        if (Session.LoggingState() == lsStreamed && Session.IsOpen()) {
+        // the start-up's "STP" nor a display poll goes out meanwhile.
+        if (LogServesDisplay()) {
             Session.SetActivity(actLog);
         } else {
             Session.SetActivity(actDisplay);
@@ -473,7 +476,7 @@ void TFrmMain::PgCMainChange()
         // The live weight goes on being polled (the status bar shows it)
         // while the weights are placed; a streaming log goes on as on the
         // Display page.
-        Session.SetActivity(Session.LoggingState() == lsStreamed && Session.IsOpen() ? actLog : actDisplay);
+        Session.SetActivity(LogServesDisplay() ? actLog : actDisplay);
         VerificationPageShown();
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.
@@ -487,6 +490,21 @@ void TFrmMain::PgCMainChange()
         if (PageWork.FocusChart)
             PageWork.FocusChart();
     }
+    // A page that takes the line from a running log says so: the chart
+    // shows the hole as a break, not as a line across it.
+    if (Logging->Running() && Session.IsOpen() && Session.Activity() != actLog && page != TSSettings)
+        ShowStatusNote(QStringLiteral("The log pauses while this page is shown and goes on when the Log page is "
+                                      "shown again."));
+}
+
+// A stream, or the polls of a log of one unit, carry the weight the
+// display shows; a log of several units would show each in turn.
+bool TFrmMain::LogServesDisplay() const
+{
+    if (!Session.IsOpen())
+        return false;
+    return Session.LoggingState() == lsStreamed
+           || (Session.LoggingState() == lsPolled && Session.LoggedUnits().size() <= 1);
 }
 
 bool TFrmMain::PagesDifferFromInstrument() const { return !Transfer->PendingLines().isEmpty(); }

@@ -652,6 +652,8 @@ void TSession::Timer1Timer()
         return;
 
     DropStaleLine();
+    if (LogPollCountdown > 0)
+        --LogPollCountdown;
     if (PollDelay == 0)
         Poll();
     if (PollDelay > 0 && --PollDelay == 0)
@@ -713,8 +715,10 @@ void TSession::Poll()
     case actLog: {
         const int count = std::min(LoggedCount, MaxLoggedUnits);
         // With no unit to poll there is nothing to send.
-        if (Logging != lsPolled || PollingSuspended() || count <= 0)
+        if (Logging != lsPolled || PollingSuspended() || count <= 0 || LogPollCountdown > 0)
             return;
+        if (LogPollGapTicks > 0)
+            LogPollCountdown = std::max(1, LogPollGapTicks / count);
         if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
             LoggedUnitIndex = 0;
         SendCommand(UnitPrefix(Logged[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);

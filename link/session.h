@@ -14,11 +14,12 @@
 #include "link/outcome.h"
 #include "link/receiver.h"
 
-#include <QList>
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -239,6 +240,11 @@ public:
     void SetLoggingState(TLoggingState state) { Logging = state; }
     // The unit addresses a polled log asks in turn (at most MaxLoggedUnits).
     QList<int> LoggedUnits() const;
+    // Each logged unit is asked at most every `ticks` (0, the default: as
+    // fast as the units answer). The window's rate choices are samples a
+    // second ("10 Hz" plots every answer): it asks every 10 ticks, whatever
+    // the speed of the instrument.
+    void SetLogPollGap(int ticks) { LogPollGapTicks = std::max(0, ticks); }
     void SetLoggedUnits(const QList<int> &units);
     // A settings transfer holds all polling off for its whole run.
     bool PollingSuspended() const { return SuspendDepth > 0; }
@@ -339,6 +345,9 @@ private:
 
     // The polling loop.
     int PollDelay = 0;
+    // Ticks before the next log poll (see SetLogPollGap).
+    int LogPollCountdown = 0;
+    int LogPollGapTicks = 0;
     int StatusPollCountdown = StatusPollEvery;
     int DisplayStaleCountdown = DisplayStaleTicks;
     int PauseCounter = 0;

@@ -198,6 +198,13 @@ public:
             if (!found)
                 continue;
             const double level = points.At(row, c).value;
+            // A spreadsheet wants the channel's state, 0 or 1, not the band
+            // the chart draws it in; the log file keeps the levels its
+            // readers expect.
+            if (keepColumns && (level == LogChannels::Level(c, true) || level == LogChannels::Level(c, false))) {
+                line += level == LogChannels::Level(c, true) ? '1' : '0';
+                continue;
+            }
             auto &[shown, text] = LevelText[size_t(c)];
             if (!(shown == level && std::signbit(shown) == std::signbit(level))) {
                 text.clear();

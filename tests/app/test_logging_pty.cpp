@@ -17,6 +17,7 @@
 #include "ui/scriptedprompts.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -164,6 +165,28 @@ private slots:
         for (const QString &line : log.mid(2) + csv.mid(1))
             QVERIFY2(line.section(u',', 1, 1) == QLatin1String("1234.00"), qPrintable(line));
         QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
+    }
+
+    // "10 Hz" is ten samples a second however fast the instrument answers,
+    // and a look at the Display page does not pause the log.
+    void aPolledLogKeepsItsRateAndGoesOnOnTheDisplayPage()
+    {
+        TRig rig;
+        QVERIFY(rig.Connect());
+        rig.Start(1);
+        QCOMPARE(rig.Window.Session.LoggingState(), lsPolled);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Samples() >= 3, 3000);
+        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
+        rig.Commands.clear();
+        QElapsedTimer clock;
+        clock.start();
+        const qsizetype before = rig.Samples();
+        QTest::qWait(2000);
+        const qsizetype logged = rig.Samples() - before;
+        QVERIFY2(logged >= 3 && logged <= clock.elapsed() / 100 + 3, qPrintable(QString::number(logged)));
+        QVERIFY2(!rig.Commands.contains(QStringLiteral("ESR?")) && !rig.Commands.contains(QStringLiteral("STP")),
+                 qPrintable(rig.Commands.join('|')));
+        QCOMPARE(Reading(*rig.Window.LCDMain), QStringLiteral("  1234"));
     }
 
     void aLogOpenedDuringAPolledSessionIsSavedWithTheNewSamples()

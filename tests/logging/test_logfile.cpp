@@ -144,7 +144,7 @@ void TestLogFile::csvKeepsEveryColumnAndQuotesTheComment()
     QVERIFY2(ExportLogCsv(Path("log.csv"), rig.Logging, QStringLiteral("Fill \"A\", line 2"), &error),
              qPrintable(error));
     QCOMPARE(ReadAll(Path("log.csv")), QByteArray("\"Fill \"\"A\"\", line 2\"\r\ntime_s,weight,Motion,Output 1\r\n"
-                                                  "0.00,-12.50,1.00,3.00\r\n0.25,1234.567,0.00,\r\n"));
+                                                  "0.00,-12.50,1,0\r\n0.25,1234.567,0,\r\n"));
     QLocale::setDefault(QLocale::c());
 }
 
@@ -643,8 +643,8 @@ void TestLogFile::aLogOfSeveralUnitsIsAFileAUnitAndACsvColumnAUnit()
         QCOMPARE(read, weights);
     }
     QCOMPARE(ReadAll(Path("fill.csv")), QByteArray("\"bus\"\r\ntime_s,weight_unit1,weight_unit5,weight,Motion\r\n"
-                                                   "0.00,,,7.00,\r\n0.50,11.00,,,0.00\r\n1.00,,502.00,,0.00\r\n"
-                                                   "1.50,13.00,,,1.00\r\n2.00,,504.00,,0.00\r\n"));
+                                                   "0.00,,,7.00,\r\n0.50,11.00,,,0\r\n1.00,,502.00,,0\r\n"
+                                                   "1.50,13.00,,,1\r\n2.00,,504.00,,0\r\n"));
     QCOMPARE(notes.size(), 1);
     QVERIFY2(notes[0].startsWith("Log of units 1, 5 saved to fill-unit1.LOG, fill-unit5.LOG, fill.LOG, fill.csv"),
              qPrintable(notes[0]));
