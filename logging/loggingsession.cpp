@@ -79,6 +79,10 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
     SilenceTimer.start();
     ClearAllTraces();
     ShowsLoadedLog = false;
+    // A new session follows its samples, whatever view the last one was
+    // left in (a right-click stops following, a zoom holds its window).
+    ManualView = false;
+    Zoomed = false;
     SetupAxes(choices, model);
     Link.SetLoggingState(RateDivisor == 0 ? lsStreamed : lsPolled);
     emit ChannelLabelsChanged();

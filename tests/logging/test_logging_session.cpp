@@ -357,6 +357,11 @@ private slots:
         rig.Now = 30000;
         rig.Logging.TakeReply(1, 1, 0);
         QCOMPARE(rig.Logging.TimeMax, 15.0);
+        // A new session follows again.
+        rig.Begin(1);
+        rig.Now += 10500;
+        rig.Logging.TakeReply(1, 1, 0);
+        QCOMPARE(rig.Logging.TimeMax, 15.0);
     }
 
     void binaryRecordsStepByTheLabelIncrement()
