@@ -328,6 +328,8 @@ void TLoggingSession::ContinueAfter(double time)
     // time as a log file writes it.
     if (Link.LoggingState() == lsStopped)
         return;
+    // The loaded samples and the session's next are no one curve.
+    BreakPending = true;
     const qint64 behind = qint64(std::ceil(time * 1000)) + TickMs - (ClockMs() - StartMs);
     if (behind <= 0)
         return;
@@ -383,7 +385,7 @@ qint64 TLoggingSession::GapMs() const
 void TLoggingSession::BreakAfterGap(double x)
 {
     const qint64 now = ClockMs();
-    const bool gap = LastPlotMs >= 0 && now - LastPlotMs > GapMs();
+    const bool gap = std::exchange(BreakPending, false) || (LastPlotMs >= 0 && now - LastPlotMs > GapMs());
     LastPlotMs = now;
     if (!gap)
         return;

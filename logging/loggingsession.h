@@ -173,6 +173,7 @@ private:
     qint64 StartMs = 0;
     double PlotInterval = 0.1;        // seconds between plotted samples expected
     qint64 LastPlotMs = -1;           // clock of the last plotted sample
+    bool BreakPending = false;        // the next sample starts a curve of its own
     qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not
     qint64 SilentSeconds = 0;         // as last reported by SilenceNote
     int InstrumentDivisor = 0;        // from the replies' decimals; 0 until one came

@@ -203,8 +203,12 @@ private slots:
         rig.Window.Open1->trigger();
         QCOMPARE(rig.Samples(), qsizetype(3));
         QTRY_VERIFY_WITH_TIMEOUT(rig.Samples() >= 6, 3000);
-        // The loaded curve stays in view beside the new samples.
+        // The loaded curve stays in view beside the new samples, a curve of
+        // its own: no line joins 7.00 to the first new 1234.
         QVERIFY(rig.Window.Logging->Traces[TLoggingSession::SeriesWeight].Visible);
+        const QVector<TLogPoint> points = rig.Window.Logging->Points.Points(TLoggingSession::SeriesWeight);
+        QCOMPARE(points.value(2).key, 2.0);
+        QVERIFY2(std::isnan(points.value(3).value), qPrintable(QString::number(points.value(3).value)));
 
         rig.Script.FileAnswers.push_back(rig.Dir.filePath(QStringLiteral("both.LOG")));
         rig.Window.Save1->trigger();
