@@ -169,8 +169,10 @@ void TLoggingSession::MakeUnitTraces()
 void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &model)
 {
     // A loaded log keeps the weight axis fitted to it: the pages' full
-    // scale and units say nothing about the file.
-    if (!ShowsLoadedLog) {
+    // scale and units say nothing about the file. So does a finished log:
+    // settings read from the next instrument do not relabel its samples.
+    const bool heldSamples = Link.LoggingState() == lsStopped && Points.Rows() > 0;
+    if (!ShowsLoadedLog && !heldSamples) {
         // The pages may hold another instrument's settings (a file, the last
         // connection): what the instrument on the line has said comes first.
         if (InstrumentDivisor > 0) {

@@ -472,6 +472,11 @@ private slots:
         rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
         QCOMPARE(rig.Logging.WeightTitle, QStringLiteral("Weight (lb)"));
         QCOMPARE(rig.Logging.WeightMax, highRes ? 40.0 : 4000.0 / std::pow(10, pagesDecimals));
+        // A finished log keeps its label when the next instrument's settings come.
+        rig.Logging.Stop();
+        rig.Model.Units = 1;
+        rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
+        QCOMPARE(rig.Logging.WeightTitle, QStringLiteral("Weight (lb)"));
     }
 };
 
