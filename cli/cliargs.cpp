@@ -114,6 +114,7 @@ bool TakeValue(const QString &name, const QString &value, TCliArgs &args, QStrin
         if (!rate)
             return Fail(error, QStringLiteral("--rate takes auto, or 100, 10 or 1 samples a second"));
         args.Rate = *rate;
+        args.RateOfTheDialog = value.trimmed().toLower().endsWith(QLatin1String("hz"));
     }
     return true;
 }

@@ -25,6 +25,7 @@ struct TCliArgs {
     QString PasscodeFile;           // --passcode-file
     double Seconds = 0;
     int Rate = 0;                   // the logging dialog's rate item
+    bool RateOfTheDialog = false;   // named as the dialog names it ("10hz"): paced as the window paces
     QDateTime Since;                // history: entries from then on (UTC)
     QList<double> Loads;            // verify: the test loads, in the order given
     QString AccuracyClass;          // verify: I, II, III or IIII (empty: III)

@@ -231,8 +231,10 @@ int RunHistory(TCliJob &job)
     if ((diff && operands.size() != 4) || ((exporting || importing) && operands.size() != 2)
         || (!diff && !exporting && !importing && operands.size() > 1))
         return job.Fail(ExitUsage, Usage);
-    if ((diff || exporting || importing) && job.Args.Since.isValid())
-        return job.Fail(ExitUsage, QStringLiteral("--since goes with history [SERIAL] only"));
+    // The list of instruments has no time to cut at: --since would be
+    // passed over without a word.
+    if ((diff || exporting || importing || operands.isEmpty()) && job.Args.Since.isValid())
+        return job.Fail(ExitUsage, QStringLiteral("--since goes with history SERIAL only"));
     int status = ExitDone;
     THistoryStore *store = OpenStore(job, &status);
     if (!store)

@@ -115,6 +115,9 @@ int RunLog(TCliJob &job)
     job.Session.LogReply = [&logging](qint32 w, qint32 unit, qint32 status) { logging.TakeReply(w, unit, status); };
     job.Session.LogRecord = [&logging](quint8 byte, qint32 word, qint32 w) { logging.TakeRecord(byte, word, w); };
     job.Session.SetActivity(actLog);
+    // "10hz" means what the window's "10 Hz" means: ten samples a second.
+    if (job.Args.RateOfTheDialog)
+        job.Session.SetLogPollGap(10);
     TLogChoices choices;
     // As fast as the units answer, unless told otherwise.
     choices.Rate = several && !job.Args.Given.contains(QStringLiteral("rate")) ? 1 : job.Args.Rate;
