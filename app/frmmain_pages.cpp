@@ -278,10 +278,8 @@ void TFrmMain::WireSession()
         DisconnectedLook();
         RefreshDisplayUnits();
     };
-    Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
+    Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status, qint32 places) {
         // The reply's own decimal point scales the logged weight.
-        qint32 shown = 0, places = -1;
-        Session.Parser().GetInt(0, shown, -999999, 999999, places);
         Logging->TakeReply(weight, unit, status, places);
         if (PgCMain->currentWidget() == TSDisplay)
             ShowStreamedWeight(Session.Parser());

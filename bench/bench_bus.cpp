@@ -78,7 +78,7 @@ TRun Measure(int unitCount, int baud, int seconds)
             run.ReplyBytes += reply.size() + 2; // CR LF
         }
     };
-    session.LogReply = [&](qint32, qint32 unit, qint32) { ++run.Replies[unit]; };
+    session.LogReply = [&](qint32, qint32 unit, qint32, qint32) { ++run.Replies[unit]; };
     auto serial = std::make_unique<TIOIfaceSerial>();
     serial->SetPortName(QString::fromLocal8Bit(sim.readLine()).trimmed());
     serial->SetBaudRate(baud);

@@ -108,7 +108,7 @@ int main(int argc, char **argv)
     TLogPage page(logging, dialog, model);
     page.resize(1200, 800);
     page.show();
-    session.LogReply = [&](qint32 w, qint32 u, qint32 s) { logging.TakeReply(w, u, s); };
+    session.LogReply = [&](qint32 w, qint32 u, qint32 s, qint32 p) { logging.TakeReply(w, u, s, p); };
     session.LogRecord = [&](quint8 b, qint32 sw, qint32 w) { logging.TakeRecord(b, sw, w); };
 
     qint64 clockMs = 0;

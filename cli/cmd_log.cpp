@@ -112,7 +112,11 @@ int RunLog(TCliJob &job)
     if (const int status = job.ConnectAndRead(); status != ExitDone)
         return status;
     TLoggingSession logging(job.Session);
-    job.Session.LogReply = [&logging](qint32 w, qint32 unit, qint32 status) { logging.TakeReply(w, unit, status); };
+    // Each reply is scaled by its own decimal point: the units of a bus may
+    // show different ones.
+    job.Session.LogReply = [&logging](qint32 w, qint32 unit, qint32 status, qint32 places) {
+        logging.TakeReply(w, unit, status, places);
+    };
     job.Session.LogRecord = [&logging](quint8 byte, qint32 word, qint32 w) { logging.TakeRecord(byte, word, w); };
     job.Session.SetActivity(actLog);
     // "10hz" means what the window's "10 Hz" means: ten samples a second.

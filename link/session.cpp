@@ -436,10 +436,10 @@ void TSession::RouteByActivity(const QString &reply)
         if (!IsWeightLine(reply))
             break;
         Comms->Parse(reply, false, false);
-        qint32 weight = 0, unit = 0, status = 0, places = 0;
-        if (Comms->GetInt(0, weight, -999999, 999999, places) && Comms->GetInt(1, unit, 0, 32, places)
-            && Comms->GetInt(2, status, 0, 999, places) && LogReply)
-            LogReply(weight, unit, status);
+        qint32 weight = 0, unit = 0, status = 0, places = 0, other = 0;
+        if (Comms->GetInt(0, weight, -999999, 999999, places) && Comms->GetInt(1, unit, 0, 32, other)
+            && Comms->GetInt(2, status, 0, 999, other) && LogReply)
+            LogReply(weight, unit, status, places);
         break;
     }
     case actReadSettings:

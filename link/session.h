@@ -75,7 +75,8 @@ public:
     // calibration: LCDCal is meant, otherwise LCDMain.
     std::function<void(bool calibration)> DisplayReply;
     std::function<void()> DisplayStale;                         // blank LCDMain
-    std::function<void(qint32 weight, qint32 unit, qint32 status)> LogReply;
+    // `places`: the decimals the reply's weight came with.
+    std::function<void(qint32 weight, qint32 unit, qint32 status, qint32 places)> LogReply;
     std::function<void(quint8 statusByte, qint32 statusWord, qint32 weight)> LogRecord;
     std::function<void(const QString &reply)> SettingsReply;    // settings transfer
     // Raised by the transport's open and close events. The window's connected

@@ -272,8 +272,16 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status, qint3
 {
     if (Link.LoggingState() == lsStopped)
         return;
-    if (places >= 0)
+    // The axes follow the unit connected to; on a bus each unit's weight is
+    // read at its own decimal point, whichever the others show.
+    if (places >= 0 && (unit == Link.UnitAddress() || Link.LoggedUnits().size() <= 1))
         FollowInstrumentDecimals(places);
+    double divisor = WeightDivisor;
+    if (places >= 0) {
+        divisor = 1;
+        for (int i = std::min(places, 6); i > 0; --i)
+            divisor *= 10;
+    }
     // The clock is monotonic; should an injected one step back, the sample
     // takes the last time so every trace stays in ascending order.
     const double t = std::max(double(ClockMs() - StartMs) / 1000.0, std::max(LastSampleTime, 0.0));
@@ -285,7 +293,7 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status, qint3
         return;
     BreakAfterGap(t);
     FollowTime(t);
-    const TLogPoint point(t, double(weight) / WeightDivisor);
+    const TLogPoint point(t, double(weight) / divisor);
     // A loaded log is drawn by SeriesWeight alone: it stays in view.
     if (!ShowsLoadedLog)
         Traces[SeriesWeight].Visible = false;

@@ -10,7 +10,7 @@
 //   TLoggingSession logging(session);            // after TSession
 //   TFrmLogDialog logDialog;                      // created once at start-up
 //   TLogPage page(logging, logDialog, EditModel);
-//   session.LogReply  = [&](qint32 w, qint32 u, qint32 s) { logging.TakeReply(w, u, s); };
+//   session.LogReply  = [&](qint32 w, qint32 u, qint32 s, qint32 p) { logging.TakeReply(w, u, s, p); };
 //   session.LogRecord = [&](quint8 b, qint32 sw, qint32 w) { logging.TakeRecord(b, sw, w); };
 //   On selecting the Log page: page.PrepareChart(); session.SetActivity(actLog);
 //     (PrepareChart runs the axis set-up with the dialog's choices and

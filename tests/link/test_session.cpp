@@ -36,7 +36,7 @@ struct TRig {
         Session.AppendTraffic = [this](const QString &s) { Traffic << s; };
         Session.DisplayReply = [this](bool cal) { DisplayCalls << cal; };
         Session.DisplayStale = [this] { ++StaleCalls; };
-        Session.LogReply = [this](qint32 w, qint32 u, qint32 s) {
+        Session.LogReply = [this](qint32 w, qint32 u, qint32 s, qint32) {
             Logged << QString::asprintf("%d/%d/%d", w, u, s);
         };
         Session.LogRecord = [this](quint8 b, qint32 w, qint32 v) {

@@ -48,7 +48,7 @@ struct TLogRig {
 
     TLogRig()
     {
-        Session.LogReply = [this](qint32 w, qint32 u, qint32 s) { Logging.TakeReply(w, u, s); };
+        Session.LogReply = [this](qint32 w, qint32 u, qint32 s, qint32 p) { Logging.TakeReply(w, u, s, p); };
         Session.LogRecord = [this](quint8 b, qint32 sw, qint32 w) { Logging.TakeRecord(b, sw, w); };
         Session.SetActivity(actLog);
     }

@@ -233,14 +233,16 @@ private slots:
         for (int i = 0; i < 60 * count; ++i) {
             rig.Now = 10 * (i + 1);
             const int unit = units[i % count];
-            rig.Logging.TakeReply(unit * 100, unit, 0);
+            // Unit 5 shows two decimals, the others none.
+            rig.Logging.TakeReply(unit * 100, unit, 0, unit == 5 ? 2 : 0);
         }
+        QCOMPARE(rig.Logging.WeightDivisor, 1);   // the unit connected to
         for (qsizetype u = 0; u < count; ++u) {
             const int trace = TLoggingSession::FirstUnitTrace + int(u);
             QCOMPARE(rig.Logging.Traces[size_t(trace)].Tag, units[u]);
             QCOMPARE(rig.Logging.Points.Size(trace), qsizetype(kept));
             for (const double value : rig.Values(trace))
-                QCOMPARE(value, 100.0 * units[u]);
+                QCOMPARE(value, units[u] == 5 ? 5.0 : 100.0 * units[u]);
         }
     }
 
