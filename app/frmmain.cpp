@@ -10,6 +10,7 @@
 #include "calibration/calsteps.h"
 #include "calibration/calwait.h"
 #include "display/u7400led.h"
+#include "history/historyrecorder.h"
 #include "link/programfiles.h"
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
@@ -19,6 +20,7 @@
 #include "settings/identity.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "verification/verification.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +117,8 @@ void TFrmMain::FormCreate()
     WireCalibration();
     WireCalBackup();
     WireFileMenu();
+    WireHistory();
+    WireVerification();
     HelpFile = THelpFile(ProgramDataFile(QStringLiteral(".html")));
     LCDMain->SetBackGroundFileName(ProgramDataFile(QStringLiteral(".bmp")));
     SetRegionRects();
@@ -257,6 +261,9 @@ void TFrmMain::ApplyLook(bool connected)
     const bool keepPages = SettingsPagesHoldUnsentEdits();
     ApplyingLook = true;
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), connected);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSVerify), connected);
+    // Before the next reading the instrument on the line says who it is.
+    Verification->ForgetConnection();
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), keepPages);
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), keepPages);
     ApplyingLook = false;

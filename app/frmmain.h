@@ -6,7 +6,8 @@
 // (the shell, status bar and looks), frmmain_menus.cpp (menus, toolbar and
 // their commands), frmmain_pages.cpp (pages, session, transfer and file
 // wiring), frmmain_keys.cpp (the front-panel keys and the live weight,
-// keyboard shortcuts) and frmmain_calibration.cpp (the Calibration page).
+// keyboard shortcuts), frmmain_calibration.cpp (the Calibration page) and
+// frmmain_verification.cpp (the Verification page).
 
 #include "app/helpfile.h"
 #include "link/portwatcher.h"
@@ -46,9 +47,12 @@ class TCalibrationSteps;
 class TCalibrationPage;
 class TCalBackup;
 class TFrmCalWait;
+class TVerification;
+class TVerificationPage;
 class QGroupBox;
 class QPushButton;
 class QPrinter;
+class THistoryRecorder;
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -95,6 +99,15 @@ public:
     std::unique_ptr<TCalBackup> CalBackup;
     // The box shown while the instrument works through zero or span.
     std::unique_ptr<TFrmCalWait> CalWait;
+    // The instruments' history (frmmain_history.cpp); never null.
+    std::unique_ptr<THistoryRecorder> History;
+    // The history at its location (QV_HISTORY, else the connection
+    // settings'), opened; when it is off for a fault the status bar says why.
+    void StartHistory();
+    // Keeps the history at this location from now on.
+    void UseHistory(const QString &location);
+    // Verification with test weights on the Verification page.
+    std::unique_ptr<TVerification> Verification;
 
     // Work of the settings editor and of the chart that page switching calls.
     // Each joins when its subsystem does; an empty one does nothing.
@@ -132,6 +145,7 @@ public:
     QAction *ChartSetup = nullptr;
     QAction *ReadSettings1 = nullptr;
     QAction *WriteSettings1 = nullptr;
+    QAction *History1 = nullptr;
     QAction *Index1 = nullptr;
     QAction *Contents1 = nullptr;
     QAction *About1 = nullptr;
@@ -161,6 +175,8 @@ public:
     TLogPage *LogPage = nullptr;
     QWidget *TSTest = nullptr;
     TTestPage *TestPage = nullptr;
+    QWidget *TSVerify = nullptr;
+    TVerificationPage *VerifyPage = nullptr;
 
     QStatusBar *StatusBar = nullptr;
 
@@ -240,6 +256,7 @@ public slots:
     void ChartSetupClick();
     void ReadSettings1Click();
     void WriteSettings1Click();
+    void History1Click();
     void Index1Click();
     void Contents1Click();
     void About1Click();
@@ -294,10 +311,28 @@ private:
     void WireCalBackup();
     void BuildTestPage();
     void BuildLogPage();
+    void BuildVerificationPage();
+    void WireVerification();
+    // The page is shown: the remembered setup (the first time), and e and
+    // Max as the instrument has them now.
+    void VerificationPageShown();
+    bool VerificationSetupLoaded = false;
+    QString VerificationSetupFile() const;
+    // Takes the reading for the page's selected row, with the window's
+    // other controls held still meanwhile.
+    TOutcome TakeVerificationReading();
+    void SaveVerificationCsv();
+    void SaveCertificatePdf();
+    // A name for a results file in the folder the file dialogs start in.
+    QString VerificationFileName(const QString &extension) const;
     void WireTransfer();
     void WireCalibration();
     void SetMainControlsEnabled(bool enabled);
     void WireFileMenu();
+    void WireHistory();
+    void RecordConnection();
+    // "Restore these settings" of the history: the snapshot onto the pages.
+    bool RestoreFromHistory(const QStringList &lines, const QString &serial);
     // After a settings file is loaded into EditModel.
     void SettingsFileLoaded();
     void BuildStatusBar();

@@ -16,7 +16,11 @@
 #include "settings/settingsprint.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "ui/printfont.h"
 #include "ui/prompts.h"
+#include "verification/certificate.h"
+#include "verification/certificateprint.h"
+#include "verification/verification.h"
 
 #include <QAction>
 #include <QLabel>
@@ -77,6 +81,10 @@ void TFrmMain::BuildMenus()
                          QStringLiteral("Read Settings from Instrument"), imgRead, &TFrmMain::ReadSettings1Click);
     WriteSettings1 = item(instrument, "WriteSettings1", QStringLiteral("&Write Settings"),
                           QStringLiteral("Write Settings to Instrument"), imgWrite, &TFrmMain::WriteSettings1Click);
+    instrument->addSeparator();
+    History1 = item(instrument, "History1", QStringLiteral("&History..."),
+                    QStringLiteral("What was read, written and calibrated, instrument by instrument"), -1,
+                    &TFrmMain::History1Click);
 
     QMenu *help = menu("Help1", QStringLiteral("&Help"));
     Index1 = item(help, "Index1", QStringLiteral("&Index"), {}, imgIndex, &TFrmMain::Index1Click);
@@ -197,6 +205,8 @@ void TFrmMain::ExportImage1Click() { FileMenu->ExportChartImage(); }
 
 TPrintout TFrmMain::CurrentPrintout()
 {
+    if (PgCMain->currentWidget() == TSVerify)
+        return CertificatePrintout(CertificateLines(*Verification), ReportFont());
     if (PgCMain->currentWidget() != TSLog) {
         // As saving does: what the Settings pages show is what gets printed.
         SettingsEditor->TakeSettingsPages();

@@ -8,6 +8,7 @@
 #include "display/frontpanel/frontpanelpicture.h"
 #include "display/livedisplay.h"
 #include "display/u7400led.h"
+#include "history/historyrecorder.h"
 #include "link/comms.h"
 #include "link/dmviewer.h"
 #include "logging/chartimage.h"
@@ -68,15 +69,18 @@ void TFrmMain::BuildPages()
     TSCal = NewPage(PgCMain, "TSCal", QStringLiteral("Calibration"));
     TSLog = NewPage(PgCMain, "TSLog", QStringLiteral("Log"));
     TSTest = NewPage(PgCMain, "TSTest", QStringLiteral("Test"));
+    TSVerify = NewPage(PgCMain, "TSVerify", QStringLiteral("Verification"));
     BuildDisplayPage();
     BuildSettingsPage();
     BuildCalibrationPage();
     BuildCalBackupGroups();
     BuildTestPage();
     BuildLogPage();
+    BuildVerificationPage();
     PgCMain->setTabVisible(PgCMain->indexOf(TSSettings), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSCal), false);
     PgCMain->setTabVisible(PgCMain->indexOf(TSTest), false);
+    PgCMain->setTabVisible(PgCMain->indexOf(TSVerify), false);
     connect(PgCMain, &QTabWidget::currentChanged, this, [this] {
         if (!ApplyingLook && !KeepSettingsPage())
             PgCMainChange();
@@ -200,6 +204,7 @@ void TFrmMain::WireSession()
         }
         PortWatcher.Remember(Session.Transport());
         ConnectedLook();
+        RecordConnection();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
     Session.LinkFailed = [this](const QString &message) {
@@ -218,6 +223,7 @@ void TFrmMain::WireSession()
     };
     Session.Disconnected = [this] {
         Logging->ForgetInstrument();
+        History->ForgetIdentity();
         DisconnectedLook();
     };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
@@ -387,8 +393,11 @@ bool TFrmMain::KeepSettingsPage()
 void TFrmMain::PgCMainChange()
 {
     QWidget *page = PgCMain->currentWidget();
-    // The Log page prints its chart; every other page the settings.
-    Print1->setText(page == TSLog ? QStringLiteral("&Print Log") : QStringLiteral("&Print Settings"));
+    // The Log page prints its chart, the Verification page the certificate;
+    // every other page the settings.
+    Print1->setText(page == TSLog      ? QStringLiteral("&Print Log")
+                    : page == TSVerify ? QStringLiteral("&Print Certificate")
+                                       : QStringLiteral("&Print Settings"));
     if (page != TSSettings) {
         if (SettingsShown && PageWork.TakeSettingsPages)
             PageWork.TakeSettingsPages();
@@ -410,6 +419,12 @@ void TFrmMain::PgCMainChange()
     } else if (page == TSTest) {
         TestPage->PageSelected();
         Session.SetActivity(actTest);
+    } else if (page == TSVerify) {
+        // The live weight goes on being polled (the status bar shows it)
+        // while the weights are placed; a streaming log goes on as on the
+        // Display page.
+        Session.SetActivity(Session.LoggingState() == lsStreamed && Session.IsOpen() ? actLog : actDisplay);
+        VerificationPageShown();
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.
         if (PageWork.FillSettingsPages)

@@ -38,6 +38,8 @@ int main(int argc, char *argv[])
     // it is destroyed at exit, before the window goes.
     TdatViewer datViewer;
     FrmMain.SetConnectionStore(&datViewer);
+    // The history is opened now, so that a fault is said before the work starts.
+    FrmMain.StartHistory();
 
     CloseOnTerminationSignals(&FrmMain, [&FrmMain] { FrmMain.EndWithoutAsking(); });
 #ifndef QT_NO_SESSIONMANAGER

@@ -83,11 +83,18 @@ TOutcome TCalBackup::CalDirectSteps(const QString &zeroText, const QString &span
         return TOutcome::Cancel();
     // Each goes out whatever the one before answered; the first failure is
     // the outcome.
-    TOutcome outcome = Session.Acknowledged(QStringLiteral("LDW1,%1").arg(*zero));
-    const TOutcome spanSet = Session.Acknowledged(QStringLiteral("LWT1,%1").arg(*span));
+    Frame.BeginStepRecord();
+    const std::optional<qint32> before = Frame.SignalForHistory();
+    const QString zeroCommand = QStringLiteral("LDW1,%1").arg(*zero);
+    const QString spanCommand = QStringLiteral("LWT1,%1").arg(*span);
+    Frame.StepSent(zeroCommand);
+    Frame.StepSent(spanCommand);
+    TOutcome outcome = Session.Acknowledged(zeroCommand);
+    const TOutcome spanSet = Session.Acknowledged(spanCommand);
     const TOutcome stored = Session.Acknowledged(QStringLiteral("TDD1;"));
     if (outcome)
         outcome = spanSet ? stored : spanSet;
+    Frame.RecordStep(QStringLiteral("direct mV/V"), before, outcome);
     return outcome;
 }
 
@@ -159,11 +166,16 @@ TOutcome TCalBackup::BackupSteps()
                                 CalDataChecksum(data)};
     const QString path = CalFileName(chosen);
     QString error;
-    if (!WriteCalFile(path, record, &error))
-        return TOutcome::Fail(QStringLiteral("The calibration data could not be saved to %1: %2.").arg(Shown(path), error),
-                              TOutcome::TSeverity::Error);
-    Frame.Note(QStringLiteral("Calibration backup saved to %1").arg(Shown(path)));
-    return TOutcome::Accept();
+    const TOutcome outcome =
+        WriteCalFile(path, record, &error)
+            ? TOutcome::Accept()
+            : TOutcome::Fail(QStringLiteral("The calibration data could not be saved to %1: %2.").arg(Shown(path), error),
+                             TOutcome::TSeverity::Error);
+    if (outcome)
+        Frame.Note(QStringLiteral("Calibration backup saved to %1").arg(Shown(path)));
+    if (DataRecorded)
+        DataRecorded({false, data, record.CheckSum1, true, path, outcome});
+    return outcome;
 }
 
 TOutcome TCalBackup::RestoreSteps()
@@ -195,6 +207,10 @@ TOutcome TCalBackup::RestoreSteps()
         outcome = stored;
     if (outcome)
         Frame.Note(QStringLiteral("Calibration restored from %1").arg(Shown(path)));
+    if (DataRecorded) {
+        const qint32 checksum = CalDataChecksum(record.MDD1);
+        DataRecorded({true, record.MDD1, checksum, record.CheckSum1 == checksum, path, outcome});
+    }
     return outcome;
 }
 

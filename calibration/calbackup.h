@@ -23,9 +23,26 @@ class TSession;
 class Tdata7410;
 struct TCalFileRecord;
 
+// What a backup or restore moved, for the instrument's history: the
+// calibration data, its checksum and the file.
+struct TCalDataRecord {
+    bool Restore = false;
+    QString Data;
+    qint32 Checksum = 0;          // the data's own (CheckSum1 as it should be)
+    bool ChecksumMatched = true;  // restore: the file's stored checksum agreed
+    QString File;
+    TOutcome Outcome;
+};
+
 class TCalBackup {
 public:
     TCalBackup(TSession &session, Tdata7410 &editModel, TCalibrationSteps &frame);
+
+    // ---- History hook (see history/historyrecorder.h) ----
+    // After a backup that got the data from the instrument, and after a
+    // restore that sent it, however either ended. Direct calibration is a
+    // step of the frame's (its StepRecorded).
+    std::function<void(const TCalDataRecord &data)> DataRecorded;
 
     // "Calibrate": zeroText and spanText as typed, in mV/V.
     TOutcome CalDirect(const QString &zeroText, const QString &spanText);

@@ -122,12 +122,19 @@ TOutcome TCalibrationSteps::BTnSpanClick() { return ZeroOrSpan(true); }
 TOutcome TCalibrationSteps::ZeroOrSpan(bool span)
 {
     return RunStep([this, span](bool &readBack) {
-        if (!IsLinearisationShown())
-            return SignalStep(span);
-        if (span)
-            return GuardedSpanStep(readBack);
-        Call(ShowDashes);
-        return TestWeightStep(false);
+        BeginStepRecord();
+        const std::optional<qint32> before = SignalForHistory();
+        TOutcome outcome;
+        if (!IsLinearisationShown()) {
+            outcome = SignalStep(span);
+        } else if (span) {
+            outcome = GuardedSpanStep(readBack);
+        } else {
+            Call(ShowDashes);
+            outcome = TestWeightStep(false);
+        }
+        RecordStep(span ? QStringLiteral("span") : QStringLiteral("zero"), before, outcome);
+        return outcome;
     });
 }
 
@@ -141,7 +148,9 @@ TOutcome TCalibrationSteps::GuardedSpanStep(bool &readBack)
     if (outcome) {
         Call(ShowDashes);
         // A refused span weight ends the step before anything changed.
-        outcome = Session.Acknowledged(QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText)))));
+        const QString weight = QString::asprintf("CWT%d", int(ParseCounts(Text(CalWeightText))));
+        StepSent(weight);
+        outcome = Session.Acknowledged(weight);
         readBack = outcome.Ok();
         if (outcome)
             outcome = TestWeightStep(true);
@@ -157,7 +166,9 @@ TOutcome TCalibrationSteps::GuardedSpanStep(bool &readBack)
 
 TOutcome TCalibrationSteps::TestWeightStep(bool span)
 {
-    if (TOutcome started = Session.Acknowledged(span ? QStringLiteral("LWT;") : QStringLiteral("LDW;")); !started)
+    const QString start = span ? QStringLiteral("LWT;") : QStringLiteral("LDW;");
+    StepSent(start);
+    if (TOutcome started = Session.Acknowledged(start); !started)
         return started;
     return CalibrationWait(span ? QStringLiteral("LWT?") : QStringLiteral("LDW?"),
                            span ? QStringLiteral("LWT") : QStringLiteral("LDW"));
@@ -173,7 +184,9 @@ TOutcome TCalibrationSteps::SignalStep(bool span)
                          Session.ReplyValue());
     if (!signal)
         return TOutcome::Cancel();
-    return Session.Acknowledged(QString::asprintf(span ? "LWT%d" : "LDW%d", int(*signal)));
+    const QString command = QString::asprintf(span ? "LWT%d" : "LDW%d", int(*signal));
+    StepSent(command);
+    return Session.Acknowledged(command);
 }
 
 TOutcome TCalibrationSteps::CalibrationWait(const QString &query, const QString &prefix)
@@ -250,9 +263,14 @@ TOutcome TCalibrationSteps::BtnLSetClick()
         return start;
     const int point = row + 1;
     Running = true;
-    TOutcome outcome = Session.Acknowledged(QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText)))));
+    BeginStepRecord();
+    const std::optional<qint32> before = SignalForHistory();
+    const QString command = QString::asprintf("LIC%d,%d", point, int(ParseCounts(Text(LCalWeightText))));
+    StepSent(command);
+    TOutcome outcome = Session.Acknowledged(command);
     if (outcome)
         Note(QStringLiteral("Linearisation point %1 set").arg(point));
+    RecordStep(QStringLiteral("linearisation point %1 set").arg(point), before, outcome);
     const TOutcome read = ReadPoint(point);
     Running = false;
     Transfer.SettingsSent = false;
@@ -270,9 +288,14 @@ TOutcome TCalibrationSteps::BtnLClearClick()
         if (row < 0 || row >= PointCount)
             return;
         const int point = row + 1;
-        outcome = Session.Acknowledged(QString::asprintf("LIC%d;", point));
+        BeginStepRecord();
+        const std::optional<qint32> before = SignalForHistory();
+        const QString command = QString::asprintf("LIC%d;", point);
+        StepSent(command);
+        outcome = Session.Acknowledged(command);
         if (outcome)
             Note(QStringLiteral("Linearisation point %1 cleared").arg(point));
+        RecordStep(QStringLiteral("linearisation point %1 cleared").arg(point), before, outcome);
         const TOutcome read = ReadPoint(point);
         if (outcome)
             outcome = read;
@@ -294,6 +317,31 @@ void TCalibrationSteps::LinearisationReply(const QString &reply)
     EditModel.LinWeight[size_t(point - 1)] = weight;
     Call(FillSettingsPages);
     Session.ReplyTaken();
+}
+
+// ---------------------------------------------------------------- history
+
+std::optional<qint32> TCalibrationSteps::SignalForHistory()
+{
+    if (!StepRecorded || !Session.IsOpen())
+        return std::nullopt;
+    if (!Session.AskNumber(QStringLiteral("VAL?"), QStringLiteral("VAL")))
+        return std::nullopt;
+    return Session.ReplyValue();
+}
+
+void TCalibrationSteps::RecordStep(const QString &step, std::optional<qint32> before, const TOutcome &outcome)
+{
+    if (!StepRecorded || StepCommands.isEmpty())
+        return;
+    TCalStepRecord record;
+    record.Step = step;
+    record.Commands = StepCommands;
+    record.SignalBefore = before;
+    record.SignalAfter = SignalForHistory();
+    record.Outcome = outcome;
+    StepCommands.clear();
+    StepRecorded(record);
 }
 
 // ---------------------------------------------------------------- helpers

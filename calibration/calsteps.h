@@ -20,11 +20,24 @@
 #include "link/outcome.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <optional>
 
 class TSession;
 class TSettingsTransfer;
 class Tdata7410;
+
+// What a calibration step did, for the instrument's history: the commands
+// that calibrate, as sent (the passcode is never among them), and the load
+// cell signal ("VAL?", in 0.0001 mV/V) before and after the step.
+struct TCalStepRecord {
+    QString Step;      // "zero", "span", "linearisation point 2 set", ...
+    QStringList Commands;
+    std::optional<qint32> SignalBefore;
+    std::optional<qint32> SignalAfter;
+    TOutcome Outcome;
+};
 
 class TCalibrationSteps {
 public:
@@ -63,6 +76,18 @@ public:
     // Before a step whose settings read-back would replace what the pages
     // hold: false leaves the step unstarted.
     std::function<bool()> MayDiscardEdits;
+
+    // ---- History hook (see history/historyrecorder.h) ----
+    // After a step that sent anything, however it ended. While it is set,
+    // each step asks the load cell signal before and after itself.
+    std::function<void(const TCalStepRecord &step)> StepRecorded;
+    // For steps run in this frame: the signal now, asked only while
+    // StepRecorded is set; the commands a step sends are added with
+    // StepSent; RecordStep hands the step over, with the signal after it.
+    std::optional<qint32> SignalForHistory();
+    void StepSent(const QString &command) { StepCommands << command; }
+    void BeginStepRecord() { StepCommands.clear(); }
+    void RecordStep(const QString &step, std::optional<qint32> before, const TOutcome &outcome);
 
     // ---- Hooks for the page's controls ----
     // GBxLin is shown: false in weighing mode 3, where zero and span take
@@ -129,6 +154,7 @@ private:
     Tdata7410 &EditModel;
     bool Running = false;
     bool CancelRequested = false;
+    QStringList StepCommands;   // sent by the step under way, for its record
 
     TOutcome ZeroOrSpan(bool span);
     TOutcome GuardedSpanStep(bool &readBack);

@@ -2,9 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace {
+
+// A verification's plan, not a log.
+constexpr int MostLoads = 100;
 
 bool Fail(QString *error, const QString &text)
 {
@@ -63,6 +69,33 @@ bool TakeValue(const QString &name, const QString &value, TCliArgs &args, QStrin
         args.Seconds = value.toDouble(&ok);
         if (!ok || args.Seconds <= 0 || args.Seconds > 7 * 24 * 3600)
             return Fail(error, QStringLiteral("--seconds needs a duration in seconds"));
+    } else if (name == QLatin1String("since")) {
+        args.Since = SinceOf(value);
+        if (!args.Since.isValid())
+            return Fail(error, QStringLiteral("--since takes a date, 2024-05-01, or a date and time, 2024-05-01T08:30"));
+    } else if (name == QLatin1String("loads")) {
+        args.Loads.clear();
+        for (const QString &item : value.split(QLatin1Char(','))) {
+            const double load = QLocale::c().toDouble(item.trimmed(), &ok);
+            if (!ok || !std::isfinite(load) || load < 0 || args.Loads.size() >= MostLoads)
+                return Fail(error, QStringLiteral("--loads needs up to %1 weights of 0 or more, such as 0,500,2000")
+                                       .arg(MostLoads));
+            args.Loads << load;
+        }
+    } else if (name == QLatin1String("class")) {
+        static const QStringList classes{"I", "II", "III", "IIII"};
+        if (!classes.contains(value.trimmed().toUpper()))
+            return Fail(error, QStringLiteral("--class takes I, II, III or IIII"));
+        args.AccuracyClass = value.trimmed().toUpper();
+    } else if (name == QLatin1String("e") || name == QLatin1String("max")) {
+        const double weight = QLocale::c().toDouble(value.trimmed(), &ok);
+        if (!ok || !std::isfinite(weight) || weight <= 0)
+            return Fail(error, QStringLiteral("--%1 needs a weight above 0").arg(name));
+        (name == QLatin1String("e") ? args.ScaleInterval : args.Capacity) = weight;
+    } else if (name == QLatin1String("certificate")) {
+        if (value.isEmpty())
+            return Fail(error, QStringLiteral("--certificate needs a file name"));
+        args.Certificate = value;
     } else if (name == QLatin1String("rate")) {
         const std::optional<int> rate = RateItemOf(value);
         if (!rate)
@@ -79,6 +112,7 @@ void TakeFlag(const QString &name, TCliArgs &args)
     args.DryRun |= name == QLatin1String("dry-run");
     args.Help |= name == QLatin1String("help");
     args.Version |= name == QLatin1String("version");
+    args.InService |= name == QLatin1String("in-service");
 }
 
 bool IsPasscode(const QString &text)
@@ -104,6 +138,13 @@ const std::vector<TCliOption> &CliOptions()
         {"yes", "", "restore: answer yes to every question"},
         {"seconds", "S", "log: how long to log, in seconds"},
         {"rate", "auto|100|10|1", "log: at most this many samples a second; auto: as the instrument streams"},
+        {"since", "DATE", "history: only entries from DATE on (2024-05-01 or 2024-05-01T08:30, UTC)"},
+        {"loads", "L1,L2,...", "verify: the test loads, placed in this order"},
+        {"class", "I|II|III|IIII", "verify: the accuracy class (default III)"},
+        {"e", "E", "verify: the verification scale interval (default: the instrument's display step)"},
+        {"max", "M", "verify: Max (default: the instrument's Full Scale 1)"},
+        {"in-service", "", "verify: the MPE of an instrument in service (twice that of initial verification)"},
+        {"certificate", "OUT.pdf", "verify: also write the certificate as a PDF file"},
         {"json", "", "results, and a failure, as one JSON object per line on standard output"},
         {"help", "", "this text; COMMAND --help for a command's"},
         {"version", "", "the program's version"},
@@ -120,6 +161,19 @@ QString OptionHelp(const QStringList &names)
             text += QStringLiteral("  %1 %2\n").arg(left, -24).arg(option->Help);
         }
     return text;
+}
+
+QDateTime SinceOf(const QString &text)
+{
+    const QString given = text.trimmed();
+    if (const QDate date = QDate::fromString(given, Qt::ISODate); date.isValid())
+        return date.startOfDay(Qt::UTC);
+    QDateTime time = QDateTime::fromString(given, Qt::ISODateWithMs);
+    if (!time.isValid())
+        return {};
+    if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    return time.toUTC();
 }
 
 std::optional<int> RateItemOf(const QString &text)

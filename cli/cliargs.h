@@ -4,6 +4,8 @@
 // options it takes; anything else is wrong usage. No Qt parser: the usage
 // rules (options per command, exit status 2) are the program's own.
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +24,13 @@ struct TCliArgs {
     QString PasscodeFile;           // --passcode-file
     double Seconds = 0;
     int Rate = 0;                   // the logging dialog's rate item
+    QDateTime Since;                // history: entries from then on (UTC)
+    QList<double> Loads;            // verify: the test loads, in the order given
+    QString AccuracyClass;          // verify: I, II, III or IIII (empty: III)
+    std::optional<double> ScaleInterval;  // verify: e
+    std::optional<double> Capacity;       // verify: Max
+    bool InService = false;
+    QString Certificate;            // verify: the PDF to write
     bool Json = false;
     bool Yes = false;
     bool DryRun = false;
@@ -44,6 +53,10 @@ QString OptionHelp(const QStringList &names);
 // when the line cannot be read at all (an unknown option, a missing or bad
 // value); whether the command takes what was given is checked later.
 bool ParseCliArgs(const QStringList &arguments, TCliArgs &args, QString *error);
+
+// "2024-05-01" (its first moment, UTC) or "2024-05-01T08:30" (UTC unless an
+// offset is given); invalid for anything else.
+QDateTime SinceOf(const QString &text);
 
 // "auto", or the most samples a second: "100", "10", "1" (also the dialog's
 // item names "10hz", "1hz", "0.1hz") -> the logging dialog's rate item;

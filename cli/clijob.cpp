@@ -38,6 +38,9 @@ TCliJob::TCliJob(const TCliArgs &args, TTerminalPrompts &prompts)
     // Why the port would not open, or was lost.
     Session.LinkFailed = &TCliJob::Note;
     Interrupt.CancelOperation = [this] { Transfer.Abandon(); };
+    History = THistoryRecorder::ForLocation(StoredHistoryLocation());
+    History->HistoryOff = &TCliJob::Note;
+    History->Attach(Transfer);
 }
 
 TCliJob::~TCliJob()
@@ -50,6 +53,8 @@ TCliJob::~TCliJob()
 QString TCliJob::StoredPort() { return TdatViewer(ViewerSettingsFile()).SerialPort(); }
 
 int TCliJob::StoredBaudRate() { return TdatViewer(ViewerSettingsFile()).BaudRate(); }
+
+QString TCliJob::StoredHistoryLocation() { return HistoryLocation(TdatViewer(ViewerSettingsFile()).History()); }
 
 int TCliJob::Connect()
 {
@@ -86,10 +91,12 @@ int TCliJob::Connect()
                                                "check the baud rate and line settings.")
                                     .arg(PortName)
                                     .arg(Baud));
-    EditModel.ApplyLines({QStringLiteral("IDN") + Session.ReplyPrefix()});
+    const QString identityLine = QStringLiteral("IDN") + Session.ReplyPrefix();
+    EditModel.ApplyLines({identityLine});
     // The address is shown where it is known; its silence fails nothing.
     if (Session.AskNumber(QStringLiteral("ADR?"), QStringLiteral("ADR")))
         EditModel.Address = Session.ReplyValue();
+    History->RecordConnect({EditModel.SerialNumber.trimmed(), EditModel.Address, PortName}, identityLine);
     return Finish(TOutcome::Accept());
 }
 

@@ -5,6 +5,7 @@
 // models, the exit status of a failure and the output of results.
 
 #include "cli/interrupt.h"
+#include "history/historyrecorder.h"
 #include "link/session.h"
 #include "settings/database.h"
 #include "settings/transfer.h"
@@ -12,6 +13,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 struct TCliArgs;
 class TTerminalPrompts;
@@ -63,6 +65,9 @@ public:
     // The port and line settings the viewer's connection settings hold.
     static QString StoredPort();
     static int StoredBaudRate();
+    // Where the history is kept: QV_HISTORY, else the viewer's connection
+    // settings.
+    static QString StoredHistoryLocation();
 
     // The line as opened by Connect.
     int BaudRate() const { return Baud; }
@@ -78,6 +83,9 @@ public:
     Tdata7410 EditModel;
     Tdata7410 InstrumentModel;
     TSettingsTransfer Transfer;
+    // Every job's history, as the window keeps it: opened by the first entry,
+    // and off (said once on standard error) when it cannot be written.
+    std::unique_ptr<THistoryRecorder> History;
 
 private:
     int Baud = 0;

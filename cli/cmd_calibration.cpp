@@ -29,6 +29,8 @@ int RunCalOperation(TCliJob &job, const QString &file, TOutcome (TCalBackup::*op
     TCalibrationSteps steps(job.Session, job.Transfer, job.EditModel);
     TCalBackup backup(job.Session, job.EditModel, steps);
     steps.StatusNote = &TCliJob::Note;
+    job.History->Attach(steps);
+    job.History->Attach(backup);
     const TOutcome outcome = (backup.*operation)();
     // A backup or restore that the operator (or a check) declined did not
     // happen: that is no success.

@@ -135,8 +135,10 @@ int RunRead(TCliJob &job)
         return job.Fail(ExitRefused, error);
     if (const int status = Delivered(job, output); status != ExitDone)
         return status;
-    if (!output.ToStdout())
+    if (!output.ToStdout()) {
         TCliJob::Note(QStringLiteral("Settings read into %1 (%2 lines)").arg(job.Args.Operands[0]).arg(lines.size()));
+        job.History->RecordSettingsFile(true, QFileInfo(output.Path()).absoluteFilePath(), lines);
+    }
     job.Result({{"file", job.Args.Operands[0]}, {"lines", QJsonArray::fromStringList(lines)}}, QString());
     return ExitDone;
 }
@@ -158,6 +160,11 @@ int RunWrite(TCliJob &job)
         return status;
     if (!LoadInto(job, input.Path(), job.EditModel))
         return ExitRefused;
+    if (!input.FromStdin()) {
+        QStringList lines;
+        job.EditModel.BuildWriteCommands(lines);
+        job.History->RecordSettingsFile(false, QFileInfo(input.Path()).absoluteFilePath(), lines);
+    }
     const QStringList pending = job.Transfer.PendingLines();
     if (job.Args.DryRun) {
         job.Result({{"file", operand}, {"dryRun", true}, {"lines", QJsonArray::fromStringList(pending)}},

@@ -40,6 +40,21 @@ const std::vector<TCliCommand> &CliCommands()
          "(- : CSV on standard output). --rate polls for at most that many samples a second (fewer when\n"
          "the instrument answers more slowly); auto, the default, takes what the instrument streams.",
          link + QStringList{"seconds", "rate"}, 1, 1, &RunLog},
+        {"history", "history [SERIAL] [--since DATE] | history diff SERIAL A B | history export|import FILE|-",
+         "The instruments' history that the viewer and this program keep: the instruments known, or one\n"
+         "instrument's entries, newest first; the settings that differ between two of its snapshots (entry\n"
+         "ids A and B); every entry to a file of JSON lines, or such a file into this history (an entry\n"
+         "already there is kept once). QV_HISTORY, else History in the connection settings, says where the\n"
+         "history is kept: a postgresql:// location, a SQLite file, or off.",
+         {"since"}, 0, 4, &RunHistory},
+        {"verify", "... verify --loads L1,L2,... [--class I|II|III|IIII] [--e E] [--max M] [--in-service]\n"
+                   "       [--certificate OUT.pdf]",
+         "Verification with test weights: for each load in turn, asks on standard error for it to be placed\n"
+         "and Enter pressed (a line on standard input, which may be a pipe), takes the stable reading and\n"
+         "prints load, indication, error, MPE and pass or fail; then the verdict. The MPE is that of the\n"
+         "accuracy class (default III) for e (default: the instrument's display step), on initial\n"
+         "verification or, with --in-service, twice that. Status 0 when every load passes, 1 when any fails.",
+         link + QStringList{"loads", "class", "e", "max", "in-service", "certificate"}, 0, 0, &RunVerify},
     };
     return commands;
 }

@@ -34,3 +34,5 @@ int RunBackup(TCliJob &job);
 int RunRestore(TCliJob &job);
 int RunReport(TCliJob &job);
 int RunLog(TCliJob &job);
+int RunHistory(TCliJob &job);
+int RunVerify(TCliJob &job);

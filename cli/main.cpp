@@ -116,13 +116,19 @@ void QuietPlatformMessages(QtMsgType type, const QMessageLogContext &context, co
 }
 
 // Printing lays text out in fonts, which needs a GUI application; every
-// other job runs without one.
+// other job runs without one: the settings report, and a verification's
+// certificate.
 bool NeedsFonts(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i)
-        if (QByteArray(argv[i]) == "report")
+    bool verify = false, certificate = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "report")
             return true;
-    return false;
+        verify |= arg == "verify";
+        certificate |= arg == "--certificate" || arg.startsWith("--certificate=");
+    }
+    return verify && certificate;
 }
 
 // The digits of --passcode are blanked in the process's own arguments once

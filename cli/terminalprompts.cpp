@@ -93,6 +93,8 @@ void TTerminalPrompts::Say(const QString &text)
 
 QString TTerminalPrompts::LastSaid() { return Said; }
 
+std::optional<QByteArray> TTerminalPrompts::ReadLine() { return ReadAnswer(); }
+
 void TTerminalPrompts::ShowPathAs(const QString &path, const QString &shown) { ShownPaths.append({path, shown}); }
 
 QString TTerminalPrompts::Shown(QString text)

@@ -40,6 +40,9 @@ public:
     // stands for standard input or output is named so.
     static void ShowPathAs(const QString &path, const QString &shown);
     static QString Shown(QString text);
+    // One line typed on standard input (or piped), without its line end;
+    // nothing at the end of the input or when a signal came first.
+    static std::optional<QByteArray> ReadLine();
     // Progress on standard error (overwriting itself), only when ShowProgress.
     void Progress(const QString &text) const;
     void EndProgress() const;

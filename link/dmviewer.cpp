@@ -43,6 +43,8 @@ void TdatViewer::SetSerialPort(const QString &name)
         Ini.WriteString(SectionName, Key("SerialPort"), name);
 }
 
+QString TdatViewer::History() const { return Ini.ReadString(SectionName, QStringLiteral("History"), {}); }
+
 QString TdatViewer::LastFolder() const { return Ini.ReadString(QStringLiteral("Files"), QStringLiteral("LastFolder"), {}); }
 void TdatViewer::SetLastFolder(const QString &folder)
 {

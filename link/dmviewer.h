@@ -61,6 +61,10 @@ public:
     // "Files"); empty until a file was opened or saved.
     QString LastFolder() const;
     void SetLastFolder(const QString &folder);
+    // Where the instruments' history is kept ("History", section
+    // "Connection"): a postgresql:// location, a SQLite file, "off"; empty
+    // for the default (history/historystore.h). Edited in the file only.
+    QString History() const;
 
 private:
     int ReadInteger(const char *key, int defaultValue) const;

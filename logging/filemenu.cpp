@@ -126,6 +126,7 @@ bool TFileMenu::OpenSettings(const QString &path)
     EditModel->SerialNumber.clear();
     if (SettingsLoaded)
         SettingsLoaded();
+    RecordSettingsFile(false, path);
     const QString note = SettingsLoadNote(result);
     if (!note.isEmpty())
         Prompts().Message(note, TPrompts::Kind::Information);
@@ -182,11 +183,22 @@ bool TFileMenu::Save()
         TakeEditorPages();
     QString error;
     const bool ok = SaveSettingsFile(path, *EditModel, &error);
-    if (!ok)
+    if (!ok) {
         Fail(error);
-    else
+    } else {
         Done(QStringLiteral("Settings saved to %1"), path);
+        RecordSettingsFile(true, path);
+    }
     return ok;
+}
+
+void TFileMenu::RecordSettingsFile(bool saved, const QString &path) const
+{
+    if (!SettingsFileRecorded || !EditModel)
+        return;
+    QStringList lines;
+    EditModel->BuildWriteCommands(lines);
+    SettingsFileRecorded(saved, QFileInfo(path).absoluteFilePath(), lines);
 }
 
 QString TFileMenu::CommentLossQuestion(const QString &comment)

@@ -40,6 +40,7 @@
 // the session take its replies meanwhile; those are left unsaved.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Tdata7410;
@@ -101,6 +102,9 @@ public:
     // Busy look on (true) and off while a log is loaded or saved; the
     // hourglass cursor when unset.
     std::function<void(bool)> SetBusy;
+    // History hook: a settings file opened (saved false) or saved, with the
+    // settings lines it gave the pages or now holds.
+    std::function<void(bool saved, const QString &path, const QStringList &lines)> SettingsFileRecorded;
 
 private:
     QString PreselectedFilter() const;
@@ -109,6 +113,7 @@ private:
     bool OpenLog(const QString &path);
     bool ContentFits(const QString &path, bool log) const;
     bool SaveLog(const QString &path);
+    void RecordSettingsFile(bool saved, const QString &path) const;
     // Asks for a file name of one kind; empty when cancelled or not to be
     // replaced. `extension` is added to a name without one.
     QString AskSaveName(const QString &title, const QString &filter, const QString &extension);

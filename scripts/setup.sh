@@ -6,6 +6,9 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config lld
   qt6-base-dev qt6-serialport-dev libgl-dev
+  # The instruments' history: Qt SQL's SQLite and PostgreSQL drivers, and the
+  # PostgreSQL server the tests start on a Unix socket of their own.
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
   libqcustomplot-dev libqcustomplot2.1-qt6
   # Liberation Mono stands in for "Courier New" (same metrics): the printouts'
   # lines and page breaks then match on every machine.

@@ -231,6 +231,8 @@ bool TSettingsTransfer::ReadAllInto(Tdata7410 &model, const QString &caption, QS
         return false;
     model.ApplyLines(Engine.Replies(), notTaken);
     InstrumentModelStale = false;
+    if (ReadRecorded)
+        ReadRecorded(Engine.Replies());
     return true;
 }
 
@@ -368,6 +370,24 @@ TSettingsTransfer::TPreRead TSettingsTransfer::Reconcile(QStringList &pending)
     return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
 }
 
+void TSettingsTransfer::RecordWrite(const QStringList &pending, const TOutcome &result) const
+{
+    if (!WriteRecorded)
+        return;
+    TSettingsWriteRecord write;
+    write.Acknowledged = result.Done;
+    write.Sent = result.Done;
+    // The line in hand when the write stopped went out at least once.
+    if (write.Sent.size() < pending.size() && Engine.TransferAttempts > 0)
+        write.Sent << pending[write.Sent.size()];
+    if (result.Is(TOutcome::TKind::Refused) && write.Acknowledged.size() < pending.size())
+        write.Refused = result.Command();
+    if (write.Acknowledged.size() == pending.size())
+        InstrumentModel.BuildWriteCommands(write.Held);
+    write.Outcome = result;
+    WriteRecorded(write);
+}
+
 void TSettingsTransfer::Note(const QString &note)
 {
     Noted = true;
@@ -449,6 +469,7 @@ TOutcome TSettingsTransfer::WriteSettings()
                 result = Failure;
                 result.Done = pending.mid(0, Engine.TransferIndex);
             }
+            RecordWrite(pending, result);
             break;
         case TPreRead::NothingLeft:
             ShowBusy(true);

@@ -26,6 +26,18 @@
 class TSession;
 class Tdata7410;
 
+// What a write did, for the instrument's history: the lines sent, those the
+// instrument acknowledged, the one it refused; after a completed write,
+// every settings line it holds. The passcode is no settings line and is
+// never among them.
+struct TSettingsWriteRecord {
+    QStringList Sent;
+    QStringList Acknowledged;
+    QString Refused;
+    QStringList Held;
+    TOutcome Outcome;
+};
+
 class TSettingsTransfer {
 public:
     static constexpr int TickMs = 20;   // the engine's ticks
@@ -66,6 +78,13 @@ public:
     std::function<void(bool busy)> SetBusy;
     // A short note for the status bar after a completed read or write.
     std::function<void(const QString &note)> StatusNote;
+
+    // ---- History hooks (see history/historyrecorder.h) ----
+    // After every completed full read (also the one before a write and a
+    // calibration step's read-back): the lines as read.
+    std::function<void(const QStringList &replies)> ReadRecorded;
+    // After a write that sent anything, however it ended.
+    std::function<void(const TSettingsWriteRecord &write)> WriteRecorded;
 
     // ---- Operations ----
     // Menu "&Read Settings " and its tool button. Accepted when all 42 lines
@@ -143,6 +162,7 @@ private:
     bool MayWriteIntoThisInstrument() const;
     // A status note of the write, with what it kept of the instrument's.
     void Note(const QString &note);
+    void RecordWrite(const QStringList &pending, const TOutcome &result) const;
     TTransferEngine::TResult RunTransfer(const QString &caption, const QString &action,
                                          const QStringList &commands, const QStringList &expected);
     TOutcome StoreAfterWrite(const QStringList &written);

@@ -4,6 +4,7 @@
 // us); everything else goes to standard error.
 
 #include "sim/published_ports.h"
+#include "sim/sim_control.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_line_speed.h"
 #include "sim/sim_options.h"
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +88,9 @@ int main(int argc, char *argv[])
         WithdrawPort(announcement);
         QCoreApplication::exit(0);
     });
+    // Test weights on and off, faults of the weighing: a line at a time.
+    TSimControlReader control(STDIN_FILENO, instrument);
+    QObject::connect(&control, &TSimControlReader::Said, [](const QString &text) { Log(text); });
     TSimSignalBridge bridge({SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2});
     QObject::connect(&bridge, &TSimSignalBridge::Raised, &app, [&](int number) {
         if (number == SIGUSR1) {

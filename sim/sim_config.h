@@ -4,6 +4,7 @@
 
 #include "sim/sim_faults.h"
 #include "sim/sim_load.h"
+#include "sim/sim_weight.h"
 
 #include <QString>
 
@@ -25,4 +26,5 @@ struct TSimConfig {
     // one-digit unit selection, which the instrument itself refuses.
     bool Lenient = false;
     TSimFaults Faults;
+    TSimWeighingErrors Errors; // faults of the weighing (a span error, ...)
 };

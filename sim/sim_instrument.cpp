@@ -18,6 +18,7 @@ TSimInstrument::TSimInstrument(const TSimConfig &config, QObject *parent)
         Scale.Load().SetScript(config.Script);
     else
         Scale.Load().SetFixed(config.Load);
+    Scale.Errors() = config.Errors;
     Cal.BusyPolls = std::max(0, config.CalibrationBusyPolls);
     Output.SetBaud(config.Baud);
     SetStreamRate(config.StreamRateHz);

@@ -1,5 +1,7 @@
 #include "sim/sim_options.h"
 
+#include "sim/sim_control.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QRegularExpression>
@@ -90,7 +92,8 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         "and LIC?n answers ten times w (500 set answers 5000, which the viewer lists as 500.0).\n"
         "- Weighing mode 3 (WMD4,...: signals in mV/V): LDW? and LWT? answer the stored zero and span signals "
         "in 0.0001 mV/V instead of a calibration progress.\n"
-        "- A setpoint's alarm (last field of LIV) takes 0..4, 4 being Flash Display."));
+        "- A setpoint's alarm (last field of LIV) takes 0..4, 4 being Flash Display.\n"
+        "Standard input takes a line at a time while it runs:\n") + SimControlHelp());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
@@ -108,6 +111,12 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
         {"binary", "Stream binary weight records (DLE framing) instead of weight lines."},
         {"baud", "Pace the output as at this baud rate (default 0: unpaced).", "baud"},
         {"cal-busy", "Progress queries answered busy before a calibration step computes (default 3).", "n"},
+        {"span-error-e", "Span error: N divisions too much at Full Scale 1, in proportion below it (default 0). "
+                         "A span calibration takes it out.", "N"},
+        {"nonlinearity-e", "Non-linearity: N divisions too much at half Full Scale 1, none at zero and Full Scale "
+                           "(default 0).", "N"},
+        {"eccentricity-e", "Eccentricity: N divisions too much for a third of Full Scale 1 on corner 1 or 2, N too "
+                           "little on corner 3 or 4, in proportion to the load (default 0).", "N"},
         {"fault", "A fault switch; repeat for several:\n" + TSimFaults::Help(), "spec"},
         {"link", "Also make the port known at this path (a symbolic link, made afresh at every start), so a "
                  "simulator started again is found at the same path.", "path"},
@@ -165,6 +174,9 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
     }
     if (parser.isSet("script") && !ReadScript(parser.value("script"), &config.Script, message))
         return TSimOptionsResult::Error;
+    for (const char *name : {"span-error-e", "nonlinearity-e", "eccentricity-e"})
+        if (parser.isSet(name) && !SetSimWeighingError(config.Errors, name, parser.value(name), message))
+            return TSimOptionsResult::Error;
     for (const QString &fault : parser.values("fault"))
         if (!config.Faults.Apply(fault, message))
             return TSimOptionsResult::Error;

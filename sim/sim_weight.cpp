@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -30,6 +31,10 @@ qint64 RoundTo(double value, qint64 step)
 // High resolution shows ten times the counts, one decimal more.
 constexpr qint64 HighResFactor = 10;
 
+// A shaking platform swings by this many divisions, this often.
+constexpr double ShakeDivisions = 3;
+constexpr double ShakePeriodMs = 300;
+
 } // namespace
 
 TSimWeight::TSimWeight(const TSimSettings &settings) : Settings(settings) {}
@@ -44,9 +49,28 @@ void TSimWeight::Advance(qint64 ms)
     }
 }
 
+double TSimWeight::LoadError(double load, qint64 ms) const
+{
+    const TSimWeighingErrors &faults = WeighingErrors;
+    const double e = Division(1);
+    const double fullScale = double(Settings.Int("IAD", 1, 0));
+    double error = 0;
+    if (fullScale > 0) {
+        const double share = load / fullScale;
+        error += faults.SpanE * e * share;
+        error += faults.NonlinearityE * e * 4 * share * (1 - share);
+        if (faults.Position >= 1 && faults.Position <= 4)
+            error += (faults.Position <= 2 ? 1 : -1) * faults.EccentricityE * e * 3 * share;
+    }
+    if (faults.Shaking)
+        error += ShakeDivisions * e * std::sin(2 * std::numbers::pi * double(ms) / ShakePeriodMs);
+    return error;
+}
+
 void TSimWeight::Convert(qint64 ms)
 {
-    SignalNow = LoadSource.At(ms) * CellGain;
+    const double load = LoadSource.At(ms);
+    SignalNow = (load + LoadError(load, ms)) * CellGain;
     const double raw = Uncorrected();
     GrossNow = raw + Correction(raw) - ZeroOffset;
     History.append({ms, GrossNow});
@@ -129,6 +153,8 @@ qint64 TSimWeight::TopFullScale() const
 
 bool TSimWeight::Moving() const
 {
+    if (WeighingErrors.Shaking)
+        return true;
     const int index = int(Settings.Int("MTD", 0, 0));
     if (index <= 0 || History.isEmpty())
         return false;

@@ -41,6 +41,25 @@ constexpr quint8 Motion = 0x80;
 
 enum class TSimKey { Zero, Tare, GrossNet, Print };
 
+// Faults of the weighing itself, so that a verification with test weights
+// can be seen to fail: each in verification scale intervals (one division of
+// range 1) and made on the load before the calibration, so a new span
+// calibration takes out a span error but no other.
+struct TSimWeighingErrors {
+    // At Full Scale 1, and in proportion to the load below it.
+    double SpanE = 0;
+    // Most at half Full Scale 1, none at zero and at Full Scale 1.
+    double NonlinearityE = 0;
+    // For a third of Full Scale 1 on a corner, in proportion to the load:
+    // the front corners 1 and 2 read high, the back corners 3 and 4 low.
+    double EccentricityE = 0;
+    // Where the load lies: 0 the centre, 1..4 the corners.
+    int Position = 0;
+    // The platform never comes to rest (a draught, a vibrating floor): the
+    // weight swings by a few divisions and the stable bit stays clear.
+    bool Shaking = false;
+};
+
 class TSimWeight {
 public:
     // Signal per count of load at the factory calibration, in 0.0001 mV/V:
@@ -51,6 +70,7 @@ public:
     explicit TSimWeight(const TSimSettings &settings);
 
     TSimLoad &Load() { return LoadSource; }
+    TSimWeighingErrors &Errors() { return WeighingErrors; }
 
     // Brings the scale up to the given time (ms since start, never going back).
     void Advance(qint64 ms);
@@ -95,6 +115,7 @@ private:
 
     const TSimSettings &Settings;
     TSimLoad LoadSource;
+    TSimWeighingErrors WeighingErrors;
     qint64 LastMs = -ConversionMs; // the first conversion is at time 0
     double SignalNow = 0;
     double GrossNow = 0;
@@ -109,6 +130,8 @@ private:
     qint64 PrintSum = 0;
 
     void Convert(qint64 ms);
+    // What the weighing faults add to a load, in counts of load.
+    double LoadError(double load, qint64 ms) const;
     double Correction(double raw) const;
     int WeighMode() const;
     int Range() const;

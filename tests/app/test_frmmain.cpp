@@ -325,7 +325,7 @@ private slots:
         GiveIdentity(w);
         w.Session.Transport().Open();             // raises OnOpen, stays closed
 
-        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest"}));
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest", "TSVerify"}));
         for (QAction *a : {w.ReadSettings1, w.WriteSettings1})
             QVERIFY(a->isEnabled());
         for (QToolButton *b : {w.ToolButton6, w.ToolButton7})
@@ -356,7 +356,7 @@ private slots:
         ShowTab(w, w.TSCal);
         w.PgCMain->setCurrentWidget(w.TSSettings);
         w.Session.Transport().Open();
-        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest"}));
+        QCOMPARE(VisibleTabs(w.PgCMain), (QStringList{"TSDisplay", "TSLog", "TSTest", "TSVerify"}));
         QVERIFY(w.PgCMain->currentWidget() != w.TSSettings);
 
         w.PgCMain->setCurrentWidget(w.TSTest);

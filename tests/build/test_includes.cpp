@@ -20,8 +20,8 @@ namespace test_includes {
 
 namespace {
 
-const QStringList SourceFolders = {"app", "cli", "calibration", "logging", "settings", "display", "terminal",
-                                   "link", "ui", "sim", "bench", "fuzz", "packaging", "tests"};
+const QStringList SourceFolders = {"app", "cli", "calibration", "logging", "history", "verification", "settings",
+                                   "display", "terminal", "link", "ui", "sim", "bench", "fuzz", "packaging", "tests"};
 const QStringList QtModules = {"QtCore", "QtGui", "QtWidgets", "QtPrintSupport", "QtSerialPort", "QtSql", "QtTest"};
 
 // The text without comments, string and character literals.

@@ -1,5 +1,7 @@
 # Helpers shared by tests of several folders. Not a test itself.
 add_library(qv_testsupport STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/pg_server.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pg_server.h
   ${CMAKE_CURRENT_LIST_DIR}/pty_peer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pty_peer.h)
 target_include_directories(qv_testsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests)
