@@ -20,11 +20,13 @@
 #include "settings/identity.h"
 #include "settings/transfer.h"
 #include "ui/imagelist.h"
+#include "ui/prompts.h"
 #include "verification/verification.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -38,10 +40,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <unistd.h>
+
 TFrmMain::TFrmMain(QWidget *parent) : QMainWindow(parent), HelpFile(QString())
 {
     setObjectName(QStringLiteral("FrmMain"));
     DataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    FallbackFolders = {QDir::home().filePath(QStringLiteral("Quenvale 7400 Viewer recovery")),
+                       QDir::temp().filePath(QStringLiteral("quenvale7400-recovery-%1").arg(::getuid()))};
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     setFont(font);
@@ -93,7 +99,10 @@ void TFrmMain::BuildStatusBar()
     StatusBar->addPermanentWidget(StatusNote);
     StatusNoteTimer.setSingleShot(true);
     StatusNoteTimer.setInterval(StatusNoteMs);
-    connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
+    connect(&StatusNoteTimer, &QTimer::timeout, StatusNote, [this] {
+        StatusNote->clear();
+        StatusNote->setToolTip(QString());
+    });
     StatusSampleRate = Named(new QLabel(StatusBar), "StatusSampleRate");
     StatusBar->addPermanentWidget(StatusSampleRate);
     LogPage->ShowSampleRate = [this](const QString &text) { StatusSampleRate->setText(text); };
@@ -167,7 +176,15 @@ void TFrmMain::FormDestroy()
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
-    // Ended from outside, the unsaved log has been kept already.
+    // Ended from outside, the unsaved log has been kept already. Edits that
+    // were meant for the connected instrument are work too: the operator
+    // says whether they may go.
+    if (!EndingWithoutAsking && Session.IsOpen() && SettingsPagesHoldUnsentEdits()
+        && !Prompts().Confirm(QStringLiteral("The settings pages hold changes not yet written to the instrument. "
+                                             "Close the program and discard them?"))) {
+        event->ignore();
+        return;
+    }
     if (!EndingWithoutAsking && !FileMenu->OfferToSaveLog()) {
         event->ignore();
         return;
@@ -196,6 +213,8 @@ void TFrmMain::SetMainControlsEnabled(bool enabled)
 void TFrmMain::ShowStatusNote(const QString &note)
 {
     StatusNote->setText(note);
+    // A long note is cut at the window's edge: the whole of it on hovering.
+    StatusNote->setToolTip(note);
     StatusNoteTimer.start();
 }
 

@@ -230,6 +230,10 @@ public:
     // The user's data folder; unsaved work is kept in its "recovery"
     // folder and, once offered at a start, moved to "recovered".
     QString DataFolder;
+    // Where unsaved work goes when the data folder cannot take it (full,
+    // read-only, not there): a folder in the home folder, then one in the
+    // temporary folder, each only the user's own.
+    QStringList FallbackFolders;
     // Writes what would be lost, without asking: a log with unsaved samples
     // and settings edits not sent to the instrument. Returns the files
     // written (the same files again when called twice in a run).
@@ -284,7 +288,9 @@ private:
     bool EndingWithoutAsking = false;
     QString KeptLogFile;
     QString KeptSettingsFile;
-    QString KeptFileName(const QString &kind, const QString &extension) const;
+    QString KeptFileName(const QString &folder, const QString &kind, const QString &extension) const;
+    bool KeepFile(QString &kept, const QString &kind, const QString &extension,
+                  const std::function<bool(const QString &path, QString *error)> &save);
     bool OpenRecoveredSettings(const QString &path, QString *error);
     bool OpenRecoveredLog(const QString &path, QString *error);
     QLabel *StatusPanel0 = nullptr;
@@ -369,6 +375,11 @@ private:
     // calibration step's read-back): true when they hold nothing unsent, or
     // the operator lets it go.
     bool MayDiscardEdits();
+    // Before a calibration step: the span weight on the Calibration page is
+    // the step's own; any other unsent edit is discarded when the operator
+    // lets it go (the pages then hold the instrument's settings, its units
+    // and decimal point among them, which the step works in).
+    bool MayDiscardEditsForCalibration();
     // The Settings and Calibration pages are shown and hold edits the
     // instrument has not got (the pages' fields are taken first).
     bool SettingsPagesHoldUnsentEdits();

@@ -72,7 +72,7 @@ void TFrmMain::WireCalibration()
     };
     CalSteps->RefreshIdentity = [this] { UpdateIdentity(); };
     CalSteps->FillSettingsPages = [this] { PageWork.FillSettingsPages(); };
-    CalSteps->MayDiscardEdits = [this] { return MayDiscardEdits(); };
+    CalSteps->MayDiscardEdits = [this] { return MayDiscardEditsForCalibration(); };
     CalSteps->StatusNote = [this](const QString &note) { ShowStatusNote(note); };
     // The page's buttons run the steps; the steps read the page's fields.
     connect(CalPage->BtnZero, &QPushButton::clicked, this, [this] { Report(CalSteps->BtnZeroClick()); });

@@ -450,6 +450,28 @@ bool TFrmMain::MayDiscardEdits()
     return !PagesDifferFromInstrument() || Prompts().Confirm(DiscardQuestion);
 }
 
+bool TFrmMain::MayDiscardEditsForCalibration()
+{
+    if (!SettingsShown)
+        return true;
+    if (PageWork.TakeSettingsPages)
+        PageWork.TakeSettingsPages();
+    Tdata7410 others = EditModel;
+    others.CalWeight = InstrumentModel.CalWeight;
+    if (Transfer->PendingLines(others).isEmpty())
+        return true;
+    if (!Prompts().Confirm(DiscardQuestion))
+        return false;
+    // Discarded means gone: a step run with a file's decimal point would
+    // send its span weight ten or a hundred times off. A span weight the
+    // operator typed stays on the page (the fill keeps typed text) and is
+    // read in the instrument's decimals.
+    EditModel = InstrumentModel;
+    PageWork.FillSettingsPages();
+    CompareWithInstrument();
+    return true;
+}
+
 bool TFrmMain::SettingsPagesHoldUnsentEdits()
 {
     if (!PgCMain->isTabVisible(PgCMain->indexOf(TSCal)))

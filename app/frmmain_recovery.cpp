@@ -20,8 +20,28 @@
 #include <QLabel>
 #include <QtDebug>
 
+#include <unistd.h>
+
 namespace {
 QString RecoveryFolder(const QString &dataFolder) { return dataFolder + QStringLiteral("/recovery"); }
+
+// The folders unsaved work may be kept in, in the order they are tried.
+QStringList KeepingFolders(const QString &dataFolder, const QStringList &fallbacks)
+{
+    return QStringList{RecoveryFolder(dataFolder)} + fallbacks;
+}
+
+// A folder made (or found) for the user alone: another user's folder of
+// that name in the temporary folder is not written into.
+bool MakePrivateFolder(const QString &path)
+{
+    if (!QDir().mkpath(path))
+        return false;
+    const QFileInfo folder(path);
+    if (!folder.isDir() || folder.isSymLink() || folder.ownerId() != uint(::getuid()))
+        return false;
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
 QString RecoveredFolder(const QString &dataFolder) { return dataFolder + QStringLiteral("/recovered"); }
 
 bool IsSettingsFile(const QString &path) { return path.endsWith(QLatin1String(".QVS"), Qt::CaseInsensitive); }
@@ -37,10 +57,35 @@ QString FreeName(const QDir &folder, const QString &fileName)
 }
 } // namespace
 
-QString TFrmMain::KeptFileName(const QString &kind, const QString &extension) const
+QString TFrmMain::KeptFileName(const QString &folder, const QString &kind, const QString &extension) const
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    return FreeName(QDir(RecoveryFolder(DataFolder)), kind + QLatin1Char('-') + stamp + extension);
+    return FreeName(QDir(folder), kind + QLatin1Char('-') + stamp + extension);
+}
+
+// Writes one file of unsaved work into the first folder that takes it;
+// `kept` names the file written before in this run, which is written again.
+bool TFrmMain::KeepFile(QString &kept, const QString &kind, const QString &extension,
+                        const std::function<bool(const QString &path, QString *error)> &save)
+{
+    QString error;
+    if (!kept.isEmpty() && save(kept, &error))
+        return true;
+    for (const QString &folder : KeepingFolders(DataFolder, FallbackFolders)) {
+        if (!MakePrivateFolder(folder))
+            continue;
+        const QString path = KeptFileName(folder, kind, extension);
+        if (save(path, &error)) {
+            kept = path;
+            return true;
+        }
+    }
+    // Nobody is there to read a message: the failure goes to the error
+    // output (a service's journal, the session's log).
+    qWarning("The unsaved %s could not be kept in any of %s: %s", qUtf8Printable(kind),
+             qUtf8Printable(KeepingFolders(DataFolder, FallbackFolders).join(QStringLiteral(", "))),
+             qUtf8Printable(error));
+    return false;
 }
 
 QStringList TFrmMain::KeepUnsavedWork()
@@ -48,33 +93,21 @@ QStringList TFrmMain::KeepUnsavedWork()
     QStringList kept;
     const bool log = Logging->UnsavedSamples;
     const bool settings = SettingsPagesHoldUnsentEdits();
-    if (!log && !settings)
-        return kept;
-    // Nobody is there to read a message: a failure goes to the error output
-    // (a service's journal, the session's log).
-    if (!QDir().mkpath(RecoveryFolder(DataFolder))) {
-        qWarning("Unsaved work could not be kept: the folder %s cannot be made",
-                 qUtf8Printable(RecoveryFolder(DataFolder)));
-        return kept;
-    }
-    QString error;
-    if (log) {
-        if (KeptLogFile.isEmpty())
-            KeptLogFile = KeptFileName(QStringLiteral("log"), QStringLiteral(".LOG"));
-        if (SaveLogFile(KeptLogFile, *Logging, LogPage->LblLogComment->text(), &error))
-            kept << KeptLogFile;
-        else
-            qWarning("The unsaved log could not be kept in %s: %s", qUtf8Printable(KeptLogFile), qUtf8Printable(error));
-    }
-    if (settings) {
-        if (KeptSettingsFile.isEmpty())
-            KeptSettingsFile = KeptFileName(QStringLiteral("settings"), QStringLiteral(".QVS"));
-        if (SaveSettingsFile(KeptSettingsFile, EditModel, &error))
-            kept << KeptSettingsFile;
-        else
-            qWarning("The unsent settings could not be kept in %s: %s", qUtf8Printable(KeptSettingsFile),
-                     qUtf8Printable(error));
-    }
+    const QString comment = LogPage->LblLogComment->text();
+    if (log && KeepFile(KeptLogFile, QStringLiteral("log"), QStringLiteral(".LOG"),
+                        [&](const QString &path, QString *error) {
+                            return SaveLogFile(path, *Logging, comment, error);
+                        }))
+        kept << KeptLogFile;
+    if (settings && KeepFile(KeptSettingsFile, QStringLiteral("settings"), QStringLiteral(".QVS"),
+                             [&](const QString &path, QString *error) {
+                                 return SaveSettingsFile(path, EditModel, error);
+                             }))
+        kept << KeptSettingsFile;
+    // Said where it went, for whoever reads the error output.
+    for (const QString &path : kept)
+        if (!path.startsWith(RecoveryFolder(DataFolder)))
+            qWarning("Unsaved work was kept in %s", qUtf8Printable(path));
     return kept;
 }
 
@@ -131,17 +164,22 @@ bool TFrmMain::OpenRecoveredLog(const QString &path, QString *error)
 
 void TFrmMain::OfferRecoveredWork()
 {
-    const QFileInfoList files = QDir(RecoveryFolder(DataFolder))
-                                    .entryInfoList({QStringLiteral("*.LOG"), QStringLiteral("*.QVS")}, QDir::Files,
-                                                   QDir::Name);
+    QFileInfoList files;
+    for (const QString &folder : KeepingFolders(DataFolder, FallbackFolders))
+        files += QDir(folder).entryInfoList({QStringLiteral("*.LOG"), QStringLiteral("*.QVS")}, QDir::Files, QDir::Name);
     if (files.isEmpty())
         return;
     // Offered once: they move out of the way of the next end, and the
     // question names them where they now are.
-    const QDir offered(RecoveredFolder(DataFolder));
-    QDir().mkpath(offered.path());
+    // A data folder that cannot take them leaves them beside where they
+    // were kept, out of the way all the same.
+    const bool dataFolderTakesThem = QDir().mkpath(RecoveredFolder(DataFolder));
     QStringList settings, logs;
     for (const QFileInfo &file : files) {
+        const QDir offered(dataFolderTakesThem ? RecoveredFolder(DataFolder)
+                                               : file.dir().filePath(QStringLiteral("recovered")));
+        if (!dataFolderTakesThem)
+            QDir().mkpath(offered.path());
         QString path = FreeName(offered, file.fileName());
         if (!QFile::rename(file.filePath(), path))
             path = file.filePath();
@@ -151,14 +189,19 @@ void TFrmMain::OfferRecoveredWork()
     for (const QString &path : settings + logs)
         names << QStringLiteral("  ") + QDir::toNativeSeparators(path);
     const QString question = QStringLiteral("The viewer was ended while it held unsaved work, which was kept in:\n"
-                                            "%1\n\nOpen it now?")
-                                 .arg(names.join(QLatin1Char('\n')));
+                                            "%1\n\nOpen %2 now?")
+                                 .arg(names.join(QLatin1Char('\n')),
+                                      names.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
     if (!Prompts().Confirm(question, QStringLiteral("Recovered Work")))
         return;
     // Settings first: a log's axes follow the settings shown.
     for (const QString &path : settings + logs) {
         QString error;
-        if (!(IsSettingsFile(path) ? OpenRecoveredSettings(path, &error) : OpenRecoveredLog(path, &error)))
+        if (!(IsSettingsFile(path) ? OpenRecoveredSettings(path, &error) : OpenRecoveredLog(path, &error))) {
             Prompts().Message(error, TPrompts::Kind::Error);
+            continue;
+        }
+        ShowFileInTitle(path);
+        ShowStatusNote(QStringLiteral("Opened the recovered %1").arg(QDir::toNativeSeparators(path)));
     }
 }

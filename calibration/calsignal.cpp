@@ -1,5 +1,7 @@
 #include "calibration/calsignal.h"
 
+#include "settings/tools.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -38,7 +40,7 @@ std::optional<qint64> ReadSignalText(const QString &text)
 {
     // [0-9], not \d: \d takes digits of every script.
     static const QRegularExpression form(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?$"));
-    const QRegularExpressionMatch match = form.match(text.trimmed());
+    const QRegularExpressionMatch match = form.match(WithDotDecimal(text.trimmed()));
     if (!match.hasMatch())
         return std::nullopt;
     const QString whole = match.captured(2);

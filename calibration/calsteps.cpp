@@ -323,7 +323,7 @@ void TCalibrationSteps::LinearisationReply(const QString &reply)
 
 std::optional<qint32> TCalibrationSteps::SignalForHistory()
 {
-    if (!StepRecorded || !Session.IsOpen())
+    if (!StepRecorded || (Recording && !Recording()) || !Session.IsOpen())
         return std::nullopt;
     if (!Session.AskNumber(QStringLiteral("VAL?"), QStringLiteral("VAL")))
         return std::nullopt;

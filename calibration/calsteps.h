@@ -81,6 +81,9 @@ public:
     // After a step that sent anything, however it ended. While it is set,
     // each step asks the load cell signal before and after itself.
     std::function<void(const TCalStepRecord &step)> StepRecorded;
+    // False while the record would go nowhere (history off): then no signal
+    // is asked, and the wire carries the steps alone. Unset: recording.
+    std::function<bool()> Recording;
     // For steps run in this frame: the signal now, asked only while
     // StepRecorded is set; the commands a step sends are added with
     // StepSent; RecordStep hands the step over, with the signal after it.

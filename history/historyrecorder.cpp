@@ -16,7 +16,7 @@ QJsonArray Lines(const QStringList &lines)
     QJsonArray array;
     for (const QString &line : lines)
         // The passcode never goes into the history, whatever brought it.
-        if (!line.startsWith(QLatin1String("PCD")))
+        if (!line.startsWith(QLatin1String("PCD"), Qt::CaseInsensitive))
             array.append(MaskPasscode(line));
     return array;
 }
@@ -129,6 +129,7 @@ void THistoryRecorder::Attach(TSettingsTransfer &transfer)
 void THistoryRecorder::Attach(TCalibrationSteps &steps)
 {
     steps.StepRecorded = [this](const TCalStepRecord &step) { RecordCalibrationStep(step); };
+    steps.Recording = [this] { return !Off; };
 }
 
 void THistoryRecorder::Attach(TCalBackup &backup)

@@ -84,8 +84,10 @@ QString MaskPasscode(const QString &command)
     // "PCD" followed by digits, alone or after a unit selection, with or
     // without its ";": the digits are the secret. "PCD?" and "PCD" alone
     // carry none.
-    // Four stars whatever the length, so that not even that is shown.
-    static const QRegularExpression passcode(QStringLiteral("PCD[0-9]+"));
+    // Four stars whatever the length, so that not even that is shown. The
+    // instrument takes its mnemonics in either case, so "pcd1234" is one too.
+    static const QRegularExpression passcode(QStringLiteral("PCD[0-9]+"),
+                                             QRegularExpression::CaseInsensitiveOption);
     QString masked = command;
     return masked.replace(passcode, QStringLiteral("PCD****"));
 }

@@ -263,6 +263,8 @@ namespace {
 // The command without a unit selection before it and without its ";".
 QString BareCommand(QString text)
 {
+    // The instrument takes mnemonics in either case.
+    text = text.toUpper();
     static const QRegularExpression selection(QStringLiteral("^(S[0-9]{2};)+"));
     text.remove(selection);
     if (text.endsWith(QLatin1Char(';')))

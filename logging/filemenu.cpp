@@ -129,7 +129,7 @@ bool TFileMenu::OpenSettings(const QString &path)
     RecordSettingsFile(false, path);
     const QString note = SettingsLoadNote(result);
     if (!note.isEmpty())
-        Prompts().Message(note, TPrompts::Kind::Information);
+        Prompts().Message(note, result.NotTaken.isEmpty() ? TPrompts::Kind::Information : TPrompts::Kind::Warning);
     return true;
 }
 

@@ -48,8 +48,7 @@ public:
     // the line can be placed.
     bool Item(int index, qint32 minimum, qint32 maximum, qint32 &value) const
     {
-        qint32 places = 0;
-        const bool placed = parser.GetInt(index, value, minimum, maximum, places);
+        const bool placed = Count(index, value, minimum, maximum);
         unplaced = unplaced || !placed;
         return Counted(placed);
     }
@@ -61,8 +60,7 @@ public:
     bool Read(int index, const QString &name, qint32 minimum, qint32 maximum, qint32 &value) const
     {
         Named(index, name, false);
-        qint32 places = 0;
-        return Taken(index, name, parser.GetInt(index, value, minimum, maximum, places));
+        return Taken(index, name, Count(index, value, minimum, maximum));
     }
 
     // The wire value must lie in minimum..maximum; the model stores it less offset.
@@ -102,9 +100,8 @@ public:
         if (unplaced || parser.FieldCount() != fields)
             return false;
         qint32 value = 0;
-        qint32 places = 0;
         for (int i = 0; i < fields; ++i)
-            if (!(textFields & (1u << i)) && !parser.GetInt(i, value, INT_MIN, INT_MAX, places))
+            if (!(textFields & (1u << i)) && !Count(i, value, INT_MIN, INT_MAX))
                 return false;
         return TextsQuoted(line);
     }
@@ -119,6 +116,19 @@ public:
     }
 
 private:
+    // Settings travel as whole counts, the decimal point a setting of its
+    // own: "6000.5" is no count, and taking it as 60005 would be ten times
+    // the value meant.
+    bool Count(int index, qint32 &value, qint32 minimum, qint32 maximum) const
+    {
+        qint32 places = 0;
+        qint32 read = 0;
+        if (!parser.GetInt(index, read, minimum, maximum, places) || places != 0)
+            return false;
+        value = read;
+        return true;
+    }
+
     QString FullName(const QString &name) const { return group.isEmpty() ? name : group + u' ' + name; }
 
     void Named(int index, const QString &name, bool text) const

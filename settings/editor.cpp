@@ -243,7 +243,7 @@ bool TSettingsEditor::TakeDirect(QLineEdit *edit, const QString &name, qint32 &f
     if (edit->text().trimmed().isEmpty())
         return false;
     bool ok = false;
-    const double value = edit->text().trimmed().toDouble(&ok);
+    const double value = WithDotDecimal(edit->text().trimmed()).toDouble(&ok);
     if (!ok || !std::isfinite(value)) {
         Prompts().Message(QStringLiteral("%1: \"%2\" is not a number").arg(name, edit->text()),
                           TPrompts::Kind::Error);

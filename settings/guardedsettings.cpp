@@ -16,10 +16,19 @@ TOutcome OpenGuardedSettings(TSession &session, bool &passcodeSent)
     if (!digits || digits->isEmpty())
         return TOutcome::Cancel();
     passcodeSent = true;
-    return session.Acknowledged(QStringLiteral("PCD%1").arg(*digits));
+    TOutcome opened = session.Acknowledged(QStringLiteral("PCD%1").arg(*digits));
+    if (opened.Is(TOutcome::TKind::Refused))
+        opened.Saying(QStringLiteral("The instrument refused the passcode: its guarded settings stay locked."),
+                      TOutcome::TSeverity::Error);
+    return opened;
 }
 
 TOutcome LockGuardedSettings(TSession &session)
 {
-    return session.Acknowledged(QStringLiteral("PCD"));
+    TOutcome locked = session.Acknowledged(QStringLiteral("PCD"));
+    if (locked.Is(TOutcome::TKind::Refused))
+        locked.Saying(QStringLiteral("The instrument refused to lock its guarded settings again (\"PCD\"): they "
+                                     "stay open until it is switched off."),
+                      TOutcome::TSeverity::Error);
+    return locked;
 }

@@ -72,7 +72,9 @@ bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadRes
         return false;
     }
     QString line;
+    int number = 0;
     while (reader.Next(line)) {
+        ++number;
         if (reader.SawNul())
             break;
         line = line.trimmed();
@@ -86,6 +88,8 @@ bool ReadSettingsLines(const QString &path, QStringList &lines, TSettingsLoadRes
             ++result.SettingsLines;
         } else {
             ++result.PassedOver;
+            if (!result.Unended)
+                result.PassedOverLines << number;
             if (reader.LastLineTooLong())
                 ++result.TooLong;
         }
@@ -110,10 +114,10 @@ bool LoadSettingsFile(const QString &path, Tdata7410 &model, QString *error, TSe
     QStringList lines;
     TSettingsLoadResult local;
     const bool ok = ReadSettingsLines(path, lines, local, error);
+    if (ok)
+        model.ApplyLines(lines, &local.NotTaken);
     if (result)
         *result = local;
-    if (ok)
-        model.ApplyLines(lines);
     return ok;
 }
 
@@ -125,9 +129,19 @@ QString SettingsLoadNote(const TSettingsLoadResult &result)
                                 "keep their values.")
                      .arg(result.SettingsLines)
                      .arg(SettingsFileLines);
-    if (result.PassedOver > int(result.Unended))
-        parts << QStringLiteral("%1 line(s) of the file are not settings lines and were passed over.")
-                     .arg(result.PassedOver - int(result.Unended));
+    if (result.PassedOver > int(result.Unended)) {
+        QStringList numbers;
+        for (const int number : result.PassedOverLines)
+            numbers << QString::number(number);
+        parts << QStringLiteral("%1 line(s) of the file (%2 %3) are not settings lines and were passed over.")
+                     .arg(result.PassedOver - int(result.Unended))
+                     .arg(numbers.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                          numbers.join(QStringLiteral(", ")));
+    }
+    if (!result.NotTaken.isEmpty())
+        parts << QStringLiteral("These values of the file are not valid and were not taken; their settings keep "
+                                "their values: %1.")
+                     .arg(result.NotTaken.join(QStringLiteral(", ")));
     if (result.Unended)
         parts << UnendedNote;
     return parts.join(u' ');

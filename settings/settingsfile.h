@@ -13,6 +13,7 @@
 //
 // Saving goes through QSaveFile: a failed save leaves the old file as it was.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,8 @@ struct TSettingsLoadResult {
     int PassedOver = 0;        // non-empty lines that were not settings lines
     int TooLong = 0;           // of those, lines cut off at the length cap
     bool Unended = false;      // the last line had no line end and was passed over
+    QList<int> PassedOverLines;  // their line numbers in the file, from 1
+    QStringList NotTaken;      // values of settings lines that were not valid, by name
 };
 
 // A settings file is a few kilobytes; anything far larger was chosen by

@@ -74,6 +74,16 @@ qint32 ParseCounts(const QString &text)
     return static_cast<qint32>(std::min(magnitude, limit - 1));
 }
 
+QString WithDotDecimal(const QString &typed)
+{
+    const qsizetype point = DecimalPointAt(typed);
+    if (point < 0 || typed.at(point) == u'.')
+        return typed;
+    QString text = typed;
+    text[point] = u'.';
+    return text;
+}
+
 QString FixDecimals(const QString &text, int decimals)
 {
     const qsizetype point = DecimalPointAt(text);

@@ -26,6 +26,12 @@ qint32 ParseCounts(const QString &text);
 // decimal separator ("12,5" in German gives "12.50"); the result has ".".
 QString FixDecimals(const QString &text, int decimals);
 
+// A typed number with the user's locale's decimal separator ("2,5" in German)
+// written with "." instead, when it holds no "." of its own; any other text
+// unchanged. Numbers read with the C locale's rules take what the operator
+// meant.
+QString WithDotDecimal(const QString &typed);
+
 // Value of a text of digits with an optional "." and "-" ("-0.5" gives -0.5).
 // Other characters are skipped; digits after a second "." still count as
 // decimals of the first. The nearest double to the number, however many

@@ -709,15 +709,32 @@ private slots:
 
     // Settings edits not sent and an unsaved log are kept without a question
     // and offered by name to the next start, once; Yes opens them.
+    // A data folder that cannot be made (here a file stands in its way)
+    // leaves the work in the first fallback that takes it, offered all the same.
+    void unsentSettingsAndAnUnsavedLogAreKeptAndOfferedAtTheNextStart_data()
+    {
+        QTest::addColumn<bool>("dataFolderBlocked");
+        QTest::newRow("data folder") << false;
+        QTest::newRow("data folder blocked") << true;
+    }
     void unsentSettingsAndAnUnsavedLogAreKeptAndOfferedAtTheNextStart()
     {
+        QFETCH(bool, dataFolderBlocked);
         TScriptedPrompts script;
         TScopedPrompts guard(&script);
         QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        const QStringList fallbacks{dir.filePath(QStringLiteral("blocked/too")), dir.filePath(QStringLiteral("home"))};
+        for (const QString &blocked : {dir.filePath(QStringLiteral("blocked")), data})
+            if (dataFolderBlocked || blocked != data) {
+                QFile stand(blocked);
+                QVERIFY(stand.open(QIODevice::WriteOnly));
+            }
         QStringList kept;
         {
             TFrmMain w;
-            w.DataFolder = dir.filePath(QStringLiteral("data"));
+            w.DataFolder = data;
+            w.FallbackFolders = fallbacks;
             Tdata7410 site;
             site.FullScale1 = 12345;
             QVERIFY(SaveSettingsFile(dir.filePath(QStringLiteral("site.QVS")), site, nullptr));
@@ -728,10 +745,13 @@ private slots:
             script.Clear();
             kept = w.KeepUnsavedWork();
             QCOMPARE(kept.size(), 2);
+            for (const QString &file : kept)
+                QVERIFY2(file.startsWith(dataFolderBlocked ? fallbacks[1] : data), qPrintable(file));
             QVERIFY(script.History.empty());
         }
         TFrmMain w;
-        w.DataFolder = dir.filePath(QStringLiteral("data"));
+        w.DataFolder = data;
+        w.FallbackFolders = fallbacks;
         script.ConfirmAnswers = {true};
         w.OfferRecoveredWork();
         QCOMPARE(script.Questions().size(), 1);

@@ -145,6 +145,14 @@ private slots:
         rig.Window.TestPage->BtnSend->click();
         QTRY_VERIFY(rig.Received.contains(QStringLiteral("PCD") + Secret));
         check("after it was sent again");
+
+        // The instrument takes it in lower case as well: so does the mask.
+        rig.Received.clear();
+        QTRY_VERIFY(!rig.Window.Session.LineBusy());
+        rig.Window.TestPage->EdtSendStr->setText(QStringLiteral("S01;pcd") + Secret);
+        rig.Window.TestPage->BtnSend->click();
+        QTRY_VERIFY(rig.Received.contains(QStringLiteral("pcd") + Secret));
+        check("after it was sent in lower case");
         QVERIFY2(leaks.isEmpty(), qPrintable(leaks.join(QStringLiteral(" | "))));
     }
 

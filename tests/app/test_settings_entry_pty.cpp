@@ -137,6 +137,23 @@ private slots:
         QVERIFY(rig.Script.Messages().isEmpty());
     }
 
+    // Closing the window with edits meant for the instrument asks first; No
+    // keeps the window and the edits.
+    void closingWithUnsentEditsAsks()
+    {
+        TRig rig;
+        QVERIFY(rig.ConnectAndRead());
+        rig.ShowPage(rig.Editor().TSSerial);
+        TRig::Type(rig.Editor().EdtID, QStringLiteral("SILO9"));
+        rig.Script.ConfirmAnswers = {false, true};
+        QVERIFY(!rig.Window.close());
+        QCOMPARE(rig.Script.Questions().size(), 1);
+        QVERIFY(rig.Script.Questions().first().contains(QLatin1String("not yet written")));
+        QCOMPARE(rig.Editor().EdtID->text(), QStringLiteral("SILO9"));
+        QVERIFY(rig.Window.close());
+        QVERIFY(rig.Received.isEmpty());
+    }
+
     void anEmptySerialNumberIsReadWithEverythingElse()
     {
         TSimConfig config;

@@ -114,6 +114,20 @@ private slots:
         QCOMPARE(rig.Script.Questions().size(), int(rig.Sent.size() > 1));
     }
 
+    // A German operator types the decimal comma: it is the point, not a
+    // reason to refuse the entry.
+    void directTakesTheLocalesComma()
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        TRig rig;
+        rig.Script.ConfirmAnswers = {true};
+        Tell(rig.Cal.CalDirect(QStringLiteral("-0,1234"), QStringLiteral("2,5")));
+        QLocale::setDefault(previous);
+        QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
+        QCOMPARE(rig.Sent.join(' '), QStringLiteral("LDW1,-1234 LWT1,25000 TDD1 <read>"));
+    }
+
     void backup_data()
     {
         // answer to "MDD?1" (empty: the real data), noise line before the first answer

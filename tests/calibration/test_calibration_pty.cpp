@@ -6,8 +6,10 @@
 #include "calibration/calpage.h"
 #include "calibration/calwait.h"
 #include "link/ioiface_serial.h"
+#include "logging/filemenu.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "settings/settingsfile.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/testmain.h"
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 
 // A namespace of its own: the folder's test files are compiled together.
@@ -114,9 +117,11 @@ private slots:
         QTest::newRow("span, not locked again")
             << "BTnSpan" << QStringList{"passcode 1234", "progress=1,0,0,0,0,0", "lock refused"} << false << 0 << false
             << QStringList{"PCD?", "PCD1234", "CWT3000", "LWT"} + times("LWT?", 6) + QStringList{"PCD"} << 42
-            << QStringList{"Invalid Setting"};
+            << QStringList{"The instrument refused to lock its guarded settings again (\"PCD\"): they stay open until "
+                           "it is switched off."};
         QTest::newRow("span, passcode refused") << "BTnSpan" << QStringList{"passcode 4321"} << false << 0 << false
-            << QStringList{"PCD?", "PCD4321", "PCD"} << 0 << QStringList{"Invalid Setting"};
+            << QStringList{"PCD?", "PCD4321", "PCD"} << 0
+            << QStringList{"The instrument refused the passcode: its guarded settings stay locked."};
         QTest::newRow("set point 2") << "BtnLSet" << QStringList{} << false << 0 << false
             << QStringList{"LIC2,500", "LIC?2"} << 0 << QStringList{};
         QTest::newRow("clear point 2") << "BtnLClear" << QStringList{} << false << 0 << false
@@ -344,6 +349,37 @@ private slots:
         w.CalPage->BTnSpan->click();
         QVERIFY(rig.Wire.contains(QStringLiteral("CWT2500")));
         QCOMPARE(rig.Instrument.Settings().Int("CWT", 0, 0), 2500);
+    }
+
+    // Another unit's settings file opened over the pages, then let go at the
+    // step's question: the span weight typed goes out in the instrument's
+    // decimals and units, not the file's (2000 is not 2000.00).
+    void discardedEditsAreGoneBeforeTheStep()
+    {
+        TRig rig({});
+        TFrmMain &w = rig.Window;
+        w.ReadSettings1->trigger();
+        QCOMPARE(w.InstrumentModel.DecimalPoint, 0);
+        QTemporaryDir dir;
+        Tdata7410 other = w.InstrumentModel;
+        other.DecimalPoint = 2;
+        other.Units = (other.Units + 1) % 4;
+        other.CalWeight = 300000;
+        const QString file = dir.filePath(QStringLiteral("other.QVS"));
+        QString error;
+        QVERIFY2(SaveSettingsFile(file, other, &error), qPrintable(error));
+        rig.Script.FileAnswers = {file};
+        QVERIFY(w.FileMenu->Open());
+        w.PgCMain->setCurrentWidget(w.TSCal);
+        QLineEdit *weight = w.CalPage->EdtCalWeight;
+        weight->selectAll();
+        QTest::keyClicks(weight, QStringLiteral("2000"));
+        rig.Script.ConfirmAnswers = {true};
+        rig.Wire.clear();
+        w.CalPage->BTnSpan->click();
+        QCOMPARE(rig.Script.Questions().size(), 1);
+        QVERIFY2(rig.Wire.contains(QStringLiteral("CWT2000")), qPrintable(rig.Wire.join(u' ')));
+        QCOMPARE(w.EditModel.Units, w.InstrumentModel.Units);
     }
 
     // What the operator typed is never sent out of range, never lost without

@@ -116,6 +116,8 @@ void TestSettingsFile::handEditedFileTakesWhatItCanAndSaysWhatItPassedOver()
                             "; my settings\r\n"
                             "\tMTD4\t\r\n"
                             "PST1,\"  spaced header  \"   \r\n"
+                            "CWT3000.5\r\n"      // a count with a decimal point: not 30005
+                            "IAD1,6000,2,1,0,12kg\r\n"
                             "ICR");
     Tdata7410 model = EveryFileFieldChanged();
     Tdata7410 expected = model;
@@ -123,15 +125,20 @@ void TestSettingsFile::handEditedFileTakesWhatItCanAndSaysWhatItPassedOver()
     expected.Address = 5;
     expected.Motion = 4;
     expected.HeaderLines[0] = QStringLiteral("  spaced header  ");
+    expected.FullScale1 = 6000;
+    expected.DecimalPoint = 2;
+    expected.Resolution1 = 0;
+    expected.HighRes = false;
     TSettingsLoadResult result;
     QVERIFY(LoadSettingsFile(Path("c.QVS"), model, nullptr, &result));
     QVERIFY(model == expected);   // ICR, with no line end, keeps SynchFilter
-    QCOMPARE(result.SettingsLines, 4);
+    QCOMPARE(result.SettingsLines, 6);
     QCOMPARE(result.PassedOver, 4);
     QCOMPARE(SettingsLoadNote(result),
-             QStringLiteral("The file holds 4 of the 36 settings lines; the settings it does not name keep "
-                            "their values. 3 line(s) of the file are not settings lines and were passed over. "
-                            "The last line of the file has no line end, so the file may be cut short; that "
+             QStringLiteral("The file holds 6 of the 36 settings lines; the settings it does not name keep "
+                            "their values. 3 line(s) of the file (lines 3, 4, 6) are not settings lines and were "
+                            "passed over. These values of the file are not valid and were not taken; their "
+                            "settings keep their values: Span Weight, Additive Tare Limit. The last line of the file has no line end, so the file may be cut short; that "
                             "line was passed over."));
 }
 

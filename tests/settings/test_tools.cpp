@@ -147,8 +147,11 @@ void TestTools::fixDecimalsTakesTheLocalesPoint()
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QStringList fixed{FixDecimals(QStringLiteral("12,5"), 2), FixDecimals(QStringLiteral("12.5"), 2)};
+    const QStringList dotted{WithDotDecimal(QStringLiteral("-0,0125")), WithDotDecimal(QStringLiteral("2.5")),
+                             WithDotDecimal(QStringLiteral("1.000,5"))};
     QLocale::setDefault(previous);
     QCOMPARE(fixed, (QStringList{"12.50", "12.50"}));
+    QCOMPARE(dotted, (QStringList{"-0.0125", "2.5", "1.000,5"}));
 }
 
 void TestTools::removeCommon()

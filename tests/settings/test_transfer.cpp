@@ -337,7 +337,7 @@ private slots:
         rig.AnswerPasscode(QStringLiteral("1111"));
         const TOutcome refused = rig.Transfer.WriteSettings1Click();
         QCOMPARE(refused.Kind(), TKind::Refused);
-        QCOMPARE(refused.Text(), QStringLiteral("Invalid Setting"));
+        QCOMPARE(refused.Text(), QStringLiteral("The instrument refused the passcode: its guarded settings stay locked."));
         QCOMPARE(rig.Commands(), (BuildQueries() + QStringList{"PCD?", "PCD****", "PCD"}));
 
         rig.Wire.clear();
