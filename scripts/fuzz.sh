@@ -54,7 +54,7 @@ cmake --build "$build" -j 2 --target fuzzers
 
 logs=$build/fuzz-logs
 mkdir -p "$logs" fuzz/findings
-rm -f "$logs"/*.log
+rm -f "$logs"/*.log "$logs"/*.status
 
 # run NAME DICTIONARY MAXLEN: one target, its output in $logs/NAME.log.
 run() {
