@@ -130,7 +130,13 @@ void CheckRoundTrip(const TLogFileData &loaded, const TPlainLog &plain)
     for (int trace = 0; trace < Traces; ++trace) {
         QVector<TLogPoint> sorted = plain.Points[size_t(trace)];
         std::stable_sort(sorted.begin(), sorted.end(), [](const TLogPoint &a, const TLogPoint &b) { return a.key < b.key; });
-        QV_FUZZ_CHECK(SamePoints(session.Points.Points(trace), sorted));
+        // Sorted, a time of "-0.00" and one of "0.00" are the same time and
+        // may share a row, whose time then stands for both.
+        const QVector<TLogPoint> shown = session.Points.Points(trace);
+        QV_FUZZ_CHECK(std::equal(shown.begin(), shown.end(), sorted.begin(), sorted.end(),
+                                 [](const TLogPoint &p, const TLogPoint &q) {
+                                     return p.key == q.key && SameBits(p.value, q.value);
+                                 }));
     }
     const QVector<TLogPoint> weights = session.Points.Points(TCompactLog::WeightTrace);
     std::array<qsizetype, LogChannels::ChannelCount> levels{};
