@@ -23,6 +23,7 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QMenuBar;
@@ -154,6 +155,10 @@ public:
     QWidget *TSDisplay = nullptr;
     TT7400LED *LCDMain = nullptr;
     QWidget *pnlDispFill = nullptr;
+    // The unit of a bus the Display page shows and whose keys it presses;
+    // shown only when more than one unit is known on the line.
+    QWidget *pnlDisplayUnit = nullptr;
+    QComboBox *CBxDisplayUnit = nullptr;
     QWidget *TSSettings = nullptr;
     TSettingsEditor *SettingsEditor = nullptr;
     QTabWidget *PgCSettings = nullptr;
@@ -225,6 +230,8 @@ public:
     // Sends the command of front key 1..4 (framed) and lets the next poll
     // wait a little; nothing for other keys or with the link closed.
     void PressDisplayKey(int Key, bool Modified);
+    // Fills CBxDisplayUnit from the units known on the line.
+    void RefreshDisplayUnits();
 
     // ---- Ending from outside (frmmain_recovery.cpp) ----
     // The user's data folder; unsaved work is kept in its "recovery"
@@ -366,6 +373,7 @@ private:
     void CompareWithInstrument();
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
+    bool LogServesDisplay() const;
     bool SettingsPagesInRange();
     // Leaving the Settings page with rows or columns that cannot be taken:
     // back to it (true), with the field's message.

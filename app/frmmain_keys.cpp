@@ -82,12 +82,14 @@ void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
 
 void TFrmMain::PressDisplayKey(int Key, bool Modified)
 {
-    const QString command = DisplayKeyCommand(Key, Modified, Session.UnitAddress());
+    // The keys of the unit the page shows (one of a bus), selected for it.
+    const int unit = Session.DisplayUnit();
+    const QString command = DisplayKeyCommand(Key, Modified, unit);
     // With the link closed a key does nothing, not even delay the polls
     // of the next connection; while an answer is awaited (the start-up
     // questions) the key's "0" would be taken for it, so it does nothing
     // then either.
-    if (command.isEmpty() || !Session.SendUserCommand(command, true))
+    if (command.isEmpty() || !Session.SendUserCommand(command, true, unit))
         return;
     Session.DelayNextPoll(TSession::KeyPollDelayTicks);
 }

@@ -150,10 +150,14 @@ void TFrmMain::Connect2Click()
         return;
     }
     int unitAddress = Session.UnitAddress();
-    std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(*datViewer, unitAddress);
+    QList<int> found;
+    std::unique_ptr<TIOIfaceSerial> serial = ConfigureAndCreate(*datViewer, unitAddress, &found);
     if (!serial)
         return; // cancelled: nothing changes
     Session.SetUnitAddress(unitAddress);
+    // The units Find listed on this line: the Display page and the logging
+    // dialog offer them.
+    Session.SetBusUnits(found);
     Session.InstallAndOpen(std::move(serial));
 }
 

@@ -25,10 +25,15 @@
 #include "ui/hourglass.h"
 #include "ui/prompts.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // A binary weight record as the weight line the live display reads: the
@@ -104,8 +109,50 @@ void TFrmMain::BuildDisplayPage()
     SetDisplayColours(LCDMain, MainGlass);
     pnlDispFill = Named(new QWidget(TSDisplay), "pnlDispFill");
     pnlDispFill->setFixedHeight(0);
+    pnlDisplayUnit = Named(new QWidget(TSDisplay), "pnlDisplayUnit");
+    auto *unitRow = new QHBoxLayout(pnlDisplayUnit);
+    unitRow->setContentsMargins(6, 2, 6, 2);
+    auto *unitLabel = new QLabel(QStringLiteral("Unit shown"), pnlDisplayUnit);
+    CBxDisplayUnit = Named(new QComboBox(pnlDisplayUnit), "CBxDisplayUnit");
+    CBxDisplayUnit->setToolTip(QStringLiteral("The unit of the line whose weight the display shows and whose keys "
+                                              "it presses; settings and calibration stay with the unit connected to"));
+    unitLabel->setBuddy(CBxDisplayUnit);
+    unitRow->addWidget(unitLabel);
+    unitRow->addWidget(CBxDisplayUnit);
+    unitRow->addStretch(1);
+    pnlDisplayUnit->setVisible(false);
+    connect(CBxDisplayUnit, &QComboBox::activated, this, [this](int index) {
+        const int unit = CBxDisplayUnit->itemData(index).toInt();
+        if (unit == Session.DisplayUnit())
+            return;
+        Session.SetDisplayUnit(unit);
+        // The last unit's weight is not this one's.
+        LCDMain->AllSegmentsOff();
+        LCDMain->PaintSegments();
+    });
     layout->addWidget(LCDMain, 1);
+    layout->addWidget(pnlDisplayUnit, 0);
     layout->addWidget(pnlDispFill, 0);
+}
+
+void TFrmMain::RefreshDisplayUnits()
+{
+    QList<int> units = Session.BusUnits();
+    const int connected = Session.UnitAddress();
+    if (connected >= 1 && connected <= 31 && !units.contains(connected))
+        units << connected;
+    std::sort(units.begin(), units.end());
+    // A unit no longer known is not shown on.
+    if (!units.contains(Session.DisplayUnit()))
+        Session.SetDisplayUnit(connected);
+    const QSignalBlocker quiet(CBxDisplayUnit);
+    CBxDisplayUnit->clear();
+    for (const int unit : std::as_const(units))
+        CBxDisplayUnit->addItem(unit == connected ? QStringLiteral("Unit %1 (connected)").arg(unit)
+                                                  : QStringLiteral("Unit %1").arg(unit),
+                                unit);
+    CBxDisplayUnit->setCurrentIndex(CBxDisplayUnit->findData(Session.DisplayUnit()));
+    pnlDisplayUnit->setVisible(units.size() > 1 && Session.IsOpen());
 }
 
 void TFrmMain::BuildSettingsPage()
@@ -172,6 +219,9 @@ void TFrmMain::BuildLogPage()
 
 void TFrmMain::WireSession()
 {
+    // The Log page's rates are samples a second: a unit is asked ten
+    // times a second at most.
+    Session.SetLogPollGap(10);
     Session.ShowCommand = [this](const QString &command) { SetPanelText(0, command); };
     Session.ShowReply = [this](const QString &reply) { SetPanelText(1, reply); };
     Session.IsTrafficShown = [this] { return PgCMain->currentWidget() == TSTest; };
@@ -204,6 +254,7 @@ void TFrmMain::WireSession()
         }
         PortWatcher.Remember(Session.Transport());
         ConnectedLook();
+        RefreshDisplayUnits();
         RecordConnection();
     };
     Session.PortLost = [this] { WaitForLostPort(); };
@@ -225,6 +276,7 @@ void TFrmMain::WireSession()
         Logging->ForgetInstrument();
         History->ForgetIdentity();
         DisconnectedLook();
+        RefreshDisplayUnits();
     };
     Session.LogReply = [this](qint32 weight, qint32 unit, qint32 status) {
         // The reply's own decimal point scales the logged weight.
@@ -404,10 +456,11 @@ void TFrmMain::PgCMainChange()
         CompareWithInstrument();
     }
     if (page == TSDisplay) {
-        // A streaming log is not stopped by a look at the Display page: its
+        RefreshDisplayUnits();
+        // A running log is not stopped by a look at the Display page: its
         // samples go on into the log and show on the display, and neither
-        // the start-up's "STP" nor a poll goes out meanwhile.
-        if (Session.LoggingState() == lsStreamed && Session.IsOpen()) {
+        // the start-up's "STP" nor a display poll goes out meanwhile.
+        if (LogServesDisplay()) {
             Session.SetActivity(actLog);
         } else {
             Session.SetActivity(actDisplay);
@@ -423,7 +476,7 @@ void TFrmMain::PgCMainChange()
         // The live weight goes on being polled (the status bar shows it)
         // while the weights are placed; a streaming log goes on as on the
         // Display page.
-        Session.SetActivity(Session.LoggingState() == lsStreamed && Session.IsOpen() ? actLog : actDisplay);
+        Session.SetActivity(LogServesDisplay() ? actLog : actDisplay);
         VerificationPageShown();
     } else if (page == TSSettings) {
         // Whatever was polled before goes on being polled.
@@ -437,6 +490,21 @@ void TFrmMain::PgCMainChange()
         if (PageWork.FocusChart)
             PageWork.FocusChart();
     }
+    // A page that takes the line from a running log says so: the chart
+    // shows the hole as a break, not as a line across it.
+    if (Logging->Running() && Session.IsOpen() && Session.Activity() != actLog && page != TSSettings)
+        ShowStatusNote(QStringLiteral("The log pauses while this page is shown and goes on when the Log page is "
+                                      "shown again."));
+}
+
+// A stream, or the polls of a log of one unit, carry the weight the
+// display shows; a log of several units would show each in turn.
+bool TFrmMain::LogServesDisplay() const
+{
+    if (!Session.IsOpen())
+        return false;
+    return Session.LoggingState() == lsStreamed
+           || (Session.LoggingState() == lsPolled && Session.LoggedUnits().size() <= 1);
 }
 
 bool TFrmMain::PagesDifferFromInstrument() const { return !Transfer->PendingLines().isEmpty(); }

@@ -94,11 +94,14 @@ QStringList TFrmMain::KeepUnsavedWork()
     const bool log = Logging->UnsavedSamples;
     const bool settings = SettingsPagesHoldUnsentEdits();
     const QString comment = LogPage->LblLogComment->text();
+    // A log of several units is kept as a file a unit.
+    QStringList logFiles;
     if (log && KeepFile(KeptLogFile, QStringLiteral("log"), QStringLiteral(".LOG"),
                         [&](const QString &path, QString *error) {
-                            return SaveLogFile(path, *Logging, comment, error);
+                            logFiles.clear();
+                            return SaveLogFiles(path, *Logging, comment, &logFiles, error);
                         }))
-        kept << KeptLogFile;
+        kept << logFiles;
     if (settings && KeepFile(KeptSettingsFile, QStringLiteral("settings"), QStringLiteral(".QVS"),
                              [&](const QString &path, QString *error) {
                                  return SaveSettingsFile(path, EditModel, error);

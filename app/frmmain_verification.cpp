@@ -107,6 +107,10 @@ QString TFrmMain::VerificationFileName(const QString &extension) const
 
 void TFrmMain::SaveVerificationCsv()
 {
+    if (const QString problem = Verification->Setup.Problem(); !problem.isEmpty()) {
+        Report(TOutcome::Fail(problem, TOutcome::TSeverity::Error));
+        return;
+    }
     const QString path = Prompts().SaveFileName(QStringLiteral("Save Verification Results"),
                                                 VerificationFileName(".csv"), QStringLiteral("CSV file (*.csv)"));
     if (path.isEmpty())
@@ -124,6 +128,10 @@ void TFrmMain::SaveVerificationCsv()
 
 void TFrmMain::SaveCertificatePdf()
 {
+    if (const QString problem = Verification->Setup.Problem(); !problem.isEmpty()) {
+        Report(TOutcome::Fail(problem, TOutcome::TSeverity::Error));
+        return;
+    }
     const QString path = Prompts().SaveFileName(QStringLiteral("Save Certificate as PDF"), VerificationFileName(".pdf"),
                                                 QStringLiteral("PDF document (*.pdf)"));
     if (path.isEmpty())

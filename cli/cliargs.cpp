@@ -1,5 +1,7 @@
 #include "cli/cliargs.h"
 
+#include "logging/logchoices.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -39,10 +41,21 @@ bool TakeValue(const QString &name, const QString &value, TCliArgs &args, QStrin
             return Fail(error, QStringLiteral("--baud needs a baud rate, e.g. 9600"));
         args.Baud = baud;
     } else if (name == QLatin1String("address")) {
+        // Several units of a bus, for log: "1,2,5".
+        if (value.contains(QLatin1Char(','))) {
+            QList<int> units;
+            if (!LogUnits::Parse(value, &units, nullptr) || units.isEmpty())
+                return Fail(error, QStringLiteral("--address takes unit addresses from 1 to 31 separated by commas "
+                                                  "(such as 1,2,5), or one address, or any"));
+            args.Addresses = units;
+            args.Address = units.first();
+            return true;
+        }
         const int address = value.compare(QLatin1String("any"), Qt::CaseInsensitive) == 0 ? 99 : value.toInt(&ok);
         if (address != 99 && (!ok || address < 0 || address > 31))
             return Fail(error, QStringLiteral("--address takes a unit address from 1 to 31, or any"));
         args.Address = address == 0 ? 99 : address;   // 0 is "any", as in the connection settings
+        args.Addresses = {*args.Address};
     } else if (name == QLatin1String("data-bits")) {
         const int bits = value.toInt(&ok);
         if (!ok || (bits != 7 && bits != 8))
@@ -128,7 +141,7 @@ const std::vector<TCliOption> &CliOptions()
     static const std::vector<TCliOption> options{
         {"port", "P", "serial port (default: the viewer's connection settings)"},
         {"baud", "N", "baud rate (default: the viewer's; find: only this rate)"},
-        {"address", "A|any", "unit address 1..31 or any (default: the viewer's; find: any)"},
+        {"address", "A|any", "unit address 1..31 or any (default: the viewer's; find: any); log: also a list, 1,2,5"},
         {"data-bits", "7|8", "data bits (default: the viewer's; find: 8)"},
         {"parity", "none|odd|even", "parity (default: the viewer's; find: none)"},
         {"stop-bits", "1|2", "stop bits (default: the viewer's; find: 1)"},

@@ -16,7 +16,8 @@ struct TCliArgs {
     QStringList Operands;           // "-" stands for standard input or output
     std::optional<QString> Port;
     std::optional<int> Baud;
-    std::optional<int> Address;     // 1..31, or 99 for "any"
+    std::optional<int> Address;     // 1..31, or 99 for "any"; the first of Addresses
+    QList<int> Addresses;           // log: --address 1,2,5, the units of a bus
     std::optional<int> DataBits;    // 7 or 8
     std::optional<int> Parity;      // 0 none, 1 odd, 2 even
     std::optional<int> StopBits;    // 1 or 2

@@ -62,8 +62,8 @@ int RunPorts(TCliJob &job)
 
 // Every port the connection dialog lists (the stored one first), or only
 // --port, at the common baud rates (the stored one first) or only --baud.
-// Nothing is written to an instrument; found ones are results, what was
-// tried a note.
+// Nothing is written to an instrument; found ones are results (every unit
+// of a bus, one a line), what was tried a note.
 int RunFind(TCliJob &job)
 {
     const TCliArgs &args = job.Args;
@@ -82,6 +82,13 @@ int RunFind(TCliJob &job)
     QEventLoop loop;
     QObject::connect(&finder, &TInstrumentFinder::Trying, [&job](const QString &port, int baud) {
         job.Prompt.Progress(QStringLiteral("Trying %1 at %2 baud").arg(port).arg(baud));
+    });
+    QObject::connect(&finder, &TInstrumentFinder::Asking, [&job](const QString &port, int baud, int unit) {
+        job.Prompt.Progress(QStringLiteral("Several answered on %1 at %2 baud: asking unit %3 of %4")
+                                .arg(port)
+                                .arg(baud)
+                                .arg(unit)
+                                .arg(TInstrumentFinder::LastScanUnit));
     });
     QObject::connect(&finder, &TInstrumentFinder::Found, [&job](const TFoundInstrument &found) {
         Tdata7410 identity;

@@ -7,12 +7,14 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/terminalprompts.h"
+#include "logging/logchoices.h"
 #include "logging/logcsv.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
 #include "settings/identity.h"
 
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QTimer>
 
 #include <algorithm>
@@ -90,6 +92,12 @@ int RunLog(TCliJob &job)
         return job.Fail(ExitUsage, wrong);
     if (operand == QLatin1String("-") && job.Args.Json)
         return job.Fail(ExitUsage, QStringLiteral("--json and - cannot share standard output"));
+    // Several units of a bus are polled in turn: a stream is one unit's.
+    const QList<int> &units = job.Args.Addresses;
+    const bool several = units.size() > 1;
+    if (several && job.Args.Given.contains(QStringLiteral("rate")) && job.Args.Rate == 0)
+        return job.Fail(ExitUsage, QStringLiteral("--rate auto streams one unit; log units %1 with --rate 100, 10 or 1")
+                                       .arg(LogUnits::Text(units)));
     // For a spreadsheet, as File > Export Log as CSV writes it; standard
     // output gets that too, being text for other programs.
     const bool csv = operand == QLatin1String("-") || operand.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
@@ -98,7 +106,9 @@ int RunLog(TCliJob &job)
     // An hour's log must not be lost to a file that cannot be written.
     if (!output.Prepare(operand, csv ? QStringLiteral(".csv") : QStringLiteral(".LOG"), {}, &error))
         return job.Fail(ExitRefused, error);
-    // The settings give the weight's decimals and units, as on the Log page.
+    // The settings give the weight's decimals and units, as on the Log page:
+    // the first unit's, for all of them.
+    job.Session.SetBusUnits(units);
     if (const int status = job.ConnectAndRead(); status != ExitDone)
         return status;
     TLoggingSession logging(job.Session);
@@ -106,23 +116,56 @@ int RunLog(TCliJob &job)
     job.Session.LogRecord = [&logging](quint8 byte, qint32 word, qint32 w) { logging.TakeRecord(byte, word, w); };
     job.Session.SetActivity(actLog);
     TLogChoices choices;
-    choices.Rate = job.Args.Rate;
+    // As fast as the units answer, unless told otherwise.
+    choices.Rate = several && !job.Args.Given.contains(QStringLiteral("rate")) ? 1 : job.Args.Rate;
+    if (several)
+        choices.Units = units;
     logging.Begin(choices, job.EditModel);
     const TLogEnd end = WaitWhileLogging(job, logging);
     logging.Stop();
     job.Session.SetActivity(actIdle);
     job.Session.LogReply = nullptr;
     job.Session.LogRecord = nullptr;
-    // What was logged is kept also when the log was cut short.
-    const QString comment = InstrumentIdentityText(job.EditModel);
+    // What was logged is kept also when the log was cut short. A log file
+    // holds one weight: several units are a file a unit.
+    // The identity read is the first unit's: not the others' to carry.
+    const QString comment = several ? QStringLiteral("Units %1 of one line").arg(LogUnits::Text(units))
+                                    : InstrumentIdentityText(job.EditModel);
+    QStringList written;
     if (!(csv ? ExportLogCsv(output.Path(), logging, comment, &error)
-              : SaveLogFile(output.Path(), logging, comment, &error)))
+              : SaveLogFiles(output.Path(), logging, comment, &written, &error)))
         return job.Fail(ExitRefused, error);
     if (const int status = output.Deliver(&error) ? ExitDone : job.Fail(ExitRefused, error); status != ExitDone)
         return status;
     const qint64 samples = SampleCount(logging);
-    const QJsonObject result{{"file", operand}, {"samples", samples}};
-    const QString kept = QStringLiteral("%1 samples were saved to %2.").arg(samples).arg(TTerminalPrompts::Shown(output.Path()));
+    QJsonObject result{{"file", operand}, {"samples", samples}};
+    QString kept = QStringLiteral("%1 samples were saved to %2.").arg(samples).arg(TTerminalPrompts::Shown(output.Path()));
+    if (several) {
+        QJsonArray perUnit;
+        QStringList counts;
+        for (size_t trace = TLoggingSession::FirstUnitTrace; trace < logging.Traces.size(); ++trace) {
+            const qsizetype count = logging.Points.Size(int(trace));
+            perUnit.append(QJsonObject{{"address", logging.Traces[trace].Tag}, {"samples", count}});
+            counts << QStringLiteral("unit %1: %2").arg(logging.Traces[trace].Tag).arg(count);
+        }
+        result.insert(QStringLiteral("units"), perUnit);
+        if (written.size() > 1) {
+            QJsonArray files;
+            QStringList shown;
+            for (const QString &file : std::as_const(written)) {
+                files.append(file);
+                shown << TTerminalPrompts::Shown(file);
+            }
+            result.insert(QStringLiteral("files"), files);
+            kept = QStringLiteral("%1 samples (%2) were saved to %3.")
+                       .arg(samples)
+                       .arg(counts.join(QStringLiteral(", ")), shown.join(QStringLiteral(", ")));
+        } else {
+            kept = QStringLiteral("%1 samples (%2) were saved to %3.")
+                       .arg(samples)
+                       .arg(counts.join(QStringLiteral(", ")), TTerminalPrompts::Shown(output.Path()));
+        }
+    }
     if (end.LineLost) {
         job.FailureFields = result;
         return job.Fail(ExitSilent, QStringLiteral("Logging stopped after %1 of %2 s: the line was lost. %3")
@@ -139,6 +182,9 @@ int RunLog(TCliJob &job)
         job.FailureFields = result;
         return job.Fail(ExitSilent, QStringLiteral("No samples from the instrument in %1 s.").arg(job.Args.Seconds));
     }
+    // Where the samples of several units went is worth a word.
+    if (several)
+        TCliJob::Note(kept);
     job.Result(result, QString());
     return ExitDone;
 }

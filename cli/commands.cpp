@@ -35,10 +35,12 @@ const std::vector<TCliCommand> &CliCommands()
         {"report", "... report [FILE.QVS|-] OUT.pdf|-",
          "The settings report as a PDF file, from a settings file or else from the instrument.", link, 1, 2,
          &RunReport},
-        {"log", "... log --seconds S [--rate auto|100|10|1] OUT.LOG|OUT.csv|-",
+        {"log", "... log --seconds S [--rate auto|100|10|1] [--address A,B,...] OUT.LOG|OUT.csv|-",
          "Log the weight for S seconds into a log file the viewer opens, or a CSV file for a spreadsheet\n"
          "(- : CSV on standard output). --rate polls for at most that many samples a second (fewer when\n"
-         "the instrument answers more slowly); auto, the default, takes what the instrument streams.",
+         "the instrument answers more slowly); auto, the default, takes what the instrument streams.\n"
+         "--address 1,2,5 logs those units of an RS-485 bus, polled in turn (at --rate 100 unless given):\n"
+         "one log file a unit (OUT-unit1.LOG, ...), or one CSV with a weight column a unit.",
          link + QStringList{"seconds", "rate"}, 1, 1, &RunLog},
         {"history", "history [SERIAL] [--since DATE] | history diff SERIAL A B | history export|import FILE|-",
          "The instruments' history that the viewer and this program keep: the instruments known, or one\n"

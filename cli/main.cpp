@@ -70,6 +70,8 @@ QString MisuseOf(const TCliCommand &command, const TCliArgs &args)
     for (const QString &option : args.Given)
         if (option != QLatin1String("json") && option != QLatin1String("help") && !command.Options.contains(option))
             return QStringLiteral("%1 does not take --%2").arg(command.Name, option);
+    if (args.Addresses.size() > 1 && command.Name != QLatin1String("log"))
+        return QStringLiteral("%1 takes one unit address; only log takes several (--address 1,2,5)").arg(command.Name);
     const qsizetype operands = args.Operands.size();
     if (operands < command.MinOperands || operands > command.MaxOperands)
         return QStringLiteral("usage: %1 %2").arg(Program, command.Usage);

@@ -5,6 +5,9 @@
 #include <QSysInfo>
 #include <QUuid>
 
+#include <pwd.h>
+#include <unistd.h>
+
 
 QStringList THistoryEntry::SettingsLines() const
 {
@@ -49,8 +52,30 @@ bool THistoryEntry::FromJson(const QJsonObject &json, THistoryEntry &entry, QStr
         return missing("valid time");
     if (entry.Kind.isEmpty())
         return missing("kind");
+    // A hand-edited or foreign line must not slip in as something it is not.
+    const auto wrong = [error](const QString &what) {
+        if (error)
+            *error = what;
+        return false;
+    };
+    static const QStringList kinds{HistoryKind::Connect, HistoryKind::Read,       HistoryKind::Write,
+                                   HistoryKind::Calibration, HistoryKind::Backup, HistoryKind::Restore,
+                                   HistoryKind::FileOpened,  HistoryKind::FileSaved};
+    if (!kinds.contains(entry.Kind))
+        return wrong(QStringLiteral("unknown kind \"%1\"").arg(entry.Kind));
+    if (entry.Time > QDateTime::currentDateTimeUtc().addDays(1))
+        return wrong(QStringLiteral("a time in the future"));
+    for (const char *text : {"serial", "port", "user", "host", "summary"})
+        if (json.contains(QLatin1String(text)) && !json.value(QLatin1String(text)).isString())
+            return wrong(QStringLiteral("%1 is no text").arg(QLatin1String(text)));
+    const QJsonValue address = json.value(QLatin1String("address"));
+    if (!address.isUndefined() && !(address.isDouble() && address.toDouble() == address.toInt() && address.toInt() >= 0
+                                    && address.toInt() <= 99))
+        return wrong(QStringLiteral("address is no unit address"));
+    if (json.contains(QLatin1String("data")) && !json.value(QLatin1String("data")).isObject())
+        return wrong(QStringLiteral("data is no object"));
     entry.Serial = json.value(QLatin1String("serial")).toString();
-    entry.Address = json.value(QLatin1String("address")).toInt();
+    entry.Address = address.toInt();
     entry.Port = json.value(QLatin1String("port")).toString();
     entry.User = json.value(QLatin1String("user")).toString();
     entry.Host = json.value(QLatin1String("host")).toString();
@@ -61,6 +86,9 @@ bool THistoryEntry::FromJson(const QJsonObject &json, THistoryEntry &entry, QStr
 
 QString HistoryUserName()
 {
+    // The account the program runs under, whatever the environment says.
+    if (const passwd *account = ::getpwuid(::getuid()); account && account->pw_name && *account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
     for (const char *name : {"USER", "LOGNAME", "USERNAME"})
         if (const QString user = qEnvironmentVariable(name); !user.isEmpty())
             return user;

@@ -253,6 +253,16 @@ int TFrmComDialog::Parity() const
     return index == 1 || index == 2 ? index : 0;
 }
 
+QList<int> TFrmComDialog::FoundUnits() const
+{
+    QList<int> units;
+    for (const TFoundInstrument &found : FindPanel->Found())
+        if (found.Port == PortName() && found.BaudRate == BaudRate() && found.UnitAddress >= 1
+            && found.UnitAddress <= MaxAddress && !units.contains(found.UnitAddress))
+            units << found.UnitAddress;
+    return units;
+}
+
 int TFrmComDialog::UnitAddress() const
 {
     const int index = CBAddress->currentIndex();

@@ -66,6 +66,9 @@ public:
     int StopBits() const;
     int Parity() const;
     int UnitAddress() const;
+    // The unit addresses Find found on the chosen port at the chosen baud
+    // rate (all units of a bus), in the order found; empty when none.
+    QList<int> FoundUnits() const;
 
     // The defaults every dialog starts with: "COM1", 9600, 8 data bits,
     // 1 stop bit, no parity, "Any"; fixed size, centred on the screen.

@@ -77,6 +77,16 @@ bool TInstrumentFinder::IsIdentityLine(const QByteArray &line)
     return hasWord && quotedTexts.match(QString::fromLatin1(text)).hasMatch();
 }
 
+int TInstrumentFinder::WireMs(int bytes, int baud)
+{
+    return baud > 0 ? int((qint64(bytes) * 10 * 1000 + baud - 1) / baud) : 0;
+}
+
+QByteArray TInstrumentFinder::ScanQuestion(int unit)
+{
+    return Selected(unit, "ADR?;IDN?;");
+}
+
 int TInstrumentFinder::AddressIn(const QByteArray &line)
 {
     const QByteArray text = line.trimmed();
@@ -210,6 +220,7 @@ void TInstrumentFinder::NextBaud()
     Pending.clear();
     Stage = TStage::Identity;
     Identity.clear();
+    SawBytes = false;
     Tries.last().BaudRates << baud;
     TryTimer.start(TryMs);
     const quint64 search = Generation;
@@ -230,6 +241,15 @@ void TInstrumentFinder::TryTimedOut()
         Report(Unit); // it told who it is, not where: the address asked reaches it
         return;
     }
+    if (Stage == TStage::Scan) {
+        ScanTimedOut();
+        return;
+    }
+    // Any unit was asked and only noise came: several may have answered at once.
+    if (SawBytes && Unit == 99) {
+        StartScan();
+        return;
+    }
     NextBaud();
 }
 
@@ -242,7 +262,16 @@ void TInstrumentFinder::ReadLines()
     if (LastRead.isValid() && LastRead.elapsed() > TReplyReceiver::PartialLineLimitMs(Port->baudRate()))
         Pending.clear();
     LastRead.start();
-    Pending += Port->readAll();
+    const QByteArray bytes = Port->readAll();
+    if (!bytes.isEmpty()) {
+        SawBytes = true;
+        // The answer has begun: it gets the time it takes on the line.
+        if (Stage == TStage::Scan && !ScanAnswering && !ScanSettling) {
+            ScanAnswering = true;
+            TryTimer.start(WireMs(LongestScanAnswer, Port->baudRate()) + TurnaroundMs);
+        }
+    }
+    Pending += bytes;
     for (;;) {
         qsizetype end = 0;
         while (end < Pending.size() && Pending.at(end) != '\r' && Pending.at(end) != '\n')
@@ -262,10 +291,21 @@ void TInstrumentFinder::ReadLines()
 
 void TInstrumentFinder::TakeLine(const QByteArray &line)
 {
+    if (Stage == TStage::Scan) {
+        TakeScanLine(line);
+        return;
+    }
     if (Stage == TStage::Identity) {
         // A weight line streamed before the stop took effect is skipped.
-        if (!IsIdentityLine(line))
+        // Noise after "any" was asked (several units at once, or a wrong
+        // rate) needs no more than an answer's time to be over.
+        if (!IsIdentityLine(line)) {
+            const int quiet = WireMs(LongestScanAnswer, Port->baudRate()) + TurnaroundMs;
+            const bool noise = std::any_of(line.begin(), line.end(), [](char c) { return c < 0x20 || c > 0x7E; });
+            if (noise && Unit == 99 && TryTimer.remainingTime() > quiet)
+                TryTimer.start(quiet);
             return;
+        }
         Identity = QString::fromLatin1(line.trimmed());
         Stage = TStage::Address;
         TryTimer.start(TryMs);
@@ -291,10 +331,140 @@ void TInstrumentFinder::Report(int unitAddress)
     result.Identity = Identity;
     Found_ << result;
     ClosePort();
+    const quint64 search = Generation;
     emit Found(result);
-    // One instrument a port: the next port, unless a slot has stopped us.
-    if (Running && !TryTimer.isActive())
+    // One instrument answered any: it is alone on this port. The next port,
+    // unless a slot has stopped us.
+    if (Running && search == Generation && !TryTimer.isActive())
+        PortDone();
+}
+
+void TInstrumentFinder::PortDone()
+{
+    if (StopAtFirstPort)
+        Finish(false);
+    else
         NextPort();
+}
+
+void TInstrumentFinder::StartScan()
+{
+    Stage = TStage::Scan;
+    ScanUnit = FirstScanUnit - 1;
+    ScanFoundCount = 0;
+    NoisyInARow = 0;
+    AskNextUnit();
+}
+
+void TInstrumentFinder::AskNextUnit()
+{
+    ScanRetried = false;
+    if (++ScanUnit > LastScanUnit) {
+        TryTimer.stop();
+        EndScan();
+        return;
+    }
+    AskScanUnit();
+}
+
+void TInstrumentFinder::AskScanUnit()
+{
+    TryTimer.stop();
+    ScanSettling = false;
+    // What is left of the last answer (noise, a late line) is not this one's.
+    Port->clear(QSerialPort::Input);
+    Pending.clear();
+    Identity.clear();
+    SawBytes = ScanAnswering = ScanAddressHeard = false;
+    const int baud = Bauds.at(BaudIndex);
+    const QByteArray question = ScanQuestion(ScanUnit);
+    TryTimer.start(WireMs(int(question.size()), baud) + TurnaroundMs);
+    const quint64 search = Generation;
+    emit Asking(Ports.at(PortIndex), baud, ScanUnit);
+    if (search == Generation && Running && Port->isOpen())
+        Port->write(question);
+}
+
+void TInstrumentFinder::TakeScanLine(const QByteArray &line)
+{
+    if (ScanSettling)
+        return; // the rest of the answer just taken
+    const bool printable = std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+    if (!printable) {
+        // One unit asked alone never answers noise: this is a wrong baud
+        // rate, unless units have answered cleanly at it already.
+        if (ScanFoundCount == 0)
+            NextBaud();
+        return;
+    }
+    if (!ScanAddressHeard) {
+        // A line that is not this address is a late answer of another.
+        ScanAddressHeard = AddressIn(line) == ScanUnit;
+        return;
+    }
+    if (IsIdentityLine(line)) {
+        Identity = QString::fromLatin1(line.trimmed());
+        ScanFound();
+    }
+}
+
+void TInstrumentFinder::ScanTimedOut()
+{
+    if (ScanSettling) {
+        AskNextUnit();
+        return;
+    }
+    // It said its address; its identity did not come whole: it is there.
+    if (ScanAddressHeard) {
+        ScanFound();
+        return;
+    }
+    // Noise where units have answered cleanly: this one's answer met
+    // another's tail on the line. Asked once more.
+    if (SawBytes && ScanFoundCount > 0 && !ScanRetried) {
+        ScanRetried = true;
+        AskScanUnit();
+        return;
+    }
+    NoisyInARow = SawBytes ? NoisyInARow + 1 : 0;
+    if (NoisyInARow >= 2 && ScanFoundCount == 0)
+        NextBaud();
+    else
+        AskNextUnit();
+}
+
+void TInstrumentFinder::ScanFound()
+{
+    TryTimer.stop();
+    TFoundInstrument result;
+    result.Port = Ports.at(PortIndex);
+    result.BaudRate = Bauds.at(BaudIndex);
+    result.DataBits = DataBits;
+    result.Parity = Parity;
+    result.StopBits = StopBits;
+    result.UnitAddress = ScanUnit;
+    result.Identity = Identity;
+    Found_ << result;
+    ++ScanFoundCount;
+    NoisyInARow = 0;
+    const quint64 search = Generation;
+    emit Found(result);
+    // The answer's line end may still be on its way: the next unit is asked
+    // once the line is quiet, or the two answers would meet on it.
+    if (search == Generation && Running && Stage == TStage::Scan) {
+        ScanSettling = true;
+        TryTimer.start(WireMs(2, Port->baudRate()) + SettleMs);
+    }
+}
+
+void TInstrumentFinder::EndScan()
+{
+    if (ScanFoundCount == 0) {
+        NextBaud();
+        return;
+    }
+    ClosePort();
+    PortDone();
 }
 
 void TInstrumentFinder::PortFailed()

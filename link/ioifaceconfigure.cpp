@@ -48,7 +48,7 @@ void Store(const TConnectionChoice &choice, TdatViewer &store)
 
 void SaveComDialog(const TFrmComDialog &dialog, TdatViewer &store) { Store(ConfirmedChoice(dialog, store), store); }
 
-std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress)
+std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress, QList<int> *foundUnits)
 {
     TFrmComDialog dialog(SerialPortNames(store.SerialPort()));
     LoadComDialog(dialog, store);
@@ -58,6 +58,8 @@ std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitA
     const TConnectionChoice choice = ConfirmedChoice(dialog, store);
     Store(choice, store);
     unitAddress = choice.SerialAddress;
+    if (foundUnits)
+        *foundUnits = dialog.FoundUnits();
     auto transport = std::make_unique<TIOIfaceSerial>();
     transport->SetPortName(choice.SerialPort);
     transport->SetBaudRate(choice.BaudRate);

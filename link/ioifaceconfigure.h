@@ -4,6 +4,8 @@
 
 #include "link/ioiface_serial.h"
 
+#include <QList>
+
 #include <memory>
 
 class TdatViewer;
@@ -19,7 +21,10 @@ class TFrmComDialog;
 // so its group has no selection) is confirmed as its default: 9600 baud,
 // 8 data bits, 1 stop bit, unit address "Any" (99). Confirming without a
 // port selected (the stored port is not present now) keeps the stored name.
-std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress);
+// `foundUnits`, when given, gets the units Find found on the chosen line
+// (the units of a bus), empty when it found none there or did not run.
+std::unique_ptr<TIOIfaceSerial> ConfigureAndCreate(TdatViewer &store, int &unitAddress,
+                                                   QList<int> *foundUnits = nullptr);
 
 // What confirming the dialog chose, by the rules above.
 struct TConnectionChoice {

@@ -136,6 +136,7 @@ void TSession::TransportOpened()
     ResetReceive();
     LinkUp = true;
     UnitsKnown = false;
+    SelectedOnLine = 99;
     if (Connected)
         Connected();
 }
@@ -184,36 +185,63 @@ void TSession::EndWait(TWaitEnd how)
 
 // ---------------------------------------------------------------- exchange
 
+namespace {
+// A command that selects its unit first ("S05;...").
+bool StartsWithSelection(const QString &text)
+{
+    return text.size() >= 4 && text[0] == u'S' && text[1].isDigit() && text[2].isDigit() && text[3] == u';';
+}
+} // namespace
+
 void TSession::SendCommand(const QString &text, bool framed)
+{
+    SendCommandTo(Address, text, framed);
+}
+
+void TSession::SendCommandTo(int unit, const QString &text, bool framed)
 {
     if (!IsOpen() || text.isEmpty())
         return;
     TNesting nesting(*this);
+    // Another unit of a bus may be selected: the command would reach it.
+    // A line of one instrument goes on as it always has.
+    const bool bus = unit != Address || KnownUnits.size() > 1 || (LoggedCount > 1 && Logging == lsPolled);
+    const QString selection =
+        bus && !StartsWithSelection(text) && SelectedOnLine != unit ? UnitPrefix(unit) : QString();
+    const QString command = selection + text;
     // A passcode is never shown: the status bar and the traffic view get it
     // masked; only the line carries the digits.
     if (ShowCommand)
-        ShowCommand(MaskPasscode(text));
-    QString wire = text;
+        ShowCommand(MaskPasscode(command));
+    QString wire = command;
     if (framed) {
-        wire = TReplyReceiver::STX + text + TReplyReceiver::ETX;
+        wire = selection + TReplyReceiver::STX + text + TReplyReceiver::ETX;
     } else if (!wire.endsWith(QLatin1Char(';'))) {
         wire += QLatin1Char(';');
     }
     // The echo goes first so that a transport answering at once (in-process)
     // still shows command before reply.
-    LogTraffic(QStringLiteral(">>>") + MaskPasscode(framed ? text : wire));
+    LogTraffic(QStringLiteral(">>>") + MaskPasscode(framed ? command : wire));
     // Once the digits went out the instrument may be open, until a lock
     // ("PCD" alone) is acknowledged.
     if (OpensGuardedSettings(text))
         LockOwed = true;
+    // The last selection on the line stays until the next.
+    if (!framed) {
+        static const QRegularExpression selects(QStringLiteral("(?:^|;)S([0-9]{2});"));
+        for (auto it = selects.globalMatch(wire); it.hasNext();)
+            SelectedOnLine = it.next().captured(1).toInt();
+    } else if (!selection.isEmpty()) {
+        SelectedOnLine = unit;
+    }
     CurrentTransport->Send(wire);
 }
 
-bool TSession::SendUserCommand(const QString &text, bool framed)
+bool TSession::SendUserCommand(const QString &text, bool framed, int unit)
 {
     if (!IsOpen() || LineBusy())
         return false;
-    SendCommand(text, framed);
+    SendCommandTo(unit < 0 ? Address : unit, text, framed);
     return true;
 }
 
@@ -498,6 +526,20 @@ void TSession::SetLoggedUnits(const QList<int> &units)
     LoggedUnitIndex = 0;
 }
 
+void TSession::SetBusUnits(const QList<int> &units)
+{
+    KnownUnits.clear();
+    AddBusUnits(units);
+}
+
+void TSession::AddBusUnits(const QList<int> &units)
+{
+    for (int unit : units)
+        if (unit >= 1 && unit <= 31 && !KnownUnits.contains(unit) && KnownUnits.size() < MaxLoggedUnits)
+            KnownUnits << unit;
+    std::sort(KnownUnits.begin(), KnownUnits.end());
+}
+
 TSession::TActivityScope::TActivityScope(TSession &session)
     : Session(session), SavedActivity(session.Activity())
 {
@@ -567,6 +609,10 @@ TOutcome TSession::StartupSequence()
             return locked;
     }
     SendCommand(QStringLiteral("S98;STP;"), false);
+    // Every unit of a bus replies in the form the viewer reads (98: all
+    // act, none answers), not only the connection's.
+    if (KnownUnits.size() > 1)
+        SendCommand(QStringLiteral("S98;COF11;"), false);
     if (TOutcome outcome = Acknowledged(UnitPrefix(Address) + QStringLiteral("COF11;")); !outcome)
         return outcome;
     TOutcome outcome = AskNumber(QStringLiteral("ENU?;"), QStringLiteral("ENU"));
@@ -606,6 +652,8 @@ void TSession::Timer1Timer()
         return;
 
     DropStaleLine();
+    if (LogPollCountdown > 0)
+        --LogPollCountdown;
     if (PollDelay == 0)
         Poll();
     if (PollDelay > 0 && --PollDelay == 0)
@@ -647,25 +695,30 @@ void TSession::Poll()
     Receiver.DropPartial();
     switch (CurrentActivity) {
     case actDisplay:
-    case actCalibration:
+    case actCalibration: {
         if (DisplayPollPaused() || AwaitingReply || PollingSuspended() || StartupRunning)
             return;
         if (StatusPollCountdown > 0)
             --StatusPollCountdown;
+        // Calibration is the connected unit's; the Display page may show another.
+        const int unit = CurrentActivity == actDisplay ? ShownUnit : Address;
         if (StatusPollCountdown == 0) {
-            SendCommand(UnitPrefix(Address) + QStringLiteral("ESR?;"), false);
+            SendCommandTo(unit, UnitPrefix(unit) + QStringLiteral("ESR?;"), false);
             StatusPollCountdown = StatusPollEvery;
         } else {
-            SendCommand(QStringLiteral("MSV?;"), false);
+            SendCommandTo(unit, QStringLiteral("MSV?;"), false);
         }
         PollDelay = PollRepeat();
         PollOutstanding = true;
         break;
+    }
     case actLog: {
         const int count = std::min(LoggedCount, MaxLoggedUnits);
         // With no unit to poll there is nothing to send.
-        if (Logging != lsPolled || PollingSuspended() || count <= 0)
+        if (Logging != lsPolled || PollingSuspended() || count <= 0 || LogPollCountdown > 0)
             return;
+        if (LogPollGapTicks > 0)
+            LogPollCountdown = std::max(1, LogPollGapTicks / count);
         if (++LoggedUnitIndex >= count || LoggedUnitIndex < 0)
             LoggedUnitIndex = 0;
         SendCommand(UnitPrefix(Logged[size_t(LoggedUnitIndex)]) + QStringLiteral("MSV?;"), false);

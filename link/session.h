@@ -14,11 +14,12 @@
 #include "link/outcome.h"
 #include "link/receiver.h"
 
-#include <QList>
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -104,7 +105,18 @@ public:
     void Disconnect();
 
     // ---- Command exchange ----
+    // Sends to the connection's unit (UnitAddress). On a bus (more than one
+    // unit known or logged, or a command for another unit) where another
+    // unit is selected (a log of several units, a command typed with its own
+    // "S%.2d;"), a command without a selection of its own gets the unit's
+    // selection in front, so it reaches the unit meant and no other. A line
+    // of one instrument gets the commands exactly as given.
     void SendCommand(const QString &text, bool framed);
+    // The same for another unit of the line.
+    void SendCommandTo(int unit, const QString &text, bool framed);
+    // The unit the line has selected last ("S%.2d;" sent): 99 at the open,
+    // as an instrument starts.
+    int LineSelection() const { return SelectedOnLine; }
     // Sends text and waits for the reply that the handler takes (a nested
     // event loop). Accepted when answered; Refused when the handler saw "?";
     // Silent after ReplyWaitTicks without an answer; NotConnected without a
@@ -156,7 +168,8 @@ public:
     bool LineBusy() const { return WaitInProgress || AwaitingReply || StartupRunning; }
     // A command the user gives (a front-panel key, a line typed on the Test
     // page). Held back, and false, while the line is busy or closed.
-    bool SendUserCommand(const QString &text, bool framed);
+    // `unit` is the unit meant (-1: the connection's).
+    bool SendUserCommand(const QString &text, bool framed, int unit = -1);
 
     // The window is closing: received bytes are ignored, the timer stops, a
     // wait in progress ends (Cancelled) and no new wait starts, so nothing
@@ -196,7 +209,23 @@ public:
     TActivity Activity() const { return CurrentActivity; }
     void SetActivity(TActivity activity) { CurrentActivity = activity; }
     int UnitAddress() const { return Address; }
-    void SetUnitAddress(int unit) { Address = unit; }
+    // The connection's unit; the Display page shows it too until told another.
+    void SetUnitAddress(int unit)
+    {
+        Address = unit;
+        ShownUnit = unit;
+    }
+    // The unit whose weight and status the display polls ask and whose
+    // keys the Display page presses (another unit of the same bus: no
+    // reconnect). Settings, calibration and the log's stream stay with
+    // UnitAddress.
+    int DisplayUnit() const { return ShownUnit; }
+    void SetDisplayUnit(int unit) { ShownUnit = unit; }
+    // The units known to be on the line (found by Find, or logged), in
+    // ascending order, at most MaxLoggedUnits; the operator chooses from them.
+    QList<int> BusUnits() const { return KnownUnits; }
+    void SetBusUnits(const QList<int> &units);
+    void AddBusUnits(const QList<int> &units);
     // The units index the display shows (from "ENU?" or the settings).
     qint32 DisplayUnits() const { return Units; }
     void SetDisplayUnits(qint32 units)
@@ -211,6 +240,11 @@ public:
     void SetLoggingState(TLoggingState state) { Logging = state; }
     // The unit addresses a polled log asks in turn (at most MaxLoggedUnits).
     QList<int> LoggedUnits() const;
+    // Each logged unit is asked at most every `ticks` (0, the default: as
+    // fast as the units answer). The window's rate choices are samples a
+    // second ("10 Hz" plots every answer): it asks every 10 ticks, whatever
+    // the speed of the instrument.
+    void SetLogPollGap(int ticks) { LogPollGapTicks = std::max(0, ticks); }
     void SetLoggedUnits(const QList<int> &units);
     // A settings transfer holds all polling off for its whole run.
     bool PollingSuspended() const { return SuspendDepth > 0; }
@@ -282,6 +316,9 @@ private:
 
     TActivity CurrentActivity = actIdle;
     int Address = 99;                      // 1..31, or 99 for "Any"
+    int ShownUnit = 99;
+    int SelectedOnLine = 99;
+    QList<int> KnownUnits;
     qint32 Units = 0;
     bool UnitsKnown = false;
     TLoggingState Logging = lsStopped;
@@ -308,6 +345,9 @@ private:
 
     // The polling loop.
     int PollDelay = 0;
+    // Ticks before the next log poll (see SetLogPollGap).
+    int LogPollCountdown = 0;
+    int LogPollGapTicks = 0;
     int StatusPollCountdown = StatusPollEvery;
     int DisplayStaleCountdown = DisplayStaleTicks;
     int PauseCounter = 0;

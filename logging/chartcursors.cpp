@@ -1,6 +1,7 @@
 #include "logging/chartcursors.h"
 
 #include "logging/chartview.h"
+#include "logging/loggingsession.h"
 
 #include <cmath>
 #include <qcustomplot.h>
@@ -69,16 +70,27 @@ void TChartCursors::Erase(int index)
     Layer->replot();
 }
 
-QString TChartCursors::Readout(const QString &units) const
+QString TChartCursors::Readout(const QString &units, const TLoggingSession *logging) const
 {
     using ChartView::FormatAxisValue;
     const TChartCursor &one = Cursors[0];
     const TChartCursor &two = Cursors[1];
     if (!one.Drawn())
         return QString();
-    if (!two.Drawn())
-        return FormatAxisValue(one.Weight) + ' ' + units + QStringLiteral("   at   ") + FormatAxisValue(one.Time)
-               + QStringLiteral(" sec");
-    return FormatAxisValue(std::abs(two.Weight - one.Weight)) + ' ' + units + QStringLiteral("   over   ")
-           + FormatAxisValue(std::abs(two.Time - one.Time)) + QStringLiteral(" secs");
+    QString text = !two.Drawn() ? FormatAxisValue(one.Weight) + ' ' + units + QStringLiteral("   at   ")
+                                      + FormatAxisValue(one.Time) + QStringLiteral(" sec")
+                                : FormatAxisValue(std::abs(two.Weight - one.Weight)) + ' ' + units
+                                      + QStringLiteral("   over   ") + FormatAxisValue(std::abs(two.Time - one.Time))
+                                      + QStringLiteral(" secs");
+    if (!logging || logging->Traces.size() < size_t(TLoggingSession::FirstUnitTrace) + 2)
+        return text;
+    for (size_t trace = TLoggingSession::FirstUnitTrace; trace < logging->Traces.size(); ++trace) {
+        const auto at1 = logging->Points.PointAtOrBefore(int(trace), one.Time);
+        const auto at2 = two.Drawn() ? logging->Points.PointAtOrBefore(int(trace), two.Time) : at1;
+        const QString value = !at1 || !at2 ? QStringLiteral("-")
+                              : two.Drawn() ? FormatAxisValue(std::abs(at2->value - at1->value))
+                                            : FormatAxisValue(at1->value);
+        text += QStringLiteral("   %1: %2").arg(logging->Traces[trace].Title, value);
+    }
+    return text;
 }

@@ -14,6 +14,7 @@
 class QCustomPlot;
 class QCPItemLine;
 class QCPLayer;
+class TLoggingSession;
 
 struct TChartCursor {
     QPoint Pos{-1, -1};          // x = -1: not drawn
@@ -34,8 +35,11 @@ public:
     void Erase(int index);
     const TChartCursor &Cursor(int index) const { return Cursors[size_t(index)]; }
 
-    // The read-out under the chart for the cursors as they stand.
-    QString Readout(const QString &units) const;
+    // The read-out under the chart for the cursors as they stand. With the
+    // traces of several units in `logging`, each unit's weight follows: its
+    // last sample at the cursor's time, or its change between the two
+    // cursors ("ADDR 2: 150"; "-" where it has no sample).
+    QString Readout(const QString &units, const TLoggingSession *logging = nullptr) const;
 
 private:
     QCustomPlot &Chart;

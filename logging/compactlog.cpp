@@ -294,6 +294,24 @@ qint64 TCompactLog::RowAtOrAfter(double time) const
     return low;
 }
 
+std::optional<TLogPoint> TCompactLog::PointAtOrBefore(int trace, double time, qint64 within) const
+{
+    if (trace < 0 || trace >= MaxTraces)
+        return std::nullopt;
+    qint64 row = RowAtOrAfter(time);
+    if (row >= Rows() || Times[size_t(row)] > time)
+        --row;
+    for (const qint64 last = row - within; row >= 0 && row > last; --row) {
+        if (!Has(row, trace))
+            continue;
+        const TLogPoint point = Decode(row, trace);
+        if (std::isnan(point.value))
+            return std::nullopt;
+        return point;
+    }
+    return std::nullopt;
+}
+
 qsizetype TCompactLog::Size(int trace) const
 {
     return trace >= 0 && trace < MaxTraces ? qsizetype(PointCount[size_t(trace)]) : 0;

@@ -70,6 +70,12 @@ public:
     qint64 LastRowOf(int trace) const;
     // The first row whose time is not before `time` (Rows() when none).
     qint64 RowAtOrAfter(double time) const;
+    // Whether the row has a point of any trace whose bit (1 << trace) is in `traces`.
+    bool HasAnyOf(qint64 row, quint64 traces) const { return Flags[size_t(row)] & traces; }
+    // A trace's last point at or before `time`, looked for among the
+    // `within` rows before it (the traces of a log of several units take
+    // turns); nothing when there is none or it is a break.
+    std::optional<TLogPoint> PointAtOrBefore(int trace, double time, qint64 within = 4096) const;
     const TTraceOverview &Overview(int trace) const { return Overviews[size_t(trace)]; }
 
     // Bytes held for the points, exceptions and overviews included (not the spare

@@ -1,5 +1,6 @@
 #include "logging/filemenu.h"
 
+#include "logging/logchoices.h"
 #include "logging/logcsv.h"
 #include "logging/logfile.h"
 #include "logging/loggingsession.h"
@@ -214,6 +215,12 @@ QString TFileMenu::CommentLossQuestion(const QString &comment)
         .arg(lost);
 }
 
+QString TFileMenu::CsvBeside(const QString &logPath)
+{
+    const QFileInfo file(logPath);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".csv"));
+}
+
 bool TFileMenu::SaveLog(const QString &path)
 {
     if (!Logging)
@@ -221,20 +228,62 @@ bool TFileMenu::SaveLog(const QString &path)
     const QString comment = LogComment ? LogComment() : QString();
     if (const QString question = CommentLossQuestion(comment); !question.isEmpty() && !Prompts().Confirm(question))
         return false;
+    // A log file holds one weight: a log of several units is a file a unit,
+    // and all of them together in one CSV.
+    const bool several = HoldsSeveralUnits(*Logging);
+    const QString csv = several ? CsvBeside(path) : QString();
+    if (several) {
+        // The dialog asked about the name chosen, not about these.
+        QStringList files = LogFilePaths(path, *Logging);
+        files << csv;
+        QStringList existing;
+        for (const QString &file : std::as_const(files))
+            if (file != path && QFileInfo::exists(file))
+                existing << QStringLiteral("  ") + QDir::toNativeSeparators(file);
+        if (!existing.isEmpty()
+            && !Prompts().Confirm(QStringLiteral("The log of several units is saved as a file a unit and one CSV "
+                                                 "file. These already exist:\n%1\nReplace them?")
+                                      .arg(existing.join(u'\n'))))
+            return false;
+    }
     QString error;
+    QStringList written;
     bool ok = false;
     const qint64 plotted = Logging->PlottedSamples;
     {
         TBusy busy(SetBusy);
-        ok = SaveLogFile(path, *Logging, comment, &error);
+        ok = SaveLogFiles(path, *Logging, comment, &written, &error);
+        if (ok && several) {
+            ok = ExportLogCsv(csv, *Logging, comment, &error);
+            if (ok)
+                written << csv;
+        }
     }
     if (!ok) {
-        Fail(error);
+        QStringList names;
+        for (const QString &file : std::as_const(written))
+            names << QStringLiteral("  ") + QDir::toNativeSeparators(file);
+        Fail(written.isEmpty() ? error
+                               : error + QStringLiteral("\nWritten before it:\n") + names.join(u'\n'));
         return false;
     }
     // Samples plotted while the file was written are not in it.
     Logging->UnsavedSamples = Logging->PlottedSamples != plotted;
-    Done(QStringLiteral("Log saved to %1"), path);
+    if (!several) {
+        Done(QStringLiteral("Log saved to %1"), path);
+        return true;
+    }
+    QList<int> units;
+    for (const int trace : UnitTracesWithSamples(*Logging))
+        units << Logging->Traces[size_t(trace)].Tag;
+    QStringList names;
+    for (const QString &file : std::as_const(written))
+        names << QFileInfo(file).fileName();
+    if (FileDone)
+        FileDone(QStringLiteral("Log of units %1 saved to %2 in %3")
+                     .arg(LogUnits::Text(units), names.join(QStringLiteral(", ")),
+                          QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
+                 written.first());
     return true;
 }
 

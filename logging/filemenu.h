@@ -37,7 +37,10 @@
 // other extension writes the kind of the chosen filter. A log file holds
 // Latin-1 only: a comment with other characters is saved only when the
 // operator accepts them as "?". Saving a log of millions of samples lets
-// the session take its replies meanwhile; those are left unsaved.
+// the session take its replies meanwhile; those are left unsaved. A log of
+// several units is saved as a log file a unit ("fill-unit5.LOG", see
+// SaveLogFiles) and one CSV with a column a unit ("fill.csv"); files of
+// those names that exist are replaced only when the operator says so.
 
 #include <QString>
 #include <QStringList>
@@ -77,6 +80,8 @@ public:
     // writes to (".QVS" or ".LOG" appended to a name without extension).
     static Kind SaveKind(const QString &fileName, const QString &selectedFilter);
     static QString SaveName(const QString &fileName, const QString &selectedFilter);
+    // The CSV saved beside a log of several units: "fill.LOG" gives "fill.csv".
+    static QString CsvBeside(const QString &logPath);
 
     Tdata7410 *EditModel = nullptr;
     TLoggingSession *Logging = nullptr;

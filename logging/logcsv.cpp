@@ -19,7 +19,15 @@ QByteArray LogCsvHeading(const TLoggingSession &session, const QString &comment)
     QByteArray heading;
     if (!comment.isEmpty())
         heading += Quoted(comment) + "\r\n";
-    heading += "time_s,weight";
+    if (HoldsSeveralUnits(session)) {
+        heading += "time_s";
+        for (const int trace : UnitTracesWithSamples(session))
+            heading += ",weight_unit" + QByteArray::number(session.Traces[size_t(trace)].Tag);
+        if (HoldsSamplesOfNoUnit(session))
+            heading += ",weight";
+    } else {
+        heading += "time_s,weight";
+    }
     for (const int choice : session.Channels)
         if (choice != LogChannels::ChoiceNone)
             heading += ',' + LogChannels::LabelText(choice).toUtf8();   // item texts: no comma, no quote
@@ -29,6 +37,12 @@ QByteArray LogCsvHeading(const TLoggingSession &session, const QString &comment)
 bool ExportLogCsv(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
 {
     return WriteLinesAtomically(
-        path, LogCsvHeading(session, comment), [&](const auto &sink) { WriteLogSampleBytes(session, true, sink); },
+        path, LogCsvHeading(session, comment),
+        [&](const auto &sink) {
+            if (HoldsSeveralUnits(session))
+                WriteUnitColumnBytes(session, sink);
+            else
+                WriteLogSampleBytes(session, true, sink);
+        },
         error);
 }

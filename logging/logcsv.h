@@ -4,6 +4,9 @@
 // numbers a log file holds, "." as the decimal point whatever the locale,
 // CR LF row ends. A non-empty comment goes first as a row of one quoted
 // field (quotes inside it doubled), so no text of it reads as numbers.
+// A log of several units has a weight column per unit instead
+// ("time_s,weight_unit1,weight_unit2,..."; "weight" last for samples of no
+// unit, when there are any).
 
 #include <QByteArray>
 #include <QString>

@@ -7,6 +7,8 @@
 #include "settings/tools.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <charconv>
@@ -171,58 +173,33 @@ bool ScanPlainLine(const Char *text, qsizetype size, TLogSampleFields &fields)
 
 // ---------------------------------------------------------------- writer
 
+
 namespace {
 
-// Calls sink with each line's Latin-1 bytes (without its end).
-void WriteLogBytes(const TLoggingSession &session, const QString &comment,
-                   const std::function<void(const QByteArray &)> &sink)
-{
-    // A line end inside the comment would turn its rest into a sample line.
-    QString header = comment;
-    header.replace(u'\r', u' ').replace(u'\n', u' ');
-    sink(header.toLatin1());
-    const auto &ch = session.Channels;
-    sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]).toLatin1());
-    WriteLogSampleBytes(session, false, sink);
-}
+// Which rows of the chart are a file's samples: those where `Trace` has a
+// point and none of the traces in `Without`; `Preferred`'s point is taken
+// where the row has one (the first unit trace carries the spread time of
+// replies that shared a clock time).
+struct TSampleRows {
+    int Trace = TLoggingSession::SeriesWeight;
+    int Preferred = TLoggingSession::SeriesWeight;
+    quint64 Without = 0;
+};
 
-} // namespace
-
-void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
-                         const std::function<void(const QByteArray &)> &sink)
-{
-    const auto &ch = session.Channels;
-    const TCompactLog &points = session.Points;
-    // Every weight SeriesWeight holds: replies, binary records and a loaded
-    // log alike. Where the first unit trace has the sample too, its point
-    // is taken: it carries the spread time of replies that shared a clock
-    // time. A sample's channel levels share its row.
-    const int weight = TLoggingSession::SeriesWeight;
-    const int unit = session.Traces.size() > size_t(TLoggingSession::FirstUnitTrace) ? TLoggingSession::FirstUnitTrace
-                                                                                      : weight;
-    // The rows there are now: samples that come while the file is written
-    // belong to the next save.
-    const qint64 first = points.FirstRowOf(weight);
-    const qint64 last = points.LastRowOf(weight);
-    // A channel has two levels: each is formatted once.
-    std::array<std::pair<double, std::string>, LogChannels::ChannelCount> levelText;
-    levelText.fill({qQNaN(), std::string()});
-    // Built in a plain string: a line is a dozen small appends.
-    std::string line;
-    line.reserve(256);
-    for (qint64 row = std::max<qint64>(first, 0); first >= 0 && row <= last; ++row) {
-        if (!points.Has(row, weight))
-            continue;
-        const TLogPoint p = points.At(row, points.Has(row, unit) ? unit : weight);
-        // A break the chart draws across a silence is no sample.
-        if (std::isnan(p.value))
-            continue;
-        line.clear();   // keeps the buffer for the next line
-        AppendFixed(line, p.key);
-        line += ',';
-        AppendWeight(line, p.value);
+// The channel levels of a row, formatted once per level.
+class TChannelFields {
+public:
+    explicit TChannelFields(const std::array<int, LogChannels::ChannelCount> &channels) : Channels(channels)
+    {
+        LevelText.fill({qQNaN(), std::string()});
+    }
+    // Appends ",level" for every chosen channel. A channel without a level
+    // in the row ends the line there (a log file), or leaves its field
+    // empty (keepColumns: every CSV row has the same columns).
+    void Append(std::string &line, const TCompactLog &points, qint64 row, bool keepColumns)
+    {
         for (int c = 0; c < LogChannels::ChannelCount; ++c) {
-            if (ch[size_t(c)] == LogChannels::ChoiceNone)
+            if (Channels[size_t(c)] == LogChannels::ChoiceNone)
                 continue;
             const bool found = points.Has(row, c);
             if (!found && !keepColumns)
@@ -231,7 +208,14 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
             if (!found)
                 continue;
             const double level = points.At(row, c).value;
-            auto &[shown, text] = levelText[size_t(c)];
+            // A spreadsheet wants the channel's state, 0 or 1, not the band
+            // the chart draws it in; the log file keeps the levels its
+            // readers expect.
+            if (keepColumns && (level == LogChannels::Level(c, true) || level == LogChannels::Level(c, false))) {
+                line += level == LogChannels::Level(c, true) ? '1' : '0';
+                continue;
+            }
+            auto &[shown, text] = LevelText[size_t(c)];
             if (!(shown == level && std::signbit(shown) == std::signbit(level))) {
                 text.clear();
                 AppendFixed(text, level);
@@ -239,14 +223,86 @@ void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
             }
             line += text;
         }
+    }
+
+private:
+    const std::array<int, LogChannels::ChannelCount> &Channels;
+    std::array<std::pair<double, std::string>, LogChannels::ChannelCount> LevelText;
+};
+
+void WriteSampleRows(const TLoggingSession &session, const TSampleRows &source, bool keepColumns,
+                     const std::function<void(const QByteArray &)> &sink)
+{
+    const TCompactLog &points = session.Points;
+    // The rows there are now: samples that come while the file is written
+    // belong to the next save.
+    const qint64 first = points.FirstRowOf(source.Trace);
+    const qint64 last = points.LastRowOf(source.Trace);
+    TChannelFields channels(session.Channels);
+    // Built in a plain string: a line is a dozen small appends.
+    std::string line;
+    line.reserve(256);
+    for (qint64 row = std::max<qint64>(first, 0); first >= 0 && row <= last; ++row) {
+        if (!points.Has(row, source.Trace) || points.HasAnyOf(row, source.Without))
+            continue;
+        const TLogPoint p = points.At(row, points.Has(row, source.Preferred) ? source.Preferred : source.Trace);
+        // A break the chart draws across a silence is no sample.
+        if (std::isnan(p.value))
+            continue;
+        line.clear();   // keeps the buffer for the next line
+        AppendFixed(line, p.key);
+        line += ',';
+        AppendWeight(line, p.value);
+        channels.Append(line, points, row, keepColumns);
         sink(QByteArray::fromRawData(line.data(), qsizetype(line.size())));
     }
+}
+
+quint64 UnitTraceBits(const TLoggingSession &session)
+{
+    quint64 bits = 0;
+    for (size_t i = TLoggingSession::FirstUnitTrace; i < session.Traces.size() && i < size_t(TCompactLog::MaxTraces); ++i)
+        bits |= quint64(1) << i;
+    return bits;
+}
+
+// Calls sink with each line's Latin-1 bytes (without its end): the comment,
+// the channel selections and the samples of `rows`.
+void WriteLogBytes(const TLoggingSession &session, const QString &comment, const TSampleRows &rows,
+                   const std::function<void(const QByteArray &)> &sink)
+{
+    // A line end inside the comment would turn its rest into a sample line.
+    QString header = comment;
+    header.replace(u'\r', u' ').replace(u'\n', u' ');
+    sink(header.toLatin1());
+    const auto &ch = session.Channels;
+    sink(QStringLiteral("%1,%2,%3,%4").arg(ch[0]).arg(ch[1]).arg(ch[2]).arg(ch[3]).toLatin1());
+    WriteSampleRows(session, rows, false, sink);
+}
+
+// Every weight SeriesWeight holds: replies, binary records and a loaded
+// log alike.
+TSampleRows AllSamples(const TLoggingSession &session)
+{
+    TSampleRows rows;
+    if (session.Traces.size() > size_t(TLoggingSession::FirstUnitTrace))
+        rows.Preferred = TLoggingSession::FirstUnitTrace;
+    return rows;
+}
+
+} // namespace
+
+void WriteLogSampleBytes(const TLoggingSession &session, bool keepColumns,
+                         const std::function<void(const QByteArray &)> &sink)
+{
+    WriteSampleRows(session, AllSamples(session), keepColumns, sink);
 }
 
 void WriteLogLines(const TLoggingSession &session, const QString &comment,
                    const std::function<void(const QString &)> &sink)
 {
-    WriteLogBytes(session, comment, [&sink](const QByteArray &line) { sink(QString::fromLatin1(line)); });
+    WriteLogBytes(session, comment, AllSamples(session),
+                  [&sink](const QByteArray &line) { sink(QString::fromLatin1(line)); });
 }
 
 QStringList BuildLogLines(const TLoggingSession &session, const QString &comment)
@@ -281,7 +337,126 @@ bool WriteLinesAtomically(const QString &path, QByteArray start, const TLineProd
 bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment, QString *error)
 {
     return WriteLinesAtomically(
-        path, {}, [&](const auto &sink) { WriteLogBytes(session, comment, sink); }, error);
+        path, {}, [&](const auto &sink) { WriteLogBytes(session, comment, AllSamples(session), sink); }, error);
+}
+
+// ---------------------------------------------------------------- several units
+
+std::vector<int> UnitTracesWithSamples(const TLoggingSession &session)
+{
+    std::vector<int> traces;
+    for (size_t i = TLoggingSession::FirstUnitTrace; i < session.Traces.size() && i < size_t(TCompactLog::MaxTraces); ++i)
+        if (session.Points.Size(int(i)) > 0)
+            traces.push_back(int(i));
+    return traces;
+}
+
+bool HoldsSeveralUnits(const TLoggingSession &session)
+{
+    return UnitTracesWithSamples(session).size() > 1;
+}
+
+bool HoldsSamplesOfNoUnit(const TLoggingSession &session)
+{
+    const TCompactLog &points = session.Points;
+    const int weight = TLoggingSession::SeriesWeight;
+    const quint64 units = UnitTraceBits(session);
+    const qint64 last = points.LastRowOf(weight);
+    for (qint64 row = std::max<qint64>(points.FirstRowOf(weight), 0); last >= 0 && row <= last; ++row)
+        if (points.Has(row, weight) && !points.HasAnyOf(row, units) && !std::isnan(points.At(row, weight).value))
+            return true;
+    return false;
+}
+
+QString UnitLogPath(const QString &path, int unit)
+{
+    const QFileInfo file(path);
+    const QString suffix = file.suffix().isEmpty() ? QStringLiteral("LOG") : file.suffix();
+    return file.dir().filePath(QStringLiteral("%1-unit%2.%3").arg(file.completeBaseName()).arg(unit).arg(suffix));
+}
+
+QStringList LogFilePaths(const QString &path, const TLoggingSession &session)
+{
+    if (!HoldsSeveralUnits(session))
+        return {path};
+    QStringList paths;
+    for (const int trace : UnitTracesWithSamples(session))
+        paths << UnitLogPath(path, session.Traces[size_t(trace)].Tag);
+    if (HoldsSamplesOfNoUnit(session))
+        paths << path;
+    return paths;
+}
+
+bool SaveLogFiles(const QString &path, const TLoggingSession &session, const QString &comment, QStringList *written,
+                  QString *error)
+{
+    if (written)
+        written->clear();
+    if (!HoldsSeveralUnits(session)) {
+        const bool ok = SaveLogFile(path, session, comment, error);
+        if (ok && written)
+            *written << path;
+        return ok;
+    }
+    std::vector<std::pair<QString, TSampleRows>> files;
+    for (const int trace : UnitTracesWithSamples(session)) {
+        TSampleRows rows;
+        rows.Trace = rows.Preferred = trace;
+        files.emplace_back(UnitLogPath(path, session.Traces[size_t(trace)].Tag), rows);
+    }
+    if (HoldsSamplesOfNoUnit(session)) {
+        TSampleRows rows;
+        rows.Without = UnitTraceBits(session);
+        files.emplace_back(path, rows);
+    }
+    for (const auto &[file, rows] : files) {
+        if (!WriteLinesAtomically(
+                file, {}, [&](const auto &sink) { WriteLogBytes(session, comment, rows, sink); }, error))
+            return false;
+        if (written)
+            *written << file;
+    }
+    return true;
+}
+
+void WriteUnitColumnBytes(const TLoggingSession &session, const std::function<void(const QByteArray &)> &sink)
+{
+    const TCompactLog &points = session.Points;
+    const int weight = TLoggingSession::SeriesWeight;
+    const std::vector<int> units = UnitTracesWithSamples(session);
+    const quint64 unitBits = UnitTraceBits(session);
+    const bool noUnit = HoldsSamplesOfNoUnit(session);
+    const qint64 first = points.FirstRowOf(weight);
+    const qint64 last = points.LastRowOf(weight);
+    TChannelFields channels(session.Channels);
+    std::string line;
+    line.reserve(256);
+    for (qint64 row = std::max<qint64>(first, 0); first >= 0 && row <= last; ++row) {
+        if (!points.Has(row, weight) || std::isnan(points.At(row, weight).value))
+            continue;
+        // Each sample is one unit's: its weight in that unit's column.
+        int owner = -1;
+        for (const int trace : units)
+            if (points.Has(row, trace))
+                owner = trace;
+        if (owner < 0 && (!noUnit || points.HasAnyOf(row, unitBits)))
+            continue;
+        const TLogPoint p = points.At(row, owner >= 0 ? owner : weight);
+        line.clear();
+        AppendFixed(line, p.key);
+        for (const int trace : units) {
+            line += ',';
+            if (trace == owner)
+                AppendWeight(line, p.value);
+        }
+        if (noUnit) {
+            line += ',';
+            if (owner < 0)
+                AppendWeight(line, p.value);
+        }
+        channels.Append(line, points, row, true);
+        sink(QByteArray::fromRawData(line.data(), qsizetype(line.size())));
+    }
 }
 
 // ---------------------------------------------------------------- reader

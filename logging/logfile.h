@@ -24,6 +24,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "logging/compactlog.h"
 #include "logging/logchannels.h"
@@ -78,6 +79,29 @@ bool WriteLinesAtomically(const QString &path, QByteArray start, const TLineProd
 // Streams the lines into the file through QSaveFile (old file kept on failure).
 bool SaveLogFile(const QString &path, const TLoggingSession &session, const QString &comment,
                  QString *error);
+
+// ---- Logs of several units ----
+// A log file holds one weight. A log of several units (more than one unit
+// trace holds samples) is saved as one log file a unit, each one a log of
+// that unit alone, named after the chosen name ("fill.LOG" gives
+// "fill-unit1.LOG", "fill-unit5.LOG"); samples of no unit (a log loaded
+// into a running session) go to the chosen name itself.
+std::vector<int> UnitTracesWithSamples(const TLoggingSession &session);
+bool HoldsSeveralUnits(const TLoggingSession &session);
+bool HoldsSamplesOfNoUnit(const TLoggingSession &session);
+QString UnitLogPath(const QString &path, int unit);
+// The files SaveLogFiles writes for a chosen name: the name itself for a
+// log of one unit.
+QStringList LogFilePaths(const QString &path, const TLoggingSession &session);
+// Saves as above, each file atomically; `written` gets the files written,
+// also when a later one fails.
+bool SaveLogFiles(const QString &path, const TLoggingSession &session, const QString &comment, QStringList *written,
+                  QString *error);
+// The CSV rows of a log of several units: time, then a column per unit
+// trace with samples (the sample's weight in its unit's column, the others
+// empty), a column for samples of no unit when there are any, then the
+// chosen channels.
+void WriteUnitColumnBytes(const TLoggingSession &session, const std::function<void(const QByteArray &)> &sink);
 
 // ---- Reader ----
 // Takes the lines of a log, in order, into data (whose Channels hold the

@@ -40,7 +40,18 @@ TLogChoices TLoggingSession::CurrentChoices() const
     TLogChoices choices;
     choices.Rate = LogChannels::RateIndexOf(RateDivisor);
     choices.Channels = Channels;
+    choices.Units = Link.LoggedUnits();
     return choices;
+}
+
+QList<int> TLoggingSession::KnownUnits() const
+{
+    return Link.BusUnits();
+}
+
+int TLoggingSession::ConnectedUnit() const
+{
+    return Link.UnitAddress();
 }
 
 TOutcome TLoggingSession::MayStart()
@@ -68,15 +79,27 @@ void TLoggingSession::Begin(const TLogChoices &choices, const Tdata7410 &model)
     SilenceTimer.start();
     ClearAllTraces();
     ShowsLoadedLog = false;
+    // A new session follows its samples, whatever view the last one was
+    // left in (a right-click stops following, a zoom holds its window).
+    ManualView = false;
+    Zoomed = false;
     SetupAxes(choices, model);
     Link.SetLoggingState(RateDivisor == 0 ? lsStreamed : lsPolled);
     emit ChannelLabelsChanged();
-    Link.SetLoggedUnits({Link.UnitAddress()});
+    // A stream is the connection's unit's alone; polls go round the units chosen.
+    const bool streamed = Link.LoggingState() == lsStreamed;
+    const QList<int> units = streamed || choices.Units.isEmpty() ? QList<int>{Link.UnitAddress()} : choices.Units;
+    Link.SetLoggedUnits(units);
+    Link.AddBusUnits(units);
     MakeUnitTraces();
-    if (Link.LoggingState() == lsStreamed && !Link.PollingSuspended())
+    if (streamed && !Link.PollingSuspended())
         Link.SendCommand(StreamCommand, false);
     else if (wasStreaming)
         Link.SendCommand(StopCommand, false);
+    // Every unit of the bus answers in the form read here, not only the
+    // one the start-up set (98: all act, none answers).
+    if (units.size() > 1)
+        Link.SendCommand(QStringLiteral("S98;COF11;"), false);
     PlottedSamples = 0;
     emit RunningChanged();
     emit FocusChart();
@@ -146,8 +169,10 @@ void TLoggingSession::MakeUnitTraces()
 void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &model)
 {
     // A loaded log keeps the weight axis fitted to it: the pages' full
-    // scale and units say nothing about the file.
-    if (!ShowsLoadedLog) {
+    // scale and units say nothing about the file. So does a finished log:
+    // settings read from the next instrument do not relabel its samples.
+    const bool heldSamples = Link.LoggingState() == lsStopped && Points.Rows() > 0;
+    if (!ShowsLoadedLog && !heldSamples) {
         // The pages may hold another instrument's settings (a file, the last
         // connection): what the instrument on the line has said comes first.
         if (InstrumentDivisor > 0) {
@@ -171,6 +196,7 @@ void TLoggingSession::SetupAxes(const TLogChoices &choices, const Tdata7410 &mod
 
     RateDivisor = LogChannels::RateDivisorOf(std::max(choices.Rate, 0));
     DecimationCounter = 0;
+    UnitDecimation.fill(0);
     const auto before = Channels;
     for (size_t i = 0; i < Channels.size(); ++i)
         Channels[i] = LogChannels::Listed(choices.Channels[i]);
@@ -221,10 +247,21 @@ void TLoggingSession::SetupAxesTail()
 
 // ---------------------------------------------------------------- intake
 
-bool TLoggingSession::CountForPlot()
+bool TLoggingSession::CountForPlot(int trace)
 {
     LastHeardMs = ClockMs();
     ReportSilence(0);
+    // Units polled in turn each keep their share of the replies: one count
+    // for all would, at an even divisor, keep one unit's and drop another's.
+    // Each unit is polled as often as the count of units divides the polls.
+    const int units = int(Traces.size()) - FirstUnitTrace;
+    if (units > 1 && trace >= FirstUnitTrace && trace < TCompactLog::MaxTraces) {
+        int &counter = UnitDecimation[size_t(trace)];
+        if (++counter < std::max(1, RateDivisor / units))
+            return false;
+        counter = 0;
+        return true;
+    }
     if (++DecimationCounter < RateDivisor)
         return false;
     DecimationCounter = 0;
@@ -243,7 +280,8 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status, qint3
     if (t > LastSampleTime)
         SpreadEqualTimes();
     LastSampleTime = t;
-    if (!CountForPlot())
+    TLogTrace *unitTrace = UnitTraceFor(unit);
+    if (!CountForPlot(unitTrace ? int(unitTrace - Traces.data()) : -1))
         return;
     BreakAfterGap(t);
     FollowTime(t);
@@ -252,8 +290,8 @@ void TLoggingSession::TakeReply(qint32 weight, qint32 unit, qint32 status, qint3
     if (!ShowsLoadedLog)
         Traces[SeriesWeight].Visible = false;
     AddPoint(SeriesWeight, point);
-    if (TLogTrace *trace = UnitTraceFor(unit))
-        AddPoint(size_t(trace - Traces.data()), point);
+    if (unitTrace)
+        AddPoint(size_t(unitTrace - Traces.data()), point);
     AddChannelPoints(t, [status](int choice) { return LogChannels::IsOnText(choice, status); });
     Plotted();
 }
@@ -292,6 +330,8 @@ void TLoggingSession::ContinueAfter(double time)
     // time as a log file writes it.
     if (Link.LoggingState() == lsStopped)
         return;
+    // The loaded samples and the session's next are no one curve.
+    BreakPending = true;
     const qint64 behind = qint64(std::ceil(time * 1000)) + TickMs - (ClockMs() - StartMs);
     if (behind <= 0)
         return;
@@ -347,7 +387,7 @@ qint64 TLoggingSession::GapMs() const
 void TLoggingSession::BreakAfterGap(double x)
 {
     const qint64 now = ClockMs();
-    const bool gap = LastPlotMs >= 0 && now - LastPlotMs > GapMs();
+    const bool gap = std::exchange(BreakPending, false) || (LastPlotMs >= 0 && now - LastPlotMs > GapMs());
     LastPlotMs = now;
     if (!gap)
         return;

@@ -67,6 +67,9 @@ public:
     bool Running() const;
     // The choices of the running (or last) session, to preset the dialog.
     TLogChoices CurrentChoices() const;
+    // The units known on the line, and the one connected to, for the dialog.
+    QList<int> KnownUnits() const;
+    int ConnectedUnit() const;
 
     // Axis set-up with reading of the dialog's choices, and its common tail.
     void SetupAxes(const TLogChoices &choices, const Tdata7410 &model);
@@ -106,6 +109,8 @@ public:
     // ---- State ----
     int RateDivisor = 0;
     int DecimationCounter = 0;
+    // A count a unit trace: units polled in turn are thinned each on its own.
+    std::array<int, TCompactLog::MaxTraces> UnitDecimation{};
     std::array<int, LogChannels::ChannelCount> Channels{};
     int WeightDivisor = 1;
     bool ManualView = false;
@@ -168,12 +173,14 @@ private:
     qint64 StartMs = 0;
     double PlotInterval = 0.1;        // seconds between plotted samples expected
     qint64 LastPlotMs = -1;           // clock of the last plotted sample
+    bool BreakPending = false;        // the next sample starts a curve of its own
     qint64 LastHeardMs = -1;          // clock of the last sample, plotted or not
     qint64 SilentSeconds = 0;         // as last reported by SilenceNote
     int InstrumentDivisor = 0;        // from the replies' decimals; 0 until one came
     QTimer SilenceTimer;
 
-    bool CountForPlot();
+    // `trace`: the unit trace of a reply, when several units are logged.
+    bool CountForPlot(int trace = -1);
     void FollowInstrumentDecimals(qint32 places);
     double LastRowTime() const;
     void CatchUpTime();

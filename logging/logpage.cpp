@@ -195,8 +195,15 @@ void TLogPage::BtnStartClick()
     // The dialog's lists are the stored choices: a cancelled one must not
     // reach the next axis set-up.
     const TLogChoices previous = Dialog.Choices();
+    Dialog.OfferUnits(Logging.KnownUnits(), Logging.ConnectedUnit());
     Dialog.SetChoices(Logging.CurrentChoices());
-    if (Prompts().Exec(Dialog) != QDialog::Accepted) {
+    const bool accepted = Prompts().Exec(Dialog) == QDialog::Accepted;
+    // The dialog keeps itself open while its units cannot be logged; this
+    // holds for any way it was closed.
+    const QString problem = accepted ? Dialog.Problem() : QString();
+    if (!problem.isEmpty())
+        Prompts().Message(problem, TPrompts::Kind::Warning);
+    if (!accepted || !problem.isEmpty()) {
         Dialog.SetChoices(previous);
         emit Logging.FocusChart();
         return;
@@ -335,7 +342,7 @@ void TLogPage::ChartMouseDown(QMouseEvent *event)
         const double weight = Chart->yAxis->pixelToCoord(pos.y());
         Cursors->Draw(right ? 1 : 0, pos, time, weight);
     }
-    LblCsrPos->setText(Cursors->Readout(Logging.UnitsText));
+    LblCsrPos->setText(Cursors->Readout(Logging.UnitsText, &Logging));
 }
 
 void TLogPage::ChartMouseMove(QMouseEvent *event)

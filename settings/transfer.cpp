@@ -370,7 +370,7 @@ TSettingsTransfer::TPreRead TSettingsTransfer::Reconcile(QStringList &pending)
     return pending.isEmpty() ? TPreRead::NothingLeft : TPreRead::Remaining;
 }
 
-void TSettingsTransfer::RecordWrite(const QStringList &pending, const TOutcome &result) const
+void TSettingsTransfer::RecordWrite(const QStringList &pending, const TOutcome &result, bool linesWent) const
 {
     if (!WriteRecorded)
         return;
@@ -378,7 +378,7 @@ void TSettingsTransfer::RecordWrite(const QStringList &pending, const TOutcome &
     write.Acknowledged = result.Done;
     write.Sent = result.Done;
     // The line in hand when the write stopped went out at least once.
-    if (write.Sent.size() < pending.size() && Engine.TransferAttempts > 0)
+    if (linesWent && write.Sent.size() < pending.size() && Engine.TransferAttempts > 0)
         write.Sent << pending[write.Sent.size()];
     if (result.Is(TOutcome::TKind::Refused) && write.Acknowledged.size() < pending.size())
         write.Refused = result.Command();
@@ -450,6 +450,9 @@ TOutcome TSettingsTransfer::WriteSettings()
                 if (TOutcome open = OpenGuardedSettings(Session, unlocked); !open) {
                     result = open;
                     storeAgain = false; // no setting goes to the instrument
+                    // A write stopped at the passcode is part of the
+                    // instrument's story too.
+                    RecordWrite(pending, result, false);
                     break;
                 }
             }

@@ -162,7 +162,9 @@ private:
     bool MayWriteIntoThisInstrument() const;
     // A status note of the write, with what it kept of the instrument's.
     void Note(const QString &note);
-    void RecordWrite(const QStringList &pending, const TOutcome &result) const;
+    // linesWent: the transfer of the lines began (a write may end before,
+    // at the passcode).
+    void RecordWrite(const QStringList &pending, const TOutcome &result, bool linesWent = true) const;
     TTransferEngine::TResult RunTransfer(const QString &caption, const QString &action,
                                          const QStringList &commands, const QStringList &expected);
     TOutcome StoreAfterWrite(const QStringList &written);

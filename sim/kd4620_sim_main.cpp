@@ -55,12 +55,12 @@ int main(int argc, char *argv[])
         break;
     }
 
-    TSimServer server(options.Config, options.LinkPath);
+    TSimServer server(options.Units.isEmpty() ? QList<TSimConfig>{options.Config} : options.Units, options.LinkPath);
     if (!server.Start(&message)) {
         Log(message);
         return 1;
     }
-    TSimInstrument &instrument = server.Instrument();
+    TSimBus &bus = server.Bus();
     std::unique_ptr<TSimLineSpeed> lineSpeed;
     if (options.LineBaud > 0)
         lineSpeed = std::make_unique<TSimLineSpeed>(server, options.LineBaud);
@@ -73,10 +73,16 @@ int main(int argc, char *argv[])
                 .arg(PublishedPortsDir()));
     std::fprintf(stdout, "%s\n", server.Path().toLocal8Bit().constData());
     std::fflush(stdout);
-    Log(QStringLiteral("serving unit %1 on %2").arg(instrument.Address()).arg(pty.DevicePath()));
+    QStringList addresses;
+    for (int address : bus.Addresses())
+        addresses << QString::number(address);
+    Log(QStringLiteral("serving unit%1 %2 on %3")
+            .arg(addresses.size() == 1 ? QString() : QStringLiteral("s"), addresses.join(QStringLiteral(", ")),
+                 pty.DevicePath()));
 
     if (options.Verbose) {
-        QObject::connect(&instrument, &TSimInstrument::CommandReceived, [](const QString &command) {
+        // Every unit hears every command: the first one logs them.
+        QObject::connect(&bus.Unit(0), &TSimInstrument::CommandReceived, [](const QString &command) {
             Log(QStringLiteral(">>> %1").arg(Printable(command)));
         });
         QObject::connect(&pty, &TSimPty::ClientChanged, [](bool attached) {
@@ -88,16 +94,19 @@ int main(int argc, char *argv[])
         WithdrawPort(announcement);
         QCoreApplication::exit(0);
     });
-    // Test weights on and off, faults of the weighing: a line at a time.
-    TSimControlReader control(STDIN_FILENO, instrument);
+    // Test weights on and off, faults of the weighing: a line at a time,
+    // for the first unit of a bus.
+    TSimControlReader control(STDIN_FILENO, bus.Unit(0));
     QObject::connect(&control, &TSimControlReader::Said, [](const QString &text) { Log(text); });
     TSimSignalBridge bridge({SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2});
     QObject::connect(&bridge, &TSimSignalBridge::Raised, &app, [&](int number) {
         if (number == SIGUSR1) {
-            instrument.LosePort();
+            bus.LosePort();
         } else if (number == SIGUSR2) {
-            instrument.Faults().Silent = !instrument.Faults().Silent;
-            Log(instrument.Faults().Silent ? QStringLiteral("silent") : QStringLiteral("answering"));
+            const bool silent = !bus.Unit(0).Faults().Silent;
+            for (int i = 0; i < bus.Count(); ++i)
+                bus.Unit(i).Faults().Silent = silent;
+            Log(silent ? QStringLiteral("silent") : QStringLiteral("answering"));
         } else {
             QCoreApplication::exit(0);
         }

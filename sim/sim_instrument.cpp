@@ -123,10 +123,15 @@ void TSimInstrument::Reply(const QString &text)
     Send(SimWire::Line(text), FaultSwitches.LatencyMs);
 }
 
-void TSimInstrument::Send(const QByteArray &unit, int delayMs)
+void TSimInstrument::Send(const QByteArray &unit, int delayMs, bool streamed)
 {
-    if (!Lost)
-        Output.Queue(Shaper.Shape(unit, FaultSwitches), delayMs);
+    if (Lost)
+        return;
+    const QByteArray shaped = Shaper.Shape(unit, FaultSwitches);
+    if (shaped.isEmpty())
+        return;
+    emit Queued(shaped.size(), delayMs, streamed);
+    Output.Queue(shaped, delayMs);
 }
 
 QString TSimInstrument::WeightLine()
@@ -156,7 +161,7 @@ void TSimInstrument::StreamTick()
     // A line that cannot keep up drops records, as the unit's own buffer would.
     if (Output.PendingBytes() <= 4096) {
         Scale.Advance(Now());
-        Send(BinaryStream ? WeightRecord() : SimWire::Line(WeightLine()), 0);
+        Send(BinaryStream ? WeightRecord() : SimWire::Line(WeightLine()), 0, true);
     }
     if (StreamRemaining > 0 && --StreamRemaining == 0)
         StreamTimer.stop();

@@ -53,6 +53,9 @@ public:
 
 signals:
     void Transmit(const QByteArray &bytes);
+    // A reply or streamed record of `bytes` was queued, to leave after
+    // `delayMs` (a bus uses it to see two units talking at once).
+    void Queued(qsizetype bytes, int delayMs, bool streamed);
     void PortLost();
     void CommandReceived(const QString &command);
 
@@ -94,7 +97,7 @@ private:
     TReply Simple(const TSimCommand &command);
 
     void Reply(const QString &text);
-    void Send(const QByteArray &unit, int delayMs);
+    void Send(const QByteArray &unit, int delayMs, bool streamed = false);
     QString WeightLine();
     QByteArray WeightRecord();
     void StreamTick();

@@ -13,11 +13,11 @@ TSimLineSpeed::TSimLineSpeed(TSimServer &server, int baud, QObject *parent)
     : QObject(parent), Server(server), Baud(baud)
 {
     TSimPty &pty = Server.Port();
-    TSimInstrument &unit = Server.Instrument();
-    disconnect(&pty, &TSimPty::Received, &unit, &TSimInstrument::Receive);
-    disconnect(&unit, &TSimInstrument::Transmit, &pty, &TSimPty::Write);
+    TSimBus &line = Server.Bus();
+    disconnect(&pty, &TSimPty::Received, &line, &TSimBus::Receive);
+    disconnect(&line, &TSimBus::Transmit, &pty, &TSimPty::Write);
     connect(&pty, &TSimPty::Received, this, &TSimLineSpeed::FromHost);
-    connect(&unit, &TSimInstrument::Transmit, this, &TSimLineSpeed::FromInstrument);
+    connect(&line, &TSimBus::Transmit, this, &TSimLineSpeed::FromInstrument);
 }
 
 int TSimLineSpeed::DeviceBaud(const QString &devicePath)
@@ -62,7 +62,7 @@ bool TSimLineSpeed::AtSpeed() const { return DeviceBaud(Server.Port().DevicePath
 void TSimLineSpeed::FromHost(const QByteArray &bytes)
 {
     if (AtSpeed()) {
-        Server.Instrument().Receive(bytes);
+        Server.Bus().Receive(bytes);
         return;
     }
     // What the host sent arrives garbled, so no command is understood; the

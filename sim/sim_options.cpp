@@ -71,6 +71,63 @@ bool ReadText(const QCommandLineParser &parser, const QString &name, int minimum
     return true;
 }
 
+// "1,2,5": unit addresses 1..31, each once.
+bool ReadUnits(const QString &text, QList<int> *units, QString *message)
+{
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int unit = part.trimmed().toInt(&ok);
+        if (!ok || unit < 1 || unit > 31 || units->contains(unit)) {
+            *message = QStringLiteral("--units takes unit addresses from 1 to 31, each once, separated by commas "
+                                      "(such as 1,2,5)");
+            return false;
+        }
+        *units << unit;
+    }
+    return true;
+}
+
+// "1250" or, one a unit, "1000,2000,500".
+bool ReadLoads(const QString &text, QList<double> *loads, QString *message)
+{
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const double load = part.trimmed().toDouble(&ok);
+        if (!ok || load < -1e7 || load > 1e7) {
+            *message = QStringLiteral("--load needs a number of counts (with --units, one for all or one a unit)");
+            return false;
+        }
+        *loads << load;
+    }
+    return true;
+}
+
+// The units of a bus: each the single instrument's configuration with its
+// own address, load (one given for all, one a unit, or 100 counts times its
+// address, so that no two weigh alike and none is overloaded) and serial
+// number (the given one, or 462000, ended by the address in two digits),
+// and a walk of its own.
+bool MakeUnits(const QList<int> &units, const QList<double> &loads, bool serialGiven, TSimOptions *options,
+               QString *message)
+{
+    if (!loads.isEmpty() && loads.size() != 1 && loads.size() != units.size()) {
+        *message = QStringLiteral("--load takes one load for all units or one a unit (%1 given for %2 units)")
+                       .arg(loads.size())
+                       .arg(units.size());
+        return false;
+    }
+    const QString serial = serialGiven ? options->Config.SerialNumber.left(8) : QStringLiteral("462000");
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        TSimConfig unit = options->Config;
+        unit.Address = units[i];
+        unit.Load = loads.isEmpty() ? 100.0 * units[i] : loads.size() == 1 ? loads.first() : loads[i];
+        unit.SerialNumber = serial + QStringLiteral("%1").arg(units[i], 2, 10, QLatin1Char('0'));
+        unit.Seed = options->Config.Seed + quint32(units[i]);
+        options->Units << unit;
+    }
+    return true;
+}
+
 } // namespace
 
 TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *options, QString *message)
@@ -98,11 +155,17 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
         {"address", "Unit address, 0..31 (default 0).", "n"},
+        {"units", "Several instruments on the one port, as on an RS-485 bus: their unit addresses, 1..31, such as "
+                  "1,2,5. Each has its own settings, load (see --load; default 100 counts times its address) and "
+                  "serial number (the --serial text, default 462000, ended by its address in two digits), and "
+                  "answers only what is addressed to it; replies of two units at once (after S99;) collide into "
+                  "noise.", "list"},
         {"passcode", "Passcode of up to 6 digits guarding CWT ENU IAD ICR LBT MTD WMD ZST (default none).", "digits"},
         {"id", "Instrument ID answered to IDN? (default KD4620).", "text"},
         {"serial", "Serial number answered to IDN? (default 46200001).", "text"},
         {"firmware", "Software version answered to IDN? (default 1.04).", "text"},
-        {"load", "Fixed load in display counts (default 0).", "counts"},
+        {"load", "Fixed load in display counts (default 0); with --units one for all or one a unit, such as "
+                 "1000,2500,400.", "counts"},
         {"script", "Load script: a file, or inline pairs of seconds:counts such as \"0:0,2:1500,5:1500,6:0\"; "
                    "linear between points, held after the last, repeated with \"loop\".", "spec"},
         {"walk", "Random-walk load: a new weight every few seconds, with motion while it changes."},
@@ -165,12 +228,15 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
             return TSimOptionsResult::Error;
         }
     }
+    QList<double> loads;
     if (parser.isSet("load")) {
-        config.Load = parser.value("load").toDouble(&ok);
-        if (!ok || config.Load < -1e7 || config.Load > 1e7) {
-            *message = QStringLiteral("--load needs a number of counts");
+        if (!ReadLoads(parser.value("load"), &loads, message))
+            return TSimOptionsResult::Error;
+        if (loads.size() > 1 && !parser.isSet("units")) {
+            *message = QStringLiteral("--load takes one load (several only with --units)");
             return TSimOptionsResult::Error;
         }
+        config.Load = loads.first();
     }
     if (parser.isSet("script") && !ReadScript(parser.value("script"), &config.Script, message))
         return TSimOptionsResult::Error;
@@ -183,6 +249,16 @@ TSimOptionsResult ParseSimOptions(const QStringList &arguments, TSimOptions *opt
     config.Walk = parser.isSet("walk");
     config.BinaryStream = parser.isSet("binary");
     config.Lenient = parser.isSet("lenient");
+    if (parser.isSet("units")) {
+        QList<int> units;
+        if (parser.isSet("address")) {
+            *message = QStringLiteral("give --address or --units, not both");
+            return TSimOptionsResult::Error;
+        }
+        if (!ReadUnits(parser.value("units"), &units, message)
+            || !MakeUnits(units, loads, parser.isSet("serial"), options, message))
+            return TSimOptionsResult::Error;
+    }
     options->LinkPath = parser.value("link");
     options->Verbose = parser.isSet("verbose");
     return TSimOptionsResult::Run;

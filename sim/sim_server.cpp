@@ -3,7 +3,12 @@
 #include <QFile>
 
 TSimServer::TSimServer(const TSimConfig &config, const QString &linkPath, QObject *parent)
-    : QObject(parent), Config(config), LinkPath(linkPath)
+    : TSimServer(QList<TSimConfig>{config}, linkPath, parent)
+{
+}
+
+TSimServer::TSimServer(const QList<TSimConfig> &units, const QString &linkPath, QObject *parent)
+    : QObject(parent), Configs(units.isEmpty() ? QList<TSimConfig>{TSimConfig()} : units), LinkPath(linkPath)
 {
 }
 
@@ -17,13 +22,13 @@ bool TSimServer::Start(QString *error)
 {
     // The old port first: its client sees the line go before the new one exists.
     Pty.reset();
-    Unit = std::make_unique<TSimInstrument>(Config);
+    Line = std::make_unique<TSimBus>(Configs);
     Pty = std::make_unique<TSimPty>();
     if (!Pty->Open(error))
         return false;
-    connect(Pty.get(), &TSimPty::Received, Unit.get(), &TSimInstrument::Receive);
-    connect(Unit.get(), &TSimInstrument::Transmit, Pty.get(), &TSimPty::Write);
-    connect(Unit.get(), &TSimInstrument::PortLost, this, [this] {
+    connect(Pty.get(), &TSimPty::Received, Line.get(), &TSimBus::Receive);
+    connect(Line.get(), &TSimBus::Transmit, Pty.get(), &TSimPty::Write);
+    connect(Line.get(), &TSimBus::PortLost, this, [this] {
         Pty->Close();
         emit PortLost();
     });

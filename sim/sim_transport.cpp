@@ -1,11 +1,18 @@
 #include "sim/sim_transport.h"
 
+#include "sim/sim_bus.h"
 #include "sim/sim_instrument.h"
 
 TIOIfaceSim::TIOIfaceSim(TSimInstrument &instrument, QObject *parent) : QObject(parent), Instrument(&instrument)
 {
     connect(&instrument, &TSimInstrument::Transmit, this, &TIOIfaceSim::OnTransmit);
     connect(&instrument, &TSimInstrument::PortLost, this, &TIOIfaceSim::OnPortLost);
+}
+
+TIOIfaceSim::TIOIfaceSim(TSimBus &bus, QObject *parent) : QObject(parent), Bus(&bus)
+{
+    connect(&bus, &TSimBus::Transmit, this, &TIOIfaceSim::OnTransmit);
+    connect(&bus, &TSimBus::PortLost, this, &TIOIfaceSim::OnPortLost);
 }
 
 QString TIOIfaceSim::PortLostMessage()
@@ -22,7 +29,8 @@ void TIOIfaceSim::Open()
 {
     if (Opened)
         return;
-    if (!Instrument || Instrument->IsPortLost()) {
+    const bool present = Bus ? !Bus->IsPortLost() : Instrument && !Instrument->IsPortLost();
+    if (!present) {
         if (OnError)
             OnError(CannotOpenMessage());
         return;
@@ -43,7 +51,11 @@ void TIOIfaceSim::Close()
 
 void TIOIfaceSim::Send(const QString &text)
 {
-    if (Opened && Instrument)
+    if (!Opened)
+        return;
+    if (Bus)
+        Bus->Receive(text.toLatin1());
+    else if (Instrument)
         Instrument->Receive(text.toLatin1());
 }
 

@@ -10,12 +10,15 @@
 #include <QObject>
 #include <QPointer>
 
+class TSimBus;
 class TSimInstrument;
 
 class TIOIfaceSim : public QObject, public TIOIface {
     Q_OBJECT
 public:
     explicit TIOIfaceSim(TSimInstrument &instrument, QObject *parent = nullptr);
+    // Several instruments on one line.
+    explicit TIOIfaceSim(TSimBus &bus, QObject *parent = nullptr);
 
     bool IsOpen() const override { return Opened; }
     void Open() override;
@@ -27,6 +30,7 @@ public:
 
 private:
     QPointer<TSimInstrument> Instrument;
+    QPointer<TSimBus> Bus;
     bool Opened = false;
 
     void OnTransmit(const QByteArray &bytes);

@@ -97,6 +97,7 @@ void TVerification::Clear()
         }
     Instrument = {};
     IdentityChecked = false;
+    ScaleOfReadings.reset();
     Call(Changed);
 }
 
@@ -166,6 +167,10 @@ TOutcome TVerification::Take(int row)
 {
     if (row < 0 || row >= Rows().size())
         return TOutcome::Fail(QStringLiteral("Choose the row of the load on the scale."));
+    if (TOutcome can = CanTake(); !can)
+        return can;
+    if (TOutcome scale = CheckScale(Rows()[row]); !scale)
+        return scale;
     double indication = 0;
     int places = 0;
     const TOutcome taken = TakeStable(indication, places);
@@ -179,6 +184,28 @@ TOutcome TVerification::Take(int row)
     target.Taken = QDateTime::currentDateTime();
     Call(Changed);
     return taken;
+}
+
+// A load above Max tests nothing the instrument is made for; readings in
+// other units or steps than those held would mix on one certificate.
+TOutcome TVerification::CheckScale(const TTestRow &row)
+{
+    if (row.Load > Setup.Max && !SameLoad(row.Load, Setup.Max, Setup.E))
+        return TOutcome::Fail(QStringLiteral("The load %1 is above Max (%2).")
+                                  .arg(Setup.WithUnits(row.Load), Setup.WithUnits(Setup.Max)));
+    TVerificationSetup now = Setup;
+    if (TOutcome read = ReadInstrumentScale(now); !read)
+        return read;
+    if (!HasReadings() || !ScaleOfReadings) {
+        ScaleOfReadings = now;
+        return TOutcome::Accept();
+    }
+    const TVerificationSetup &held = *ScaleOfReadings;
+    if (now.Units == held.Units && now.Decimals == held.Decimals && SameLoad(now.DisplayStep, held.DisplayStep, held.E))
+        return TOutcome::Accept();
+    return TOutcome::Fail(QStringLiteral("The instrument now shows steps of %1; the readings held were taken in steps "
+                                         "of %2. Start a New Verification to verify it as it is now.")
+                              .arg(now.WithUnits(now.DisplayStep), held.WithUnits(held.DisplayStep)));
 }
 
 TOutcome TVerification::TakeStable(double &indication, int &places)

@@ -17,6 +17,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
 class TSession;
 
@@ -118,7 +119,12 @@ private:
     bool Taking = false;
     bool CancelRequested = false;
 
+    // The instrument's scale when the first reading held was taken: later
+    // readings must be taken in the same units and steps.
+    std::optional<TVerificationSetup> ScaleOfReadings;
+
     TOutcome CheckInstrument();
+    TOutcome CheckScale(const TTestRow &row);
     TOutcome PollUntilStable(double &indication, int &places);
     void Show(const TStableWait &wait) const;
     void Call(const std::function<void()> &hook) const;

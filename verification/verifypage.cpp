@@ -344,6 +344,12 @@ void TVerificationPage::NewVerification()
 
 void TVerificationPage::UseInstrumentScale(const TVerificationSetup &instrument)
 {
+    // The readings held were judged in the setup they were taken with; the
+    // instrument shown now (another one, or the same with other settings)
+    // changes none of it until New Verification.
+    if (V.HasReadings())
+        return;
+    V.Setup.DisplayStep = instrument.DisplayStep;
     V.Setup.Decimals = instrument.Decimals;
     V.Setup.Units = instrument.Units;
     if (!ScaleTyped) {
@@ -383,6 +389,14 @@ void TVerificationPage::ShowSetup()
         EdtMax->setText(s.Max > 0 ? s.Weight(s.Max) : EdtMax->text());
     EdtCustomer->setText(s.Customer);
     EdtTechnician->setText(s.Technician);
+    // What the verdicts rest on stays as the readings were judged with.
+    const bool held = V.HasReadings();
+    for (QWidget *field : std::initializer_list<QWidget *>{CBxAccuracyClass, EdtScaleInterval, EdtMax,
+                                                           CBxVerificationKind}) {
+        field->setEnabled(!held);
+        field->setToolTip(held ? QStringLiteral("Fixed by the readings taken; New Verification starts again.")
+                               : QString());
+    }
     TblTestWeights->setRowCount(int(s.Weights.size()));
     for (int row = 0; row < s.Weights.size(); ++row) {
         const TTestWeight &w = s.Weights[row];

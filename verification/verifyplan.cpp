@@ -63,6 +63,11 @@ QString TVerificationSetup::Problem() const
         return QStringLiteral("Max must be a weight above 0.");
     if (Max < E)
         return QStringLiteral("Max must not be smaller than e.");
+    // An e finer than the instrument shows would judge errors it cannot
+    // show: the MPE below its own step.
+    if (DisplayStep > 0 && E < DisplayStep * (1 - 1e-9))
+        return QStringLiteral("e (%1) must not be smaller than the instrument's display step (%2).")
+            .arg(WithUnits(E), WithUnits(DisplayStep));
     return {};
 }
 
@@ -73,6 +78,7 @@ void TakeInstrumentScale(TVerificationSetup &setup, const Tdata7410 &model)
     const qint32 resolution = std::clamp<qint32>(model.Resolution1, 0, qint32(ResolutionSteps.size()) - 1);
     const qint32 step = ResolutionSteps[size_t(resolution)];
     setup.E = step / scale;
+    setup.DisplayStep = setup.E;
     setup.Max = model.FullScale1 / scale;
     setup.Units = UnitsTexts().value(model.Units);
 }
@@ -169,7 +175,9 @@ QString ErrorText(const TVerificationSetup &setup, const TTestRow &row, double e
 
 QString IndicationText(const TVerificationSetup &setup, const TTestRow &row)
 {
-    return row.Indication ? Number(*row.Indication, std::max(setup.Decimals, row.Places)) : QString();
+    // As the instrument showed it: no decimals it did not give.
+    (void)setup;
+    return row.Indication ? Number(*row.Indication, row.Places) : QString();
 }
 
 TRepeatability RepeatabilityOf(const TVerificationSetup &setup, const QList<TTestRow> &rows)
@@ -200,6 +208,9 @@ TRepeatability RepeatabilityOf(const TVerificationSetup &setup, const QList<TTes
 
 TVerdict VerdictOf(const TVerificationSetup &setup, const QList<TTestRow> &rows)
 {
+    // No verdict from a setup that judges nothing (e of 0, Max below e).
+    if (!setup.Problem().isEmpty())
+        return TVerdict::Incomplete;
     bool complete = !rows.isEmpty();
     for (const TTestRow &row : rows) {
         const TRowResult result = ResultOf(setup, row);

@@ -32,6 +32,7 @@ struct TVerificationSetup {
     double Max = 4000;      // the maximum capacity
     int Decimals = 0;       // of every weight shown
     QString Units = QStringLiteral("kg");
+    double DisplayStep = 0; // the instrument's, when known: e may not be finer
     bool InService = false; // else initial verification
     QList<TTestWeight> Weights;
     QString Customer;       // customer and site

@@ -10,6 +10,7 @@
 #include "logging/logpage.h"
 #include "settings/editor.h"
 #include "settings/editorcal.h"
+#include "sim/sim_bus.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_transport.h"
 #include "support/testmain.h"
@@ -316,6 +317,37 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("  1250"), 2000);
         QVERIFY(w.LCDMain->SegmentLit(LampRow, 3));
         QVERIFY(script.Messages().isEmpty());
+    }
+
+    // Two units of a bus: the Display page shows the one chosen without a
+    // reconnect, and its keys tare that one, not the unit connected to.
+    void theDisplayShowsAndKeysTheUnitChosen()
+    {
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimConfig one, five;
+        one.Address = 1;
+        one.Load = 1250;
+        five.Address = 5;
+        five.Load = 400;
+        TSimBus bus({one, five});
+        TFrmMain w;
+        w.Session.SetUnitAddress(1);
+        w.Session.SetBusUnits({1, 5});
+        w.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(bus));
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("  1250"), 2000);
+        QVERIFY(w.pnlDisplayUnit->isVisibleTo(&w));
+        QCOMPARE(w.CBxDisplayUnit->count(), 2);
+
+        emit w.CBxDisplayUnit->activated(1);
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("   400"), 2000);
+        w.LCDMainRegionClick2();
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("     0"), 2000);
+
+        emit w.CBxDisplayUnit->activated(0);
+        QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("  1250"), 2000);
+        QCOMPARE(w.Session.UnitAddress(), 1);
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
     }
 };
 

@@ -17,6 +17,7 @@
 #include "ui/scriptedprompts.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -166,6 +167,28 @@ private slots:
         QVERIFY2(rig.Script.Messages().isEmpty(), qPrintable(rig.Script.Messages().join('|')));
     }
 
+    // "10 Hz" is ten samples a second however fast the instrument answers,
+    // and a look at the Display page does not pause the log.
+    void aPolledLogKeepsItsRateAndGoesOnOnTheDisplayPage()
+    {
+        TRig rig;
+        QVERIFY(rig.Connect());
+        rig.Start(1);
+        QCOMPARE(rig.Window.Session.LoggingState(), lsPolled);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.Samples() >= 3, 3000);
+        rig.Window.PgCMain->setCurrentWidget(rig.Window.TSDisplay);
+        rig.Commands.clear();
+        QElapsedTimer clock;
+        clock.start();
+        const qsizetype before = rig.Samples();
+        QTest::qWait(2000);
+        const qsizetype logged = rig.Samples() - before;
+        QVERIFY2(logged >= 3 && logged <= clock.elapsed() / 100 + 3, qPrintable(QString::number(logged)));
+        QVERIFY2(!rig.Commands.contains(QStringLiteral("ESR?")) && !rig.Commands.contains(QStringLiteral("STP")),
+                 qPrintable(rig.Commands.join('|')));
+        QCOMPARE(Reading(*rig.Window.LCDMain), QStringLiteral("  1234"));
+    }
+
     void aLogOpenedDuringAPolledSessionIsSavedWithTheNewSamples()
     {
         TRig rig;
@@ -180,8 +203,12 @@ private slots:
         rig.Window.Open1->trigger();
         QCOMPARE(rig.Samples(), qsizetype(3));
         QTRY_VERIFY_WITH_TIMEOUT(rig.Samples() >= 6, 3000);
-        // The loaded curve stays in view beside the new samples.
+        // The loaded curve stays in view beside the new samples, a curve of
+        // its own: no line joins 7.00 to the first new 1234.
         QVERIFY(rig.Window.Logging->Traces[TLoggingSession::SeriesWeight].Visible);
+        const QVector<TLogPoint> points = rig.Window.Logging->Points.Points(TLoggingSession::SeriesWeight);
+        QCOMPARE(points.value(2).key, 2.0);
+        QVERIFY2(std::isnan(points.value(3).value), qPrintable(QString::number(points.value(3).value)));
 
         rig.Script.FileAnswers.push_back(rig.Dir.filePath(QStringLiteral("both.LOG")));
         rig.Window.Save1->trigger();

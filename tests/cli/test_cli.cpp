@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_cli {
@@ -275,6 +277,63 @@ private slots:
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
+    }
+
+    // Three units on one line at 9600 baud: find lists exactly those, and a
+    // log of all of them keeps each unit's weights apart, in a column a unit
+    // of the CSV and in a log file a unit the viewer opens.
+    void aBusOfUnitsIsFoundAndLoggedTogether()
+    {
+        TSim bus({"--units", "1,2,5", "--load", "1000,2500,400", "--baud", "9600"});
+        QByteArray found;
+        QCOMPARE(Cli({"--port", bus.Device, "--json", "find"}, &found), 0);
+        QList<int> units;
+        for (const QByteArray &line : found.split('\n'))
+            if (!line.isEmpty())
+                units << QJsonDocument::fromJson(line)["address"].toInt();
+        QCOMPARE(units, (QList<int>{1, 2, 5}));
+
+        const QMap<QString, QString> weights{{"weight_unit1", "1000.00"}, {"weight_unit2", "2500.00"},
+                                              {"weight_unit5", "400.00"}};
+        const QString csv = File("bus.csv");
+        QCOMPARE(Cli({"--port", bus.Device, "log", "--seconds", "5", "--address", "1,2,5", csv}), 0);
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        QStringList rows = QString::fromLatin1(table.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        rows.removeFirst(); // the comment
+        const QStringList columns = rows.takeFirst().split(',');
+        QCOMPARE(columns, (QStringList{"time_s", "weight_unit1", "weight_unit2", "weight_unit5"}));
+        QMap<QString, int> samples;
+        double last = -1;
+        for (const QString &row : std::as_const(rows)) {
+            const QStringList fields = row.split(',');
+            QCOMPARE(fields.size(), columns.size());
+            QVERIFY2(fields[0].toDouble() >= last, qPrintable(row));
+            last = fields[0].toDouble();
+            int filled = 0;
+            for (qsizetype c = 1; c < fields.size(); ++c) {
+                if (fields[c].isEmpty())
+                    continue;
+                ++filled;
+                ++samples[columns[c]];
+                QCOMPARE(fields[c], weights[columns[c]]);
+            }
+            QCOMPARE(filled, 1); // each sample is one unit's
+        }
+        for (const QString &column : weights.keys())
+            QVERIFY2(samples[column] >= 20, qPrintable(column)); // 5 s, taking turns at 9600 baud
+
+        const QString log = File("bus.LOG");
+        QCOMPARE(Cli({"--port", bus.Device, "log", "--seconds", "1", "--rate", "10", "--address", "5,2", log}), 0);
+        QVERIFY(!QFile::exists(log));
+        for (const auto &[unit, weight] : {std::pair{2, 2500.0}, std::pair{5, 400.0}}) {
+            TLogFileData data;
+            QString error;
+            QVERIFY2(LoadLogFile(File(QStringLiteral("bus-unit%1.LOG").arg(unit)), data, &error), qPrintable(error));
+            QVERIFY(!data.Weight().isEmpty());
+            for (const TLogPoint &point : data.Weight())
+                QCOMPARE(point.value, weight);
+        }
     }
 
     void jobsEndAsTheyWentAndSaySo_data()

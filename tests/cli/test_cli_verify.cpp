@@ -115,15 +115,17 @@ private slots:
                            "2000 kg: indication 2001, error +1, MPE 2.0, pass", max.arg("3.0", "pass"),
                            "Verdict: PASS (0 of 4 loads failed)"}
             << QStringList{} << QStringList{"up 4000 4002 +2 3.0 pass", "Verdict: PASS"};
-        QTest::newRow("json, class IIII, e 0.5") << QStringList{"--loads", "500,4000", "--class", "iiii", "--e", "0.5",
-                                                               "--json"} << 2 << 1
-            << QStringList{R"({"error":0,"indication":500,"load":500,"mpe":0.75,"pass":true})",
-                           R"({"error":2,"indication":4002,"load":4000,"mpe":0.75,"pass":false})"}
+        QTest::newRow("json, class IIII") << QStringList{"--loads", "500,4000", "--class", "iiii", "--json"} << 2 << 1
+            << QStringList{R"({"error":0,"indication":500,"load":500,"mpe":1.5,"pass":true})",
+                           R"({"error":2,"indication":4002,"load":4000,"mpe":1.5,"pass":false})"}
             << QStringList{} << QStringList{""};
         QTest::newRow("input ends early") << loads << 2 << 1
             << QStringList{"0 kg: indication 0, error 0, MPE 0.5, pass", "500 kg: indication 500, error 0, MPE 0.5, pass"}
             << QStringList{"Standard input ended before 2000 kg was placed."}
             << QStringList{"up 500 500 0 0.5 pass", "up 2000 - - 1.0 -", "Verdict: NOT COMPLETE"};
+        QTest::newRow("e finer than the display step") << QStringList{"--loads", "0", "--e", "0.5"} << 0 << 1
+            << QStringList{} << QStringList{"e (0.5 kg) must not be smaller than the instrument's display step (1.0 kg)."}
+            << QStringList{""};
         QTest::newRow("a load above Max") << QStringList{"--loads", "0,5000"} << 2 << 1 << QStringList{}
             << QStringList{"The load 5000 kg is above Max (4000 kg).", "!Place"} << QStringList{""};
         QTest::newRow("certificate of the wrong kind") << QStringList{"--loads", "0", "--certificate", "$DIR/c.QVS"}

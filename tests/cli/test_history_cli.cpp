@@ -152,15 +152,28 @@ private slots:
         QCOMPARE(imported, 2 * 3 * Runs);
         QCOMPARE(Timeline(plant, "46200002").size(), 3 * Runs);
 
-        // A file that is not all entries imports nothing.
-        QFile broken(Dir.filePath("broken.jsonl"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("{\"uuid\":\"6f1c1f64-5b4b-4cf5-9c55-1b1f3a0e5a11\",\"time\":\"2024-05-01T08:00:00.000Z\","
-                     "\"kind\":\"connect\",\"serial\":\"1\"}\n{\"serial\":\"2\"}\n");
-        broken.close();
-        const TRun refused = Cli(plant, {"history", "import", broken.fileName()});
-        QCOMPARE(refused.Status, 1);
-        QVERIFY2(refused.Err.contains("line 2 is no history entry (no uuid).  Nothing was imported."), refused.Err);
+        // A file that is not all entries imports nothing: a hand-edited
+        // line does not slip in as something it is not.
+        const QByteArray good = R"({"uuid":"6f1c1f64-5b4b-4cf5-9c55-1b1f3a0e5a11","time":"2024-05-01T08:00:00.000Z",)"
+                                R"("kind":"connect","serial":"1"})";
+        const QByteArray other = R"({"uuid":"7f1c1f64-5b4b-4cf5-9c55-1b1f3a0e5a12","time":"2024-05-01T08:00:00.000Z",)";
+        const QList<std::pair<QByteArray, QString>> bad{
+            {R"({"serial":"2"})", "no uuid"},
+            {other + R"("kind":"explosion","serial":"1"})", "unknown kind \"explosion\""},
+            {other + R"("kind":"read","serial":"1","address":"seven"})", "address is no unit address"},
+            {other + R"("kind":"read","serial":"1","data":"a string"})", "data is no object"},
+            {R"({"uuid":"7f1c1f64-5b4b-4cf5-9c55-1b1f3a0e5a12","time":"2099-05-01T08:00:00.000Z","kind":"read"})",
+             "a time in the future"}};
+        for (const auto &[line, why] : bad) {
+            QFile broken(Dir.filePath("broken.jsonl"));
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write(good + "\n" + line + "\n");
+            broken.close();
+            const TRun refused = Cli(plant, {"history", "import", broken.fileName()});
+            QCOMPARE(refused.Status, 1);
+            QVERIFY2(refused.Err.contains(("line 2 is no history entry (" + why + ").  Nothing was imported.").toUtf8()),
+                     refused.Err);
+        }
         QCOMPARE(Timeline(plant, "1").size(), 0);
     }
 

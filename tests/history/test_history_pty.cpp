@@ -98,6 +98,9 @@ private slots:
         // Two settings, one of them guarded: the passcode goes to the instrument.
         rig.EditModel.Units = (rig.EditModel.Units + 1) % 3;
         rig.EditModel.HeaderLines[0] = "HISTORY";
+        // A wrong passcode first: the write stops there, and is kept so.
+        rig.Script.PasscodeAnswers = {QStringLiteral("1111")};
+        QVERIFY(!rig.Transfer.WriteSettings());
         rig.Script.PasscodeAnswers = {Passcode};
         const TOutcome written = rig.Transfer.WriteSettings();
         QVERIFY2(written, qPrintable(written.Text()));
@@ -125,7 +128,7 @@ private slots:
         // The zero's read-back is a full read of its own.
         QCOMPARE(kinds.keys(), (QStringList{"backup", "calibration", "connect", "read", "write"}));
         for (const QString &kind : kinds.keys())
-            QCOMPARE(kinds[kind].size(), kind == "read" ? 2 : 1);
+            QCOMPARE(kinds[kind].size(), kind == "read" || kind == "write" ? 2 : 1);
         for (const auto &entries : kinds)
             for (const THistoryEntry &entry : entries) {
                 QCOMPARE(entry.Serial, QString("46200001"));
@@ -136,7 +139,11 @@ private slots:
 
         const THistoryEntry &read = kinds["read"][0];
         QCOMPARE(read.SettingsLines().size(), 36);
-        const THistoryEntry &write = kinds["write"][0];
+        const THistoryEntry &stopped = kinds["write"][0];
+        QCOMPARE(stopped.Data["sent"].toArray().size(), 0);
+        QVERIFY2(stopped.Data["outcome"].toString().contains("refused the passcode"),
+                 qPrintable(stopped.Data["outcome"].toString()));
+        const THistoryEntry &write = kinds["write"][1];
         const QStringList sent = write.Data["sent"].toVariant().toStringList();
         QCOMPARE(sent, written.Done);
         QCOMPARE(write.Data["acknowledged"].toVariant().toStringList(), written.Done);

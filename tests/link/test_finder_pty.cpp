@@ -12,8 +12,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_finder_pty {
@@ -116,6 +118,63 @@ private slots:
         // is loose because this machine may be busy.
         qInfo("noise port given up after %lld ms", noiseStarted >= 0 ? noiseTook : -1);
         QVERIFY(noiseTook > 0 && noiseTook < 6000);
+    }
+
+    // Units of a bus answer "any" at once: an address scan lists each of
+    // them, within 3 s at 9600 baud, also when the bus is paced at its speed
+    // (neighbours: the next is asked only once the last answer is over).
+    void everyUnitOfABusIsListed_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QList<int>>("units");
+        QTest::newRow("unpaced") << QStringList{"--units", "1,2,5"} << QList<int>{1, 2, 5};
+        QTest::newRow("paced at 9600") << QStringList{"--units", "1,2,3,4,5", "--baud", "9600"}
+                                       << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("slow turnaround") << QStringList{"--units", "1,2,5", "--fault", "latency=30"}
+                                         << QList<int>{1, 2, 5};
+    }
+    void everyUnitOfABusIsListed()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QList<int>, units);
+        TSim bus(arguments);
+        TInstrumentFinder finder;
+        QElapsedTimer clock;
+        clock.start();
+        // A real event loop: the finder answers each reply as soon as it comes.
+        QSignalSpy finished(&finder, &TInstrumentFinder::Finished);
+        finder.Start({bus.Path}, {9600});
+        QVERIFY(finished.wait(10000));
+        const qint64 took = clock.elapsed();
+        QList<int> found;
+        for (const TFoundInstrument &instrument : finder.Results()) {
+            found << instrument.UnitAddress;
+            QCOMPARE(instrument.Identity,
+                     QStringLiteral("\"KD4620\",\"4620000%1\",\"1.04\"").arg(instrument.UnitAddress));
+        }
+        QCOMPARE(found, units);
+        qInfo("bus scanned in %lld ms", took);
+        QVERIFY(took < 3000);
+    }
+
+    void theDialogListsTheUnitsToChooseFrom()
+    {
+        TSim bus({"--units", "2,7"});
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TFrmComDialog dialog({bus.Path});
+        dialog.SelectPort(bus.Path);
+        dialog.FindPanel->BtnFind->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.FindPanel->IsSearching(), 10000);
+        QCOMPARE(dialog.FindPanel->LBxFound->count(), 2);
+        QCOMPARE(dialog.UnitAddress(), 2);
+        dialog.FindPanel->LBxFound->setCurrentRow(1);
+        QCOMPARE(dialog.UnitAddress(), 7);
+        QCOMPARE(dialog.FoundUnits(), (QList<int>{2, 7}));
+        // Another line than the one searched has no units found.
+        dialog.SelectBaudRate(19200);
+        QVERIFY(dialog.FoundUnits().isEmpty());
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
     }
 
     // A piece of a line before a pause is noise: the address that follows

@@ -603,6 +603,54 @@ private slots:
         QCOMPARE(rig.Fake->Sent.size(), 4);
     }
 
+    // On a bus every command must reach the unit meant: a command without
+    // a selection of its own gets one when the line has another selected.
+    // (A line of one instrument gets its commands as given: the tests above.)
+    void eachCommandReachesTheUnitMeant_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "send X", "user N X" (framed key to N), "poll", "show N"
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("settings after a log of other units")
+            << QStringList{"send S05;MSV?;", "send IDN?", "send ADR?"} << QStringList{"S05;MSV?;", "S02;IDN?;", "ADR?;"};
+        QTest::newRow("a typed selection holds until the next")
+            << QStringList{"send S03;ADR?;", "send S03;ENU?;", "send ENU?"}
+            << QStringList{"S03;ADR?;", "S03;ENU?;", "S02;ENU?;"};
+        QTest::newRow("the display polls its own unit") << QStringList{"show 5", "poll", "poll", "send IDN?"}
+                                                        << QStringList{"S05;MSV?;", "MSV?;", "S02;IDN?;"};
+        QTest::newRow("a key to the unit shown, selected outside the frame")
+            << QStringList{"show 5", "user 5 Kt05"} << QStringList{"S05;<Kt05>"};
+        QTest::newRow("the connection's unit needs nothing")
+            << QStringList{"send S02;COF11;", "poll", "user -1 Kz02"} << QStringList{"S02;COF11;", "MSV?;", "<Kz02>"};
+    }
+    void eachCommandReachesTheUnitMeant()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, sent);
+        TRig rig;
+        TSession &s = rig.Session;
+        s.SetUnitAddress(2);
+        s.SetBusUnits({2, 3, 5});
+        s.SendCommand("S02;", false);
+        rig.Fake->Sent.clear();
+        s.SetActivity(actDisplay);
+        for (const QString &step : steps) {
+            const QStringList words = step.split(' ');
+            if (words[0] == "send")
+                s.SendCommand(words[1], false);
+            else if (words[0] == "user")
+                QVERIFY(s.SendUserCommand(words[2], true, words[1].toInt()));
+            else if (words[0] == "show")
+                s.SetDisplayUnit(words[1].toInt());
+            else {
+                rig.Tick();
+                rig.Fake->Deliver("     1.0,05,002\r");
+            }
+        }
+        for (QString &expected : sent) // <...>: framed
+            expected.replace('<', QChar(2)).replace('>', QChar(3));
+        QCOMPARE(rig.Fake->Sent, sent);
+    }
+
     void closedLineStillCountsButNeverSends()
     {
         TRig rig;
@@ -829,7 +877,7 @@ private slots:
             rig.Tick(TSession::PollRepeatTicks);
             const int pieces = int(rng.bounded(20));
             rig.Fake->Answer = [&rig, &noise, pieces](const QString &written) {
-                if (written == "COF11;") // not the polls sent meanwhile
+                if (written.endsWith("COF11;")) // not the polls sent meanwhile (a bus: selected first)
                     rig.Fake->Later([&rig, &noise, pieces] {
                         for (int i = 0; i < pieces; ++i)
                             noise();

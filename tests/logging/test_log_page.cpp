@@ -19,6 +19,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <qcustomplot.h>
@@ -189,6 +191,63 @@ private slots:
         // A right press on the chart holds the view.
         QTest::mousePress(rig.Page.Chart, Qt::RightButton, {}, QPoint(100, 100));
         QVERIFY(rig.Logging.ManualView);
+    }
+
+    // The dialog offers the units known on the line (1, 2, 5; connected to
+    // 1) and takes other addresses typed: what it holds is logged, or the
+    // operator is told why not and nothing starts.
+    void theUnitsChosenAreLoggedOrSaidWhyNot_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QList<int>>("ticked"); // rows of the list (0 is unit 1); empty: as offered
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("logged"); // empty: nothing starts
+        QTest::addColumn<QString>("said");
+        QTest::newRow("untouched: the unit connected to") << 1 << QList<int>{} << "" << QList<int>{1} << "";
+        QTest::newRow("two ticked, one typed") << 1 << QList<int>{1, 2} << "7" << QList<int>{2, 5, 7} << "";
+        QTest::newRow("typed beside the unit connected to") << 2 << QList<int>{} << "9 3,9" << QList<int>{1, 9, 3}
+                                                            << "";
+        QTest::newRow("an address out of range") << 1 << QList<int>{1} << "2, 40" << QList<int>{}
+                                                 << "\"40\" is no unit address";
+        QTest::newRow("several units streamed") << 0 << QList<int>{0, 2} << "" << QList<int>{}
+                                                << "\"Auto\" logs what the unit connected to streams";
+    }
+    void theUnitsChosenAreLoggedOrSaidWhyNot()
+    {
+        QFETCH(int, rate);
+        QFETCH(QList<int>, ticked);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, logged);
+        QFETCH(QString, said);
+        TScriptedPrompts script;
+        TScopedPrompts guard(&script);
+        TSimInstrument instrument;
+        TLogRig rig;
+        rig.Session.SetUnitAddress(1);
+        rig.Session.SetBusUnits({1, 2, 5});
+        rig.Session.InstallAndOpen(std::make_unique<TIOIfaceSim>(instrument));
+        script.DialogAnswers.push_back([&](QDialog &d) {
+            auto &dialog = static_cast<TFrmLogDialog &>(d);
+            dialog.CBLogRate->setCurrentIndex(rate);
+            if (!ticked.isEmpty())
+                for (int row = 0; row < dialog.LBxLogUnits->count(); ++row)
+                    dialog.LBxLogUnits->item(row)->setCheckState(ticked.contains(row) ? Qt::Checked : Qt::Unchecked);
+            dialog.EdtLogUnits->setText(typed);
+            return int(QDialog::Accepted);
+        });
+        rig.Page.BtnStart->click();
+        QVERIFY(script.DialogAnswers.empty());
+        if (logged.isEmpty()) {
+            QCOMPARE(rig.Session.LoggingState(), lsStopped);
+            QCOMPARE(script.Messages().size(), 1);
+            QVERIFY2(script.Messages()[0].contains(said), qPrintable(script.Messages()[0]));
+            return;
+        }
+        QVERIFY2(script.Messages().isEmpty(), qPrintable(script.Messages().join('|')));
+        QCOMPARE(rig.Session.LoggedUnits(), logged);
+        QCOMPARE(rig.Logging.Traces.size(), size_t(TLoggingSession::FirstUnitTrace + logged.size()));
+        QCOMPARE(rig.Logging.Traces.back().Title, QStringLiteral("ADDR %1").arg(logged.last()));
+        rig.Page.BtnStop->click();
     }
 
     void cancelledChoicesStayOutOfTheSession()

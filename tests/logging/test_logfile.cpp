@@ -113,6 +113,7 @@ private slots:
     void aLogLoadedDuringASessionIsContinuedAndSavedWhole();
     void savingTakesTheRepliesThatComeMeanwhile();
     void aCommentOutsideLatin1IsSavedOnlyWhenAccepted();
+    void aLogOfSeveralUnitsIsAFileAUnitAndACsvColumnAUnit();
 };
 
 void TestLogFile::smallLogIsWrittenExactly()
@@ -143,7 +144,7 @@ void TestLogFile::csvKeepsEveryColumnAndQuotesTheComment()
     QVERIFY2(ExportLogCsv(Path("log.csv"), rig.Logging, QStringLiteral("Fill \"A\", line 2"), &error),
              qPrintable(error));
     QCOMPARE(ReadAll(Path("log.csv")), QByteArray("\"Fill \"\"A\"\", line 2\"\r\ntime_s,weight,Motion,Output 1\r\n"
-                                                  "0.00,-12.50,1.00,3.00\r\n0.25,1234.567,0.00,\r\n"));
+                                                  "0.00,-12.50,1,0\r\n0.25,1234.567,0,\r\n"));
     QLocale::setDefault(QLocale::c());
 }
 
@@ -596,6 +597,67 @@ void TestLogFile::aCommentOutsideLatin1IsSavedOnlyWhenAccepted()
     QVERIFY(menu.Save());
     QVERIFY(ReadAll(Path("latin.LOG")).startsWith("F\xfcllung\r\n"));
     QCOMPARE(prompts.History.size(), size_t(5));
+}
+
+// Units 1 and 5 logged in turn, after a loaded log's samples of no unit:
+// a log file a unit the reader opens as that unit's alone, the loaded
+// samples in the file of the name chosen, one CSV with a column each; files
+// of those names are replaced only when the operator says so.
+void TestLogFile::aLogOfSeveralUnitsIsAFileAUnitAndACsvColumnAUnit()
+{
+    TFilterPrompts prompts;
+    TScopedPrompts scope(&prompts);
+    TRig rig;
+    rig.Logging.Traces.emplace_back();
+    rig.Logging.Traces.back().Tag = 5;
+    rig.Logging.Channels = {1, 0, 0, 0};
+    rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(0, 7));
+    for (int i = 1; i <= 4; ++i) {
+        const double t = 0.5 * i;
+        const size_t trace = TLoggingSession::FirstUnitTrace + (i % 2 ? 0 : 1);
+        const double weight = i % 2 ? 10 + i : 500 + i;
+        rig.Logging.AddPoint(TLoggingSession::SeriesWeight, TLogPoint(t, weight));
+        rig.Logging.AddPoint(trace, TLogPoint(t, weight));
+        rig.Logging.AddPoint(0, TLogPoint(t, LogChannels::Level(0, i == 3)));
+    }
+    Tdata7410 model;
+    TFileMenu menu;
+    menu.EditModel = &model;
+    menu.Logging = &rig.Logging;
+    menu.LogPageActive = [] { return true; };
+    menu.LogComment = [] { return QStringLiteral("bus"); };
+    QStringList notes;
+    menu.FileDone = [&notes](const QString &note, const QString &) { notes << note; };
+
+    prompts.FileAnswers = {Path("fill.LOG")};
+    QVERIFY(menu.Save());
+    const QList<std::pair<QString, QList<double>>> files{
+        {"fill-unit1.LOG", {11, 13}}, {"fill-unit5.LOG", {502, 504}}, {"fill.LOG", {7}}};
+    for (const auto &[name, weights] : files) {
+        TLogFileData data;
+        QString error;
+        QVERIFY2(LoadLogFile(Path(name), data, &error), qPrintable(name + error));
+        QList<double> read;
+        for (const TLogPoint &point : data.Weight())
+            read << point.value;
+        QCOMPARE(read, weights);
+    }
+    QCOMPARE(ReadAll(Path("fill.csv")), QByteArray("\"bus\"\r\ntime_s,weight_unit1,weight_unit5,weight,Motion\r\n"
+                                                   "0.00,,,7.00,\r\n0.50,11.00,,,0\r\n1.00,,502.00,,0\r\n"
+                                                   "1.50,13.00,,,1\r\n2.00,,504.00,,0\r\n"));
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes[0].startsWith("Log of units 1, 5 saved to fill-unit1.LOG, fill-unit5.LOG, fill.LOG, fill.csv"),
+             qPrintable(notes[0]));
+
+    // Saved again under another name whose unit files exist: asked, and refused.
+    WriteAll(Path("other-unit5.LOG"), "keep");
+    prompts.FileAnswers = {Path("other.LOG")};
+    prompts.ConfirmAnswers = {false};
+    QVERIFY(!menu.Save());
+    QCOMPARE(prompts.Questions().size(), 1);
+    QVERIFY(prompts.Questions()[0].contains("other-unit5.LOG"));
+    QCOMPARE(ReadAll(Path("other-unit5.LOG")), QByteArray("keep"));
+    QVERIFY(!QFile::exists(Path("other-unit1.LOG")));
 }
 
 QV_TEST_MAIN(TestLogFile)

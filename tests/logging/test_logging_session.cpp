@@ -203,6 +203,47 @@ private slots:
         QCOMPARE(rig.Logging.Points.Size(4), qsizetype(3));
     }
 
+    // Units polled in turn are thinned each on its own: one count for all
+    // kept only the first unit's replies whenever the divisor was a
+    // multiple of the number of units.
+    void unitsPolledInTurnKeepEachTheirShare_data()
+    {
+        QTest::addColumn<QList<int>>("units");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("kept"); // of a unit's 60 replies: as many as one unit alone
+        QTest::newRow("two units at 1 Hz") << QList<int>{1, 2} << 2 << 12;
+        // Every third of a unit's replies.
+        QTest::newRow("three units at 1 Hz") << QList<int>{1, 2, 5} << 2 << 20;
+        QTest::newRow("two units at 1/10 s") << QList<int>{4, 9} << 3 << 1;
+        QTest::newRow("two units at 10 Hz") << QList<int>{1, 2} << 1 << 60;
+    }
+    void unitsPolledInTurnKeepEachTheirShare()
+    {
+        QFETCH(QList<int>, units);
+        QFETCH(int, rate);
+        QFETCH(int, kept);
+        TRig rig;
+        rig.Session.SetUnitAddress(units.first());
+        TLogChoices choices;
+        choices.Rate = rate;
+        choices.Units = units;
+        rig.Logging.Begin(choices, rig.Model);
+        QCOMPARE(rig.Session.LoggedUnits(), units);
+        const qsizetype count = units.size();
+        for (int i = 0; i < 60 * count; ++i) {
+            rig.Now = 10 * (i + 1);
+            const int unit = units[i % count];
+            rig.Logging.TakeReply(unit * 100, unit, 0);
+        }
+        for (qsizetype u = 0; u < count; ++u) {
+            const int trace = TLoggingSession::FirstUnitTrace + int(u);
+            QCOMPARE(rig.Logging.Traces[size_t(trace)].Tag, units[u]);
+            QCOMPARE(rig.Logging.Points.Size(trace), qsizetype(kept));
+            for (const double value : rig.Values(trace))
+                QCOMPARE(value, 100.0 * units[u]);
+        }
+    }
+
     void channelsWeightDivisorAndUnitTraces()
     {
         TRig rig;
@@ -316,6 +357,11 @@ private slots:
         rig.Now = 30000;
         rig.Logging.TakeReply(1, 1, 0);
         QCOMPARE(rig.Logging.TimeMax, 15.0);
+        // A new session follows again.
+        rig.Begin(1);
+        rig.Now += 10500;
+        rig.Logging.TakeReply(1, 1, 0);
+        QCOMPARE(rig.Logging.TimeMax, 15.0);
     }
 
     void binaryRecordsStepByTheLabelIncrement()
@@ -426,6 +472,11 @@ private slots:
         rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
         QCOMPARE(rig.Logging.WeightTitle, QStringLiteral("Weight (lb)"));
         QCOMPARE(rig.Logging.WeightMax, highRes ? 40.0 : 4000.0 / std::pow(10, pagesDecimals));
+        // A finished log keeps its label when the next instrument's settings come.
+        rig.Logging.Stop();
+        rig.Model.Units = 1;
+        rig.Logging.SetupAxes(rig.Logging.CurrentChoices(), rig.Model);
+        QCOMPARE(rig.Logging.WeightTitle, QStringLiteral("Weight (lb)"));
     }
 };
 

@@ -7,3 +7,4 @@ qv_add_test(test_sim_faults SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_faults.cp
 qv_add_test(test_sim_transport SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_transport.cpp LIBS qv_simlink)
 qv_add_test(test_sim_program SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_program.cpp LIBS qv_sim qv_simports Qt6::SerialPort
             DEPENDS kd4620-sim)
+qv_add_test(test_sim_bus SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_sim_bus.cpp LIBS qv_sim)

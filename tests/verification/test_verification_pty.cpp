@@ -167,6 +167,23 @@ private slots:
         QVERIFY(csv.contains(QStringLiteral("\"Customer / site: Mill 2, \"\"north\"\" bay; technician: \"")));
     }
 
+    // The readings held fix the scale they were judged in: a load above Max
+    // is no test, and once the instrument weighs in other units (a settings
+    // write between two readings) no reading joins the earlier ones.
+    void readingsHoldTheirScale()
+    {
+        TRig rig;
+        rig.WeighingRows({500, 5000, 2000});
+        QVERIFY(rig.Place(0).Ok());
+        const TOutcome above = rig.Place(1);
+        QVERIFY2(above.Text().contains(QLatin1String("above Max")), qPrintable(above.Text()));
+        QVERIFY(rig.Instrument.Settings().Write(QStringLiteral("ENU"), QStringLiteral("1")));
+        rig.Session.SetDisplayUnits(1);
+        const TOutcome other = rig.Place(2);
+        QVERIFY2(other.Text().contains(QLatin1String("New Verification")), qPrintable(other.Text()));
+        QVERIFY(!rig.Verification.Rows()[2].Indication);
+    }
+
     // The platform shakes for a while at the load: every answer meanwhile
     // has its stable bit clear, and the reading comes only after enough
     // stable answers in a row, with the load's weight, not a swing's.
@@ -195,7 +212,7 @@ private slots:
         QVERIFY(moving >= 15);
         QCOMPARE(stableRun, TVerification::StablePollsNeeded - 1);   // the last answer made the reading
         // The display polls were held off: only the reading's own questions.
-        QCOMPARE(rig.Wire.filter(QRegularExpression("^(?!MSV\\?$|IDN\\?$)")), QStringList());
+        QCOMPARE(rig.Wire.filter(QRegularExpression("^(?!MSV\\?$|IDN\\?$|IAD\\?1$)")), QStringList());
     }
 
     // Each way a wait ends without a reading leaves the row untaken.
