@@ -1,8 +1,9 @@
 // Fuzz target of the CSV export: whatever log was loaded, the CSV holds its
 // comment as one quoted field, a header naming the selected channels, and a
 // row per weight sample with the same number of fields, each field empty
-// (a channel without a level in that sample) or a plain number, "." as the
-// decimal point, that reads back as the log's number at the log's places.
+// (a channel without a level in that sample), a channel's state (0 or 1)
+// or a plain number, "." as the decimal point, that reads back as the log's
+// number at the log's places.
 #include "fuzz/check.h"
 #include "fuzz/log_roundtrip.h"
 #include "fuzz/scratch_file.h"
@@ -18,6 +19,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -28,6 +30,17 @@ void CheckNumberField(const QByteArray &field, const std::string &expected)
     double value = 0;
     const auto [end, ec] = std::from_chars(field.constData(), field.constData() + field.size(), value);
     QV_FUZZ_CHECK(ec == std::errc() && end == field.constData() + field.size() && std::isfinite(value));
+}
+
+// A channel's level as the CSV holds it: the channel's state, 1 or 0, where
+// the level is one the chart draws it at, else the level itself.
+std::string LevelText(int channel, double level)
+{
+    if (level == LogChannels::Level(channel, true))
+        return "1";
+    if (level == LogChannels::Level(channel, false))
+        return "0";
+    return TimeText(level);
 }
 
 // A row of one quoted field: quotes inside doubled, nothing after it.
@@ -86,7 +99,7 @@ int FuzzLogCsvOne(const std::uint8_t *data, std::size_t size)
         for (qsizetype k = 0; k < channels.size(); ++k) {
             const int c = channels[k];
             if (points.Has(row, c))
-                CheckNumberField(fields[2 + k], TimeText(points.At(row, c).value));
+                CheckNumberField(fields[2 + k], LevelText(c, points.At(row, c).value));
             else
                 QV_FUZZ_CHECK(fields[2 + k].isEmpty());
         }
