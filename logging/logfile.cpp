@@ -409,7 +409,9 @@ bool SaveLogFiles(const QString &path, const TLoggingSession &session, const QSt
         rows.Without = UnitTraceBits(session);
         files.emplace_back(path, rows);
     }
-    for (const auto &[file, rows] : files) {
+    for (const auto &[file, fileRows] : files) {
+        // Clang before 16 lets no lambda capture a structured binding.
+        const TSampleRows &rows = fileRows;
         if (!WriteLinesAtomically(
                 file, {}, [&](const auto &sink) { WriteLogBytes(session, comment, rows, sink); }, error))
             return false;
