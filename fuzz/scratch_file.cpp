@@ -5,13 +5,18 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-QString WriteScratchFile(const QByteArray &bytes, const QString &suffix)
+QString ScratchPath(const QString &suffix)
 {
     // A folder of the process's own, so parallel fuzzer jobs never share a
-    // file; it goes when the process ends.
+    // file.
     static const QTemporaryDir folder;
     QV_FUZZ_CHECK(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("input") + suffix);
+    return folder.filePath(QStringLiteral("input") + suffix);
+}
+
+QString WriteScratchFile(const QByteArray &bytes, const QString &suffix)
+{
+    const QString path = ScratchPath(suffix);
     QFile file(path);
     QV_FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QV_FUZZ_CHECK(file.write(bytes) == bytes.size());

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Replaces the process's scratch file (name ends in suffix) with bytes and
-// returns its path.
+// The path of the process's scratch file whose name ends in suffix, in a
+// folder of the process's own that goes when it ends.
+QString ScratchPath(const QString &suffix);
+// Replaces that file with bytes and returns its path.
 QString WriteScratchFile(const QByteArray &bytes, const QString &suffix);

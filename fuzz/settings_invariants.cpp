@@ -47,7 +47,7 @@ void CheckSettingsRanges(const Tdata7410 &m)
         QV_FUZZ_CHECK(Within(m.SetpointOptions[i], 0, optionMaximum[i]));
     for (const TSetpoint &s : m.Setpoints) {
         QV_FUZZ_CHECK(Within(s.Type, 0, 50) && Within(s.Source, 0, 1) && Within(s.Direction, 0, 1));
-        QV_FUZZ_CHECK(Within(s.Logic, 0, 1) && Within(s.Lock, 0, 1) && Within(s.Alarm, 0, 3));
+        QV_FUZZ_CHECK(Within(s.Logic, 0, 1) && Within(s.Lock, 0, 1) && Within(s.Alarm, 0, 4));
         QV_FUZZ_CHECK(Within(s.Target, -99999, 999999) && Within(s.InFlight, 0, 999999));
         QV_FUZZ_CHECK(Within(s.Tolerance, 0, 999999));
     }

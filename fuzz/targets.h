@@ -15,7 +15,11 @@ int FuzzApplyOne(const std::uint8_t *data, std::size_t size);
 int FuzzCalFileOne(const std::uint8_t *data, std::size_t size);
 // First byte: the size of the pieces the rest arrives in (0: all at once).
 int FuzzReceiveOne(const std::uint8_t *data, std::size_t size);
+// First byte: the baud rate; then bytes, 0xFE n marking a pause of 4n ms.
+int FuzzWeightLineOne(const std::uint8_t *data, std::size_t size);
 // The bytes of a settings file, a log file, an ini file.
 int FuzzSettingsFileOne(const std::uint8_t *data, std::size_t size);
 int FuzzLogFileOne(const std::uint8_t *data, std::size_t size);
+// The bytes of a log file, exported as CSV.
+int FuzzLogCsvOne(const std::uint8_t *data, std::size_t size);
 int FuzzIniOne(const std::uint8_t *data, std::size_t size);

@@ -203,7 +203,7 @@ int TReplyReceiver::PartialLineLimitMs(int baud)
 
 void TReplyReceiver::DropPartial()
 {
-    if (!MidLine() && !DlePending)
+    if (!MidLine())
         return;
     const bool text = !BinaryMode && !SkippingRecord && !DroppingLine && !ReplyBuffer.isEmpty();
     const QString rest = RawBuffer;

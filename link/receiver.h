@@ -53,8 +53,12 @@ public:
     // Gives up a partial line or record (see PartialLineLimitMs): the next
     // byte starts afresh in text mode. A partial text line goes to OnNoise.
     void DropPartial();
-    // Part of a line or record has come and its end has not.
-    bool MidLine() const { return BinaryMode || SkippingRecord || DroppingLine || !ReplyBuffer.isEmpty(); }
+    // Part of a line or record has come and its end has not. A DLE in text
+    // mode counts: it may be the start of a record.
+    bool MidLine() const
+    {
+        return BinaryMode || DlePending || SkippingRecord || DroppingLine || !ReplyBuffer.isEmpty();
+    }
 
     // State, readable for tests.
     QString ReplyBuffer;

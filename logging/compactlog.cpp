@@ -52,7 +52,7 @@ void TCompactLog::Add(int trace, const TLogPoint &point)
 
 void TCompactLog::AddRow(double time, const std::array<double, WeightTrace + 1> &values, quint32 traces)
 {
-    const bool later = Times.empty() || time > Times.back();
+    const bool later = Times.empty() || time >= Times.back();
     const qint64 row = later ? NewRow(time) : -1;
     for (int trace = 0; trace <= WeightTrace; ++trace) {
         if (!(traces & (1u << trace)))

@@ -42,8 +42,9 @@ public:
     void Add(int trace, const TLogPoint &point);
     // The points of one sample at `time` (a log line's weight and channel
     // levels): values[trace] for each trace 0..WeightTrace whose bit is set
-    // in `traces`. The same as adding each in turn, in one new row when the
-    // time is later than every row's (as it is in a saved log).
+    // in `traces`. In one new row when the time is not before any row's (as
+    // in a saved log, whose samples may share a time: each keeps its own
+    // levels); else the same as adding each in turn.
     void AddRow(double time, const std::array<double, WeightTrace + 1> &values, quint32 traces);
     // Replies that shared one clock time, before a later one comes, are
     // spread back towards the point before them, as the chart shows them:

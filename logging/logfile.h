@@ -113,6 +113,10 @@ public:
     void Take(const QString &line, bool tooLong = false);
     void Take(QByteArrayView line, bool tooLong = false);
     const TLogLoadResult &Result() const { return result; }
+    // Told of every sample taken into data.Points (as AddRow takes it), in
+    // order, so that checks can hold the columns against a plain copy.
+    std::function<void(double time, const std::array<double, TCompactLog::WeightTrace + 1> &values, quint32 traces)>
+        SampleAdded;
 
 private:
     void TakeChannels(const QString &line);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -116,7 +117,25 @@ double ParseDecimal(const QString &text)
             negative = true;
         }
     }
+    if (value >= ExactDigitsLimit || decimals > ExactDecimalsLimit) {
+        std::string digits;
+        for (const QChar c : text)
+            if (IsDigit(c))
+                digits += char(c.unicode());
+        return DecimalValue(digits, decimals, negative);
+    }
     value /= std::pow(10.0, decimals);
+    return negative ? -value : value;
+}
+
+double DecimalValue(std::string_view digits, int decimals, bool negative)
+{
+    // strtod rounds to nearest (to infinity or zero beyond the range); with
+    // no decimal point in the text the locale does not matter.
+    std::string text(digits);
+    text += "e-";
+    text += std::to_string(decimals);
+    const double value = std::strtod(text.c_str(), nullptr);
     return negative ? -value : value;
 }
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <string_view>
+
 // counts with the given number of decimals (0 to 5): FormatCounts(1250, 2) is
 // "12.50", FormatCounts(-5, 1) is "-0.5". Any other decimals give "".
 QString FormatCounts(qint32 counts, int decimals);
@@ -32,8 +34,19 @@ QString WithDotDecimal(const QString &typed);
 
 // Value of a text of digits with an optional "." and "-" ("-0.5" gives -0.5).
 // Other characters are skipped; digits after a second "." still count as
-// decimals of the first.
+// decimals of the first. The nearest double to the number, however many
+// digits it has, so a number written with enough places reads back as the
+// same double.
 double ParseDecimal(const QString &text);
+
+// Counting digits into a double is exact below this, and dividing the
+// count by a power of ten up to 1e22 then gives the nearest double; longer
+// numbers take DecimalValue.
+constexpr double ExactDigitsLimit = 9007199254740992.0;   // 2^53
+constexpr int ExactDecimalsLimit = 22;
+// The nearest double to the number whose digits (0-9 only) are given, the
+// last `decimals` of them after the point.
+double DecimalValue(std::string_view digits, int decimals, bool negative);
 
 // Removes from first every line that also stands in second, keeping the
 // order of the rest. Mnemonics and numbers compare without regard to letter

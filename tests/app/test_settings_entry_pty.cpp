@@ -8,6 +8,7 @@
 #include "link/inifile.h"
 #include "settings/editor.h"
 #include "settings/editortabs.h"
+#include "settings/transfer.h"
 #include "sim/sim_server.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"

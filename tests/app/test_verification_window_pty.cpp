@@ -27,6 +27,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_verification_window_pty {

@@ -17,7 +17,9 @@
 #include "ui/scriptedprompts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>

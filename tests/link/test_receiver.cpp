@@ -135,6 +135,21 @@ private slots:
         QVERIFY(c.Of("record").isEmpty());
     }
 
+    // A DLE in text may start a record: the session gives it up after a
+    // pause like any partial line, so a later STX is not read as its record.
+    void aDleBeforeAPauseIsNotJoinedToWhatFollows()
+    {
+        const QString after = STX + "000000009" + DLE + ETX + "1.5\r";
+        TReplyReceiver r, fresh;
+        TCapture c(r), f(fresh);
+        r.Feed(DLE);
+        QVERIFY(r.MidLine());
+        r.DropPartial();
+        r.Feed(after);
+        fresh.Feed(after);
+        QCOMPARE(c.Events, f.Events);
+    }
+
     void longTextWithoutLineEndShowsInPiecesOf101()
     {
         TReplyReceiver r;

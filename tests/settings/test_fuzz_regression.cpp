@@ -75,8 +75,9 @@ struct TReader {
     const char *Seeds;
     TTarget Target;
 };
-const TReader Readers[] = {{"receive", FuzzReceiveOne}, {"settingsfile", FuzzSettingsFileOne},
-                           {"logfile", FuzzLogFileOne}, {"ini", FuzzIniOne},
+const TReader Readers[] = {{"receive", FuzzReceiveOne},       {"weightline", FuzzWeightLineOne},
+                           {"settingsfile", FuzzSettingsFileOne}, {"logfile", FuzzLogFileOne},
+                           {"logcsv", FuzzLogCsvOne},           {"ini", FuzzIniOne},
                            {"calfile", FuzzCalFileOne}};
 
 } // namespace

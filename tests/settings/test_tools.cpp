@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <bit>
+
 // A namespace of its own: the folder's test files are compiled together.
 namespace test_tools {
 
@@ -124,13 +126,19 @@ void TestTools::parseDecimal_data()
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("mV/V") << "2.0000" << 2.0;
     QTest::newRow("other characters skipped") << "1 2.5x" << 12.5;
+    // A log's "-0.00" weight keeps its sign, and a number of more digits
+    // than a double counts exactly is still the nearest double, as a saved
+    // log must read back.
+    QTest::newRow("negative zero") << "-0.00" << -0.0;
+    QTest::newRow("beyond exact counting") << "123456789012345678.9" << 123456789012345678.9;
+    QTest::newRow("many decimals") << "0.1234567890123456789012345" << 0.1234567890123456789012345;
 }
 
 void TestTools::parseDecimal()
 {
     QFETCH(QString, text);
     QFETCH(double, value);
-    QCOMPARE(ParseDecimal(text), value);
+    QCOMPARE(std::bit_cast<quint64>(ParseDecimal(text)), std::bit_cast<quint64>(value));
 }
 
 // A German "12,5" was 12,5.00 once, and 12500 counts on the wire.
