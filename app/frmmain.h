@@ -374,6 +374,7 @@ private:
     // The edited settings would write something InstrumentModel lacks.
     bool PagesDifferFromInstrument() const;
     bool LogServesDisplay() const;
+    int ShownUnitsIndex() const;
     bool SettingsPagesInRange();
     // Leaving the Settings page with rows or columns that cannot be taken:
     // back to it (true), with the field's message.

@@ -75,7 +75,7 @@ void TFrmMain::UpdateDisplayFromReply(TT7400LED &Display)
     TLiveDisplayInput input;
     input.StatusReply = Session.StatusReplyAwaited();
     input.TickCycle = Session.TickCycle();
-    input.DisplayUnits = Session.DisplayUnits();
+    input.DisplayUnits = ShownUnitsIndex();
     input.WeighMode = EditModel.WeighMode;
     ::UpdateDisplayFromReply(Display, Session.Parser(), input, ErrorStatus);
 }

@@ -135,6 +135,14 @@ void TFrmMain::BuildDisplayPage()
     layout->addWidget(pnlDispFill, 0);
 }
 
+// The units the connection's unit answered to "ENU?" are its own: another
+// unit of the bus shown on the display may weigh in others, so its weight
+// goes without a unit rather than with a wrong one.
+int TFrmMain::ShownUnitsIndex() const
+{
+    return Session.DisplayUnit() == Session.UnitAddress() ? Session.DisplayUnits() : 0;
+}
+
 void TFrmMain::RefreshDisplayUnits()
 {
     QList<int> units = Session.BusUnits();
@@ -300,7 +308,7 @@ void TFrmMain::ShowStreamedWeight(const Tcommsobj &reply)
 {
     TLiveDisplayInput input;
     input.TickCycle = Session.TickCycle();
-    input.DisplayUnits = Session.DisplayUnits();
+    input.DisplayUnits = ShownUnitsIndex();
     input.WeighMode = EditModel.WeighMode;
     ::UpdateDisplayFromReply(*LCDMain, reply, input, ErrorStatus);
     LCDMain->PaintSegments();
@@ -490,9 +498,12 @@ void TFrmMain::PgCMainChange()
     }
     // A page that takes the line from a running log says so: the chart
     // shows the hole as a break, not as a line across it.
+    const QString paused = QStringLiteral("The log pauses while this page is shown and goes on when the Log page is "
+                                          "shown again.");
     if (Logging->Running() && Session.IsOpen() && Session.Activity() != actLog && page != TSSettings)
-        ShowStatusNote(QStringLiteral("The log pauses while this page is shown and goes on when the Log page is "
-                                      "shown again."));
+        ShowStatusNote(paused);
+    else if (Session.Activity() == actLog && StatusNote->text() == paused)
+        StatusNote->clear();
 }
 
 // A stream, or the polls of a log of one unit, carry the weight the

@@ -147,6 +147,7 @@ int RunLog(TCliJob &job)
     const qint64 samples = SampleCount(logging);
     QJsonObject result{{"file", operand}, {"samples", samples}};
     QString kept = QStringLiteral("%1 samples were saved to %2.").arg(samples).arg(TTerminalPrompts::Shown(output.Path()));
+    QStringList silentUnits;
     if (several) {
         QJsonArray perUnit;
         QStringList counts;
@@ -154,6 +155,8 @@ int RunLog(TCliJob &job)
             const qsizetype count = logging.Points.Size(int(trace));
             perUnit.append(QJsonObject{{"address", logging.Traces[trace].Tag}, {"samples", count}});
             counts << QStringLiteral("unit %1: %2").arg(logging.Traces[trace].Tag).arg(count);
+            if (count == 0)
+                silentUnits << QString::number(logging.Traces[trace].Tag);
         }
         result.insert(QStringLiteral("units"), perUnit);
         if (written.size() > 1) {
@@ -188,6 +191,15 @@ int RunLog(TCliJob &job)
     if (samples == 0) {
         job.FailureFields = result;
         return job.Fail(ExitSilent, QStringLiteral("No samples from the instrument in %1 s.").arg(job.Args.Seconds));
+    }
+    // A unit of the bus that never answered is a failed part of the job,
+    // whatever the others gave.
+    if (!silentUnits.isEmpty()) {
+        job.FailureFields = result;
+        return job.Fail(ExitSilent, QStringLiteral("No samples from unit %1 in %2 s. %3")
+                                        .arg(silentUnits.join(QStringLiteral(", ")))
+                                        .arg(job.Args.Seconds)
+                                        .arg(kept));
     }
     // Where the samples of several units went is worth a word.
     if (several)

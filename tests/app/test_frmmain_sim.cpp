@@ -3,6 +3,8 @@
 
 #include "app/frmmain.h"
 #include "display/fontreading.h"
+#include "display/lcdlayout.h"
+#include "display/livedisplay.h"
 #include "link/dmviewer.h"
 #include "logging/filemenu.h"
 #include "logging/logdialog.h"
@@ -339,8 +341,19 @@ private slots:
         QVERIFY(w.pnlDisplayUnit->isVisibleTo(&w));
         QCOMPARE(w.CBxDisplayUnit->count(), 2);
 
+        // The connected unit's units label is lit (kg, the simulator's)...
+        const auto unitLit = [&w] {
+            for (int label = 1; label <= UnitLabelCount; ++label)
+                if (w.LCDMain->SegmentLit(LabelRow, label))
+                    return label;
+            return 0;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(unitLit(), w.Session.DisplayUnits(), 2000);
+        QVERIFY(unitLit() != 0);
         emit w.CBxDisplayUnit->activated(1);
         QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("   400"), 2000);
+        // ...not under another unit's weight, which may be in other units.
+        QCOMPARE(unitLit(), 0);
         w.LCDMainRegionClick2();
         QTRY_COMPARE_WITH_TIMEOUT(Reading(*w.LCDMain), QStringLiteral("     0"), 2000);
 

@@ -335,6 +335,11 @@ private slots:
             for (const TLogPoint &point : data.Weight())
                 QCOMPARE(point.value, weight);
         }
+        // A unit that never answers fails the job, whatever the others gave.
+        QByteArray json;
+        QCOMPARE(Cli({"--port", bus.Device, "--json", "log", "--seconds", "1", "--address", "1,7", File("seven.csv")}, &json),
+                 4);
+        QVERIFY2(json.contains("No samples from unit 7"), json.constData());
     }
 
     void jobsEndAsTheyWentAndSaySo_data()
