@@ -9,6 +9,7 @@
 #include "support/pg_server.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTableView>
 #include <QTemporaryDir>
