@@ -346,24 +346,14 @@ const QString InsertSql = QStringLiteral(
     "data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uuid) DO NOTHING");
 } // namespace
 
+// One entry is a transaction of one.
 bool THistorySqlStore::Add(const THistoryEntry &entry, QString *error, bool *added)
 {
-    if (!Opened)
-        return Failed(error, QStringLiteral("the history is not open"));
-    if (!Begin(error))
-        return false;
-    QSqlQuery insert(Db());
-    if (!insert.prepare(InsertSql)) {
-        Failed(error, SqlText(insert.lastError()));
-        Rollback();
-        return false;
-    }
-    if (!Insert(insert, entry, error, added)) {
-        Rollback();
-        return false;
-    }
-    insert.finish();
-    return Commit(error);
+    qint64 count = 0;
+    const bool ok = AddAll({entry}, error, &count);
+    if (added)
+        *added = count > 0;
+    return ok;
 }
 
 bool THistorySqlStore::AddAll(const std::vector<THistoryEntry> &entries, QString *error, qint64 *added)

@@ -318,9 +318,9 @@ void TInstrumentFinder::TakeLine(const QByteArray &line)
         Report(address);
 }
 
-void TInstrumentFinder::Report(int unitAddress)
+// The unit heard now, on the port and line settings being tried.
+TFoundInstrument TInstrumentFinder::FoundAt(int unitAddress) const
 {
-    TryTimer.stop();
     TFoundInstrument result;
     result.Port = Ports.at(PortIndex);
     result.BaudRate = Bauds.at(BaudIndex);
@@ -329,6 +329,13 @@ void TInstrumentFinder::Report(int unitAddress)
     result.StopBits = StopBits;
     result.UnitAddress = unitAddress;
     result.Identity = Identity;
+    return result;
+}
+
+void TInstrumentFinder::Report(int unitAddress)
+{
+    TryTimer.stop();
+    const TFoundInstrument result = FoundAt(unitAddress);
     Found_ << result;
     ClosePort();
     const quint64 search = Generation;
@@ -436,14 +443,7 @@ void TInstrumentFinder::ScanTimedOut()
 void TInstrumentFinder::ScanFound()
 {
     TryTimer.stop();
-    TFoundInstrument result;
-    result.Port = Ports.at(PortIndex);
-    result.BaudRate = Bauds.at(BaudIndex);
-    result.DataBits = DataBits;
-    result.Parity = Parity;
-    result.StopBits = StopBits;
-    result.UnitAddress = ScanUnit;
-    result.Identity = Identity;
+    const TFoundInstrument result = FoundAt(ScanUnit);
     Found_ << result;
     ++ScanFoundCount;
     NoisyInARow = 0;

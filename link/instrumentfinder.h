@@ -127,6 +127,7 @@ private:
     void TryTimedOut();
     void ReadLines();
     void TakeLine(const QByteArray &line);
+    TFoundInstrument FoundAt(int unitAddress) const;
     void Report(int unitAddress);
     void StartScan();
     void AskNextUnit();

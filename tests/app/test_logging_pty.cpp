@@ -6,13 +6,13 @@
 #include "app/frmmain.h"
 #include "display/fontreading.h"
 #include "link/dmviewer.h"
-#include "link/inifile.h"
 #include "logging/chartview.h"
 #include "logging/logdialog.h"
 #include "logging/loggingsession.h"
 #include "logging/logpage.h"
 #include "settings/settingsfile.h"
 #include "sim/sim_server.h"
+#include "support/connect_window.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -49,12 +49,7 @@ struct TRig {
             return false;
         QObject::connect(&Sim.Instrument(), &TSimInstrument::CommandReceived,
                          [this](const QString &command) { Commands << command; });
-        TIniFile ini(Dir.filePath(QStringLiteral("viewer.ini")));
-        ini.WriteString(QLatin1String(TdatViewer::Section), QStringLiteral("SerialPort"), Sim.Path());
-        Store = std::make_unique<TdatViewer>(ini.Save() ? ini.FileName() : QString());
-        Window.SetConnectionStore(Store.get());
-        Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
-        Window.Connect2->trigger();
+        ConnectThroughDialog(Window, Script, Sim.Path(), Dir.filePath(QStringLiteral("viewer.ini")), Store);
         return Window.Session.IsOpen();
     }
     // Start on the Log page with a rate: 0 "Auto" (streamed), 1 "10 Hz".

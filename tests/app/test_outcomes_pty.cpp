@@ -7,9 +7,9 @@
 #include "calibration/calbackup.h"
 #include "calibration/calsteps.h"
 #include "link/dmviewer.h"
-#include "link/inifile.h"
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
+#include "support/connect_window.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -37,12 +37,7 @@ struct TRig {
         QString error;
         if (!Sim.Start(&error))
             return false;
-        TIniFile ini(Dir.filePath(QStringLiteral("viewer.ini")));
-        ini.WriteString(QLatin1String(TdatViewer::Section), QStringLiteral("SerialPort"), Sim.Path());
-        Store = std::make_unique<TdatViewer>(ini.Save() ? ini.FileName() : QString());
-        Window.SetConnectionStore(Store.get());
-        Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
-        Window.Connect2->trigger();
+        ConnectThroughDialog(Window, Script, Sim.Path(), Dir.filePath(QStringLiteral("viewer.ini")), Store);
         return Window.Session.IsOpen();
     }
     void Break(const QString &fault)

@@ -4,9 +4,9 @@
 
 #include "app/frmmain.h"
 #include "link/dmviewer.h"
-#include "link/inifile.h"
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
+#include "support/connect_window.h"
 #include "support/testmain.h"
 #include "terminal/testpage.h"
 #include "ui/scriptedprompts.h"
@@ -55,12 +55,7 @@ struct TRig {
     {
         if (!Serve())
             return false;
-        TIniFile ini(Dir.filePath(QStringLiteral("viewer.ini")));
-        ini.WriteString(QLatin1String(TdatViewer::Section), QStringLiteral("SerialPort"), Sim.Path());
-        Store = std::make_unique<TdatViewer>(ini.Save() ? ini.FileName() : QString());
-        Window.SetConnectionStore(Store.get());
-        Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
-        Window.Connect2->trigger();
+        ConnectThroughDialog(Window, Script, Sim.Path(), Dir.filePath(QStringLiteral("viewer.ini")), Store);
         return Window.Session.IsOpen();
     }
     // Every text the window shows: its controls, the status bar's panels

@@ -5,11 +5,11 @@
 
 #include "app/frmmain.h"
 #include "link/dmviewer.h"
-#include "link/inifile.h"
 #include "settings/editor.h"
 #include "settings/editortabs.h"
 #include "settings/transfer.h"
 #include "sim/sim_server.h"
+#include "support/connect_window.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -52,12 +52,7 @@ struct TRig {
             if (!command.contains(QLatin1String("MSV?")) && !command.contains(QLatin1String("ESR?")))
                 Received << command;
         });
-        TIniFile ini(Dir.filePath(QStringLiteral("viewer.ini")));
-        ini.WriteString(QLatin1String(TdatViewer::Section), QStringLiteral("SerialPort"), Sim.Path());
-        Store = std::make_unique<TdatViewer>(ini.Save() ? ini.FileName() : QString());
-        Window.SetConnectionStore(Store.get());
-        Script.DialogAnswers.push_back([](QDialog &) { return int(QDialog::Accepted); });
-        Window.Connect2->trigger();
+        ConnectThroughDialog(Window, Script, Sim.Path(), Dir.filePath(QStringLiteral("viewer.ini")), Store);
         if (!Window.Session.IsOpen())
             return false;
         Window.ReadSettings1->trigger();
