@@ -7,6 +7,7 @@
 #include "link/ioiface_serial.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "support/sim_pty_join.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 #include "verification/verification.h"
@@ -44,11 +45,7 @@ struct TRig {
 
     explicit TRig(const TSimConfig &config) : Instrument(config)
     {
-        QString error;
-        if (!Pty.Open(&error))
-            qFatal("%s", qPrintable(error));
-        QObject::connect(&Pty, &TSimPty::Received, &Instrument, &TSimInstrument::Receive);
-        QObject::connect(&Instrument, &TSimInstrument::Transmit, &Pty, &TSimPty::Write);
+        JoinOverPty(Instrument, Pty);
         Window.DataFolder = Dir.filePath("data");
         auto serial = std::make_unique<TIOIfaceSerial>();
         serial->SetPortName(Pty.DevicePath());

@@ -12,6 +12,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
 #include "support/file_size_limit.h"
+#include "support/sim_pty_join.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -40,10 +41,7 @@ struct TRig {
 
     explicit TRig(TSession *viewer = nullptr)
     {
-        QString error;
-        QVERIFY2(Pty.Open(&error), qPrintable(error));
-        QObject::connect(&Pty, &TSimPty::Received, &Instrument, &TSimInstrument::Receive);
-        QObject::connect(&Instrument, &TSimInstrument::Transmit, &Pty, &TSimPty::Write);
+        JoinOverPty(Instrument, Pty);
         QObject::connect(&Instrument, &TSimInstrument::CommandReceived, [this](const QString &c) {
             if (!QStringList{"MSV?", "ESR?", "S99"}.contains(c))
                 Sent << c;

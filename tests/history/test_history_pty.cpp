@@ -16,6 +16,7 @@
 #include "settings/transfer.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "support/sim_pty_join.h"
 #include "support/testmain.h"
 #include "ui/scriptedprompts.h"
 
@@ -52,10 +53,7 @@ struct TRig {
 
     TRig()
     {
-        QString error;
-        QVERIFY2(Pty.Open(&error), qPrintable(error));
-        QObject::connect(&Pty, &TSimPty::Received, &Instrument, &TSimInstrument::Receive);
-        QObject::connect(&Instrument, &TSimInstrument::Transmit, &Pty, &TSimPty::Write);
+        JoinOverPty(Instrument, Pty);
     }
     void Connect(THistoryRecorder &history)
     {

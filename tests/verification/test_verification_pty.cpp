@@ -7,6 +7,7 @@
 #include "link/session.h"
 #include "sim/sim_instrument.h"
 #include "sim/sim_pty.h"
+#include "support/sim_pty_join.h"
 #include "support/testmain.h"
 #include "ui/printfont.h"
 #include "ui/scriptedprompts.h"
@@ -42,11 +43,7 @@ struct TRig {
 
     explicit TRig(const TSimConfig &config = {}) : Instrument(config)
     {
-        QString error;
-        if (!Pty.Open(&error))
-            qFatal("%s", qPrintable(error));
-        QObject::connect(&Pty, &TSimPty::Received, &Instrument, &TSimInstrument::Receive);
-        QObject::connect(&Instrument, &TSimInstrument::Transmit, &Pty, &TSimPty::Write);
+        JoinOverPty(Instrument, Pty);
         QObject::connect(&Instrument, &TSimInstrument::PortLost, &Pty, [this] { Pty.Close(); });
         QObject::connect(&Instrument, &TSimInstrument::CommandReceived, &Pty,
                          [this](const QString &command) { Wire << command; });
