@@ -389,14 +389,7 @@ void TVerificationPage::ShowSetup()
         EdtMax->setText(s.Max > 0 ? s.Weight(s.Max) : EdtMax->text());
     EdtCustomer->setText(s.Customer);
     EdtTechnician->setText(s.Technician);
-    // What the verdicts rest on stays as the readings were judged with.
-    const bool held = V.HasReadings();
-    for (QWidget *field : std::initializer_list<QWidget *>{CBxAccuracyClass, EdtScaleInterval, EdtMax,
-                                                           CBxVerificationKind}) {
-        field->setEnabled(!held);
-        field->setToolTip(held ? QStringLiteral("Fixed by the readings taken; New Verification starts again.")
-                               : QString());
-    }
+    HoldSetupToReadings();
     TblTestWeights->setRowCount(int(s.Weights.size()));
     for (int row = 0; row < s.Weights.size(); ++row) {
         const TTestWeight &w = s.Weights[row];
@@ -477,6 +470,20 @@ void TVerificationPage::SetTaking(bool taking)
         if (control != BtnCancelTake && isControl(control))
             control->setEnabled(!taking);
     BtnCancelTake->setEnabled(taking);
+    if (!taking)
+        HoldSetupToReadings();
+}
+
+// What the verdicts rest on stays as the readings were judged with.
+void TVerificationPage::HoldSetupToReadings()
+{
+    const bool held = V.HasReadings();
+    for (QWidget *field : std::initializer_list<QWidget *>{CBxAccuracyClass, EdtScaleInterval, EdtMax,
+                                                           CBxVerificationKind}) {
+        field->setEnabled(!held);
+        field->setToolTip(held ? QStringLiteral("Fixed by the readings taken; New Verification starts again.")
+                               : QString());
+    }
 }
 
 int TVerificationPage::SelectedRow() const

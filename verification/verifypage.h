@@ -90,6 +90,7 @@ private:
     void SuggestLoads();
     void NewVerification();
     void ShowSetup();
+    void HoldSetupToReadings();
     void ShowPlan();
     void ShowResults();
     bool ReadLoadField(QLineEdit *field, double &load);

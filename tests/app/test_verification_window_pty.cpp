@@ -107,6 +107,8 @@ private slots:
         page.BtnTake->click();
         QVERIFY(heldStill);
         QVERIFY(w.PgCMain->tabBar()->isEnabled() && w.ToolBar->isEnabled() && page.BtnTake->isEnabled());
+        // The reading fixes what it was judged with.
+        QVERIFY(!page.EdtScaleInterval->isEnabled() && !page.EdtMax->isEnabled());
         QVERIFY(page.LblWait->text().isEmpty());
         QCOMPARE(ColumnTexts(page.TblResults, 5),
                  (QStringList{"Weighing", "up", "3000", "3002", "+2", "1.5", "fail"}));
